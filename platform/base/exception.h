@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace halbrin::platform {
+
+// Root of the system's exceptions. ClassName() is the name written into logs
+// ("%s [%s]: %s"), so every family overrides it.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  virtual std::string_view ClassName() const noexcept { return "Exception"; }
+  std::string Message() const { return what(); }
+};
+
+// Declares an exception class `Name` derived from `Base` whose ClassName() is its own name.
+#define HALBRIN_EXCEPTION(Name, Base)                                  \
+  class Name : public Base {                                           \
+   public:                                                             \
+    using Base::Base;                                                  \
+    std::string_view ClassName() const noexcept override { return #Name; } \
+  }
+
+HALBRIN_EXCEPTION(EConvertError, Exception);
+HALBRIN_EXCEPTION(EVariantError, Exception);
+HALBRIN_EXCEPTION(EListError, Exception);
+HALBRIN_EXCEPTION(EPropertyError, Exception);
+HALBRIN_EXCEPTION(EComponentError, Exception);
+HALBRIN_EXCEPTION(EObjectFreed, Exception);
+
+}  // namespace halbrin::platform

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds build/ (RelWithDebInfo) and starts the welcome example:
+#
+#   build/bin/halbrinlite use:<repo>/examples/welcome
+#
+# With a display ($DISPLAY or $WAYLAND_DISPLAY) it returns when the program
+# ends. Without one it runs the program on a virtual X server, saves a
+# screenshot to build/welcome.png and returns when the program ends or after
+# 10 seconds, whichever comes first.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build"
+program="$build/bin/halbrinlite"
+project="$root/examples/welcome"
+screenshot="$build/welcome.png"
+limit_seconds=10
+# The picture is taken once the program had time to show its windows, or
+# as it ends if it ends sooner.
+shot_after_seconds=3
+
+# Takes a picture of the whole screen of $DISPLAY; returns non-zero (after
+# saying why) when no tool for it is there.
+take_screenshot() {
+  if command -v import >/dev/null 2>&1; then
+    import -window root "$screenshot" && return 0
+  fi
+  if command -v xwd >/dev/null 2>&1 && convert -version 2>/dev/null | grep -q ImageMagick; then
+    xwd -root -silent | convert xwd:- "$screenshot" && return 0
+  fi
+  echo "run.sh: no screenshot taken (neither ImageMagick's import nor xwd with convert works)" >&2
+  return 1
+}
+
+# Runs inside the virtual X server: the program, the screenshot, the limit.
+run_headless() {
+  local started=$SECONDS
+  local shot_taken=0
+  local stopped=0
+  local rc=0
+  rm -f "$screenshot"
+  "$program" "use:$project" &
+  local pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    local elapsed=$((SECONDS - started))
+    if ((shot_taken == 0 && elapsed >= shot_after_seconds)); then
+      take_screenshot || true
+      shot_taken=1
+    fi
+    if ((elapsed >= limit_seconds)); then
+      echo "run.sh: stopping the program after ${limit_seconds} s"
+      kill -TERM "$pid" 2>/dev/null || true
+      local tries=0
+      while kill -0 "$pid" 2>/dev/null && ((tries++ < 10)); do sleep 0.1; done
+      kill -KILL "$pid" 2>/dev/null || true
+      stopped=1
+      break
+    fi
+    sleep 0.2
+  done
+  # Reaching the limit is the normal end of a headless run; otherwise the
+  # program's own exit code is the run's.
+  if ((stopped)); then
+    wait "$pid" 2>/dev/null || true
+  else
+    wait "$pid" || rc=$?
+  fi
+  if ((shot_taken == 0)); then
+    take_screenshot || true
+  fi
+  if [[ -f "$screenshot" ]]; then echo "run.sh: screenshot saved to $screenshot"; fi
+  return "$rc"
+}
+
+if [[ "${1:-}" == "--headless-inside" ]]; then
+  run_headless
+  exit $?
+fi
+
+"$root/scripts/bootstrap.sh" --screenshot
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
+
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  exec "$program" "use:$project"
+fi
+
+echo "run.sh: no display, starting a virtual X server"
+export NO_AT_BRIDGE=1
+exec xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/scripts/run.sh" --headless-inside
