@@ -16,10 +16,13 @@ class Exception : public std::runtime_error {
 };
 
 // Declares an exception class `Name` derived from `Base` whose ClassName() is its own name.
-#define HALBRIN_EXCEPTION(Name, Base)                                  \
-  class Name : public Base {                                           \
-   public:                                                             \
-    using Base::Base;                                                  \
+// Base may be a qualified name (platform::Exception).
+#define HALBRIN_EXCEPTION(Name, Base)                                      \
+  class Name : public Base {                                               \
+    using Inherited = Base;                                                \
+                                                                           \
+   public:                                                                 \
+    using Inherited::Inherited;                                            \
     std::string_view ClassName() const noexcept override { return #Name; } \
   }
 
