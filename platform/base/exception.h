@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,5 +33,23 @@ HALBRIN_EXCEPTION(EListError, Exception);
 HALBRIN_EXCEPTION(EPropertyError, Exception);
 HALBRIN_EXCEPTION(EComponentError, Exception);
 HALBRIN_EXCEPTION(EObjectFreed, Exception);
+
+// File and stream errors of the class library.
+HALBRIN_EXCEPTION(EStreamError, Exception);
+HALBRIN_EXCEPTION(EFOpenError, EStreamError);    // "Cannot open file \"%s\". %s"
+HALBRIN_EXCEPTION(EFCreateError, EStreamError);  // "Cannot create file \"%s\". %s"
+HALBRIN_EXCEPTION(EReadError, EStreamError);     // "Stream read error"
+HALBRIN_EXCEPTION(EWriteError, EStreamError);    // "Stream write error"
+
+// A failed system call: "System Error: %d\r\n%s" with the error number and its text.
+class EOSError : public Exception {
+ public:
+  EOSError(std::uint32_t errorCode, std::string_view errorText);
+  std::string_view ClassName() const noexcept override { return "EOSError"; }
+  std::uint32_t ErrorCode() const noexcept { return m_errorCode; }
+
+ private:
+  std::uint32_t m_errorCode;
+};
 
 }  // namespace halbrin::platform

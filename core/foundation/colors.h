@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace halbrin {
+
+// A colour in the class library's encoding: 00BBGGRR for a plain colour (red
+// in the lowest byte), FF0000nn for system colour nn.
+using TColor = std::int32_t;
+
+inline constexpr TColor clDefault = 0x20000000;
+inline constexpr TColor clNone = 0x1FFFFFFF;
+
+// A name of the colour table (any letter case) or else HexTextToColor of the text.
+TColor TextToColor(std::string_view text);
+// "#RRGGBB" (the "#" optional, fewer digits padded on the left with "0");
+// clDefault when the text is empty or not hexadecimal.
+TColor HexTextToColor(std::string_view text);
+// The table's lower-case name of the value (the first row that has it), else ColorToHexText.
+std::string ColorToText(TColor color);
+// "#" and the red, green and blue bytes as upper-case hex; the high byte is not written.
+std::string ColorToHexText(TColor color);
+
+}  // namespace halbrin

@@ -1,0 +1,165 @@
+#include "core/foundation/project_encoding.h"
+
+#include <glib.h>
+
+#include <mutex>
+
+#include "platform/base/case_fold.h"
+#include "platform/base/format.h"
+#include "platform/base/glib_ptr.h"
+#include "platform/variant/number_text.h"
+
+using namespace halbrin::platform;
+
+namespace halbrin {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+struct EncodingSetting {
+  std::mutex lock;
+  std::string name = "windows-1251";
+};
+
+EncodingSetting& Setting() {
+  static EncodingSetting setting;
+  return setting;
+}
+
+// One iconv conversion descriptor.
+class Converter {
+ public:
+  Converter(const std::string& to, const std::string& from) : m_cd(g_iconv_open(to.c_str(), from.c_str())) {}
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  ~Converter() {
+    if (Valid()) g_iconv_close(m_cd);
+  }
+
+  bool Valid() const noexcept { return m_cd != reinterpret_cast<GIConv>(-1); }
+  GIConv Get() const noexcept { return m_cd; }
+
+ private:
+  GIConv m_cd;
+};
+
+bool CanConvert(const std::string& to, const std::string& from) { return Converter(to, from).Valid(); }
+
+enum class ConvertResult { Ok, UnknownEncoding, Invalid, Incomplete };
+
+// On failure `failedAt` is the offset in the input where conversion stopped.
+ConvertResult Convert(std::string_view input, const std::string& to, const std::string& from,
+                      std::string& out, gsize& failedAt) {
+  // iconv would take an empty name for the process locale's charset.
+  if (to.empty() || from.empty()) return ConvertResult::UnknownEncoding;
+  const Converter converter(to, from);
+  if (!converter.Valid()) return ConvertResult::UnknownEncoding;
+  gsize bytesRead = 0;
+  gsize bytesWritten = 0;
+  GErrorPtr error;
+  const GCharPtr converted(g_convert_with_iconv(input.data(), static_cast<gssize>(input.size()),
+                                                converter.Get(), &bytesRead, &bytesWritten, Out(error)));
+  failedAt = bytesRead;
+  if (!converted)
+    return g_error_matches(error.get(), G_CONVERT_ERROR, G_CONVERT_ERROR_PARTIAL_INPUT)
+               ? ConvertResult::Incomplete
+               : ConvertResult::Invalid;
+  // With bytes_read asked for, a sequence cut at the end counts as success
+  // and is simply left out.
+  if (bytesRead < input.size()) return ConvertResult::Incomplete;
+  out.assign(converted.get(), bytesWritten);
+  return ConvertResult::Ok;
+}
+
+[[noreturn]] void ThrowUnknownEncoding(std::string_view encoding) {
+  throw EEncodingError(Format("Unknown encoding \"%s\"", {encoding}));
+}
+
+}  // namespace
+
+std::string ProjectEncoding() {
+  EncodingSetting& setting = Setting();
+  std::lock_guard guard(setting.lock);
+  return setting.name;
+}
+
+void SetProjectEncoding(std::string_view encoding) {
+  const std::string name(TrimBlanks(encoding));
+  if (name.empty() || (!IsUtf8EncodingName(name) &&
+                       (!CanConvert("UTF-8", name) || !CanConvert(name, "UTF-8"))))
+    ThrowUnknownEncoding(encoding);
+  EncodingSetting& setting = Setting();
+  std::lock_guard guard(setting.lock);
+  setting.name = name;
+}
+
+bool IsUtf8EncodingName(std::string_view encoding) noexcept {
+  return SameText(encoding, "UTF-8") || SameText(encoding, "UTF8");
+}
+
+std::size_t FindInvalidUtf8(std::string_view text) noexcept {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    // g_utf8_validate_len stops at NUL bytes, which are valid text here.
+    const char* end = nullptr;
+    const std::size_t rest = text.size() - pos;
+    if (g_utf8_validate_len(text.data() + pos, rest, &end)) return std::string_view::npos;
+    pos = static_cast<std::size_t>(end - text.data());
+    if (text[pos] != '\0') return pos;
+    ++pos;
+  }
+  return std::string_view::npos;
+}
+
+std::string DecodeText(std::string_view bytes, std::string_view encoding) {
+  if (IsUtf8EncodingName(encoding)) {
+    const std::size_t bad = FindInvalidUtf8(bytes);
+    if (bad != std::string_view::npos)
+      throw EEncodingError(Format("Invalid byte sequence for encoding \"%s\" at offset %u",
+                                  {encoding, bad}));
+    return std::string(bytes);
+  }
+  std::string out;
+  gsize failedAt = 0;
+  switch (Convert(bytes, "UTF-8", std::string(encoding), out, failedAt)) {
+    case ConvertResult::Ok:
+      return out;
+    case ConvertResult::UnknownEncoding:
+      ThrowUnknownEncoding(encoding);
+    case ConvertResult::Incomplete:
+      throw EEncodingError(Format("Incomplete byte sequence for encoding \"%s\" at offset %u",
+                                  {encoding, failedAt}));
+    case ConvertResult::Invalid:
+      break;
+  }
+  throw EEncodingError(Format("Invalid byte sequence for encoding \"%s\" at offset %u",
+                              {encoding, failedAt}));
+}
+
+std::string EncodeText(std::string_view utf8, std::string_view encoding) {
+  const std::size_t bad = FindInvalidUtf8(utf8);
+  if (bad != std::string_view::npos)
+    throw EEncodingError(Format("Invalid UTF-8 text at offset %u", {bad}));
+  if (IsUtf8EncodingName(encoding)) return std::string(utf8);
+  std::string out;
+  gsize failedAt = 0;
+  switch (Convert(utf8, std::string(encoding), "UTF-8", out, failedAt)) {
+    case ConvertResult::Ok:
+      return out;
+    case ConvertResult::UnknownEncoding:
+      ThrowUnknownEncoding(encoding);
+    case ConvertResult::Incomplete:
+    case ConvertResult::Invalid:
+      break;
+  }
+  // The input is valid UTF-8 by now, so the target lacks the character.
+  throw EEncodingError(Format("The character at offset %u cannot be written in encoding \"%s\"",
+                              {failedAt, encoding}));
+}
+
+std::string DecodeFileText(std::string_view bytes, std::string_view encoding) {
+  if (bytes.starts_with(kUtf8Bom)) return DecodeText(bytes.substr(kUtf8Bom.size()), "UTF-8");
+  return DecodeText(bytes, encoding);
+}
+
+}  // namespace halbrin
