@@ -1,0 +1,122 @@
+#include "core/app/program_main.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+
+#include "core/app/command_line.h"
+#include "core/app/hand_over.h"
+#include "core/app/project_info.h"
+#include "core/app/single_instance.h"
+#include "core/foundation/logger.h"
+#include "platform/base/case_fold.h"
+#include "platform/base/glib_ptr.h"
+
+namespace halbrin {
+namespace {
+
+bool HasSwitch(std::initializer_list<std::string_view> names) {
+  const auto& args = CommandLine::Args();
+  for (std::size_t i = 1; i < args.size(); ++i)
+    for (std::string_view name : names)
+      if (platform::SameText(args[i], name)) return true;
+  return false;
+}
+
+// The sender's arguments with a relative file: path made absolute, so the
+// running instance (with another current folder) finds the same file.
+std::vector<std::string> HandOverArguments() {
+  std::vector<std::string> args = CommandLine::Args();
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string& arg = args[i];
+    if (arg.size() > 5 && platform::SameText(std::string_view(arg).substr(0, 5), "file:")) {
+      std::filesystem::path path(arg.substr(5));
+      if (path.is_relative()) arg = arg.substr(0, 5) + (std::filesystem::current_path() / path).lexically_normal().string();
+    }
+  }
+  return args;
+}
+
+std::string DescribeMessage(const InstanceMessage& message) {
+  switch (message.kind) {
+    case InstanceMessage::Kind::Activate: return "Activation requested";
+    case InstanceMessage::Kind::HandOver: {
+      std::string text = "Command line handed over:";
+      for (std::size_t i = 1; i < message.args.size(); ++i) text += " [" + message.args[i] + "]";
+      return text;
+    }
+    case InstanceMessage::Kind::StateQuery: return "State query";
+  }
+  return {};
+}
+
+// Runs the main loop until the process is told to stop.
+void RunMainLoop() {
+  platform::GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
+  auto quit = [](gpointer data) -> gboolean {
+    g_main_loop_quit(static_cast<GMainLoop*>(data));
+    return G_SOURCE_CONTINUE;  // removed below, once the loop has ended
+  };
+  const guint term = g_unix_signal_add(SIGTERM, quit, loop.get());
+  const guint interrupt = g_unix_signal_add(SIGINT, quit, loop.get());
+  g_main_loop_run(loop.get());
+  g_source_remove(term);
+  g_source_remove(interrupt);
+}
+
+}  // namespace
+
+bool StartedAsAutomationServer() { return HasSwitch({"/automation", "-automation", "/embedding", "-embedding"}); }
+
+int ProgramMain(int argc, char** argv) {
+  CommandLine::Set(std::vector<std::string>(argv, argv + argc));
+  InitProjectInfo(ProjectInfo());
+  if (HasSwitch({"/regserver", "/unregserver", "-regserver", "-unregserver"})) return 0;
+
+  if (StartedAsAutomationServer()) {
+    // A bare automation server: no project is loaded.
+    std::unique_ptr<TLogger> log = OpenApplicationLog("");
+    log->WriteEntry("ProgramMain", "Started as automation server");
+    RunMainLoop();
+    return 0;
+  }
+
+  const std::string id = ResolveProject();
+  std::unique_ptr<InstanceServer> instance;
+  try {
+    instance = InstanceServer::TryStart(id);
+  } catch (const platform::Exception& e) {
+    std::cerr << ProgramTitle << ": " << e.what() << '\n';
+    return 1;
+  }
+  if (!instance) {
+    InstanceMessage message;
+    message.kind = InstanceMessage::Kind::HandOver;
+    message.folder = ProjectInfo().folder;
+    message.args = HandOverArguments();
+    SendToInstance(id, message);  // a first instance that does not answer is no reason to stay
+    return kExitAlreadyRunning;
+  }
+
+  std::unique_ptr<TLogger> log = OpenApplicationLog(id);
+  const TProjectInfo& info = ProjectInfo();
+  log->WriteEntry("ProgramMain", "Project \"" + info.name + "\" (" + info.product + " " + info.version + ") in \"" +
+                                     info.folder + "\", id " + info.id + ", start script \"" + info.script + "\"");
+  instance->Serve(
+      [&log](const InstanceMessage& message) {
+        log->WriteEntry("ProgramMain", DescribeMessage(message));
+        if (message.kind == InstanceMessage::Kind::HandOver) PushHandOver(message);
+      },
+      [](const std::string& folder) { return ProjectIdOf(folder) == ProjectInfo().id ? ProjectInfo().state : -1; });
+
+  ProjectInfo().state = PROJECT_STATE_LOADED;
+  ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
+  RunMainLoop();
+  log->WriteEntry("ProgramMain", "Stopped");
+  return 0;
+}
+
+}  // namespace halbrin

@@ -1,0 +1,130 @@
+#include "core/app/project_info.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "core/app/command_line.h"
+#include "core/foundation/digests.h"
+#include "core/foundation/identifiers.h"
+#include "core/foundation/msxml_dom_document.h"
+#include "core/foundation/paths.h"
+#include "core/foundation/project_encoding.h"
+#include "core/foundation/text_files.h"
+#include "platform/classes/string_list.h"
+
+namespace halbrin {
+
+using platform::TStringList;
+using platform::Variant;
+
+namespace {
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The "encoding" line of project.info, read from the raw bytes: the keys are
+// ASCII in every code page, and the value says how to read the rest.
+std::string DeclaredEncoding(std::string_view bytes) {
+  TStringList lines;
+  lines.SetText(bytes);
+  std::string value = lines.Values("encoding");
+  const bool ascii = std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return ascii ? value : std::string();
+}
+
+}  // namespace
+
+TProjectInfo& ProjectInfo() {
+  static TProjectInfo info;
+  return info;
+}
+
+void InitProjectInfo(TProjectInfo& info) { info = TProjectInfo{}; }
+
+std::string ProjectInfoFolder() {
+  const std::string use = GetSwitch("use");
+  return use.empty() ? ApplicationFolder() : WithSeparator(use);
+}
+
+void ReadProjectInfo(const std::string& id, TProjectInfo& info) {
+  InitProjectInfo(info);
+  info.id = id;
+  info.state = PROJECT_STATE_LOADING;
+  try {
+    const std::string bytes = LoadBytesFromFile(ProjectInfoFolder() + "project.info");
+    const std::string declared = DeclaredEncoding(bytes);
+    std::string text;
+    try {
+      text = DecodeFileText(bytes, declared.empty() ? DefaultXmlEncoding : std::string_view(declared));
+    } catch (const EEncodingError&) {
+      // An encoding iconv does not know: the file is read as the default code page.
+      text = DecodeFileText(bytes, DefaultXmlEncoding);
+    }
+    TStringList lines;
+    lines.SetText(text);
+    info.product = lines.Values("product");
+    info.version = lines.Values("version");
+    info.name = lines.Values("name");
+    if (std::string script = lines.Values("script"); !script.empty()) info.script = script;
+    try {
+      SetXmlEncoding(declared);
+    } catch (const platform::Exception&) {
+      SetXmlEncoding("");
+    }
+  } catch (const platform::Exception&) {
+    // No project.info, or one that cannot be read: the defaults stand.
+  }
+}
+
+std::string LoadProjectInfo(const std::string& id) {
+  TProjectInfo info;
+  ReadProjectInfo(id, info);
+  ProjectInfo() = info;
+  return ProjectInfo().id;
+}
+
+std::string ResolveProjectFolder() {
+  const std::string use = GetSwitch("use");
+  ProjectInfo().folder = use;
+  const std::string folder = use.empty() ? ApplicationFolder() : ExpandProjectPath("");
+  ProjectInfo().folder = folder;
+  return folder;
+}
+
+std::string ProjectIdOf(std::string_view folder) {
+  // File names are UTF-8 here, so the digest is of the folder's UTF-8 bytes.
+  return BytesToGuidText(DigestBytes(folder, CALG_MD5));
+}
+
+std::string ResolveProject() {
+  std::string file = GetSwitch("file");
+  std::error_code error;
+  if (!file.empty() && std::filesystem::is_regular_file(file, error)) {
+    // An XML file may carry a project attribute; any other file names none.
+    Variant value;
+    try {
+      value = ReadXmlValue(file, "//*[@project]/@project");
+    } catch (const platform::Exception&) {
+    }
+    file = value.IsEmptyOrNull() ? std::string() : value.ToText();
+  }
+  LoadProjectInfo(file);
+  const std::string folder = ResolveProjectFolder();
+  ProjectInfo().id = ProjectIdOf(folder);
+  return ProjectInfo().id;
+}
+
+std::string ExpandProjectPath(std::string_view relative) {
+  return WithSeparator(ProjectInfo().folder + std::string(relative));
+}
+
+std::string ApplicationFolder() { return WithSeparator(ParentFolder(GetApplicationFileName())); }
+
+Variant ReadXmlValue(const std::string& file, const std::string& xpath) {
+  return TMSXMLDOMDocument::CreateFromFile(file)->GetNodeValue(xpath);
+}
+
+}  // namespace halbrin
