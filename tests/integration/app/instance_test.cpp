@@ -9,16 +9,19 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using halbrin::testing::ReadFile;
+using halbrin::testing::TempFolder;
 using namespace std::chrono_literals;
 
 class Process {
@@ -68,29 +71,26 @@ class Process {
 class InstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/halbrin-it-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
-    for (const char* sub : {"config", "data", "runtime", "projectA", "projectB", "docs"}) fs::create_directories(m_root + "/" + sub);
-    fs::permissions(m_root + "/runtime", fs::perms::owner_all);
-    std::ofstream(m_root + "/projectA/project.info") << "product=Test\nname=Alpha\nversion=1\nencoding=utf-8\n";
-    m_env = {"XDG_CONFIG_HOME=" + m_root + "/config", "XDG_DATA_HOME=" + m_root + "/data",
-             "XDG_RUNTIME_DIR=" + m_root + "/runtime"};
+    for (const char* sub : {"config", "data", "runtime", "projectA", "projectB", "docs"}) fs::create_directories(m_temp.Path(sub));
+    fs::permissions(m_temp.Path("runtime"), fs::perms::owner_all);
+    m_temp.Write("projectA/project.info", "product=Test\nname=Alpha\nversion=1\nencoding=utf-8\n");
+    m_env = {"XDG_CONFIG_HOME=" + m_temp.Path("config"), "XDG_DATA_HOME=" + m_temp.Path("data"),
+             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime")};
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
   std::unique_ptr<Process> Start(std::vector<std::string> args) { return std::make_unique<Process>(args, m_env); }
 
   // Everything the program's logs hold.
   std::string Logs() const {
     std::string all;
-    const fs::path folder = m_root + "/data/Zebrin/HalbrinLite/logs";
+    const fs::path folder = m_temp.Path("data/Zebrin/HalbrinLite/logs");
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::stringstream text;
-      text << in.rdbuf();
-      all += text.str();
+      try {
+        all += ReadFile(entry.path());
+      } catch (const std::runtime_error&) {
+        // Gone between the listing and the read: it holds nothing now.
+      }
     }
     return all;
   }
@@ -109,13 +109,14 @@ class InstanceTest : public ::testing::Test {
     return count;
   }
 
-  std::string m_root;
+  // Under /tmp: the runtime folder holds Unix sockets, whose paths must stay short.
+  TempFolder m_temp{"halbrin-it", "/tmp"};
   std::vector<std::string> m_env;
 };
 
 TEST_F(InstanceTest, FirstStartLogsItsProjectAndStopsOnTerm) {
-  auto first = Start({"use:" + m_root + "/projectA"});
-  ASSERT_TRUE(WaitForLog("Project \"Alpha\" (Test 1) in \"" + m_root + "/projectA/\""));
+  auto first = Start({"use:" + m_temp.Path("projectA")});
+  ASSERT_TRUE(WaitForLog("Project \"Alpha\" (Test 1) in \"" + m_temp.Path("projectA") + "/\""));
   EXPECT_FALSE(first->Wait(100ms));  // keeps running
   first->Signal(SIGTERM);
   EXPECT_EQ(first->Wait(10s), 0);
@@ -123,28 +124,28 @@ TEST_F(InstanceTest, FirstStartLogsItsProjectAndStopsOnTerm) {
 }
 
 TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
-  auto first = Start({"use:" + m_root + "/projectA"});
+  auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
-  const std::string file = m_root + "/docs/a report, final.txt";
-  auto second = Start({"file:" + file, "use:" + m_root + "/projectA/"});  // the same folder, with the separator
+  const std::string file = m_temp.Path("docs/a report, final.txt");
+  auto second = Start({"file:" + file, "use:" + m_temp.Path("projectA") + "/"});  // the same folder, with the separator
   EXPECT_EQ(second->Wait(5s), 183);
-  EXPECT_TRUE(WaitForLog("[file:" + file + "] [use:" + m_root + "/projectA/]"));
+  EXPECT_TRUE(WaitForLog("[file:" + file + "] [use:" + m_temp.Path("projectA") + "/]"));
   EXPECT_FALSE(first->Wait(0ms));
 }
 
 TEST_F(InstanceTest, QuickLaterStartsAreAllDelivered) {
-  auto first = Start({"use:" + m_root + "/projectA"});
+  auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
   std::vector<std::unique_ptr<Process>> later;
-  for (int i = 0; i < 3; ++i) later.push_back(Start({"file:/tmp/doc" + std::to_string(i), "use:" + m_root + "/projectA"}));
+  for (int i = 0; i < 3; ++i) later.push_back(Start({"file:/tmp/doc" + std::to_string(i), "use:" + m_temp.Path("projectA")}));
   for (auto& process : later) EXPECT_EQ(process->Wait(5s), 183);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(WaitForLog("[file:/tmp/doc" + std::to_string(i) + "]")) << i;
 }
 
 TEST_F(InstanceTest, AStartDuringTheFirstOnesStartUpIsNotLost) {
   // Both start at once; whichever wins the lock, the other's line arrives.
-  auto one = Start({"file:/tmp/one", "use:" + m_root + "/projectA"});
-  auto two = Start({"file:/tmp/two", "use:" + m_root + "/projectA"});
+  auto one = Start({"file:/tmp/one", "use:" + m_temp.Path("projectA")});
+  auto two = Start({"file:/tmp/two", "use:" + m_temp.Path("projectA")});
   std::optional<int> a, b;
   const auto deadline = std::chrono::steady_clock::now() + 5s;
   while (!a && !b && std::chrono::steady_clock::now() < deadline) {
@@ -161,8 +162,8 @@ TEST_F(InstanceTest, AStartDuringTheFirstOnesStartUpIsNotLost) {
 }
 
 TEST_F(InstanceTest, DifferentProjectsRunSideBySide) {
-  auto a = Start({"use:" + m_root + "/projectA"});
-  auto b = Start({"use:" + m_root + "/projectB"});
+  auto a = Start({"use:" + m_temp.Path("projectA")});
+  auto b = Start({"use:" + m_temp.Path("projectB")});
   ASSERT_TRUE(WaitForLog("projectA/\", id"));
   ASSERT_TRUE(WaitForLog("projectB/\", id"));
   EXPECT_FALSE(a->Wait(100ms));
@@ -171,23 +172,23 @@ TEST_F(InstanceTest, DifferentProjectsRunSideBySide) {
 
 TEST_F(InstanceTest, AKilledFirstInstanceLeavesNoStaleLock) {
   {
-    auto first = Start({"use:" + m_root + "/projectA"});
+    auto first = Start({"use:" + m_temp.Path("projectA")});
     ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
     first->Signal(SIGKILL);
     first->Wait(5s);
   }
-  auto next = Start({"use:" + m_root + "/projectA"});
+  auto next = Start({"use:" + m_temp.Path("projectA")});
   EXPECT_FALSE(next->Wait(500ms)) << "the new start became the first instance";
-  auto later = Start({"file:/tmp/after", "use:" + m_root + "/projectA"});
+  auto later = Start({"file:/tmp/after", "use:" + m_temp.Path("projectA")});
   EXPECT_EQ(later->Wait(5s), 183);
   EXPECT_TRUE(WaitForLog("[file:/tmp/after]"));
 }
 
 TEST_F(InstanceTest, ARelativeFileIsHandedOverAsAnAbsolutePath) {
-  auto first = Start({"use:" + m_root + "/projectA"});
+  auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
   const std::string cwd = fs::current_path().string();
-  auto second = Start({"file:docs/x.txt", "use:" + m_root + "/projectA"});
+  auto second = Start({"file:docs/x.txt", "use:" + m_temp.Path("projectA")});
   EXPECT_EQ(second->Wait(5s), 183);
   EXPECT_TRUE(WaitForLog("[file:" + (fs::path(cwd) / "docs/x.txt").lexically_normal().string() + "]"));
 }
@@ -204,8 +205,8 @@ TEST_F(InstanceTest, AutomationStartRunsWithoutAProject) {
 }
 
 TEST_F(InstanceTest, AFileThatIsNotXmlDoesNotStopTheStart) {
-  std::ofstream(m_root + "/docs/photo.jpg", std::ios::binary) << "\xFF\xD8\xFF not xml";
-  auto first = Start({"file:" + m_root + "/docs/photo.jpg", "use:" + m_root + "/projectA"});
+  m_temp.Write("docs/photo.jpg", "\xFF\xD8\xFF not xml");
+  auto first = Start({"file:" + m_temp.Path("docs/photo.jpg"), "use:" + m_temp.Path("projectA")});
   EXPECT_TRUE(WaitForLog("Project \"Alpha\""));
   EXPECT_FALSE(first->Wait(0ms));
 }

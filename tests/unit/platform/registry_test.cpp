@@ -6,73 +6,37 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/test_support.h"
 
 namespace halbrin::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (m_old)
-      setenv(m_name, m_old->c_str(), 1);
-    else
-      unsetenv(m_name);
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
+using testing::MakeFolders;
+using testing::ReadFile;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFile;
 
 class RegistryTest : public ::testing::Test {
  protected:
   RegistryTest()
-      : m_root(MakeTempRoot()),
-        m_config("XDG_CONFIG_HOME", (m_root / "config").string()),
-        m_data("XDG_DATA_HOME", (m_root / "data").string()),
-        m_runtime("XDG_RUNTIME_DIR", (m_root / "runtime").string()) {}
-  ~RegistryTest() override { fs::remove_all(m_root); }
-
-  static fs::path MakeTempRoot() {
-    std::string pattern = (fs::temp_directory_path() / "registry_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    return pattern;
-  }
+      : m_temp("registry_test"),
+        m_config("XDG_CONFIG_HOME", m_temp.Path("config")),
+        m_data("XDG_DATA_HOME", m_temp.Path("data")),
+        m_runtime("XDG_RUNTIME_DIR", m_temp.Path("runtime")) {}
 
   fs::path RootFile(std::string_view rootName) const {
-    return m_root / "config" / "Zebrin" / "registry" / (std::string(rootName) + ".ini");
+    return m_temp.Path() / "config" / "Zebrin" / "registry" / (std::string(rootName) + ".ini");
   }
   fs::path UserFile() const { return RootFile("HKEY_CURRENT_USER"); }
 
-  fs::path m_root;
+  TempFolder m_temp;
   ScopedEnv m_config;
   ScopedEnv m_data;
   ScopedEnv m_runtime;
@@ -174,7 +138,8 @@ TEST_F(RegistryTest, ReadsAHandWrittenFile) {
             "@=string:the default\n"
             "Mask=integer:4294967295\n"
             "Blob=binary:00ff0a\n"
-            "Empty=multi:\n");
+            "Empty=multi:\n",
+            MakeFolders::Yes);
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey("Software\\Vendor\\App", false));
   EXPECT_TRUE(reg.KeyExists("\\Software\\Vendor"));
@@ -451,12 +416,12 @@ TEST_F(RegistryTest, EnvironmentIsReadWhenTheStoreIsOpened) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Here", true));
   }
-  ScopedEnv elsewhere("XDG_CONFIG_HOME", (m_root / "other").string());
+  ScopedEnv elsewhere("XDG_CONFIG_HOME", m_temp.Path("other"));
   TRegistry reg;
   EXPECT_FALSE(reg.KeyExists("Here"));
   ASSERT_TRUE(reg.OpenKey("There", true));
   reg.CloseKey();
-  EXPECT_TRUE(fs::exists(m_root / "other" / "Zebrin" / "registry" / "HKEY_CURRENT_USER.ini"));
+  EXPECT_TRUE(fs::exists(m_temp.Path() / "other" / "Zebrin" / "registry" / "HKEY_CURRENT_USER.ini"));
 }
 
 TEST_F(RegistryTest, ConcurrentProcessesWritingTheSameFileLoseNothing) {
@@ -518,7 +483,7 @@ TEST_P(RegistryDamagedTest, GivesAClearErrorAndIsNeverOverwritten) {
   TRegistry early;
   ASSERT_TRUE(early.OpenKey("Before", true));
   early.WriteString("x", "y");
-  WriteFile(UserFile(), content);
+  WriteFile(UserFile(), content, MakeFolders::Yes);
 
   const std::string prefix = "Registry file \"" + UserFile().string() + "\" is damaged: ";
   TRegistry reg;

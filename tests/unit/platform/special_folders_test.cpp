@@ -2,69 +2,42 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace halbrin::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets (or, with nullopt, unsets) an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    if (value)
-      setenv(name, value->c_str(), 1);
-    else
-      unsetenv(name);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (m_old)
-      setenv(m_name, m_old->c_str(), 1);
-    else
-      unsetenv(m_name);
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-fs::path MakeTempRoot() {
-  std::string pattern = (fs::temp_directory_path() / "special_folders_test.XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
+using testing::MakeFolders;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFile;
 
 // A fake home with every XDG folder set apart from it, so a mapping onto the
 // wrong variable shows.
 class SpecialFoldersTest : public ::testing::Test {
  protected:
   SpecialFoldersTest()
-      : m_root(MakeTempRoot()),
+      : m_temp("special_folders_test"),
         m_home("HOME", Dir("home")),
         m_config("XDG_CONFIG_HOME", Dir("config")),
         m_data("XDG_DATA_HOME", Dir("data")),
         m_cache("XDG_CACHE_HOME", Dir("cache")),
         m_runtime("XDG_RUNTIME_DIR", Dir("runtime")) {}
-  ~SpecialFoldersTest() override { fs::remove_all(m_root); }
 
-  std::string Dir(const std::string& sub) const { return (m_root / sub).string(); }
+  std::string Dir(const std::string& sub) const { return m_temp.Path(sub); }
   std::string Expected(const std::string& sub) const { return Dir(sub) + "/"; }
 
   void WriteUserDirs(const std::string& text) {
-    fs::create_directories(m_root / "config");
-    std::ofstream(m_root / "config" / "user-dirs.dirs") << text;
+    WriteFile(m_temp.Path() / "config" / "user-dirs.dirs", text, MakeFolders::Yes);
   }
 
-  fs::path m_root;
+  TempFolder m_temp;
   ScopedEnv m_home;
   ScopedEnv m_config;
   ScopedEnv m_data;
@@ -161,9 +134,8 @@ TEST_F(SpecialFoldersTest, EnvironmentIsReadAtEachCall) {
   EXPECT_EQ(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), Expected("home/.cache"));
 
   // user-dirs.dirs is then looked for under the default config folder.
-  fs::create_directories(m_root / "home" / ".config");
-  std::ofstream(m_root / "home" / ".config" / "user-dirs.dirs")
-      << "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n";
+  WriteFile(m_temp.Path() / "home" / ".config" / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n",
+            MakeFolders::Yes);
   EXPECT_EQ(GetSpecialFolderPath(CSIDL_DESKTOP), Expected("home/Bureau"));
 }
 

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/classes/property_access.h"
 #include "platform/classes/string_list.h"
+#include "support/test_support.h"
 
 namespace halbrin::platform {
 namespace {
@@ -123,7 +119,7 @@ TEST(StringListText, JoinsWithCrLfAfterEveryLine) {
     EXPECT_EQ(list.Text(), text);
     TStringList back;
     back.SetText(list.Text());
-    EXPECT_EQ(LinesOf(back), lines) << "round trip of " << testing::PrintToString(lines);
+    EXPECT_EQ(LinesOf(back), lines) << "round trip of " << ::testing::PrintToString(lines);
   }
 }
 
@@ -150,7 +146,7 @@ TEST(StringListDelimited, CommaTextQuotesOnlyWhatNeedsIt) {
   for (const auto& [lines, text] : cases) {
     TStringList list;
     Fill(list, lines);
-    EXPECT_EQ(list.CommaText(), text) << testing::PrintToString(lines);
+    EXPECT_EQ(list.CommaText(), text) << ::testing::PrintToString(lines);
   }
 }
 
@@ -186,7 +182,7 @@ TEST(StringListDelimited, CommaTextParsesQuotesBlanksAndEmptyItems) {
     TStringList list;
     list.Add("old");
     list.SetCommaText(text);
-    EXPECT_EQ(LinesOf(list), lines) << testing::PrintToString(text);
+    EXPECT_EQ(LinesOf(list), lines) << ::testing::PrintToString(text);
   }
 }
 
@@ -216,7 +212,7 @@ TEST(StringListDelimited, DelimitedTextUsesDelimiterQuoteCharAndStrictDelimiter)
     list.SetQuoteChar('\'');
     list.SetStrictDelimiter(c.strict);
     list.SetDelimitedText(c.text);
-    EXPECT_EQ(LinesOf(list), c.lines) << (c.strict ? "strict " : "loose ") << testing::PrintToString(c.text);
+    EXPECT_EQ(LinesOf(list), c.lines) << (c.strict ? "strict " : "loose ") << ::testing::PrintToString(c.text);
   }
 }
 
@@ -893,23 +889,11 @@ TEST(StringListAssign, FromAnotherKindOfObjectRaises) {
 
 class StringListFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "string_list_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  std::string PathOf(const std::string& name) const { return m_temp.Path(name); }
+  void Write(const std::string& name, const std::string& bytes) const { m_temp.Write(name, bytes); }
+  std::string Read(const std::string& name) const { return testing::ReadFile(PathOf(name)); }
 
-  std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::filesystem::path m_dir;
+  testing::TempFolder m_temp{"string_list_test"};
 };
 
 TEST_F(StringListFile, SaveWritesTextBytes) {
@@ -949,7 +933,7 @@ TEST_F(StringListFile, FailuresRaiseAndLeaveTheListAlone) {
   } catch (const EFOpenError& error) {
     EXPECT_EQ(error.Message(), "Cannot open file \"" + missing + "\". No such file or directory");
   }
-  EXPECT_THROW(list.LoadFromFile(m_dir.string()), EFOpenError);
+  EXPECT_THROW(list.LoadFromFile(m_temp.Path().string()), EFOpenError);
   EXPECT_EQ(LinesOf(list), (Lines{"kept"}));
 
   const std::string nowhere = PathOf("no/such/dir.txt");

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 
 #include "core/app/command_line.h"
@@ -11,6 +9,7 @@
 #include "core/foundation/digests.h"
 #include "core/foundation/identifiers.h"
 #include "core/foundation/msxml_dom_document.h"
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -21,9 +20,6 @@ namespace fs = std::filesystem;
 class ProjectInfoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/halbrin-pi-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
     m_savedArgs = CommandLine::Args();
     m_savedEncoding = XmlEncoding();
   }
@@ -31,17 +27,16 @@ class ProjectInfoTest : public ::testing::Test {
     CommandLine::Set(m_savedArgs);
     SetXmlEncoding(m_savedEncoding);
     InitProjectInfo(ProjectInfo());
-    fs::remove_all(m_folder);
   }
-  void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(m_folder + "/" + name, std::ios::binary) << bytes;
-  }
+  void Write(const std::string& name, const std::string& bytes) { m_temp.Write(name, bytes); }
+  std::string Folder() const { return m_temp.Path().string(); }
   void StartWith(std::vector<std::string> args) {
     args.insert(args.begin(), "/opt/halbrin/halbrinlite");
     CommandLine::Set(std::move(args));
   }
 
-  std::string m_folder;
+  // Under /tmp: a test changes the letter case of "/tmp".
+  testing::TempFolder m_temp{"halbrin-pi", "/tmp"};
   std::vector<std::string> m_savedArgs;
   std::string m_savedEncoding;
 };
@@ -81,14 +76,14 @@ TEST_F(ProjectInfoTest, SwitchNameAndSwitchIs) {
 
 TEST_F(ProjectInfoTest, DescriptorFromProjectInfo) {
   Write("project.info", "product=Atlas\r\nversion=2.1\r\nname=Карта\r\nscript=start\r\nencoding=utf-8\r\n");
-  StartWith({"use:" + m_folder});
+  StartWith({"use:" + Folder()});
   const std::string id = ResolveProject();
   const TProjectInfo& info = ProjectInfo();
   EXPECT_EQ(info.product, "Atlas");
   EXPECT_EQ(info.version, "2.1");
   EXPECT_EQ(info.name, "Карта");
   EXPECT_EQ(info.script, "start");
-  EXPECT_EQ(info.folder, m_folder + "/");
+  EXPECT_EQ(info.folder, Folder() + "/");
   EXPECT_EQ(info.state, PROJECT_STATE_LOADING);
   EXPECT_EQ(info.id, id);
   EXPECT_EQ(XmlEncoding(), "utf-8");
@@ -97,7 +92,7 @@ TEST_F(ProjectInfoTest, DescriptorFromProjectInfo) {
 TEST_F(ProjectInfoTest, ProjectInfoInTheCodePageItNames) {
   // "Карта" in windows-1251.
   Write("project.info", "name=\xCA\xE0\xF0\xF2\xE0\nencoding=windows-1251\n");
-  StartWith({"use:" + m_folder});
+  StartWith({"use:" + Folder()});
   ResolveProject();
   EXPECT_EQ(ProjectInfo().name, "Карта");
 }
@@ -105,10 +100,10 @@ TEST_F(ProjectInfoTest, ProjectInfoInTheCodePageItNames) {
 TEST_F(ProjectInfoTest, DefaultsWhenProjectInfoIsMissingOrPartial) {
   // nullptr: no file at all.
   for (const char* content : {static_cast<const char*>(nullptr), "product=x\nscript=\n", "name=a\n"}) {
-    fs::remove(m_folder + "/project.info");
+    fs::remove(m_temp.Path("project.info"));
     if (content) Write("project.info", content);
     SetXmlEncoding("utf-8");
-    StartWith({"use:" + m_folder});
+    StartWith({"use:" + Folder()});
     ResolveProject();
     EXPECT_EQ(ProjectInfo().script, "init");
     EXPECT_EQ(ProjectInfo().state, PROJECT_STATE_LOADING);
@@ -118,16 +113,16 @@ TEST_F(ProjectInfoTest, DefaultsWhenProjectInfoIsMissingOrPartial) {
 }
 
 TEST_F(ProjectInfoTest, IdsFollowTheFolderText) {
-  StartWith({"use:" + m_folder});
+  StartWith({"use:" + Folder()});
   const std::string plain = ResolveProject();
-  StartWith({"use:" + m_folder + "/"});
+  StartWith({"use:" + Folder() + "/"});
   EXPECT_EQ(ResolveProject(), plain);  // with or without the trailing separator
-  std::string upper = m_folder;
+  std::string upper = Folder();
   upper[1] = 'T';  // "/Tmp/..."
   StartWith({"use:" + upper});
   EXPECT_NE(ResolveProject(), plain);  // letter case counts
   EXPECT_TRUE(std::regex_match(plain, std::regex(R"(^\{[0-9A-F]{8}-([0-9A-F]{4}-){3}[0-9A-F]{12}\}$)")));
-  EXPECT_EQ(plain, BytesToGuidText(DigestBytes(m_folder + "/", CALG_MD5)));
+  EXPECT_EQ(plain, BytesToGuidText(DigestBytes(Folder() + "/", CALG_MD5)));
   // RFC 1321: MD5("abc") = 900150983cd24fb0d6963f7d28e17f72.
   EXPECT_EQ(ProjectIdOf("abc"), "{90015098-3CD2-4FB0-D696-3F7D28E17F72}");
 }
@@ -140,20 +135,20 @@ TEST_F(ProjectInfoTest, WithoutUseTheProgramFolderIsTheProject) {
 }
 
 TEST_F(ProjectInfoTest, FileSwitchNeverChangesTheId) {
-  StartWith({"use:" + m_folder});
+  StartWith({"use:" + Folder()});
   const std::string expected = ResolveProject();
   Write("doc.xml", "<doc><item project=\"other\"/></doc>");
   Write("photo.jpg", std::string("\xFF\xD8\xFF\xE0 not xml", 12));
   for (const char* file : {"doc.xml", "photo.jpg", "missing.txt"}) {
-    StartWith({"file:" + m_folder + "/" + file, "use:" + m_folder});
+    StartWith({"file:" + m_temp.Path(file), "use:" + Folder()});
     EXPECT_EQ(ResolveProject(), expected) << file;
   }
 }
 
 TEST_F(ProjectInfoTest, ReadXmlValueSelectsByXPath) {
   Write("doc.xml", "<doc><item project=\"atlas\"/></doc>");
-  EXPECT_EQ(ReadXmlValue(m_folder + "/doc.xml", "//*[@project]/@project"), platform::Variant("atlas"));
-  EXPECT_TRUE(ReadXmlValue(m_folder + "/doc.xml", "//*[@nothing]/@nothing").IsNull());
+  EXPECT_EQ(ReadXmlValue(m_temp.Path("doc.xml"), "//*[@project]/@project"), platform::Variant("atlas"));
+  EXPECT_TRUE(ReadXmlValue(m_temp.Path("doc.xml"), "//*[@nothing]/@nothing").IsNull());
 }
 
 TEST_F(ProjectInfoTest, ExpandProjectPath) {

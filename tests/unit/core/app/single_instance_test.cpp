@@ -6,12 +6,12 @@
 
 #include <chrono>
 #include <cstring>
-#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <thread>
 
 #include "core/app/single_instance.h"
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -20,22 +20,6 @@ namespace fs = std::filesystem;
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/halbrin-si-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    if (old) m_oldRuntime = old;
-    setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
-  }
-  void TearDown() override {
-    if (m_oldRuntime.empty())
-      unsetenv("XDG_RUNTIME_DIR");
-    else
-      setenv("XDG_RUNTIME_DIR", m_oldRuntime.c_str(), 1);
-    fs::remove_all(m_folder);
-  }
-
   // Runs the default main context until `done` or a generous time-out.
   template <class Done>
   static void RunUntil(Done done) {
@@ -46,8 +30,9 @@ class SingleInstanceTest : public ::testing::Test {
     }
   }
 
-  std::string m_folder;
-  std::string m_oldRuntime;
+  // Under /tmp: the socket goes in here, and its path must stay short.
+  testing::TempFolder m_temp{"halbrin-si", "/tmp"};
+  testing::ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_temp.Path().string()};
 };
 
 const char* const kId = "{0123ABCD-0000-1111-2222-333344445555}";
@@ -92,7 +77,7 @@ TEST_F(SingleInstanceTest, SecondStartOfTheSameIdFindsTheLockTaken) {
 
 TEST_F(SingleInstanceTest, FolderIsPrivate) {
   std::string folder = InstanceFolder();
-  EXPECT_EQ(folder, m_folder + "/Zebrin/HalbrinLite/");
+  EXPECT_EQ(folder, m_temp.Path("Zebrin/HalbrinLite/"));
   auto perms = fs::status(folder).permissions();
   EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 }

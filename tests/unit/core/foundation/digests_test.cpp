@@ -3,14 +3,14 @@
 #include "core/foundation/project_encoding.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -160,23 +160,9 @@ TEST(DigestTest, TextFollowsTheProjectCodePage) {
 
 class DigestFileTest : public ::testing::Test {
  protected:
-  DigestFileTest() {
-    std::string pattern = (fs::temp_directory_path() / "digests_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = pattern;
-  }
-  ~DigestFileTest() override {
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
-  }
+  std::string Make(const std::string& name, const std::string& bytes) { return m_temp.Write(name, bytes); }
 
-  std::string Make(const std::string& name, const std::string& bytes) {
-    fs::path path = m_root / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
-  }
-
-  fs::path m_root;
+  testing::TempFolder m_temp{"digests_test"};
 };
 
 TEST_F(DigestFileTest, EqualsTheDigestOfTheContentAcrossReadPieces) {
@@ -205,8 +191,8 @@ TEST_F(DigestFileTest, UnreadableFileRaisesTheSystemError) {
     std::uint32_t code;
     const char* message;
   };
-  const Case cases[] = {{(m_root / "missing.txt").string(), ENOENT, "System Error: 2\r\nNo such file or directory"},
-                        {m_root.string(), EISDIR, "System Error: 21\r\nIs a directory"}};
+  const Case cases[] = {{m_temp.Path("missing.txt"), ENOENT, "System Error: 2\r\nNo such file or directory"},
+                        {m_temp.Path().string(), EISDIR, "System Error: 21\r\nIs a directory"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     try {

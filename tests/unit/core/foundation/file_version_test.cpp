@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/foundation/paths.h"
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -146,21 +145,11 @@ TEST(ImageFileVersionTest, CorruptedBytesNeverReadOutside) {
 
 class FileVersionTest : public ::testing::Test {
  protected:
-  FileVersionTest() {
-    std::string pattern = (fs::temp_directory_path() / "file_version_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = pattern;
-  }
-  ~FileVersionTest() override { fs::remove_all(m_root); }
-
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const fs::path path = m_root / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path.string();
+    return m_temp.Write(name, bytes);
   }
 
-  fs::path m_root;
+  testing::TempFolder m_temp{"file_version_test"};
 };
 
 TEST_F(FileVersionTest, OwnExecutableHasTheBuiltInVersion) {
@@ -173,7 +162,7 @@ TEST_F(FileVersionTest, OwnExecutableHasTheBuiltInVersion) {
   EXPECT_EQ(GetFileVersionText(GetApplicationFileName()), GetModuleVersionText());
   EXPECT_EQ(GetModuleVersionText(), FileVersionText(program));
   // Any name of the same file is the same program.
-  const fs::path link = m_root / "alias";
+  const fs::path link = m_temp.Path() / "alias";
   fs::create_symlink(GetApplicationFileName(), link);
   EXPECT_EQ(GetFileVersion(link.string()), program);
 }
@@ -182,17 +171,17 @@ TEST_F(FileVersionTest, FilesWithoutAVersionGiveMinusOnes) {
   const std::string text = Write("notes.txt", {'h', 'e', 'l', 'l', 'o'});
   EXPECT_EQ(GetFileVersionText(text), "-1.-1.-1.-1");
   EXPECT_EQ(GetFileVersionText(Write("empty.dll", {})), "-1.-1.-1.-1");
-  EXPECT_EQ(GetFileVersionText((m_root / "missing.exe").string()), "-1.-1.-1.-1");
-  EXPECT_EQ(GetFileVersionText(m_root.string()), "-1.-1.-1.-1");
+  EXPECT_EQ(GetFileVersionText(m_temp.Path("missing.exe")), "-1.-1.-1.-1");
+  EXPECT_EQ(GetFileVersionText(m_temp.Path().string()), "-1.-1.-1.-1");
   EXPECT_EQ(GetFileVersionText(""), "-1.-1.-1.-1");
   // A copy of the program is another file: an ELF image has no version block.
-  const fs::path copy = m_root / "copy";
+  const fs::path copy = m_temp.Path() / "copy";
   fs::copy_file(GetApplicationFileName(), copy);
   EXPECT_EQ(GetFileVersionText(copy.string()), "-1.-1.-1.-1");
 }
 
 TEST_F(FileVersionTest, AFifoIsNotOpened) {
-  const fs::path fifo = m_root / "pipe";
+  const fs::path fifo = m_temp.Path() / "pipe";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   // Opening it for reading would wait for a writer forever.
   EXPECT_EQ(GetFileVersionText(fifo.string()), "-1.-1.-1.-1");

@@ -1,12 +1,12 @@
 #include "core/foundation/icon_loader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -34,10 +34,7 @@ std::vector<std::uint8_t> IcoFile(int count, int declared = -1) {
 class IconLoaderTest : public ::testing::Test {
  protected:
   IconLoaderTest() {
-    std::string pattern = (fs::temp_directory_path() / "icon_loader_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = pattern;
-    fs::create_directories(m_root / "My Icons");
+    fs::create_directories(m_temp.Path("My Icons"));
     Write("app.ico", IcoFile(2));
     Write("My Icons/odd,name.ico", IcoFile(1));
     Write("pic.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13});
@@ -46,15 +43,11 @@ class IconLoaderTest : public ::testing::Test {
     std::vector<std::uint8_t> broken = IcoFile(1, 3);
     Write("broken.ico", broken);
     // A shared object is never an icon file, and is never loaded.
-    fs::copy_file("/proc/self/exe", m_root / "library.so");
+    fs::copy_file("/proc/self/exe", m_temp.Path("library.so"));
   }
-  ~IconLoaderTest() override { fs::remove_all(m_root); }
 
-  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(m_root / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  std::string Path(const std::string& name) const { return (m_root / name).string(); }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) { m_temp.Write(name, bytes); }
+  std::string Path(const std::string& name) const { return m_temp.Path(name); }
 
   // An icon that already holds an image, so "unchanged" and "cleared" differ.
   static IconHandle Preloaded(const std::shared_ptr<const IconImage>& sentinel) {
@@ -63,7 +56,7 @@ class IconLoaderTest : public ::testing::Test {
     return icon;
   }
 
-  fs::path m_root;
+  testing::TempFolder m_temp{"icon_loader_test"};
 };
 
 TEST_F(IconLoaderTest, EmptyValuesClearTheIcon) {
@@ -99,8 +92,8 @@ TEST_F(IconLoaderTest, FilesAndFileIndexPairsLoad) {
     ASSERT_NE(icon.Image(), sentinel.get()) << c.text;
     EXPECT_EQ(icon.Image()->path, c.file) << c.text;
     EXPECT_EQ(icon.Image()->index, c.index) << c.text;
-    std::ifstream in(c.file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string stored = testing::ReadFile(c.file);
+    const std::vector<std::uint8_t> bytes(stored.begin(), stored.end());
     EXPECT_EQ(icon.Image()->bytes, bytes) << c.text;
   }
 }
@@ -130,8 +123,8 @@ TEST_F(IconLoaderTest, OtherValuesLeaveTheIconUnchanged) {
       Variant(Path("broken.ico") + ",2"),
       Variant(Path("library.so")),
       Variant(Path("library.so") + ",0"),
-      Variant(m_root.string()),
-      Variant(m_root.string() + ",0"),
+      Variant(m_temp.Path().string()),
+      Variant(m_temp.Path().string() + ",0"),
       Variant("no-comma-no-file"),
       Variant(42),
       Variant(true),

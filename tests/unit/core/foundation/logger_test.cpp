@@ -5,13 +5,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -19,65 +15,31 @@
 
 #include "platform/base/exception.h"
 #include "platform/variant/ole_date.h"
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    if (m_old)
-      setenv(m_name, m_old->c_str(), 1);
-    else
-      unsetenv(m_name);
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-fs::path MakeTempRoot() {
-  std::string pattern = (fs::temp_directory_path() / "logger_test.XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using testing::ReadFile;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFile;
 
 // A private folder for the log files, with the XDG folders moved into it.
 class LoggerTest : public ::testing::Test {
  protected:
   LoggerTest()
-      : m_root(MakeTempRoot()),
-        m_data("XDG_DATA_HOME", (m_root / "data").string()),
-        m_config("XDG_CONFIG_HOME", (m_root / "config").string()),
-        m_runtime("XDG_RUNTIME_DIR", (m_root / "runtime").string()) {}
-  ~LoggerTest() override {
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
-  }
+      : m_temp("logger_test"),
+        m_data("XDG_DATA_HOME", m_temp.Path("data")),
+        m_config("XDG_CONFIG_HOME", m_temp.Path("config")),
+        m_runtime("XDG_RUNTIME_DIR", m_temp.Path("runtime")) {}
 
-  std::string Folder() const { return m_root.string() + "/"; }
-  fs::path File(const std::string& name) const { return m_root / name; }
+  std::string Folder() const { return m_temp.Path().string() + "/"; }
+  fs::path File(const std::string& name) const { return m_temp.Path() / name; }
 
-  fs::path m_root;
+  TempFolder m_temp;
   ScopedEnv m_data;
   ScopedEnv m_config;
   ScopedEnv m_runtime;
@@ -86,25 +48,25 @@ class LoggerTest : public ::testing::Test {
 // --- Opening ---------------------------------------------------------------
 
 TEST_F(LoggerTest, CreateNewEmptiesTheFileAndOpenAlwaysAppends) {
-  WriteAll(File("a.log"), "old line\r\n");
+  WriteFile(File("a.log"), "old line\r\n");
   {
     TLogger logger("a.log", Folder(), false, 0, false);
     ASSERT_TRUE(logger.Active());
     logger.Write("new\r\n");
   }
-  EXPECT_EQ(ReadAll(File("a.log")), "old line\r\nnew\r\n");
+  EXPECT_EQ(ReadFile(File("a.log")), "old line\r\nnew\r\n");
 
-  TLogger fresh((m_root / "a.log").string(), 1000);
+  TLogger fresh((m_temp.Path() / "a.log").string(), 1000);
   ASSERT_TRUE(fresh.Active());
-  EXPECT_EQ(ReadAll(File("a.log")), "");
+  EXPECT_EQ(ReadFile(File("a.log")), "");
   fresh.Write("x");
-  EXPECT_EQ(ReadAll(File("a.log")), "x");
+  EXPECT_EQ(ReadFile(File("a.log")), "x");
 }
 
 TEST_F(LoggerTest, PathJoinsFolderAndNameWithOneSeparator) {
-  EXPECT_EQ(TLogger("a.log", m_root.string(), true, 0, false).Path(), (m_root / "a.log").string());
-  EXPECT_EQ(TLogger("a.log", Folder(), true, 0, false).Path(), (m_root / "a.log").string());
-  EXPECT_EQ(TLogger((m_root / "b.log").string(), 0).Path(), (m_root / "b.log").string());
+  EXPECT_EQ(TLogger("a.log", m_temp.Path().string(), true, 0, false).Path(), (m_temp.Path() / "a.log").string());
+  EXPECT_EQ(TLogger("a.log", Folder(), true, 0, false).Path(), (m_temp.Path() / "a.log").string());
+  EXPECT_EQ(TLogger((m_temp.Path() / "b.log").string(), 0).Path(), (m_temp.Path() / "b.log").string());
 }
 
 TEST_F(LoggerTest, EmptyFolderMeansTheProgramFolder) {
@@ -117,7 +79,7 @@ TEST_F(LoggerTest, EmptyFolderMeansTheProgramFolder) {
 }
 
 TEST_F(LoggerTest, FolderThatCannotHoldTheFileLeavesAnInactiveSilentLogger) {
-  WriteAll(File("plain"), "not a folder");
+  WriteFile(File("plain"), "not a folder");
   const std::string folders[] = {Folder() + "missing/", Folder() + "plain/"};
   for (const std::string& folder : folders) {
     SCOPED_TRACE(folder);
@@ -137,7 +99,7 @@ TEST_F(LoggerTest, WriteAddsNothingAndIgnoresEmptyText) {
   logger.Write("one");
   logger.Write("");
   logger.Write("two");
-  EXPECT_EQ(ReadAll(File("a.log")), "onetwo");
+  EXPECT_EQ(ReadFile(File("a.log")), "onetwo");
 }
 
 TEST_F(LoggerTest, EntriesCarryTheClockTimeClassAndMessage) {
@@ -147,7 +109,7 @@ TEST_F(LoggerTest, EntriesCarryTheClockTimeClassAndMessage) {
   logger.WriteException(platform::EConvertError("'x' is not a valid integer value"));
   logger.WriteException(std::runtime_error("plain"));
   logger.WriteEntry("Exception", "Ошибка: файл не найден");
-  EXPECT_EQ(ReadAll(File("a.log")),
+  EXPECT_EQ(ReadFile(File("a.log")),
             "05.03.2024 07:08:09 [EListError]: List index out of bounds (5)\r\n"
             "05.03.2024 07:08:09 [EConvertError]: 'x' is not a valid integer value\r\n"
             "05.03.2024 07:08:09 [std::runtime_error]: plain\r\n"
@@ -158,7 +120,7 @@ TEST_F(LoggerTest, BrokenClockStillWritesTheEntry) {
   TLogger logger("a.log", Folder(), true, 0, false);
   logger.SetClock([]() -> double { throw std::runtime_error("no clock"); });
   EXPECT_NO_THROW(logger.WriteEntry("Exception", "kept"));
-  EXPECT_EQ(ReadAll(File("a.log")), " [Exception]: kept\r\n");
+  EXPECT_EQ(ReadFile(File("a.log")), " [Exception]: kept\r\n");
 }
 
 TEST(FormatLogEntryTest, FormatsTheLine) {
@@ -184,18 +146,18 @@ TEST_P(LoggerCapTest, CutsBackBeforeAWriteThatWouldPassTheCap) {
   const CapCase& c = GetParam();
   std::string old(c.before, 'o');
   std::string text(c.write, 'n');
-  WriteAll(File("a.log"), old);
+  WriteFile(File("a.log"), old);
 
   TLogger logger("a.log", Folder(), false, c.maxSize, c.backup);
   ASSERT_TRUE(logger.Active());
   logger.Write(text);
 
-  std::string log = ReadAll(File("a.log"));
+  std::string log = ReadFile(File("a.log"));
   ASSERT_EQ(log.size(), c.after);
   EXPECT_EQ(log, c.after == c.before + c.write ? old + text : text);
   if (c.saved) {
     ASSERT_TRUE(fs::exists(File("a.bak")));
-    EXPECT_EQ(ReadAll(File("a.bak")), std::string(*c.saved, 'o'));
+    EXPECT_EQ(ReadFile(File("a.bak")), std::string(*c.saved, 'o'));
   } else {
     EXPECT_FALSE(fs::exists(File("a.bak")));
   }
@@ -217,26 +179,26 @@ TEST_F(LoggerTest, CapIsTestedBeforeEachWrite) {
   logger.Write("aaaa");
   logger.Write("bbbb");
   logger.Write("cccc");  // 8 + 4 > 10
-  EXPECT_EQ(ReadAll(File("a.log")), "cccc");
-  EXPECT_EQ(ReadAll(File("a.bak")), "aaaabbbb");
+  EXPECT_EQ(ReadFile(File("a.log")), "cccc");
+  EXPECT_EQ(ReadFile(File("a.bak")), "aaaabbbb");
   logger.Write("dddddddddddd");  // longer than the cap: written whole
-  EXPECT_EQ(ReadAll(File("a.log")), "dddddddddddd");
-  EXPECT_EQ(ReadAll(File("a.bak")), "cccc");
+  EXPECT_EQ(ReadFile(File("a.log")), "dddddddddddd");
+  EXPECT_EQ(ReadFile(File("a.bak")), "cccc");
   logger.Write("e");
-  EXPECT_EQ(ReadAll(File("a.log")), "e");
-  EXPECT_EQ(ReadAll(File("a.bak")), "dddddddddddd");
+  EXPECT_EQ(ReadFile(File("a.log")), "e");
+  EXPECT_EQ(ReadFile(File("a.bak")), "dddddddddddd");
 }
 
 TEST_F(LoggerTest, FailedCopyStillCutsAndKeepsTheOlderBackup) {
   TLogger logger("a.log", Folder(), true, 10, true);
-  WriteAll(File("a.bak"), "older backup");
+  WriteFile(File("a.bak"), "older backup");
   logger.Write("12345678");
   // A folder in the way of the temporary copy makes the copy fail.
   fs::create_directory(File("a.bak.part"));
   fs::create_directory(File("a.bak.part") / "child");
   logger.Write("abcdef");
-  EXPECT_EQ(ReadAll(File("a.log")), "abcdef");
-  EXPECT_EQ(ReadAll(File("a.bak")), "older backup");
+  EXPECT_EQ(ReadFile(File("a.log")), "abcdef");
+  EXPECT_EQ(ReadFile(File("a.bak")), "older backup");
 }
 
 // --- The ".bak" twin -------------------------------------------------------
@@ -253,7 +215,7 @@ class LoggerBackupAtOpenTest : public LoggerTest, public ::testing::WithParamInt
 
 TEST_P(LoggerBackupAtOpenTest, OldBackupIsDeletedOnlyByCreateNewWithBackup) {
   const BackupAtOpenCase& c = GetParam();
-  WriteAll(File("a.bak"), "previous run");
+  WriteFile(File("a.bak"), "previous run");
   TLogger logger("a.log", Folder(), c.createNew, c.maxSize, c.backup);
   ASSERT_TRUE(logger.Active());
   EXPECT_EQ(fs::exists(File("a.bak")), c.oldBackupStays);
@@ -268,9 +230,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoggerBackupAtOpenTest,
 
 TEST_F(LoggerTest, BackupPathReplacesTheFileExtensionOnly) {
   fs::create_directory(File("dot.ted"));
-  EXPECT_EQ(TLogger("a.log", Folder(), true, 10, true).BackupPath(), (m_root / "a.bak").string());
+  EXPECT_EQ(TLogger("a.log", Folder(), true, 10, true).BackupPath(), (m_temp.Path() / "a.bak").string());
   EXPECT_EQ(TLogger("noext", Folder() + "dot.ted/", true, 10, true).BackupPath(),
-            (m_root / "dot.ted" / "noext.bak").string());
+            (m_temp.Path() / "dot.ted" / "noext.bak").string());
 }
 
 TEST_F(LoggerTest, LogNamedLikeItsBackupIsNeverCopiedOntoItself) {
@@ -279,7 +241,7 @@ TEST_F(LoggerTest, LogNamedLikeItsBackupIsNeverCopiedOntoItself) {
   EXPECT_FALSE(logger.Backup());
   logger.Write("12345678");
   logger.Write("abcdef");
-  EXPECT_EQ(ReadAll(File("a.bak")), "abcdef");
+  EXPECT_EQ(ReadFile(File("a.bak")), "abcdef");
 }
 
 // --- Threads ---------------------------------------------------------------
@@ -312,7 +274,7 @@ TEST_F(LoggerTest, ConcurrentWritersLoseNoLineAndNeverInterleave) {
     for (std::thread& writer : writers) writer.join();
   }
 
-  std::vector<std::string> lines = SplitLines(ReadAll(File("a.log")));
+  std::vector<std::string> lines = SplitLines(ReadFile(File("a.log")));
   ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
   std::set<std::string> expected;
   for (int t = 0; t < kThreads; ++t)
@@ -342,7 +304,7 @@ TEST_F(LoggerTest, ConcurrentWritersUnderTheCapKeepWholeLines) {
   }
   for (const char* name : {"a.log", "a.bak"}) {
     SCOPED_TRACE(name);
-    std::string text = ReadAll(File(name));
+    std::string text = ReadFile(File(name));
     EXPECT_LE(text.size(), kCap);
     for (const std::string& line : SplitLines(text)) {
       int t = line[7] - '0';
@@ -393,15 +355,15 @@ TEST_F(LoggerTest, WriteThatFailsHalfwayLeavesNoBrokenLine) {
     ScopedFileSizeLimit limit(100);
     EXPECT_NO_THROW(logger.Write(std::string(20, 'n') + "\r\n"));
   }
-  EXPECT_EQ(ReadAll(File("a.log")), std::string(90, 'o') + "\r\n");
+  EXPECT_EQ(ReadFile(File("a.log")), std::string(90, 'o') + "\r\n");
   logger.Write("after\r\n");
-  EXPECT_EQ(ReadAll(File("a.log")), std::string(90, 'o') + "\r\nafter\r\n");
+  EXPECT_EQ(ReadFile(File("a.log")), std::string(90, 'o') + "\r\nafter\r\n");
 }
 
 // --- The application's log -------------------------------------------------
 
 TEST_F(LoggerTest, ApplicationLogLivesUnderTheCommonDataFolder) {
-  const std::string logs = (m_root / "data" / "Zebrin" / "HalbrinLite" / "logs").string() + "/";
+  const std::string logs = (m_temp.Path() / "data" / "Zebrin" / "HalbrinLite" / "logs").string() + "/";
   struct Case {
     std::string id;
     std::string prefix;
@@ -431,15 +393,15 @@ TEST_F(LoggerTest, ApplicationLogStartsEmptyAndIsCutWithoutBackup) {
     EXPECT_FALSE(log->Backup());
     log->Write("first run\r\n");
   }
-  EXPECT_EQ(ReadAll(path), "first run\r\n");
+  EXPECT_EQ(ReadFile(path), "first run\r\n");
 
   std::unique_ptr<TLogger> log = OpenApplicationLog("");
-  EXPECT_EQ(ReadAll(path), "");
+  EXPECT_EQ(ReadFile(path), "");
   log->Write(std::string(524288 - 10, 'x'));
   log->Write("0123456789");  // reaches the cap exactly
   EXPECT_EQ(fs::file_size(path), 524288u);
   log->Write("!");
-  EXPECT_EQ(ReadAll(path), "!");
+  EXPECT_EQ(ReadFile(path), "!");
   EXPECT_FALSE(fs::exists(fs::path(path).replace_extension(".bak")));
 }
 

@@ -1,13 +1,12 @@
 #include "core/foundation/paths.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -158,16 +157,14 @@ TEST(FileUrlTest, UrlToPathUndoesPathToUrl) {
 class LongPathTest : public ::testing::Test {
  protected:
   LongPathTest() {
-    std::string pattern = (fs::temp_directory_path() / "paths_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = fs::canonical(pattern);
     fs::create_directories(m_root / "real dir" / "sub");
-    std::ofstream(m_root / "real dir" / "file.txt") << "x";
+    testing::WriteFile(m_root / "real dir" / "file.txt", "x");
     fs::create_directory_symlink(m_root / "real dir", m_root / "link");
   }
-  ~LongPathTest() override { fs::remove_all(m_root); }
 
-  fs::path m_root;
+  testing::TempFolder m_temp{"paths_test"};
+  // Resolved, so that it compares equal to what the code gives back.
+  const fs::path m_root = fs::canonical(m_temp.Path());
 };
 
 TEST_F(LongPathTest, ResolvesExistingPathsAndGivesEmptyForMissingOnes) {

@@ -1,14 +1,14 @@
 #include "core/foundation/volume_info.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/test_support.h"
 
 namespace halbrin {
 namespace {
@@ -109,9 +109,6 @@ TEST(FindDiskSerialTest, TriesControllersThenDrivesInOrder) {
 class SysBlockTest : public ::testing::Test {
  protected:
   SysBlockTest() {
-    std::string pattern = (fs::temp_directory_path() / "volume_info_test.XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = pattern;
     Disk("sdb", true, {{"device/serial", "  WD-WX12  \n"}});
     Disk("sda", true, {});
     Disk("nvme0n1", true, {{"device/serial", "S4EVNX0N\n"}});
@@ -123,27 +120,24 @@ class SysBlockTest : public ::testing::Test {
     Disk("zram0", false, {});
     Disk("dm-0", false, {});
   }
-  ~SysBlockTest() override { fs::remove_all(m_root); }
 
   void Disk(const std::string& name, bool device, const std::map<std::string, std::string>& files) {
-    fs::create_directories(m_root / name);
-    if (device) fs::create_directories(m_root / name / "device");
-    for (const auto& [file, content] : files) {
-      fs::create_directories((m_root / name / file).parent_path());
-      std::ofstream(m_root / name / file, std::ios::binary) << content;
-    }
+    fs::create_directories(m_temp.Path() / name);
+    if (device) fs::create_directories(m_temp.Path() / name / "device");
+    for (const auto& [file, content] : files)
+      testing::WriteFile(m_temp.Path() / name / file, content, testing::MakeFolders::Yes);
   }
 
-  fs::path m_root;
+  testing::TempFolder m_temp{"volume_info_test"};
 };
 
 TEST_F(SysBlockTest, DisksAreThePhysicalOnesInNameOrder) {
-  SystemVolumeInfoSource source(m_root.string());
+  SystemVolumeInfoSource source(m_temp.Path().string());
   EXPECT_EQ(source.Disks(), (std::vector<std::string>{"nvme0n1", "sda", "sdb", "sdc", "sdd", "vda"}));
 }
 
 TEST_F(SysBlockTest, ControllerAndDriveIndexTheDisks) {
-  SystemVolumeInfoSource source(m_root.string());
+  SystemVolumeInfoSource source(m_temp.Path().string());
   const struct {
     int controller;
     int drive;
@@ -159,7 +153,7 @@ TEST_F(SysBlockTest, ControllerAndDriveIndexTheDisks) {
 }
 
 TEST_F(SysBlockTest, NoDisksNoSerial) {
-  SystemVolumeInfoSource source((m_root / "missing").string());
+  SystemVolumeInfoSource source(m_temp.Path("missing"));
   EXPECT_TRUE(source.Disks().empty());
   EXPECT_EQ(FindDiskSerial(source), "");
 }
