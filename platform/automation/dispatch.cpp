@@ -15,6 +15,10 @@ std::string HResultText(HResult code) {
     case DISP_E_EXCEPTION: return "Exception occurred.";
     case DISP_E_BADINDEX: return "Invalid index.";
     case DISP_E_BADPARAMCOUNT: return "Invalid number of parameters.";
+    case RPC_E_DISCONNECTED: return "The remote object has been released.";
+    case RPC_E_SERVER_DIED_DNE: return "The connection to the other process is closed.";
+    case RPC_E_CALL_REJECTED: return "The call was rejected: calls nest too deeply.";
+    case RPC_E_INVALID_DATAPACKET: return "The value cannot be sent to the other process.";
     default: return Format("OLE error %X", {static_cast<std::uint32_t>(code)});
   }
 }

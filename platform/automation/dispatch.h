@@ -26,6 +26,16 @@ inline constexpr HResult DISP_E_EXCEPTION = static_cast<HResult>(0x80020009);
 inline constexpr HResult DISP_E_BADINDEX = static_cast<HResult>(0x8002000B);
 inline constexpr HResult DISP_E_BADPARAMCOUNT = static_cast<HResult>(0x8002000E);
 
+// Failures of calls that cross to another process.
+// The object was revoked or released by its owner.
+inline constexpr HResult RPC_E_DISCONNECTED = static_cast<HResult>(0x80010108);
+// The other process died or closed the connection.
+inline constexpr HResult RPC_E_SERVER_DIED_DNE = static_cast<HResult>(0x80010012);
+// The call nests deeper than the channel allows.
+inline constexpr HResult RPC_E_CALL_REJECTED = static_cast<HResult>(0x80010001);
+// A value could not be marshalled (too large, nested too deeply).
+inline constexpr HResult RPC_E_INVALID_DATAPACKET = static_cast<HResult>(0x80010009);
+
 inline bool Succeeded(HResult hr) noexcept { return hr >= 0; }
 inline bool Failed(HResult hr) noexcept { return hr < 0; }
 
