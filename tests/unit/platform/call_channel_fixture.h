@@ -122,18 +122,18 @@ class PeerThread {
   template <class F>
   auto Run(F job, GMainContext* callerContext = nullptr) -> decltype(job()) {
     using Result = decltype(job());
-    std::packaged_task<Result()> task(std::move(job));
-    std::future<Result> future = task.get_future();
-    std::atomic<bool> done{false};
-    // Only `context` is touched after `done` is set: the caller's frame may be gone then.
-    m_loop->Post([&task, &done, context = callerContext] {
-      task();
-      done = true;
+    // Shared with the posted job: the caller's frame may be gone before the job has returned.
+    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(job));
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::future<Result> future = task->get_future();
+    m_loop->Post([task, done, context = callerContext] {
+      (*task)();
+      *done = true;
       if (context) g_main_context_wakeup(context);
     });
     if (callerContext) {
       // A wake-up that comes before the iteration blocks is kept, so none is lost.
-      while (!done) g_main_context_iteration(callerContext, TRUE);
+      while (!*done) g_main_context_iteration(callerContext, TRUE);
     }
     return future.get();
   }
