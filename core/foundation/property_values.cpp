@@ -271,40 +271,12 @@ Variant GetPropertyValue(const TObject& object, std::string_view name) {
 
 Variant GetPropertyValue(const TObject& object, const TPropInfo& prop) {
   switch (prop.Kind()) {
-    case TTypeKind::Integer:
-    case TTypeKind::Char:
-    case TTypeKind::WChar: {
-      // A Cardinal above the Integer range keeps its value.
-      const std::int64_t value = GetOrdProp(object, prop);
-      if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
-        return Variant(static_cast<int>(value));
-      return Variant(value);
-    }
-    case TTypeKind::Int64:
-      return Variant(GetOrdProp(object, prop));
-    case TTypeKind::Enumeration:
-      return Variant(GetEnumName(prop, GetOrdProp(object, prop)));
-    case TTypeKind::Set:
-      return Variant(SetToString(prop, GetOrdProp(object, prop)));
-    case TTypeKind::Float:
-      return Variant(GetFloatProp(object, prop));
-    case TTypeKind::String:
-    case TTypeKind::LString:
-    case TTypeKind::WString:
-      return Variant(GetStrProp(object, prop));
-    case TTypeKind::Variant:
-    case TTypeKind::DynArray:
-      return GetVariantProp(object, prop);
-    case TTypeKind::Class: {
-      const TObject* value = GetObjectProp(object, prop);
-      return Variant(static_cast<std::int64_t>(value ? value->Handle() : 0));
-    }
-    case TTypeKind::Method:
-      return Variant(prop.TypeName());
-    case TTypeKind::Interface:
-      return Variant(GetInterfaceProp(object, prop));
-    default:
+    case TTypeKind::Unknown:
+    case TTypeKind::Array:
+    case TTypeKind::Record:
       ThrowInvalidType(prop);
+    default:
+      return platform::GetPropValue(object, prop);
   }
 }
 

@@ -37,17 +37,6 @@ void AppendField(std::string& out, std::string_view element, std::string_view te
   out.append("    ").append(XmlElement(element, {}, XmlEscape(text))).append(kLineEnd);
 }
 
-class TUpdateScope {
- public:
-  explicit TUpdateScope(TStrings& strings) : m_strings(strings) { m_strings.BeginUpdate(); }
-  ~TUpdateScope() { m_strings.EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
-
- private:
-  TStrings& m_strings;
-};
-
 }  // namespace
 
 std::string TStringObjectListEx::Xml() const {

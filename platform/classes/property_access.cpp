@@ -1,6 +1,7 @@
 #include "platform/classes/property_access.h"
 
 #include <cctype>
+#include <limits>
 
 #include "platform/base/case_fold.h"
 #include "platform/base/format.h"
@@ -149,8 +150,13 @@ std::int64_t StringToSet(const TPropInfo& prop, std::string_view text) {
 
 Variant GetPropValue(const TObject& object, const TPropInfo& prop) {
   switch (prop.Kind()) {
-    case TTypeKind::Integer: case TTypeKind::Char: case TTypeKind::WChar:
-      return Variant(static_cast<int>(GetOrdProp(object, prop)));
+    case TTypeKind::Integer: case TTypeKind::Char: case TTypeKind::WChar: {
+      // A Cardinal above the Integer range keeps its value.
+      const std::int64_t value = GetOrdProp(object, prop);
+      if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+        return Variant(static_cast<int>(value));
+      return Variant(value);
+    }
     case TTypeKind::Int64:
       return Variant(GetOrdProp(object, prop));
     case TTypeKind::Enumeration:
@@ -164,8 +170,8 @@ Variant GetPropValue(const TObject& object, const TPropInfo& prop) {
     case TTypeKind::Variant: case TTypeKind::DynArray:
       return GetVariantProp(object, prop);
     case TTypeKind::Class: {
-      TObject* value = GetObjectProp(object, prop);
-      return value ? Variant(static_cast<std::int64_t>(value->Handle())) : Variant(0);
+      const TObject* value = GetObjectProp(object, prop);
+      return Variant(static_cast<std::int64_t>(value ? value->Handle() : 0));
     }
     case TTypeKind::Method:
       return Variant(prop.TypeName());

@@ -23,19 +23,6 @@ HALBRIN_DEFINE_CLASS(TStringList,
 
 namespace {
 
-// Ends an update on every way out, so a raising Add inside SetText still
-// announces the change.
-class TUpdateScope {
- public:
-  explicit TUpdateScope(TStrings& strings) : m_strings(strings) { m_strings.BeginUpdate(); }
-  ~TUpdateScope() { m_strings.EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
-
- private:
-  TStrings& m_strings;
-};
-
 bool IsBlankOrControl(char c) {
   auto code = static_cast<unsigned char>(c);
   return code >= 1 && code <= ' ';

@@ -21,6 +21,18 @@ enum class TDuplicates { dupIgnore, dupAccept, dupError };
 class TStrings : public TPersistent {
   HALBRIN_CLASS(TStrings, TPersistent)
 
+  // Holds BeginUpdate/EndUpdate for a scope, so an exception still ends the update.
+  class TUpdateScope {
+   public:
+    explicit TUpdateScope(TStrings& strings) : m_strings(strings) { m_strings.BeginUpdate(); }
+    ~TUpdateScope() { m_strings.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+   private:
+    TStrings& m_strings;
+  };
+
   TStrings() = default;
 
   virtual int Count() const = 0;
