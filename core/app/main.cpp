@@ -1,8 +1,11 @@
 #include "core/app/program_main.h"
+#include "platform/ui/gtk_dialog_service.h"
 #include "web/browser/web_process_init.h"
 
 int main(int argc, char** argv) {
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
   halbrin::InitializeWebProcess();
+  // GTK message boxes when there is a display; the headless answer otherwise.
+  halbrin::platform::GtkDialogServiceScope dialogs;
   return halbrin::ProgramMain(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "core/app/application_ex.h"
 #include "core/app/command_line.h"
 #include "core/app/hand_over.h"
 #include "core/app/project_info.h"
@@ -101,22 +102,30 @@ int ProgramMain(int argc, char** argv) {
     return kExitAlreadyRunning;
   }
 
-  std::unique_ptr<TLogger> log = OpenApplicationLog(id);
+  // The application object opens the project's log and runs the project.
+  TApplicationEx& app = *GetApplicationEx();
   const TProjectInfo& info = ProjectInfo();
-  log->WriteEntry("ProgramMain", "Project \"" + info.name + "\" (" + info.product + " " + info.version + ") in \"" +
-                                     info.folder + "\", id " + info.id + ", start script \"" + info.script + "\"");
+  app.Log("ProgramMain", "Project \"" + info.name + "\" (" + info.product + " " + info.version + ") in \"" +
+                             info.folder + "\", id " + info.id + ", start script \"" + info.script + "\"");
   instance->Serve(
-      [&log](const InstanceMessage& message) {
-        log->WriteEntry("ProgramMain", DescribeMessage(message));
-        if (message.kind == InstanceMessage::Kind::HandOver) PushHandOver(message);
+      [&app](const InstanceMessage& message) {
+        app.Log("ProgramMain", DescribeMessage(message));
+        app.ProjectMessage(message);
       },
       [](const std::string& folder) { return ProjectIdOf(folder) == ProjectInfo().id ? ProjectInfo().state : -1; });
 
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
-  RunMainLoop();
-  log->WriteEntry("ProgramMain", "Stopped");
-  return 0;
+  app.StartProject();
+  // The loop runs while a main form exists.
+  app.Run();
+  // Later starts that reached us meanwhile are at least recorded.
+  for (int round = 0; round < 1000 && g_main_context_iteration(nullptr, FALSE); ++round) {
+  }
+  const int code = app.ExitCode().value_or(0);
+  app.Log("ProgramMain", "Stopped with exit code " + std::to_string(code));
+  FreeApplicationEx();
+  return code;
 }
 
 }  // namespace halbrin

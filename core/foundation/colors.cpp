@@ -123,4 +123,22 @@ std::string ColorToHexText(TColor color) {
   return out;
 }
 
+TColor BlendColor(TColor a, TColor b, int step, int steps) {
+  if (steps < 2) return a;
+  // MulDiv rounds half away from zero.
+  auto mulDiv = [](std::int64_t x, std::int64_t y, std::int64_t z) {
+    const std::int64_t product = x * y;
+    const std::int64_t half = z / 2;
+    return product >= 0 ? (product + half) / z : (product - half) / z;
+  };
+  std::uint32_t result = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const std::int64_t ca = (static_cast<std::uint32_t>(a) >> shift) & 0xFF;
+    const std::int64_t cb = (static_cast<std::uint32_t>(b) >> shift) & 0xFF;
+    const std::int64_t channel = ca + mulDiv(step, cb - ca, steps - 1);
+    result |= static_cast<std::uint32_t>(channel < 0 ? 0 : channel > 255 ? 255 : channel) << shift;
+  }
+  return static_cast<TColor>(result);
+}
+
 }  // namespace halbrin

@@ -23,4 +23,9 @@ std::string ColorToText(TColor color);
 // "#" and the red, green and blue bytes as upper-case hex; the high byte is not written.
 std::string ColorToHexText(TColor color);
 
+// The colour `step` of `steps` on the way from a to b, each channel
+// a + (step * (b - a)) / (steps - 1) rounded to nearest: step 0 gives a, step
+// steps - 1 gives b. Plain colours only (resolve system colours first).
+TColor BlendColor(TColor a, TColor b, int step, int steps);
+
 }  // namespace halbrin

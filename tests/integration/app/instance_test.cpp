@@ -1,9 +1,12 @@
-// Runs the real program: one instance per project, the hand-over of a later
-// start's command line, and the log it writes.
+// Runs the real program: the start script and its exit code, one instance per
+// project, the hand-over of a later start's command line, and the log it
+// writes. Without a form a project ends after its start script, so the first
+// instance is kept running by a start script that waits a few seconds.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,9 +29,13 @@ using namespace std::chrono_literals;
 
 class Process {
  public:
-  Process(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  Process(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& errorFile = {}) {
     m_pid = fork();
     if (m_pid == 0) {
+      if (!errorFile.empty()) {
+        const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) dup2(fd, 2);
+      }
       for (const std::string& assignment : env) putenv(const_cast<char*>(assignment.c_str()));
       std::vector<char*> argv;
       argv.push_back(const_cast<char*>(HALBRINLITE_PATH));
@@ -74,11 +81,25 @@ class InstanceTest : public ::testing::Test {
     for (const char* sub : {"config", "data", "runtime", "projectA", "projectB", "docs"}) fs::create_directories(m_temp.Path(sub));
     fs::permissions(m_temp.Path("runtime"), fs::perms::owner_all);
     m_temp.Write("projectA/project.info", "product=Test\nname=Alpha\nversion=1\nencoding=utf-8\n");
+    for (const char* project : {"projectA", "projectB"}) StartScript(project, kBusyScript);
     m_env = {"XDG_CONFIG_HOME=" + m_temp.Path("config"), "XDG_DATA_HOME=" + m_temp.Path("data"),
-             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime")};
+             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime"), "HALBRIN_HEADLESS_DIALOGS=1"};
   }
 
-  std::unique_ptr<Process> Start(std::vector<std::string> args) { return std::make_unique<Process>(args, m_env); }
+  std::unique_ptr<Process> Start(std::vector<std::string> args, const std::string& errorFile = {}) {
+    return std::make_unique<Process>(args, m_env, errorFile);
+  }
+  void StartScript(const std::string& project, const std::string& text) {
+    m_temp.Write(project + "/scripts/init.js", text, halbrin::testing::MakeFolders::Yes);
+  }
+
+  // Keeps the first instance busy long enough for later starts to reach it.
+  static constexpr const char* kBusyScript =
+      "function main(project) {\n"
+      "  var end = Date.now() + 3000;\n"
+      "  while (Date.now() < end) {}\n"
+      "  return 0;\n"
+      "}\n";
 
   // Everything the program's logs hold.
   std::string Logs() const {
@@ -114,13 +135,45 @@ class InstanceTest : public ::testing::Test {
   std::vector<std::string> m_env;
 };
 
-TEST_F(InstanceTest, FirstStartLogsItsProjectAndStopsOnTerm) {
-  auto first = Start({"use:" + m_temp.Path("projectA")});
-  ASSERT_TRUE(WaitForLog("Project \"Alpha\" (Test 1) in \"" + m_temp.Path("projectA") + "/\""));
-  EXPECT_FALSE(first->Wait(100ms));  // keeps running
-  first->Signal(SIGTERM);
-  EXPECT_EQ(first->Wait(10s), 0);
-  EXPECT_TRUE(WaitForLog("Stopped"));
+struct ExitCase {
+  const char* result;
+  int code;
+};
+
+TEST_F(InstanceTest, TheStartScriptsIntegerResultIsTheExitCode) {
+  const ExitCase cases[] = {
+      {"7", 7}, {"300", 255}, {"-1", 255}, {"0", 0}, {"7.5", 0}, {"'7'", 0}, {"true", 0}, {"undefined", 0},
+  };
+  for (const ExitCase& c : cases) {
+    StartScript("projectA", std::string("function main(project) { return ") + c.result + "; }\n");
+    EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), c.code) << c.result;
+  }
+}
+
+TEST_F(InstanceTest, TheStartScriptGetsTheProjectInTheInteractiveState) {
+  StartScript("projectA",
+              "function main(project) {\n"
+              "  return project.state == 3 && project.name == 'Alpha' && project.folder == '" + m_temp.Path("projectA") +
+                  "/' ? 7 : 1;\n"
+              "}\n");
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 7);
+}
+
+TEST_F(InstanceTest, AStartScriptErrorIsLoggedAndShownAndTheProgramEnds) {
+  const std::string init = m_temp.Path("projectA") + "/scripts/init.js";
+  StartScript("projectA", "function main(project) {\n  var a = 1;\n  nosuch();\n}\n");
+  const std::string errors = m_temp.Path("stderr.txt");
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")}, errors)->Wait(20s), 0);
+  const std::string message = "Can't find variable: nosuch in \"" + init + "\" at line: 3, position: 9";
+  EXPECT_TRUE(WaitForLog("[EScriptControl]: " + message));
+  EXPECT_TRUE(WaitForLog("Stopped with exit code 0"));
+  EXPECT_NE(ReadFile(errors).find("Halbrin Lite: " + message), std::string::npos) << "the headless error box";
+}
+
+TEST_F(InstanceTest, AMissingStartScriptIsReported) {
+  fs::remove_all(m_temp.Path("projectA/scripts"));
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 0);
+  EXPECT_TRUE(WaitForLog("Script file not found"));
 }
 
 TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
@@ -129,8 +182,8 @@ TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
   const std::string file = m_temp.Path("docs/a report, final.txt");
   auto second = Start({"file:" + file, "use:" + m_temp.Path("projectA") + "/"});  // the same folder, with the separator
   EXPECT_EQ(second->Wait(5s), 183);
+  EXPECT_EQ(first->Wait(20s), 0);
   EXPECT_TRUE(WaitForLog("[file:" + file + "] [use:" + m_temp.Path("projectA") + "/]"));
-  EXPECT_FALSE(first->Wait(0ms));
 }
 
 TEST_F(InstanceTest, QuickLaterStartsAreAllDelivered) {
@@ -139,6 +192,7 @@ TEST_F(InstanceTest, QuickLaterStartsAreAllDelivered) {
   std::vector<std::unique_ptr<Process>> later;
   for (int i = 0; i < 3; ++i) later.push_back(Start({"file:/tmp/doc" + std::to_string(i), "use:" + m_temp.Path("projectA")}));
   for (auto& process : later) EXPECT_EQ(process->Wait(5s), 183);
+  EXPECT_EQ(first->Wait(20s), 0);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(WaitForLog("[file:/tmp/doc" + std::to_string(i) + "]")) << i;
 }
 
@@ -146,28 +200,20 @@ TEST_F(InstanceTest, AStartDuringTheFirstOnesStartUpIsNotLost) {
   // Both start at once; whichever wins the lock, the other's line arrives.
   auto one = Start({"file:/tmp/one", "use:" + m_temp.Path("projectA")});
   auto two = Start({"file:/tmp/two", "use:" + m_temp.Path("projectA")});
-  std::optional<int> a, b;
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!a && !b && std::chrono::steady_clock::now() < deadline) {
-    a = one->Wait(0ms);
-    b = two->Wait(0ms);
-    std::this_thread::sleep_for(5ms);
-  }
-  std::this_thread::sleep_for(100ms);
-  a = one->Wait(0ms);
-  b = two->Wait(0ms);
-  ASSERT_TRUE(a.has_value() != b.has_value()) << "exactly one of them exits";
-  EXPECT_EQ(a ? *a : *b, 183);
-  EXPECT_TRUE(WaitForLog(a ? "[file:/tmp/one]" : "[file:/tmp/two]"));
+  const std::optional<int> a = one->Wait(20s);
+  const std::optional<int> b = two->Wait(20s);
+  ASSERT_TRUE(a && b);
+  EXPECT_TRUE((*a == 183) != (*b == 183)) << "exactly one of them hands over: " << *a << ", " << *b;
+  EXPECT_TRUE(WaitForLog(*a == 183 ? "[file:/tmp/one]" : "[file:/tmp/two]"));
 }
 
 TEST_F(InstanceTest, DifferentProjectsRunSideBySide) {
   auto a = Start({"use:" + m_temp.Path("projectA")});
   auto b = Start({"use:" + m_temp.Path("projectB")});
-  ASSERT_TRUE(WaitForLog("projectA/\", id"));
-  ASSERT_TRUE(WaitForLog("projectB/\", id"));
-  EXPECT_FALSE(a->Wait(100ms));
-  EXPECT_FALSE(b->Wait(0ms));
+  EXPECT_EQ(a->Wait(20s), 0);
+  EXPECT_EQ(b->Wait(20s), 0);
+  EXPECT_TRUE(WaitForLog("projectA/\", id"));
+  EXPECT_TRUE(WaitForLog("projectB/\", id"));
 }
 
 TEST_F(InstanceTest, AKilledFirstInstanceLeavesNoStaleLock) {
@@ -178,9 +224,10 @@ TEST_F(InstanceTest, AKilledFirstInstanceLeavesNoStaleLock) {
     first->Wait(5s);
   }
   auto next = Start({"use:" + m_temp.Path("projectA")});
-  EXPECT_FALSE(next->Wait(500ms)) << "the new start became the first instance";
+  ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
   auto later = Start({"file:/tmp/after", "use:" + m_temp.Path("projectA")});
   EXPECT_EQ(later->Wait(5s), 183);
+  EXPECT_EQ(next->Wait(20s), 0) << "the new start became the first instance";
   EXPECT_TRUE(WaitForLog("[file:/tmp/after]"));
 }
 
@@ -190,6 +237,7 @@ TEST_F(InstanceTest, ARelativeFileIsHandedOverAsAnAbsolutePath) {
   const std::string cwd = fs::current_path().string();
   auto second = Start({"file:docs/x.txt", "use:" + m_temp.Path("projectA")});
   EXPECT_EQ(second->Wait(5s), 183);
+  EXPECT_EQ(first->Wait(20s), 0);
   EXPECT_TRUE(WaitForLog("[file:" + (fs::path(cwd) / "docs/x.txt").lexically_normal().string() + "]"));
 }
 
@@ -206,9 +254,10 @@ TEST_F(InstanceTest, AutomationStartRunsWithoutAProject) {
 
 TEST_F(InstanceTest, AFileThatIsNotXmlDoesNotStopTheStart) {
   m_temp.Write("docs/photo.jpg", "\xFF\xD8\xFF not xml");
+  StartScript("projectA", "function main(project) { return 7; }\n");
   auto first = Start({"file:" + m_temp.Path("docs/photo.jpg"), "use:" + m_temp.Path("projectA")});
   EXPECT_TRUE(WaitForLog("Project \"Alpha\""));
-  EXPECT_FALSE(first->Wait(0ms));
+  EXPECT_EQ(first->Wait(20s), 7) << "the start script ran";
 }
 
 }  // namespace

@@ -1,0 +1,600 @@
+#include "core/app/application_ex.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/app/command_line.h"
+#include "core/app/hand_over.h"
+#include "core/app/program_main.h"
+#include "core/app/project_info.h"
+#include "core/app/startup_project.h"
+#include "core/foundation/message_box.h"
+#include "core/foundation/paths.h"
+#include "core/framework/script_events.h"
+#include "core/scripting/default_script_handlers.h"
+#include "core/scripting/script_cache.h"
+#include "core/scripting/script_defaults.h"
+#include "core/scripting/script_folders.h"
+#include "core/scripting/script_host.h"
+#include "platform/base/case_fold.h"
+#include "platform/eventloop/main_event_loop.h"
+#include "platform/services/dialog_service.h"
+#include "platform/variant/ole_date.h"
+
+namespace halbrin {
+
+using namespace halbrin::platform;
+
+namespace {
+
+TApplicationEx*& CurrentApplication() {
+  static TApplicationEx* current = nullptr;
+  return current;
+}
+
+// The one GetApplicationEx made, and whether it is being destroyed.
+std::unique_ptr<TApplicationEx>& OwnedApplication() {
+  static std::unique_ptr<TApplicationEx> owned;
+  return owned;
+}
+
+bool& ApplicationDestroying() {
+  static bool destroying = false;
+  return destroying;
+}
+
+THeadlessApplicationUi& HeadlessUi() {
+  static THeadlessApplicationUi ui;
+  return ui;
+}
+
+constexpr const char* ObjectName(TApplicationObject kind) {
+  switch (kind) {
+    case TApplicationObject::OpenDialog: return "open dialog";
+    case TApplicationObject::SaveDialog: return "save dialog";
+    case TApplicationObject::FolderDialog: return "folder dialog";
+    case TApplicationObject::FontDialog: return "font dialog";
+    case TApplicationObject::Images: return "image list";
+    case TApplicationObject::Clipboard: return "clipboard";
+    case TApplicationObject::Skins: return "skin manager";
+  }
+  return "object";
+}
+
+template <TApplicationObject Kind>
+TComponent* ObjectGetter(const TApplicationEx& self) {
+  return &const_cast<TApplicationEx&>(self).GetObject(Kind);
+}
+
+template <TApplicationComponents& (TApplicationEx::*List)()>
+TApplicationComponents* ListGetter(const TApplicationEx& self) {
+  return &(const_cast<TApplicationEx&>(self).*List)();
+}
+
+}  // namespace
+
+HALBRIN_DEFINE_CLASS(
+    TApplicationEx,
+    .Property("active", &TApplicationEx::Active, &TApplicationEx::SetActive)
+    .Stored(false)
+    .Property("busyCursor", &TApplicationEx::BusyCursor, &TApplicationEx::SetBusyCursor)
+    .TypeName("TCursor")
+    .Default(Variant(crHourGlass))
+    .Property("color", &TApplicationEx::Color, &TApplicationEx::SetColor)
+    .TypeName("TColor")
+    .Default(Variant(clDefault))
+    .Property("cursor", &TApplicationEx::Cursor, &TApplicationEx::SetCursor)
+    .TypeName("TCursor")
+    .Stored(false)
+    .Property("defaultScript", &TApplicationEx::DefaultScript, &TApplicationEx::SetDefaultScript)
+    .Property("exeName", &TApplicationEx::ExeName)
+    .Property("helpFile", &TApplicationEx::HelpFile, &TApplicationEx::SetHelpFile)
+    .Property("clipboard", &ObjectGetter<TApplicationObject::Clipboard>)
+    .Stored(false)
+    .Property("images", &ObjectGetter<TApplicationObject::Images>)
+    .Stored(false)
+    .Property("components", &ListGetter<&TApplicationEx::Components>)
+    .Stored(false)
+    .Property("windows", &ListGetter<&TApplicationEx::Windows>)
+    .Stored(false)
+    .Property("browsers", &ListGetter<&TApplicationEx::Browsers>)
+    .Stored(false)
+    .Property("dataProviders", &ListGetter<&TApplicationEx::DataProviders>)
+    .Stored(false)
+    .Property("openDialog", &ObjectGetter<TApplicationObject::OpenDialog>)
+    .Stored(false)
+    .Property("fileOpenDialog", &ObjectGetter<TApplicationObject::OpenDialog>)
+    .Stored(false)
+    .Property("saveDialog", &ObjectGetter<TApplicationObject::SaveDialog>)
+    .Stored(false)
+    .Property("fileSaveDialog", &ObjectGetter<TApplicationObject::SaveDialog>)
+    .Stored(false)
+    .Property("folderDialog", &ObjectGetter<TApplicationObject::FolderDialog>)
+    .Stored(false)
+    .Property("fontDialog", &ObjectGetter<TApplicationObject::FontDialog>)
+    .Stored(false)
+    .Property("silent", &TApplicationEx::Silent, &TApplicationEx::SetSilent)
+    .Default(Variant(false))
+    .Property("eLog", &TApplicationEx::ELog, &TApplicationEx::SetELog)
+    .Property("skins", &ObjectGetter<TApplicationObject::Skins>)
+    .Stored(false)
+    .Property("terminated", &TApplicationEx::Terminated, &TApplicationEx::SetTerminated)
+    .Stored(false)
+    .Property("title", &TApplicationEx::Title, &TApplicationEx::SetTitle)
+    .Property("startTime", &TApplicationEx::StartTime)
+    .Stored(false)
+    .Property("shiftState", &TApplicationEx::ShiftState)
+    .Stored(false)
+    .Property("buttonState", &TApplicationEx::ButtonState)
+    .Stored(false)
+    .Event("OnCreateComponent", &TApplicationEx::m_onCreateComponent, "TCreateComponentEvent")
+    .Event("onApplyFile", &TApplicationEx::m_onApplyFile, "TApplyFileEvent")
+    .Event("onLoad", &TApplicationEx::m_onLoad, "TNotifyEvent")
+    .Event("onUnload", &TApplicationEx::m_onUnload, "TNotifyEvent")
+    .Handler("applyFileHandler", &TApplicationEx::applyFileHandler)
+    .Handler("loadHandler", &TApplicationEx::loadHandler)
+    .Handler("unloadHandler", &TApplicationEx::unloadHandler)
+    .Handler("createComponentHandler", &TApplicationEx::createComponentHandler))
+
+std::optional<int> StartScriptExitCode(const Variant& result) {
+  if (result.IsBool() || !result.IsOrdinal()) return std::nullopt;
+  const std::int64_t code = result.ToInt64();
+  if (code == 0) return std::nullopt;
+  return code >= 1 && code <= 255 ? static_cast<int>(code) : 255;
+}
+
+// ------------------------------------------------------------- construction
+
+TApplicationEx::TApplicationEx(TComponent* owner)
+    : TCustomExecutableComponentEx(owner),
+      m_loop(MainEventLoop()),
+      m_ui(&HeadlessUi()),
+      m_activateTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaActivate); }),
+      m_handOverTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaHandOver); }),
+      m_idle(m_loop, [this] { ApplicationIdle(); }) {
+  if (!CurrentApplication()) {
+    CurrentApplication() = this;
+    m_singleton = true;
+  }
+  m_activateTimer.SetOneShot(true);
+  m_handOverTimer.SetOneShot(true);
+  m_startTime = NowOleDate();
+  SetELog(true);
+  if (m_singleton) {
+    TScriptControlDefaultImplementation& defaults = GetScriptControlDefaultImplementation();
+    defaults.SetOnGetSource(defaultScriptGetSource);
+    defaults.SetOnSetObjects(defaultScriptSetObjects);
+    m_previousHooks = SetApplicationHooks(this);
+  }
+  ApplyApplicationColor();
+  ReadCommandLineOptions();
+}
+
+TApplicationEx::~TApplicationEx() {
+  // The main form first: its handlers may still reach the application.
+  if (m_ui->HasMainForm()) m_ui->CloseMainForm();
+  if (m_singleton) {
+    CurrentApplication() = nullptr;
+    SetApplicationHooks(m_previousHooks);
+    DropAsyncScriptEvents();
+  }
+  ClearIdleActions();
+  for (std::size_t i = 0; i < kApplicationObjectCount; ++i) FreeObject(static_cast<TApplicationObject>(i));
+  // The lists are owned components: they go with the inherited destruction.
+  m_logger.reset();
+}
+
+TApplicationEx* GetApplicationEx() {
+  if (TApplicationEx* current = CurrentApplication()) return current;
+  if (ApplicationDestroying()) return nullptr;
+  OwnedApplication() = std::make_unique<TApplicationEx>();
+  return OwnedApplication().get();
+}
+
+bool ApplicationExExists() noexcept { return CurrentApplication() != nullptr; }
+
+void FreeApplicationEx() {
+  if (!OwnedApplication()) return;
+  ApplicationDestroying() = true;
+  OwnedApplication().reset();
+  ApplicationDestroying() = false;
+}
+
+std::string GetRegistryKeyPath(std::string_view subKey) {
+  std::string title;
+  if (TApplicationEx* app = CurrentApplication()) title = app->Title();
+  for (char& c : title)
+    if (c == '\\') c = '_';
+  std::string path = "Software\\Zebrin\\" + title;
+  if (!subKey.empty()) path += "\\" + std::string(subKey);
+  return path;
+}
+
+// --------------------------------------------------------------- registries
+
+TApplicationComponents& TApplicationEx::List(TApplicationComponents*& list) {
+  if (!list) {
+    list = &MakeComponent<TApplicationComponents>(*this);
+    FreeNotification(list);
+    if (m_onCreateComponent.Assigned()) m_onCreateComponent(this, list);
+  }
+  return *list;
+}
+
+void TApplicationEx::FreeList(TApplicationComponents*& list) {
+  if (!list) return;
+  TApplicationComponents* doomed = list;
+  doomed->Clear();
+  list = nullptr;
+  TComponent::Free(*doomed);
+}
+
+TApplicationComponents& TApplicationEx::Components() { return List(m_components); }
+TApplicationComponents& TApplicationEx::Windows() { return List(m_windows); }
+TApplicationComponents& TApplicationEx::Browsers() { return List(m_browsers); }
+TApplicationComponents& TApplicationEx::DataProviders() { return List(m_dataProviders); }
+
+void TApplicationEx::RegisterComponent(TComponent& component) {
+  if (&component == this || IsDestroying()) return;
+  Components().Add(&component);
+}
+
+void TApplicationEx::RegisterWindow(TComponent& component) { Windows().Add(&component); }
+void TApplicationEx::RegisterBrowser(TComponent& component) { Browsers().Add(&component); }
+void TApplicationEx::RegisterDataProvider(TComponent& component) { DataProviders().Add(&component); }
+
+void TApplicationEx::Notification(TComponent* component, TOperation operation) {
+  TCustomExecutableComponentEx::Notification(component, operation);
+  if (operation != TOperation::opRemove || !component) return;
+  for (TApplicationComponents** list : {&m_components, &m_windows, &m_browsers, &m_dataProviders})
+    if (*list == component) *list = nullptr;
+  for (TComponent*& object : m_objects)
+    if (object == component) object = nullptr;
+}
+
+// --------------------------------------------------------------- sub-objects
+
+void TApplicationEx::SetObjectFactory(TApplicationObject kind, TApplicationObjectFactory factory) {
+  m_factories[static_cast<std::size_t>(kind)] = std::move(factory);
+}
+
+TComponent& TApplicationEx::GetObject(TApplicationObject kind) {
+  const auto index = static_cast<std::size_t>(kind);
+  if (TComponent* object = m_objects[index]) return *object;
+  if (!m_factories[index])
+    throw EApplicationError("The application's " + std::string(ObjectName(kind)) + " is not available");
+  std::unique_ptr<TComponent> made = m_factories[index]();
+  if (!made) throw EApplicationError("The application's " + std::string(ObjectName(kind)) + " is not available");
+  TComponent& object = InsertComponent(std::move(made));
+  FreeNotification(&object);
+  m_objects[index] = &object;
+  if (m_onCreateComponent.Assigned()) m_onCreateComponent(this, &object);
+  return object;
+}
+
+TComponent* TApplicationEx::FindObject(TApplicationObject kind) const noexcept {
+  return m_objects[static_cast<std::size_t>(kind)];
+}
+
+void TApplicationEx::FreeObject(TApplicationObject kind) {
+  TComponent*& object = m_objects[static_cast<std::size_t>(kind)];
+  if (!object) return;
+  TComponent* doomed = object;
+  object = nullptr;
+  if (doomed->Owner()) TComponent::Free(*doomed);
+}
+
+// ------------------------------------------------------------------- logging
+
+void TApplicationEx::SetELog(bool value) {
+  m_eLog = value;
+  if (!value) {
+    m_logger.reset();
+    return;
+  }
+  const std::string path = ApplicationLogPath(ProjectInfo().id);
+  if (m_logger && SameText(m_logger->Path(), path)) return;
+  m_logger.reset();
+  m_logger = OpenApplicationLog(ProjectInfo().id);
+}
+
+void TApplicationEx::Log(std::string_view className, std::string_view message) noexcept {
+  if (m_logger && m_eLog) m_logger->WriteEntry(className, message);
+}
+
+void TApplicationEx::ApplicationException(TObject*, const std::exception& error) {
+  if (m_logger && m_eLog) m_logger->WriteException(error);
+  if (!m_silent) ShowMessageBox(error.what(), -1);
+}
+
+void TApplicationEx::HandleException(TObject* sender, const std::exception& error) {
+  ApplicationException(sender, error);
+}
+
+int TApplicationEx::MessageBox(const Variant& text, std::uint32_t flags, const std::string& caption) {
+  std::string shown = caption.empty() ? m_title : caption;
+  if (shown.empty()) shown = ProgramTitle;
+  std::string body;
+  try {
+    body = text.ToText();
+  } catch (const EVariantError&) {
+  }
+  return CurrentDialogService().MessageBox(body, shown, flags);
+}
+
+// ------------------------------------------------------------- later starts
+
+void TApplicationEx::ProjectMessage(const InstanceMessage& message) {
+  switch (message.kind) {
+    case InstanceMessage::Kind::Activate:
+      m_activateTimer.Start();
+      break;
+    case InstanceMessage::Kind::HandOver:
+      PushHandOver(message);
+      m_activateTimer.Start();
+      m_handOverTimer.Start();
+      break;
+    case InstanceMessage::Kind::StateQuery:
+      break;  // answered by the instance server itself
+  }
+}
+
+bool TApplicationEx::ProjectMessageTimersActive() const {
+  return m_activateTimer.Active() || m_handOverTimer.Active();
+}
+
+void TApplicationEx::RequestIdleAction(unsigned action) {
+  m_idleActions |= action;
+  m_idle.Schedule();
+}
+
+void TApplicationEx::ApplicationIdle() {
+  try {
+    if (m_idleActions & iaActivate) {
+      m_idleActions &= ~iaActivate;
+      RunActivation();
+    }
+    if (m_idleActions & iaHandOver) {
+      m_idleActions &= ~iaHandOver;
+      RunHandOver();
+    }
+  } catch (const std::exception& error) {
+    ApplicationException(this, error);
+  }
+}
+
+void TApplicationEx::RunActivation() { m_ui->BringToFront(); }
+
+void TApplicationEx::RunHandOver() {
+  const Variant file = ReadHandOver("file");
+  // Another start may have handed over meanwhile: its turn comes next.
+  if (HandOverPending()) RequestIdleAction(iaHandOver);
+  ApplyFile(GetLongPathNameText(file.IsString() ? file.AsString() : std::string()));
+}
+
+void TApplicationEx::ClearIdleActions() {
+  m_idleActions = 0;
+  m_idle.Cancel();
+  m_activateTimer.Stop();
+  m_handOverTimer.Stop();
+}
+
+void TApplicationEx::ApplyFile(const std::string& fileName) {
+  if (!fileName.empty()) DoApplyFile(fileName);
+}
+
+void TApplicationEx::DoApplyFile(const std::string& fileName) {
+  if (m_onApplyFile.Assigned()) m_onApplyFile(this, fileName);
+}
+
+void TApplicationEx::DoLoad() {
+  if (m_onLoad.Assigned()) m_onLoad(this);
+}
+
+void TApplicationEx::DoUnload() {
+  if (m_onUnload.Assigned()) m_onUnload(this);
+}
+
+void TApplicationEx::applyFileHandler(TObject*, const std::string& fileName) {
+  const Variant args[] = {Variant(fileName)};
+  FireEvent("applyfile", args, nullptr);
+}
+
+void TApplicationEx::loadHandler(TObject*) { FireEvent("load"); }
+
+void TApplicationEx::unloadHandler(TObject*) { FireEvent("unload"); }
+
+void TApplicationEx::createComponentHandler(TObject*, TComponent* component) {
+  // The component's wrapper comes with the automation wrappers; until then its handle.
+  const Variant args[] = {component ? Variant(static_cast<std::int64_t>(component->Handle())) : Variant::Null()};
+  FireEvent("createcomponent", args, nullptr);
+}
+
+// -------------------------------------------------------------- command line
+
+void TApplicationEx::ReadCommandLineOptions() {
+  m_eventDefaults = ReadScriptEventDefaults();
+  if (SwitchIs("scripts", "transient")) SetTransientScripts(true);
+}
+
+// ------------------------------------------------------------------ project
+
+Variant TApplicationEx::StartProject() {
+  SetELog(true);
+  SetScriptFolders({ProjectInfo().folder, ApplicationFolder()});
+  Variant result;
+  try {
+    RefPtr<IDispatchObject> project =
+        m_projectObjectFactory ? m_projectObjectFactory() : RefPtr<IDispatchObject>(MakeRef<TStartupProject>());
+    const Variant args[] = {Variant(project)};
+    result = halbrin::RunScriptProcedure(ProjectInfo().script, "main", args, kScriptSourceFile);
+  } catch (const std::exception& error) {
+    // Shown and logged; start-up goes on.
+    if (m_logger) m_logger->WriteException(error);
+    ShowMessageBox(error.what(), -1);
+  }
+  if (!StartedAsAutomationServer()) {
+    if (const std::optional<int> code = StartScriptExitCode(result)) {
+      RequestExit(*code);
+      return result;
+    }
+  }
+  ProjectInfo().state = PROJECT_STATE_COMPLETED;
+  DoLoad();
+  if (m_openFileAtStart) {
+    m_openFileAtStart = false;
+    ApplyFile(GetLongPathNameText(GetSwitch("file")));
+  }
+  return result;
+}
+
+void TApplicationEx::OpenProject(const std::string& id) {
+  LoadProjectInfo(id);
+  ProjectInfo().state = PROJECT_STATE_LOADED;
+  ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
+  StartProject();
+}
+
+void TApplicationEx::CloseProject() {
+  DoUnload();
+  m_title.clear();
+  FreeProjectComponents();
+  if (m_ui->HasMainForm()) m_ui->HideMainForm();
+  FreeObject(TApplicationObject::Skins);
+  // Nothing of the closed project may run against the next one.
+  DropAsyncScriptEvents();
+  ClearIdleActions();
+  while (HandOverPending()) ReadHandOver("file");
+  if (HasScriptControlDefaultImplementation() && GetScriptControlDefaultImplementation().HasCache())
+    GetScriptControlDefaultImplementation().Cache().Clear();
+  InitProjectInfo(ProjectInfo());
+  m_cursorChanges = 0;
+  ExecResult() = Variant();
+  m_silent = false;
+  m_defaultScript = "actions.js";
+}
+
+void TApplicationEx::FreeProjectComponents() {
+  FreeEvents();
+  FreeObject(TApplicationObject::Images);
+  FreeObject(TApplicationObject::Clipboard);
+  FreeList(m_components);
+  FreeList(m_browsers);
+  FreeList(m_dataProviders);
+  FreeList(m_windows);
+  FreeObject(TApplicationObject::FolderDialog);
+  FreeObject(TApplicationObject::FontDialog);
+  FreeObject(TApplicationObject::OpenDialog);
+  FreeObject(TApplicationObject::SaveDialog);
+}
+
+// ------------------------------------------------------------ message loop
+
+void TApplicationEx::Run() {
+  if (m_terminated || m_exitCode || !m_ui->HasMainForm()) return;
+  m_runLoop.reset(g_main_loop_new(nullptr, FALSE));
+  auto quit = [](gpointer data) -> gboolean {
+    static_cast<TApplicationEx*>(data)->Terminate();
+    return G_SOURCE_CONTINUE;
+  };
+  const guint term = g_unix_signal_add(SIGTERM, quit, this);
+  const guint interrupt = g_unix_signal_add(SIGINT, quit, this);
+  g_main_loop_run(m_runLoop.get());
+  g_source_remove(term);
+  g_source_remove(interrupt);
+  m_runLoop.reset();
+}
+
+void TApplicationEx::Terminate() {
+  m_terminated = true;
+  if (m_runLoop) g_main_loop_quit(m_runLoop.get());
+}
+
+void TApplicationEx::SetTerminated(bool terminated) {
+  if (terminated) Terminate();
+}
+
+void TApplicationEx::RequestExit(int code) {
+  m_exitCode = code;
+  Terminate();
+}
+
+// -------------------------------------------------------------------- exec
+
+void TApplicationEx::SetExec(const Variant& value) {
+  const std::string word = ExecVerbText(value);
+  ExecResult() = true;
+  if (SameText(word, "minimize")) {
+    m_ui->Minimize();
+  } else if (SameText(word, "restore")) {
+    m_ui->Restore();
+  } else if (SameText(word, "activate")) {
+    m_ui->BringToFront();
+  } else if (SameText(word, "focus")) {
+    ExecResult() = m_ui->Focus();
+  } else if (SameText(word, "terminate")) {
+    Terminate();
+  } else if (SameText(word, "close")) {
+    if (!m_ui->CloseMainForm()) Terminate();
+  } else if (SameText(word, "release")) {
+    if (m_logger) m_logger->Write("");
+    ::_exit(0);
+  } else if (SameText(word, "processmessages")) {
+    m_ui->ProcessMessages();
+  } else if (SameText(word, "savecursor")) {
+    m_savedCursor = m_cursor;
+    m_savedCursorChanges = m_cursorChanges;
+    // Not counted: restorecursor must see only the script's own changes.
+    ApplyCursor(m_busyCursor);
+  } else if (SameText(word, "restorecursor")) {
+    ApplyCursor(m_cursorChanges != m_savedCursorChanges ? crDefault : m_savedCursor);
+  } else {
+    TCustomExecutableComponentEx::SetExec(value);
+  }
+}
+
+// ------------------------------------------------------------------ values
+
+void TApplicationEx::SetUi(IApplicationUi* ui) noexcept { m_ui = ui ? ui : &HeadlessUi(); }
+
+bool TApplicationEx::Active() const { return m_ui->IsActive(); }
+
+void TApplicationEx::SetActive(bool active) {
+  if (active) m_ui->BringToFront();
+}
+
+void TApplicationEx::SetCursor(int cursor) {
+  ++m_cursorChanges;
+  ApplyCursor(cursor);
+}
+
+void TApplicationEx::ApplyCursor(int cursor) {
+  m_cursor = cursor;
+  m_ui->SetCursor(cursor);
+}
+
+void TApplicationEx::SetColor(TColor color) {
+  m_color = color;
+  ApplyApplicationColor();
+}
+
+void TApplicationEx::ApplyApplicationColor() {
+  if (m_color == clDefault) {
+    const TApplicationSystemColors system = m_ui->SystemColors();
+    const TColor base = system.background == system.captionText ? system.activeCaption : system.background;
+    m_colors = {BlendColor(base, system.window, 2, 5), BlendColor(base, system.windowText, 2, 5)};
+  } else if (m_color == clNone) {
+    m_colors = {0, 0};
+  } else {
+    m_colors = {m_color, BlendColor(m_color, 0, 2, 5)};
+  }
+}
+
+std::string TApplicationEx::ExeName() const { return GetApplicationFileName(); }
+
+TScriptCache* TApplicationEx::ScriptCache() const { return &GetScriptControlDefaultImplementation().Cache(); }
+
+}  // namespace halbrin

@@ -1,0 +1,64 @@
+#include "core/framework/application_hooks.h"
+
+#include "core/app/command_line.h"
+#include "core/scripting/script_host.h"
+
+namespace halbrin {
+
+using namespace halbrin::platform;
+
+namespace {
+
+class THeadlessHooks final : public IApplicationHooks {};
+
+THeadlessHooks& HeadlessHooks() {
+  static THeadlessHooks hooks;
+  return hooks;
+}
+
+IApplicationHooks*& CurrentHooks() {
+  static IApplicationHooks* current = nullptr;
+  return current;
+}
+
+}  // namespace
+
+TScriptEventDefaults ReadScriptEventDefaults() {
+  TScriptEventDefaults defaults;
+  defaults.splitParameters = !SwitchIs("events", "noSplitParameters");
+  defaults.transientScript = !SwitchIs("events", "noTransientScript");
+  defaults.async = SwitchIs("events", "async");
+  return defaults;
+}
+
+void IApplicationHooks::RegisterComponent(TComponent&) {}
+
+void IApplicationHooks::HandleException(TObject*, const std::exception&) {}
+
+std::string IApplicationHooks::DefaultScript() const { return "actions.js"; }
+
+bool IApplicationHooks::Terminating() const { return false; }
+
+TScriptEventDefaults IApplicationHooks::ScriptEventDefaults() const { return {}; }
+
+Variant IApplicationHooks::RunScriptProcedure(std::string_view script, const std::string& procedure,
+                                              const Variant& parameters, int options) {
+  return RunScriptProcedureWithParameters(script, procedure, parameters, options);
+}
+
+IApplicationHooks& ApplicationHooks() {
+  IApplicationHooks* current = CurrentHooks();
+  return current ? *current : HeadlessHooks();
+}
+
+IApplicationHooks* SetApplicationHooks(IApplicationHooks* hooks) {
+  IApplicationHooks* previous = CurrentHooks();
+  CurrentHooks() = hooks;
+  return previous;
+}
+
+ScopedApplicationHooks::ScopedApplicationHooks(IApplicationHooks& hooks) : m_previous(SetApplicationHooks(&hooks)) {}
+
+ScopedApplicationHooks::~ScopedApplicationHooks() { SetApplicationHooks(m_previous); }
+
+}  // namespace halbrin
