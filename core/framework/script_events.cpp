@@ -44,8 +44,6 @@ HALBRIN_DEFINE_CLASS(TAsyncScriptEvents,
 
 namespace {
 
-bool IsNullWord(std::string_view text) { return SameText(text, "null"); }
-
 bool HasEventPrefix(std::string_view name) { return name.size() >= 2 && SameText(name.substr(0, 2), "on"); }
 
 std::string HandlerName(std::string_view eventName) { return std::string(eventName.substr(2)) + "Handler"; }
@@ -94,6 +92,17 @@ class TSenderSwap {
 
 }  // namespace
 
+// ----------------------------------------------------------------- TScriptText
+
+void TScriptText::Assign(const std::string& value) {
+  set = !SameText(value, "null");
+  text = set ? value : std::string();
+}
+
+std::string TScriptText::Resolve(const std::function<std::string()>& hook) const {
+  return text.empty() && !set && hook ? hook() : text;
+}
+
 // ---------------------------------------------------------------- TScriptEvent
 
 TScriptEvent::TScriptEvent(TComponent* owner) : TComponent(owner) {
@@ -103,21 +112,6 @@ TScriptEvent::TScriptEvent(TComponent* owner) : TComponent(owner) {
 }
 
 TScriptEvent::~TScriptEvent() = default;
-
-std::string TScriptEvent::GetScript() const {
-  if (m_script.empty() && !m_scriptSet && m_onGetScript) return m_onGetScript();
-  return m_script;
-}
-
-void TScriptEvent::SetScript(const std::string& script) {
-  m_scriptSet = !IsNullWord(script);
-  m_script = m_scriptSet ? script : std::string();
-}
-
-void TScriptEvent::SetXml(const std::string& xml) {
-  m_xmlSet = !IsNullWord(xml);
-  m_xml = m_xmlSet ? xml : std::string();
-}
 
 Variant TScriptEvent::GetParameters() const {
   if (m_onGetParameters) return m_onGetParameters(const_cast<TScriptEvent&>(*this));
@@ -142,15 +136,15 @@ int TScriptEvent::EffectiveOptions() const {
 }
 
 Variant TScriptEvent::Run() {
-  return ApplicationHooks().RunScriptProcedure(EffectiveScript(), m_xml, GetParameters(), EffectiveOptions());
+  return ApplicationHooks().RunScriptProcedure(EffectiveScript(), m_xml.text, GetParameters(), EffectiveOptions());
 }
 
 Variant TScriptEvent::Execute(bool* queued) {
   if (queued) *queued = false;
-  if (!m_active || !m_xmlSet || ApplicationHooks().Terminating()) return Variant();
+  if (!m_active || !m_xml.set || ApplicationHooks().Terminating()) return Variant();
   if (m_async) {
     TComponent* source = m_sender ? m_sender : (Owner() ? Owner()->Owner() : nullptr);
-    AsyncScriptEvents().Queue(EffectiveScript(), m_xml, EffectiveOptions(), GetParameters(), source);
+    AsyncScriptEvents().Queue(EffectiveScript(), m_xml.text, EffectiveOptions(), GetParameters(), source);
     if (queued) *queued = true;
     return Variant(kAsyncScriptEventResult);
   }
@@ -171,11 +165,9 @@ void TScriptEvent::SetExec(const Variant& value) {
 void TScriptEvent::Reset() {
   m_execResult = Variant();
   m_async = false;
-  m_script.clear();
-  m_scriptSet = false;
+  m_script = {};
   m_scriptType = kDefaultScriptEventType;
-  m_xml.clear();
-  m_xmlSet = false;
+  m_xml = {};
   SetSender(nullptr);
   m_splitParameters = true;
 }
@@ -197,10 +189,8 @@ void TScriptEvent::Assign(const TPersistent& source) {
   m_splitParameters = other->m_splitParameters;
   m_active = other->m_active;
   m_script = other->m_script;
-  m_scriptSet = other->m_scriptSet;
   m_scriptType = other->m_scriptType;
   m_xml = other->m_xml;
-  m_xmlSet = other->m_xmlSet;
   SetSender(other->m_sender);
 }
 
@@ -257,16 +247,6 @@ Variant TScriptEvents::Run(std::string_view name, TComponent* sender, bool* queu
   return binding->Execute(queued);
 }
 
-std::string TScriptEvents::GetScript() const {
-  if (m_script.empty() && !m_scriptSet && m_onGetScript) return m_onGetScript();
-  return m_script;
-}
-
-void TScriptEvents::SetScript(const std::string& script) {
-  m_scriptSet = !IsNullWord(script);
-  m_script = m_scriptSet ? script : std::string();
-}
-
 void TScriptEvents::Assign(const TPersistent& source) {
   const auto* other = dynamic_cast<const TScriptEvents*>(&source);
   if (!other) {
@@ -274,7 +254,6 @@ void TScriptEvents::Assign(const TPersistent& source) {
     return;
   }
   m_script = other->m_script;
-  m_scriptSet = other->m_scriptSet;
   m_active = other->m_active;
 }
 

@@ -25,6 +25,17 @@ inline constexpr int kTransientScriptOption = 0x100;
 
 class TScriptEvents;
 
+// A script or procedure text: "null" (any letter case) empties it; `set`
+// tells whether a real value was given.
+struct TScriptText {
+  std::string text;
+  bool set = false;
+
+  void Assign(const std::string& value);
+  // The text, or the hook's when none was ever set.
+  std::string Resolve(const std::function<std::string()>& hook) const;
+};
+
 // One binding, named after the event property it is bound to ("onclick").
 // Publishes active, async, exec ("fire", "clear"), parameters (read only),
 // scriptType, script, splitParameters and xml (the procedure's name).
@@ -50,12 +61,12 @@ class TScriptEvent : public platform::TComponent, public IComponentType, public 
   void SetSplitParameters(bool split) noexcept { m_splitParameters = split; }
 
   // IScriptEvent. "null" (any letter case) written to script or xml empties it.
-  std::string GetScript() const override;
-  void SetScript(const std::string& script) override;
-  bool ScriptSet() const noexcept { return m_scriptSet; }
-  std::string GetXml() const override { return m_xml; }
-  void SetXml(const std::string& xml) override;
-  bool XmlSet() const noexcept { return m_xmlSet; }
+  std::string GetScript() const override { return m_script.Resolve(m_onGetScript); }
+  void SetScript(const std::string& script) override { m_script.Assign(script); }
+  bool ScriptSet() const noexcept { return m_script.set; }
+  std::string GetXml() const override { return m_xml.text; }
+  void SetXml(const std::string& xml) override { m_xml.Assign(xml); }
+  bool XmlSet() const noexcept { return m_xml.set; }
   // The hook's value; else the sender's eventData (the binding's list's
   // component without a sender): as it is with splitParameters, else
   // wrapped in a one-element array. Unassigned when there is no source.
@@ -97,11 +108,9 @@ class TScriptEvent : public platform::TComponent, public IComponentType, public 
   bool m_async = false;
   platform::Variant m_execResult;
   platform::TComponent* m_sender = nullptr;  // with a free notification
-  std::string m_script;
-  bool m_scriptSet = false;
+  TScriptText m_script;
   int m_scriptType = kDefaultScriptEventType;
-  std::string m_xml;
-  bool m_xmlSet = false;
+  TScriptText m_xml;
   bool m_splitParameters = true;
   ParametersHook m_onGetParameters;
   ScriptHook m_onGetScript;
@@ -134,8 +143,8 @@ class TScriptEvents : public TApplicationComponents {
   bool Active() const noexcept { return m_active; }
   void SetActive(bool active) noexcept { m_active = active; }
   // The stored text; when never set, the hook's.
-  std::string GetScript() const;
-  void SetScript(const std::string& script);
+  std::string GetScript() const { return m_script.Resolve(m_onGetScript); }
+  void SetScript(const std::string& script) { m_script.Assign(script); }
 
   void SetOnGetScript(ScriptHook hook) { m_onGetScript = std::move(hook); }
   void SetOnAttach(AttachHook hook) { m_onAttach = std::move(hook); }
@@ -147,8 +156,7 @@ class TScriptEvents : public TApplicationComponents {
   void Notification(platform::TComponent* component, platform::TOperation operation) override;
 
  private:
-  std::string m_script;
-  bool m_scriptSet = false;
+  TScriptText m_script;
   bool m_active = true;
   ScriptHook m_onGetScript;
   AttachHook m_onAttach;
