@@ -82,6 +82,8 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   void RegisterBrowser(platform::TComponent& component);
   void RegisterDataProvider(platform::TComponent& component);
   TApplicationComponents& Components();
+  platform::TComponent* ApplicationComponent() override { return this; }
+  TCustomApplicationComponents* RegisteredComponents() override { return &Components(); }
   TApplicationComponents& Windows();
   TApplicationComponents& Browsers();
   TApplicationComponents& DataProviders();

@@ -46,6 +46,18 @@ Variant IApplicationHooks::RunScriptProcedure(std::string_view script, const std
   return RunScriptProcedureWithParameters(script, procedure, parameters, options);
 }
 
+Variant IApplicationHooks::EvaluateExpression(std::string_view expression) { return EvaluateScript(expression); }
+
+TComponent* IApplicationHooks::ApplicationComponent() { return nullptr; }
+
+TCustomApplicationComponents* IApplicationHooks::RegisteredComponents() { return nullptr; }
+
+TComponent* IApplicationHooks::MainForm() { return nullptr; }
+
+TCustomApplicationComponents* IApplicationHooks::FormList() { return nullptr; }
+
+TComponent* IApplicationHooks::CreateForm(const std::string&) { return nullptr; }
+
 IApplicationHooks& ApplicationHooks() {
   IApplicationHooks* current = CurrentHooks();
   return current ? *current : HeadlessHooks();

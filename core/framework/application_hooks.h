@@ -18,6 +18,8 @@ class TObject;
 
 namespace halbrin {
 
+class TCustomApplicationComponents;
+
 // Defaults of new script event bindings, from the "events" command-line switch.
 struct TScriptEventDefaults {
   bool splitParameters = true;  // cleared by "noSplitParameters"
@@ -49,6 +51,19 @@ class IApplicationHooks {
   // script host's RunScriptProcedureWithParameters. Tests replace it.
   virtual platform::Variant RunScriptProcedure(std::string_view script, const std::string& procedure,
                                                const platform::Variant& parameters, int options);
+  // Evaluates a declaration's "eval(...)" expression. Default: the script host's EvaluateScript.
+  virtual platform::Variant EvaluateExpression(std::string_view expression);
+
+  // What declarations reach by name. Defaults: none.
+  // The application object itself (a declaration's type "application").
+  virtual platform::TComponent* ApplicationComponent();
+  // The list of every registered component.
+  virtual TCustomApplicationComponents* RegisteredComponents();
+  // The main form, the list of forms, and a new form of that name (nullptr
+  // while forms cannot be made).
+  virtual platform::TComponent* MainForm();
+  virtual TCustomApplicationComponents* FormList();
+  virtual platform::TComponent* CreateForm(const std::string& name);
 
  protected:
   IApplicationHooks() = default;

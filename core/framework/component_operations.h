@@ -1,0 +1,74 @@
+#pragma once
+
+// Walking, querying and changing components by name: the operations XML
+// declarations and the automation wrappers share, so both see one tree.
+
+#include <string>
+#include <string_view>
+
+#include "core/foundation/collection_interfaces.h"
+#include "platform/classes/class_info.h"
+#include "platform/classes/component.h"
+#include "platform/variant/variant.h"
+
+namespace halbrin {
+
+class TScriptEvent;
+
+// The value of a prefixed attribute for `prop` of `object`: "shortcut" (on
+// integers) a shortcut text, "color" (on integers) a colour text, "ratio" (on
+// integers) a percentage of the parent's same-named property (0 without a
+// parent), "datetime" (on floats) a date text. Other prefixes and kinds leave
+// the value as it is. A text that is no shortcut or colour raises 65226.
+platform::Variant ConvertPrefixedValue(const platform::TObject& object, const platform::TPropInfo& prop,
+                                       std::string_view prefix, const platform::Variant& value);
+// ConvertPrefixedValue, then SetPropertyValue; a class property also takes a
+// form or component name, a method property the name of a handler. An unknown
+// property raises 65220.
+void SetPropertyValueEx(platform::TObject& object, std::string_view name, const platform::Variant& value,
+                        std::string_view prefix = {});
+// The object a class property's text names: a form of that name, else a
+// registered component of that name, else (for a number) the live object of
+// that handle. Empty text is no object; an unknown name raises 65222.
+platform::TObject* ObjectByName(const std::string& text);
+
+// The element text of the object's published properties: one attribute each
+// (colours as "color:name", shortcuts as "shortcut:name"), then one element
+// per object-valued property, nested `level` deep (any depth for 0 or less).
+// An object met again on the way is not written twice.
+std::string GetPropertiesText(const platform::TObject& object, std::string_view name, int level = 0);
+
+// A child by name: a published object property, an item of a list or
+// collection ("item_" + n by index), an owned component.
+FoundItem GetChildByName(platform::TObject& object, std::string_view name);
+// A string: GetChildByName; an integer: the item or owned component at that
+// index; otherwise, or out of range, the object's own item lookup (nothing
+// when it has none or finds none).
+FoundItem GetChildByVariant(platform::TObject& object, const platform::Variant& value);
+int GetChildCount(const platform::TObject& object);
+platform::TComponent* GetOwnedComponent(const platform::TComponent& component, const platform::Variant& value);
+// The owner of a component or of an owned collection, the collection of an item.
+platform::TObject* GetParentObject(const platform::TObject& object);
+// Frees a component through its owner (after its running handler, when one
+// runs) or deletes a collection item; false for anything else.
+bool ReleaseObject(platform::TObject& object);
+
+// The binding operations through the object's script events; nullptr or false
+// when the object has none to offer.
+TScriptEvent* AttachScriptEvent(platform::TObject& object, std::string_view name, const std::string& script,
+                                const std::string& xml, int scriptType);
+bool DetachScriptEvent(platform::TObject& object, std::string_view name);
+// Runs the binding `name` ("onclick") with `parameters` as eventData, which
+// gets its previous value back afterwards. Errors go to the application;
+// nothing runs (and no bindings are made) when the object has none.
+platform::Variant TriggerScriptEvent(platform::TObject& object, std::string_view name,
+                                     const platform::Variant& parameters);
+bool HasScriptEvent(const platform::TObject& object, std::string_view name);
+
+bool AssignObject(platform::TObject& target, const platform::TObject& source);
+// Writes the command to `exec` and reads it back; Empty without `exec`.
+platform::Variant ExecObject(platform::TObject& object, const platform::Variant& command);
+std::string GetComponentTypeName(const platform::TObject& object);
+std::string GetClassNameText(const platform::TObject& object);
+
+}  // namespace halbrin
