@@ -137,7 +137,8 @@ TObject* TComponent::Object() const {
 Variant TComponent::InvokeMember(const MemberDesc& member, MemberAccess access, std::span<Variant> args) {
   TObject* object = Object();
   if (member.id == DISPID_COMPONENT_GETCOMPONENT) return GetComponentByHandle(args[0]);
-  if (member.id == DISPID_COMPONENT_REMOVECHILD && args[0].IsEmptyOrNull())
+  if (member.id == DISPID_COMPONENT_REMOVECHILD &&
+      (args[0].IsEmptyOrNull() || (args[0].IsDispatch() && !args[0].AsDispatch())))
     throw platform::Exception("Invalid parameter");
   if (!object) return member.result == platform::VarType::Dispatch ? Variant::Null() : Variant();
   switch (member.id) {
@@ -187,6 +188,11 @@ Variant TComponent::InvokeMember(const MemberDesc& member, MemberAccess access, 
 }
 
 HResult TComponent::GetLateBoundIDs(std::span<const std::string> names, std::span<DispId> ids) {
+  if (m_hadObject && !m_object) {
+    // Any name of a freed object: the call then reports the freed object.
+    if (!ids.empty()) ids[0] = kFreedObjectId;
+    return platform::S_OK;
+  }
   TObject* object = Object();
   if (!object || names.empty() || ids.empty() || HasWideCharacter(names[0])) return platform::DISP_E_UNKNOWNNAME;
   const std::string& name = names[0];
@@ -220,6 +226,7 @@ HResult TComponent::GetLateBoundIDs(std::span<const std::string> names, std::spa
 }
 
 HResult TComponent::InvokeLateBound(DispId id, std::uint16_t kind, DispParams& params, Variant& result) {
+  if (id == kFreedObjectId) ThrowFreed();
   const auto* entry = m_names.Find(id);
   if (!entry) return platform::DISP_E_MEMBERNOTFOUND;
   TObject* object = Object();
@@ -227,7 +234,8 @@ HResult TComponent::InvokeLateBound(DispId id, std::uint16_t kind, DispParams& p
   const bool put = (kind & (platform::DISPATCH_PROPERTYPUT | platform::DISPATCH_PROPERTYPUTREF)) != 0;
   switch (entry->kind) {
     case ekMethod: {
-      if (put) return platform::DISP_E_MEMBERNOTFOUND;
+      // Read without a call, a method is no value: the script gets a callable instead.
+      if (put || !(kind & platform::DISPATCH_METHOD)) return platform::DISP_E_MEMBERNOTFOUND;
       const auto* method = static_cast<const platform::TMethodInfo*>(entry->key.target);
       std::vector<Variant> args(method->Params().size());
       std::size_t next = 0;

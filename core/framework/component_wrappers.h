@@ -78,6 +78,8 @@ class TComponent final : public platform::TAutoObject {
 
  private:
   enum EntryKind { ekMethod = 0, ekProperty = 1, ekChild = 2 };
+  // What every name of a freed object resolves to.
+  static constexpr platform::DispId kFreedObjectId = 0x7FFF0000;
   // A late-bound member: a method or property description, or a child by identity.
   struct Key {
     const void* target = nullptr;

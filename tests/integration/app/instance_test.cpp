@@ -179,9 +179,11 @@ TEST_F(InstanceTest, AMissingStartScriptIsReported) {
 TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
   auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+  first->Signal(SIGSTOP);  // holds the instance, however slow the later starts are
   const std::string file = m_temp.Path("docs/a report, final.txt");
   auto second = Start({"file:" + file, "use:" + m_temp.Path("projectA") + "/"});  // the same folder, with the separator
-  EXPECT_EQ(second->Wait(5s), 183);
+  EXPECT_EQ(second->Wait(20s), 183);
+  first->Signal(SIGCONT);
   EXPECT_EQ(first->Wait(20s), 0);
   EXPECT_TRUE(WaitForLog("[file:" + file + "] [use:" + m_temp.Path("projectA") + "/]"));
 }
@@ -189,9 +191,11 @@ TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
 TEST_F(InstanceTest, QuickLaterStartsAreAllDelivered) {
   auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+  first->Signal(SIGSTOP);  // holds the instance, however slow the later starts are
   std::vector<std::unique_ptr<Process>> later;
   for (int i = 0; i < 3; ++i) later.push_back(Start({"file:/tmp/doc" + std::to_string(i), "use:" + m_temp.Path("projectA")}));
-  for (auto& process : later) EXPECT_EQ(process->Wait(5s), 183);
+  for (auto& process : later) EXPECT_EQ(process->Wait(20s), 183);
+  first->Signal(SIGCONT);
   EXPECT_EQ(first->Wait(20s), 0);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(WaitForLog("[file:/tmp/doc" + std::to_string(i) + "]")) << i;
 }
@@ -223,10 +227,13 @@ TEST_F(InstanceTest, AKilledFirstInstanceLeavesNoStaleLock) {
     first->Signal(SIGKILL);
     first->Wait(5s);
   }
+  fs::remove_all(m_temp.Path("data/Zebrin/HalbrinLite/logs"));  // the next line must be the next start's
   auto next = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+  next->Signal(SIGSTOP);
   auto later = Start({"file:/tmp/after", "use:" + m_temp.Path("projectA")});
-  EXPECT_EQ(later->Wait(5s), 183);
+  EXPECT_EQ(later->Wait(20s), 183);
+  next->Signal(SIGCONT);
   EXPECT_EQ(next->Wait(20s), 0) << "the new start became the first instance";
   EXPECT_TRUE(WaitForLog("[file:/tmp/after]"));
 }
@@ -234,15 +241,17 @@ TEST_F(InstanceTest, AKilledFirstInstanceLeavesNoStaleLock) {
 TEST_F(InstanceTest, ARelativeFileIsHandedOverAsAnAbsolutePath) {
   auto first = Start({"use:" + m_temp.Path("projectA")});
   ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+  first->Signal(SIGSTOP);  // holds the instance, however slow the later starts are
   const std::string cwd = fs::current_path().string();
   auto second = Start({"file:docs/x.txt", "use:" + m_temp.Path("projectA")});
-  EXPECT_EQ(second->Wait(5s), 183);
+  EXPECT_EQ(second->Wait(20s), 183);
+  first->Signal(SIGCONT);
   EXPECT_EQ(first->Wait(20s), 0);
   EXPECT_TRUE(WaitForLog("[file:" + (fs::path(cwd) / "docs/x.txt").lexically_normal().string() + "]"));
 }
 
 TEST_F(InstanceTest, ServerRegistrationSwitchesExitAtOnce) {
-  for (const char* sw : {"/regserver", "/UNREGSERVER"}) EXPECT_EQ(Start({sw})->Wait(5s), 0) << sw;
+  for (const char* sw : {"/regserver", "/UNREGSERVER"}) EXPECT_EQ(Start({sw})->Wait(20s), 0) << sw;
 }
 
 TEST_F(InstanceTest, AutomationStartRunsWithoutAProject) {
