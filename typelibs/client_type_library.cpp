@@ -49,4 +49,65 @@ const TypeInfo& IComponentTypeInfo() {
   return info;
 }
 
+const TypeInfo& IProjectTypeInfo() {
+  static const TypeInfo info(
+      "IProject", "{5724E3C0-880C-4DC7-9C55-CDE05DB4C142}",
+      {
+          {"id", DISPID_PROJECT_ID, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"state", DISPID_PROJECT_STATE, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"script", DISPID_PROJECT_SCRIPT, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, {}, VarType::String},
+          {"open", DISPID_PROJECT_OPEN, DISPATCH_METHOD, {}, VarType::Empty},
+          {"activate", DISPID_PROJECT_ACTIVATE, DISPATCH_METHOD, {}, VarType::Empty},
+          {"folder", DISPID_PROJECT_FOLDER, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, {}, VarType::String},
+          {"attributes", DISPID_PROJECT_ATTRIBUTES, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"close", DISPID_PROJECT_CLOSE, DISPATCH_METHOD, {}, VarType::Empty},
+          {"data", DISPID_PROJECT_DATA, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"modules", DISPID_PROJECT_MODULES, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+      });
+  return info;
+}
+
+const TypeInfo& IProjectAttributesTypeInfo() {
+  static const TypeInfo info(
+      "IProjectAttributes", "{E41B305A-92CA-4198-84B0-790CF1D65A5A}",
+      {
+          {"length", DISPID_ATTRIBUTES_LENGTH, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"item", DISPID_ATTRIBUTES_ITEM, DISPATCH_PROPERTYGET, {{"index", VarType::Variant}}, VarType::Variant},
+          {"names", DISPID_ATTRIBUTES_NAMES, DISPATCH_PROPERTYGET, {{"index", VarType::I4}}, VarType::Variant},
+          {"values", DISPID_ATTRIBUTES_VALUES, DISPATCH_PROPERTYGET, {{"index", VarType::I4}}, VarType::Variant},
+      });
+  return info;
+}
+
+const TypeInfo& IModulesTypeInfo() {
+  static const TypeInfo info(
+      "IModules", "{E36F8466-8E86-4A85-AD03-198D1B86051F}",
+      {
+          {"item", DISPID_MODULES_ITEM, DISPATCH_PROPERTYGET, {{"index", VarType::Variant}}, VarType::Dispatch},
+          {"length", DISPID_MODULES_LENGTH, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"clear", DISPID_MODULES_CLEAR, DISPATCH_METHOD, {}, VarType::Empty},
+          {"available", DISPID_MODULES_AVAILABLE, DISPATCH_METHOD, {{"name", VarType::String}, {"flags", VarType::I4}},
+           VarType::Dispatch},
+          {"add", DISPID_MODULES_ADD, DISPATCH_METHOD, {{"id", VarType::String}, {"name", VarType::String}},
+           VarType::Dispatch},
+          {"remove", DISPID_MODULES_REMOVE, DISPATCH_METHOD, {{"index", VarType::Variant}}, VarType::Boolean},
+      });
+  return info;
+}
+
+const TypeInfo& IModuleTypeInfo() {
+  static const TypeInfo info(
+      "IModule", "{70B110E0-B1AF-4018-B4A6-558201260EDB}",
+      {
+          {"name", DISPID_MODULE_NAME, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"state", DISPID_MODULE_STATE, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"open", DISPID_MODULE_OPEN, DISPATCH_METHOD, {{"machineName", VarType::String}}, VarType::I4},
+          {"close", DISPID_MODULE_CLOSE, DISPATCH_METHOD, {}, VarType::Empty},
+          {"id", DISPID_MODULE_ID, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"control", DISPID_MODULE_CONTROL, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"index", DISPID_MODULE_INDEX, DISPATCH_PROPERTYGET, {}, VarType::I4},
+      });
+  return info;
+}
+
 }  // namespace halbrin

@@ -33,4 +33,48 @@ enum ComponentDispId : platform::DispId {
 const platform::TypeInfo& IComponentsTypeInfo();
 const platform::TypeInfo& IComponentTypeInfo();
 
+enum ProjectDispId : platform::DispId {
+  DISPID_PROJECT_ID = 0xC9,
+  DISPID_PROJECT_STATE = 0xCA,
+  DISPID_PROJECT_SCRIPT = 0xCC,
+  DISPID_PROJECT_OPEN = 0xCD,
+  DISPID_PROJECT_ACTIVATE = 0xCE,
+  DISPID_PROJECT_FOLDER = 0xCF,
+  DISPID_PROJECT_ATTRIBUTES = 0xD0,
+  DISPID_PROJECT_CLOSE = 0xD1,
+  DISPID_PROJECT_DATA = 0xD2,
+  DISPID_PROJECT_MODULES = 0xD3,
+};
+
+enum ProjectAttributesDispId : platform::DispId {
+  DISPID_ATTRIBUTES_LENGTH = 0xC9,
+  DISPID_ATTRIBUTES_ITEM = 0xCA,
+  DISPID_ATTRIBUTES_NAMES = 0xCB,
+  DISPID_ATTRIBUTES_VALUES = 0xCC,
+};
+
+enum ModulesDispId : platform::DispId {
+  DISPID_MODULES_ITEM = 0,
+  DISPID_MODULES_LENGTH = 0x5DC,
+  DISPID_MODULES_CLEAR = 0xC9,
+  DISPID_MODULES_AVAILABLE = 0xCA,
+  DISPID_MODULES_ADD = 0xCB,
+  DISPID_MODULES_REMOVE = 0xCC,
+};
+
+enum ModuleDispId : platform::DispId {
+  DISPID_MODULE_NAME = 0xC9,
+  DISPID_MODULE_STATE = 0xCA,
+  DISPID_MODULE_OPEN = 0xCB,
+  DISPID_MODULE_CLOSE = 0xCC,
+  DISPID_MODULE_ID = 0xCD,
+  DISPID_MODULE_CONTROL = 0xCE,
+  DISPID_MODULE_INDEX = 0xCF,
+};
+
+const platform::TypeInfo& IProjectTypeInfo();
+const platform::TypeInfo& IProjectAttributesTypeInfo();
+const platform::TypeInfo& IModulesTypeInfo();
+const platform::TypeInfo& IModuleTypeInfo();
+
 }  // namespace halbrin

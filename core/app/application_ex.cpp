@@ -10,7 +10,7 @@
 #include "core/app/hand_over.h"
 #include "core/app/program_main.h"
 #include "core/app/project_info.h"
-#include "core/app/startup_project.h"
+#include "core/app/project.h"
 #include "core/foundation/message_box.h"
 #include "core/foundation/paths.h"
 #include "core/framework/script_events.h"
@@ -428,7 +428,7 @@ Variant TApplicationEx::StartProject() {
   Variant result;
   try {
     RefPtr<IDispatchObject> project =
-        m_projectObjectFactory ? m_projectObjectFactory() : RefPtr<IDispatchObject>(MakeRef<TStartupProject>());
+        m_projectObjectFactory ? m_projectObjectFactory() : RefPtr<IDispatchObject>(GetApplicationProject());
     const Variant args[] = {Variant(project)};
     result = halbrin::RunScriptProcedure(ProjectInfo().script, "main", args, kScriptSourceFile);
   } catch (const std::exception& error) {

@@ -10,6 +10,7 @@
 #include "core/app/application_ex.h"
 #include "core/app/command_line.h"
 #include "core/app/hand_over.h"
+#include "core/app/project.h"
 #include "core/app/project_info.h"
 #include "core/app/single_instance.h"
 #include "core/foundation/logger.h"
@@ -112,7 +113,10 @@ int ProgramMain(int argc, char** argv) {
         app.Log("ProgramMain", DescribeMessage(message));
         app.ProjectMessage(message);
       },
-      [](const std::string& folder) { return ProjectIdOf(folder) == ProjectInfo().id ? ProjectInfo().state : -1; });
+      [](const std::string& folder) {
+        // An empty folder asks by id: the socket reached is this project's.
+        return folder.empty() || ProjectIdOf(folder) == ProjectInfo().id ? ProjectInfo().state : -1;
+      });
 
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
@@ -125,6 +129,7 @@ int ProgramMain(int argc, char** argv) {
   const int code = app.ExitCode().value_or(0);
   app.Log("ProgramMain", "Stopped with exit code " + std::to_string(code));
   FreeApplicationEx();
+  ReleaseApplicationProject();
   return code;
 }
 

@@ -37,6 +37,16 @@ std::string DeclaredEncoding(std::string_view bytes) {
 
 }  // namespace
 
+std::string DecodeProjectInfo(std::string_view bytes) {
+  const std::string declared = DeclaredEncoding(bytes);
+  try {
+    return DecodeFileText(bytes, declared.empty() ? DefaultXmlEncoding : std::string_view(declared));
+  } catch (const EEncodingError&) {
+    // An encoding iconv does not know: the file is read as the default code page.
+    return DecodeFileText(bytes, DefaultXmlEncoding);
+  }
+}
+
 TProjectInfo& ProjectInfo() {
   static TProjectInfo info;
   return info;
@@ -56,13 +66,7 @@ void ReadProjectInfo(const std::string& id, TProjectInfo& info) {
   try {
     const std::string bytes = LoadBytesFromFile(ProjectInfoFolder() + "project.info");
     const std::string declared = DeclaredEncoding(bytes);
-    std::string text;
-    try {
-      text = DecodeFileText(bytes, declared.empty() ? DefaultXmlEncoding : std::string_view(declared));
-    } catch (const EEncodingError&) {
-      // An encoding iconv does not know: the file is read as the default code page.
-      text = DecodeFileText(bytes, DefaultXmlEncoding);
-    }
+    const std::string text = DecodeProjectInfo(bytes);
     TStringList lines;
     lines.SetText(text);
     info.product = lines.Values("product");

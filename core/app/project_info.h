@@ -33,6 +33,9 @@ TProjectInfo& ProjectInfo();
 inline constexpr std::string_view ProgramTitle = "Halbrin Lite";
 
 void InitProjectInfo(TProjectInfo& info);
+// The text of project.info's bytes, read in the code page its own "encoding"
+// line names (windows-1251 without one, or for one iconv does not know).
+std::string DecodeProjectInfo(std::string_view bytes);
 // Fills `info` from the project folder's project.info (see ProjectInfoFolder):
 // product, version, name, script (when not empty), and sets the project
 // encoding from "encoding" ("windows-1251" when empty). A missing or

@@ -96,7 +96,7 @@ class InstanceTest : public ::testing::Test {
   // Keeps the first instance busy long enough for later starts to reach it.
   static constexpr const char* kBusyScript =
       "function main(project) {\n"
-      "  var end = Date.now() + 3000;\n"
+      "  var end = Date.now() + 8000;\n"
       "  while (Date.now() < end) {}\n"
       "  return 0;\n"
       "}\n";
@@ -153,7 +153,7 @@ TEST_F(InstanceTest, TheStartScriptsIntegerResultIsTheExitCode) {
 TEST_F(InstanceTest, TheStartScriptGetsTheProjectInTheInteractiveState) {
   StartScript("projectA",
               "function main(project) {\n"
-              "  return project.state == 3 && project.name == 'Alpha' && project.folder == '" + m_temp.Path("projectA") +
+              "  return project.state == 3 && project.attributes.item('name') == 'Alpha' && project.folder == '" + m_temp.Path("projectA") +
                   "/' ? 7 : 1;\n"
               "}\n");
   EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 7);

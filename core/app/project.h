@@ -1,0 +1,88 @@
+#pragma once
+
+// What scripts see of a project: `IProject` (id, folder, start script, state,
+// the lines of project.info, modules, open, close, activate) and
+// `IProjectAttributes` over project.info.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/app/modules.h"
+#include "platform/automation/auto_object.h"
+
+namespace halbrin {
+
+// The lines of the running project's project.info (blank lines dropped) and
+// then "folder=" + the project folder; lookups take the first line of a name,
+// so a "folder" line of the file wins. A missing project.info gives only the
+// folder line; one that exists but cannot be read raises.
+class TProjectAttributes final : public platform::TAutoObject {
+ public:
+  TProjectAttributes();
+
+  int Length() const noexcept { return static_cast<int>(m_lines.size()); }
+  // A position names the line's name; a text is the name. Empty when absent.
+  platform::Variant Item(const platform::Variant& index) const;
+  platform::Variant Names(int index) const;
+  platform::Variant Values(int index) const;
+
+ protected:
+  platform::Variant InvokeMember(const platform::MemberDesc& member, platform::MemberAccess access,
+                                 std::span<platform::Variant> args) override;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_lines;
+};
+
+// A project by id. Its state comes from the instance running it (0 when
+// none answers); open and close do nothing; it has no data or modules.
+class TCustomProject : public platform::TAutoObject {
+ public:
+  explicit TCustomProject(std::string id);
+
+  const std::string& Id() const noexcept { return m_id; }
+  const std::string& Folder() const noexcept { return m_folder; }
+  // A non-empty folder gets its trailing "/"; "\" becomes "/".
+  void SetFolder(std::string folder);
+  const std::string& Script() const noexcept { return m_script; }
+  void SetScript(std::string script) { m_script = std::move(script); }
+
+  virtual int State() const;
+  virtual platform::Variant Data();
+  virtual platform::Variant Modules();
+  virtual void Open() {}
+  virtual void Close() {}
+  // Brings the instance running this project to the front.
+  void Activate() const;
+
+ protected:
+  platform::Variant InvokeMember(const platform::MemberDesc& member, platform::MemberAccess access,
+                                 std::span<platform::Variant> args) override;
+
+ private:
+  std::string m_id;
+  std::string m_folder;
+  std::string m_script;
+};
+
+// The project of this instance: its state is the descriptor's, open and
+// close go to the application object, and it keeps its modules.
+class TApplicationProject final : public TCustomProject {
+ public:
+  explicit TApplicationProject(std::string id);
+
+  int State() const override;
+  platform::Variant Modules() override;
+  void Open() override;
+  void Close() override;
+
+ private:
+  platform::RefPtr<TModules> m_modules;
+};
+
+// The calling thread's application project, made with the descriptor's id on first use.
+platform::RefPtr<TApplicationProject> GetApplicationProject();
+void ReleaseApplicationProject();
+
+}  // namespace halbrin
