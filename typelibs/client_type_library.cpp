@@ -49,6 +49,38 @@ const TypeInfo& IComponentTypeInfo() {
   return info;
 }
 
+const TypeInfo& IClientTypeInfo() {
+  static const TypeInfo info(
+      "IClient", "{C304E40C-2DD3-46B9-9BFB-61AE4C5488A2}",
+      {
+          {"exec", DISPID_CLIENT_EXEC, DISPATCH_METHOD, {{"content", VarType::Variant}, {"flags", VarType::I4}},
+           VarType::Variant},
+          {"alert", DISPID_CLIENT_ALERT, DISPATCH_METHOD,
+           {{"text", VarType::Variant}, {"flags", VarType::I4}, {"caption", VarType::String}}, VarType::I4},
+          {"variables", DISPID_CLIENT_VARIABLES, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"info", DISPID_CLIENT_INFO, DISPATCH_METHOD, {{"text", VarType::Variant}, {"id", VarType::String}},
+           VarType::Variant},
+          {"runScript", DISPID_CLIENT_RUNSCRIPT, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"procedureName", VarType::String}, {"parameters", VarType::Variant},
+            {"flags", VarType::I4}},
+           VarType::Variant},
+          {"interpret", DISPID_CLIENT_INTERPRET, DISPATCH_METHOD,
+           {{"text", VarType::String}, {"script", VarType::String}, {"xml", VarType::String}}, VarType::String},
+          {"files", DISPID_CLIENT_FILES, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"project", DISPID_CLIENT_PROJECT, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"projects", DISPID_CLIENT_PROJECTS, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"folder", DISPID_CLIENT_FOLDER, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"parameters", DISPID_CLIENT_PARAMETERS, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"application", DISPID_CLIENT_APPLICATION, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"components", DISPID_CLIENT_COMPONENTS, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"forms", DISPID_CLIENT_FORMS, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"xml", DISPID_CLIENT_XML, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"newId", DISPID_CLIENT_NEWID, DISPATCH_METHOD, {{"flags", VarType::I4}}, VarType::String},
+          {"getInfo", DISPID_CLIENT_GETINFO, DISPATCH_METHOD, {{"content", VarType::Variant}}, VarType::Variant},
+      });
+  return info;
+}
+
 const TypeInfo& IProjectTypeInfo() {
   static const TypeInfo info(
       "IProject", "{5724E3C0-880C-4DC7-9C55-CDE05DB4C142}",

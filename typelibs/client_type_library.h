@@ -72,6 +72,27 @@ enum ModuleDispId : platform::DispId {
   DISPID_MODULE_INDEX = 0xCF,
 };
 
+enum ClientDispId : platform::DispId {
+  DISPID_CLIENT_EXEC = 0xC9,
+  DISPID_CLIENT_ALERT = 0xCA,
+  DISPID_CLIENT_VARIABLES = 0xCB,
+  DISPID_CLIENT_INFO = 0xCC,
+  DISPID_CLIENT_RUNSCRIPT = 0xCD,
+  DISPID_CLIENT_INTERPRET = 0xCE,
+  DISPID_CLIENT_FILES = 0xCF,
+  DISPID_CLIENT_PROJECT = 0xD0,
+  DISPID_CLIENT_PROJECTS = 0xD1,
+  DISPID_CLIENT_FOLDER = 0xD2,
+  DISPID_CLIENT_PARAMETERS = 0xD3,
+  DISPID_CLIENT_APPLICATION = 0xD4,
+  DISPID_CLIENT_COMPONENTS = 0xD5,
+  DISPID_CLIENT_FORMS = 0xD6,
+  DISPID_CLIENT_XML = 0xD7,
+  DISPID_CLIENT_NEWID = 0xD8,
+  DISPID_CLIENT_GETINFO = 0xD9,
+};
+
+const platform::TypeInfo& IClientTypeInfo();
 const platform::TypeInfo& IProjectTypeInfo();
 const platform::TypeInfo& IProjectAttributesTypeInfo();
 const platform::TypeInfo& IModulesTypeInfo();

@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include "core/app/client.h"
 #include "core/app/command_line.h"
 #include "core/app/hand_over.h"
 #include "core/app/program_main.h"
@@ -167,6 +168,7 @@ TApplicationEx::TApplicationEx(TComponent* owner)
     TScriptControlDefaultImplementation& defaults = GetScriptControlDefaultImplementation();
     defaults.SetOnGetSource(defaultScriptGetSource);
     defaults.SetOnSetObjects(defaultScriptSetObjects);
+    defaults.NamedObjectSources().client = [] { return RefPtr<IDispatchObject>(GetClient()); };
     m_previousHooks = SetApplicationHooks(this);
   }
   ApplyApplicationColor();
@@ -177,6 +179,10 @@ TApplicationEx::~TApplicationEx() {
   // The main form first: its handlers may still reach the application.
   if (m_ui->HasMainForm()) m_ui->CloseMainForm();
   if (m_singleton) {
+    // Scripts that still hold the client find no application from here on.
+    ReleaseClient();
+    if (HasScriptControlDefaultImplementation())
+      GetScriptControlDefaultImplementation().NamedObjectSources().client = nullptr;
     CurrentApplication() = nullptr;
     SetApplicationHooks(m_previousHooks);
     DropAsyncScriptEvents();
