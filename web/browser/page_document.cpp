@@ -62,8 +62,8 @@ std::vector<std::string> TPageDocument::ScriptMemberNames() const {
   if (!m_document) return {};
   if (!m_memberNames) {
     std::vector<std::string> names;
-    for (const Variant& name : InvokeById(*m_document, pages::kMemberNamesId, DISPATCH_PROPERTYGET).AsArray().Items())
-      names.push_back(name.ToText());
+    const Variant list = InvokeById(*m_document, pages::kMemberNamesId, DISPATCH_PROPERTYGET);
+    for (const Variant& name : list.AsArray().Items()) names.push_back(name.ToText());
     m_memberNames = std::move(names);
   }
   return *m_memberNames;

@@ -57,7 +57,7 @@ PageExtension::PageExtension(WebKitWebExtension* extension, const std::string& s
   options.peerName = "client process";
   m_channel = std::make_unique<CallChannel>(ConnectTo(socketPath, token), options);
   m_channel->SetOnClosed([](const std::string& reason) {
-    g_warning("halbrinlite-pages: the channel to the client closed: %s", reason.c_str());
+    g_debug("halbrinlite-pages: the channel to the client closed: %s", reason.c_str());
   });
   m_channel->Attach();
   m_gate = m_channel->PeerRootObject();

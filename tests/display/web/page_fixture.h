@@ -104,10 +104,17 @@ class PageFixture {
   }
   // The page's title read through the view's document proxy.
   std::string Title() { return platform::GetProperty(Document(), "title").ToText(); }
-  // Waits until the page's own title is no longer `pending` and returns it.
+  // Waits until the page's title is no longer `pending` and returns it. A
+  // read may fail while the view changes documents (or page processes).
   std::string TitleAfter(const std::string& pending) {
-    std::string title;
-    WaitFor([&] { return (title = Title()) != pending; }, "the page to leave the title " + pending);
+    std::string title = pending;
+    WaitFor([&] {
+      try {
+        title = Title();
+      } catch (const platform::EOleError&) {
+      }
+      return title != pending;
+    }, "the page to leave the title " + pending);
     return title;
   }
 

@@ -1,7 +1,11 @@
 // Which documents get window.external, decided by the client for each frame.
 
 #include <gtest/gtest.h>
-#include <libsoup/soup.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -28,31 +32,48 @@ std::string FramePage(const std::string& frame) {
          frame;
 }
 
-// An HTTP server on loopback answering every path with one page.
+// An HTTP server on loopback answering every request with one page. It runs
+// in a child process of its own, so the view's loads never wait on this
+// test's main loop.
 class LoopbackServer {
  public:
-  explicit LoopbackServer(std::string html)
-      : m_html(std::move(html)), m_server(GObjectPtr<SoupServer>::Adopt(soup_server_new(nullptr, nullptr))) {
-    soup_server_add_handler(m_server.Get(), nullptr,
-                            +[](SoupServer*, SoupServerMessage* message, const char*, GHashTable*, gpointer self) {
-                              const std::string& html = static_cast<LoopbackServer*>(self)->m_html;
-                              soup_server_message_set_status(message, 200, nullptr);
-                              soup_server_message_set_response(message, "text/html", SOUP_MEMORY_COPY, html.data(),
-                                                               html.size());
-                            }, this, nullptr);
-    GErrorPtr error;
-    if (!soup_server_listen_local(m_server.Get(), 0, SOUP_SERVER_LISTEN_IPV4_ONLY, Out(error)))
-      throw std::runtime_error(std::string("cannot listen on loopback: ") + error->message);
-    GSListPtr uris(soup_server_get_uris(m_server.Get()));
-    GCharPtr text(g_uri_to_string(static_cast<GUri*>(uris->data)));
-    for (GSList* item = uris.get(); item; item = item->next) g_uri_unref(static_cast<GUri*>(item->data));
-    m_uri = text.get();
+  explicit LoopbackServer(const std::string& html) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("cannot listen on loopback");
+    m_uri = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    const std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
+                                 "Content-Length: " + std::to_string(html.size()) + "\r\n\r\n" + html;
+    m_child = fork();
+    if (m_child < 0) throw std::runtime_error("cannot fork the loopback server");
+    if (m_child == 0) {
+      for (;;) {
+        const int client = accept(listener, nullptr, nullptr);
+        if (client < 0) continue;
+        char request[4096];
+        [[maybe_unused]] ssize_t ignored = recv(client, request, sizeof request, 0);
+        ignored = send(client, response.data(), response.size(), MSG_NOSIGNAL);
+        close(client);
+      }
+    }
+    close(listener);
   }
+  ~LoopbackServer() {
+    kill(m_child, SIGKILL);
+    waitpid(m_child, nullptr, 0);
+  }
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
   const std::string& Uri() const { return m_uri; }
 
  private:
-  std::string m_html;
-  GObjectPtr<SoupServer> m_server;
+  pid_t m_child = -1;
   std::string m_uri;
 };
 
@@ -62,6 +83,8 @@ struct GrantCase {
   std::function<std::string(PageFixture&)> page;
   const char* title;
 };
+
+void PrintTo(const GrantCase& c, std::ostream* out) { *out << c.name; }
 
 class PageGrant : public ::testing::TestWithParam<GrantCase> {};
 
