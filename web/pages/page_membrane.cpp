@@ -35,6 +35,16 @@ Variant MapValue(const Variant& value, Convert&& convert) {
   return value;
 }
 
+// The same call with each argument taken across the membrane.
+template <class Convert>
+DispParams MapParams(const DispParams& params, Convert&& convert) {
+  DispParams mapped;
+  mapped.namedIds = params.namedIds;
+  mapped.args.reserve(params.args.size());
+  for (const Variant& arg : params.args) mapped.args.push_back(convert(arg));
+  return mapped;
+}
+
 }  // namespace
 
 // --- TPageObject
@@ -71,10 +81,7 @@ HResult TPageObject::Invoke(DispId id, std::uint16_t kind, DispParams& params, V
   // The object may lose its last other reference while the call runs.
   RefPtr<TPageObject> self(this);
   std::shared_ptr<PageMembrane> membrane = m_membrane;
-  DispParams inward;
-  inward.namedIds = params.namedIds;
-  inward.args.reserve(params.args.size());
-  for (const Variant& arg : params.args) inward.args.push_back(membrane->Inward(arg));
+  DispParams inward = MapParams(params, [&](const Variant& arg) { return membrane->Inward(arg); });
   Variant raw;
   const HResult hr = m_target->Invoke(id, kind, inward, &raw, excep);
   if (Failed(hr)) return hr;
@@ -109,10 +116,7 @@ HResult TClientObject::Invoke(DispId id, std::uint16_t kind, DispParams& params,
   if (plainRead && m_callable.contains(id)) return DISP_E_MEMBERNOTFOUND;
   RefPtr<TClientObject> self(this);
   std::shared_ptr<PageMembrane> membrane = m_membrane;
-  DispParams outward;
-  outward.namedIds = params.namedIds;
-  outward.args.reserve(params.args.size());
-  for (const Variant& arg : params.args) outward.args.push_back(membrane->Outward(arg));
+  DispParams outward = MapParams(params, [&](const Variant& arg) { return membrane->Outward(arg); });
   Variant raw;
   const HResult hr = m_remote->Invoke(id, kind, outward, result ? &raw : nullptr, excep);
   if (plainRead && MeansCallable(hr)) m_callable.insert(id);

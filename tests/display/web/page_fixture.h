@@ -97,10 +97,16 @@ class PageFixture {
   // Iterates the main loop until `done` holds; throws after the wait limit.
   static void WaitFor(const std::function<bool()>& done, const std::string& what) {
     platform::GTimerPtr timer(g_timer_new());
+    // Wakes the blocking iterations now and then to look at the clock.
+    const guint tick = g_timeout_add(100, +[](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
     while (!done()) {
-      if (g_timer_elapsed(timer.get(), nullptr) > kWaitLimitSeconds) throw std::runtime_error("timed out waiting for " + what);
-      if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(500);
+      if (g_timer_elapsed(timer.get(), nullptr) > kWaitLimitSeconds) {
+        g_source_remove(tick);
+        throw std::runtime_error("timed out waiting for " + what);
+      }
+      g_main_context_iteration(nullptr, TRUE);
     }
+    g_source_remove(tick);
   }
   // The page's title read through the view's document proxy.
   std::string Title() { return platform::GetProperty(Document(), "title").ToText(); }
