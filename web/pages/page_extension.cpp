@@ -115,22 +115,33 @@ void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*
 
   JscContextPtr context = JscContextPtr::Adopt(webkit_frame_get_js_context_for_script_world(frame, world));
   if (!m_vm) m_vm = AdoptVirtualMachine(jsc_context_get_virtual_machine(context.Get()));
-  std::unique_ptr<JscEngine> engine = AdoptContext(*m_vm, context.Get());
+  // Only a main frame (its document goes to the client) or a granted frame gets an engine,
+  // so a foreign frame's scripts never see the bridge's globals.
+  std::unique_ptr<JscEngine> engine;
+  if (isMain) engine = AdoptContext(*m_vm, context.Get());
 
   const char* rawUri = webkit_frame_get_uri(frame);
   const std::string uri = rawUri ? rawUri : "";
   std::string followed;
-  if (FollowsParent(uri)) followed = engine->Evaluate(kFollowedUriScript).ToText();
+  if (FollowsParent(uri)) {
+    JscValuePtr value = JscValuePtr::Adopt(jsc_context_evaluate(context.Get(), kFollowedUriScript, -1));
+    GCharPtr text(value ? jsc_value_to_string(value.Get()) : nullptr);
+    jsc_context_clear_exception(context.Get());
+    if (text) followed = text.get();
+  }
   Variant document;
-  if (isMain) {
+  if (engine) {
     JscValuePtr value = engine->GlobalValue("document");
     document = m_membrane->Outward(engine->ToVariant(value.Get()));
   }
   std::vector<Variant> args{Variant(static_cast<std::int64_t>(pageId)), Variant(static_cast<std::int64_t>(frameId)),
                             Variant(isMain), Variant(uri), Variant(followed), std::move(document)};
   Variant external = m_membrane->Inward(InvokeById(*m_gate, kFrameOpenedId, DISPATCH_METHOD, std::move(args)));
-  if (external.IsDispatch() && external.AsDispatch()) engine->SetGlobal("external", external);
-  m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
+  if (external.IsDispatch() && external.AsDispatch()) {
+    if (!engine) engine = AdoptContext(*m_vm, context.Get());
+    engine->SetGlobal("external", external);
+  }
+  if (engine) m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
 }
 
 }  // namespace halbrin::pages

@@ -58,7 +58,7 @@ class PageExtension {
   platform::RefPtr<platform::IDispatchObject> m_gate;
   std::shared_ptr<PageMembrane> m_membrane = std::make_shared<PageMembrane>();
   std::unique_ptr<platform::JscVirtualMachine> m_vm;
-  // By frame id.
+  // The engines of main and granted frames, by frame id.
   std::unordered_map<std::uint64_t, FrameScripts> m_frames;
   std::unordered_map<std::uint64_t, std::unique_ptr<PageWatch>> m_pages;
   gulong m_clearedHandler = 0;
