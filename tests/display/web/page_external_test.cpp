@@ -108,5 +108,30 @@ TEST(PageDocument, FollowsTheViewToItsNextDocument) {
   EXPECT_EQ(fixture.Title(), "Two");
 }
 
+TEST(PageDocument, APageProcessThatEndsFailsCallsAtOnceAndTheNextLoadConnectsAgain) {
+  PageFixture fixture;
+  const std::string uri = fixture.ProjectPage("alive.html", Page("waiting", R"(<script>
+    document.title = typeof window.external;
+  </script>)"));
+  fixture.Load(uri);
+  ASSERT_EQ(fixture.Title(), "object");
+  webkit_web_view_terminate_web_process(fixture.View());
+  HResult code = S_OK;
+  std::string message;
+  PageFixture::WaitFor([&] {
+    try {
+      fixture.Title();
+    } catch (const EOleError& error) {
+      code = error.Code();
+      message = error.what();
+    }
+    return code != S_OK;
+  }, "the document to fail");
+  EXPECT_EQ(code, RPC_E_SERVER_DIED_DNE);
+  EXPECT_EQ(message, "The connection to the page process is closed");
+  fixture.Load(uri);
+  EXPECT_EQ(fixture.Title(), "object");
+}
+
 }  // namespace
 }  // namespace halbrin
