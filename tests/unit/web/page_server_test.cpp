@@ -1,0 +1,194 @@
+// The page server and its gates, with a thread playing the page process.
+
+#include "web/browser/page_server.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+
+#include "support/test_support.h"
+#include "unit/platform/call_channel_fixture.h"
+#include "web/pages/page_protocol.h"
+
+namespace halbrin {
+namespace {
+
+using namespace halbrin::platform;
+using channel_testing::PeerThread;
+using channel_testing::TScriptObject;
+
+// Grants every URI that starts with "file:///project/".
+class FakeClient final : public IPageClient {
+ public:
+  FakeClient() : external(MakeRef<TScriptObject>("client")) {
+    external->AddMethod("echo", [](std::vector<Variant>& args) { return args.at(0); });
+  }
+  bool Grants(const std::string& uri, const std::string& followed) override {
+    const std::string& judged = uri.empty() ? followed : uri;
+    return judged.rfind("file:///project/", 0) == 0;
+  }
+  RefPtr<IDispatchObject> External() override { return external; }
+  void DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) override {
+    documents[pageId] = std::move(document);
+  }
+
+  RefPtr<TScriptObject> external;
+  std::map<std::uint64_t, RefPtr<IDispatchObject>> documents;
+};
+
+int Connect(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, path.c_str());
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    throw std::runtime_error("cannot connect to " + path);
+  return fd;
+}
+
+void Iterate(const std::function<bool()>& done) {
+  for (int i = 0; i < 5000 && !done(); ++i)
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
+}
+
+class PageServerTest : public ::testing::Test {
+ protected:
+  testing::TempFolder m_runtime{"halbrin_rt"};
+  testing::ScopedEnv m_env{"XDG_RUNTIME_DIR", m_runtime.Path().string()};
+  FakeClient m_client;
+  PageServer m_server{m_client};
+};
+
+TEST_F(PageServerTest, TheSocketLiesInAPrivateFolderUnderTheRuntimeFolder) {
+  const std::filesystem::path socket = m_server.SocketPath();
+  EXPECT_EQ(socket.parent_path().parent_path(), m_runtime.Path());
+  struct stat info {};
+  ASSERT_EQ(stat(socket.parent_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(m_server.Token().size(), pages::kTokenLength);
+}
+
+TEST_F(PageServerTest, RefusesAConnectionWithoutTheToken) {
+  for (std::string wrong : {std::string(pages::kTokenLength, '0'), std::string("short")}) {
+    const int fd = Connect(m_server.SocketPath());
+    ASSERT_EQ(send(fd, wrong.data(), wrong.size(), MSG_NOSIGNAL), static_cast<ssize_t>(wrong.size()));
+    if (wrong.size() < pages::kTokenLength) shutdown(fd, SHUT_WR);
+    char byte;
+    ssize_t got = -1;
+    Iterate([&] { return (got = recv(fd, &byte, 1, MSG_DONTWAIT)) == 0; });
+    EXPECT_EQ(got, 0) << "the server kept a connection that sent " << wrong;
+    EXPECT_EQ(m_server.ConnectionCount(), 0u);
+    close(fd);
+  }
+}
+
+// The page side of one connection, on its own thread.
+class PageSide {
+ public:
+  explicit PageSide(const PageServer& server) {
+    const int fd = Connect(server.SocketPath());
+    const std::string& token = server.Token();
+    if (send(fd, token.data(), token.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(token.size()))
+      throw std::runtime_error("cannot send the token");
+    m_thread.Run([this, fd] {
+      m_channel = std::make_unique<CallChannel>(fd);
+      m_channel->Attach();  // serves the client's calls into the page between its own
+    });
+    m_gate = Run([this] { return m_channel->PeerRootObject(); });
+  }
+  ~PageSide() {
+    Run([this] {
+      m_gate.Reset();
+      m_channel.reset();
+      return 0;
+    });
+  }
+
+  // Runs on the page thread while this thread serves the server.
+  template <class F>
+  auto Run(F job) -> decltype(job()) {
+    return m_thread.Run(std::move(job), g_main_context_default());
+  }
+  // frameOpened as the extension calls it; the answer stays on the page thread.
+  RefPtr<IDispatchObject> Open(std::uint64_t page, std::uint64_t frame, bool main, const std::string& uri,
+                               Variant document = {}) {
+    return Run([=, this] {
+      return InvokeById(*m_gate, pages::kFrameOpenedId, DISPATCH_METHOD,
+                        {Variant(static_cast<std::int64_t>(page)), Variant(static_cast<std::int64_t>(frame)),
+                         Variant(main), Variant(uri), Variant(""), document})
+          .ToDispatch();
+    });
+  }
+  // external.echo(value) on a grant, or the error's text.
+  std::string Echo(RefPtr<IDispatchObject> grant, const std::string& value) {
+    return Run([=] {
+      try {
+        return CallMethod(*grant, "echo", {Variant(value)}).ToText();
+      } catch (const EOleError& error) {
+        return std::string("error: ") + error.what();
+      }
+    });
+  }
+
+ private:
+  PeerThread m_thread;
+  std::unique_ptr<CallChannel> m_channel;  // page thread only
+  RefPtr<IDispatchObject> m_gate;          // page thread only
+};
+
+TEST_F(PageServerTest, GrantsFramesTheClientAllowsAndTakesGrantsBackWithTheirDocument) {
+  PageSide page(m_server);
+  EXPECT_EQ(m_server.ConnectionCount(), 1u);
+  RefPtr<IDispatchObject> main = page.Open(1, 10, true, "file:///project/index.html");
+  RefPtr<IDispatchObject> frame = page.Open(1, 11, false, "file:///project/frame.html");
+  RefPtr<IDispatchObject> blank = page.Open(1, 12, false, "");
+  EXPECT_FALSE(page.Open(1, 13, false, "http://127.0.0.1/"));
+  ASSERT_TRUE(main && frame);
+  EXPECT_FALSE(blank) << "an empty URI with nothing followed";
+  EXPECT_EQ(page.Echo(main, "a"), "a");
+  EXPECT_EQ(page.Echo(frame, "b"), "b");
+
+  // The subframe navigates outside: its old grant is refused from now on.
+  EXPECT_FALSE(page.Open(1, 11, false, "file:///elsewhere/x.html"));
+  EXPECT_EQ(page.Echo(frame, "c"), "error: The remote object has been released");
+  EXPECT_EQ(page.Echo(main, "d"), "d");
+
+  // Another page of the process keeps its grant when this one's main frame moves on.
+  RefPtr<IDispatchObject> other = page.Open(2, 20, true, "file:///project/other.html");
+  RefPtr<IDispatchObject> again = page.Open(1, 10, true, "file:///project/next.html");
+  EXPECT_EQ(page.Echo(main, "e"), "error: The remote object has been released");
+  EXPECT_EQ(page.Echo(again, "f"), "f");
+  EXPECT_EQ(page.Echo(other, "g"), "g");
+  page.Run([&] {
+    main.Reset(); frame.Reset(); other.Reset(); again.Reset();
+    return 0;
+  });
+}
+
+TEST_F(PageServerTest, HandsEachMainDocumentToTheClient) {
+  PageSide page(m_server);
+  auto document = MakeRef<TScriptObject>("document");
+  document->Add("title", [](std::uint16_t, DispParams&) { return Variant("Page"); });
+  page.Open(7, 70, true, "data:text/html,x", Variant(document));
+  page.Open(7, 71, false, "file:///project/frame.html", Variant(MakeRef<TScriptObject>("not a main document")));
+  ASSERT_EQ(m_client.documents.size(), 1u);
+  EXPECT_EQ(GetProperty(*m_client.documents[7], "title"), Variant("Page"));
+  m_client.documents.clear();
+}
+
+TEST_F(PageServerTest, DropsTheConnectionOfAPageProcessThatEnds) {
+  {
+    PageSide page(m_server);
+    EXPECT_EQ(m_server.ConnectionCount(), 1u);
+  }
+  Iterate([&] { return m_server.ConnectionCount() == 0; });
+  EXPECT_EQ(m_server.ConnectionCount(), 0u);
+}
+
+}  // namespace
+}  // namespace halbrin

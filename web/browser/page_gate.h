@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <unordered_map>
+
+#include "platform/automation/call_channel.h"
+#include "platform/automation/dispatch.h"
+
+namespace halbrin {
+
+// What the gates of all page connections ask of the client.
+class IPageClient {
+ public:
+  // Whether a frame with this document gets window.external.
+  virtual bool Grants(const std::string& uri, const std::string& followedUri) = 0;
+  // The client's object that granted frames reach as window.external; null for none.
+  virtual platform::RefPtr<platform::IDispatchObject> External() = 0;
+  // A page's main frame has a new document (a proxy over the connection).
+  virtual void DocumentOpened(std::uint64_t pageId, platform::RefPtr<platform::IDispatchObject> document) = 0;
+
+ protected:
+  ~IPageClient() = default;
+};
+
+// window.external of one frame: the client's object, reached through a handle
+// of its own so the grant can be taken back. Once revoked, the page's calls on
+// it fail with "The remote object has been released".
+class TPageGrant final : public platform::IDispatchObject {
+ public:
+  explicit TPageGrant(platform::RefPtr<platform::IDispatchObject> external) : m_external(std::move(external)) {}
+
+  platform::HResult GetIDsOfNames(std::span<const std::string> names, std::span<platform::DispId> ids) override {
+    return m_external->GetIDsOfNames(names, ids);
+  }
+  platform::HResult Invoke(platform::DispId id, std::uint16_t kind, platform::DispParams& params,
+                           platform::Variant* result, platform::ExcepInfo* excep) override {
+    return m_external->Invoke(id, kind, params, result, excep);
+  }
+
+ private:
+  platform::RefPtr<platform::IDispatchObject> m_external;
+};
+
+// The client's root object on one page-process connection. Its one member,
+// frameOpened(pageId, frameId, isMainFrame, uri, followedUri, document), is
+// called by the page extension for every new document of a frame: it answers
+// the frame's grant or Null, revokes what the frame (and, for a main frame,
+// the page's other frames) held before, and hands the main frame's document
+// to the client.
+class TPageGate final : public platform::IDispatchObject {
+ public:
+  TPageGate(IPageClient& client, platform::CallChannel& channel) : m_client(client), m_channel(channel) {}
+
+  platform::HResult GetIDsOfNames(std::span<const std::string> names, std::span<platform::DispId> ids) override;
+  platform::HResult Invoke(platform::DispId id, std::uint16_t kind, platform::DispParams& params,
+                           platform::Variant* result, platform::ExcepInfo* excep) override;
+
+  // Frames that hold a grant now.
+  std::size_t GrantCount() const noexcept { return m_grants.size(); }
+
+ private:
+  struct Grant {
+    std::uint64_t pageId;
+    platform::RefPtr<TPageGrant> object;
+  };
+
+  platform::Variant FrameOpened(std::uint64_t pageId, std::uint64_t frameId, bool isMain, const std::string& uri,
+                                const std::string& followedUri, const platform::Variant& document);
+  void Revoke(const Grant& grant);
+
+  IPageClient& m_client;
+  platform::CallChannel& m_channel;
+  // By frame id.
+  std::unordered_map<std::uint64_t, Grant> m_grants;
+};
+
+}  // namespace halbrin

@@ -1,0 +1,174 @@
+#include "web/pages/page_extension.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "platform/automation/dispatch.h"
+#include "web/pages/page_engine.h"
+#include "web/pages/page_protocol.h"
+
+namespace halbrin::pages {
+
+using namespace halbrin::platform;
+
+namespace {
+
+// For about:blank and srcdoc frames: the document URI of the nearest ancestor
+// that is neither, or "" when none can be read (another origin throws).
+constexpr const char kFollowedUriScript[] = R"((function () {
+  try {
+    for (var w = window; w !== w.parent; ) {
+      w = w.parent;
+      var uri = w.document.URL;
+      if (!/^about:(blank|srcdoc)([?#]|$)/i.test(uri)) return uri;
+    }
+  } catch (e) {}
+  return "";
+})())";
+
+// A blocking connect: the first page script may need the channel at once.
+int ConnectTo(const std::string& socketPath, const std::string& token) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.size() >= sizeof(address.sun_path)) throw EOSError(ENAMETOOLONG, "the client's socket path is too long");
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) throw EOSError(errno, "cannot make a socket for the client");
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      send(fd, token.data(), token.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(token.size())) {
+    const int error = errno;
+    close(fd);
+    throw EOSError(error, "cannot reach the client at " + socketPath);
+  }
+  return fd;
+}
+
+}  // namespace
+
+PageExtension::PageExtension(WebKitWebExtension* extension, const std::string& socketPath, const std::string& token)
+    : m_extension(GObjectPtr<WebKitWebExtension>::Ref(extension)) {
+  CallChannelOptions options;
+  options.peerName = "client process";
+  m_channel = std::make_unique<CallChannel>(ConnectTo(socketPath, token), options);
+  m_channel->SetOnClosed([](const std::string& reason) {
+    g_debug("halbrinlite-pages: the channel to the client closed: %s", reason.c_str());
+  });
+  m_channel->Attach();
+  m_gate = m_channel->PeerRootObject();
+  if (!m_gate) throw EOleError(E_FAIL, "The client offers no page gate");
+  m_clearedHandler = g_signal_connect(webkit_script_world_get_default(), "window-object-cleared",
+                                      G_CALLBACK(&PageExtension::OnWindowObjectCleared), this);
+  m_pageHandler = g_signal_connect(extension, "page-created", G_CALLBACK(&PageExtension::OnPageCreated), this);
+}
+
+PageExtension::~PageExtension() {
+  g_signal_handler_disconnect(webkit_script_world_get_default(), m_clearedHandler);
+  g_signal_handler_disconnect(m_extension.Get(), m_pageHandler);
+  for (auto& [id, watch] : m_pages) g_object_weak_unref(G_OBJECT(watch->page), &PageExtension::OnPageFinalized, watch.get());
+  m_frames.clear();
+}
+
+void PageExtension::OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
+                                          gpointer self) {
+  try {
+    static_cast<PageExtension*>(self)->WindowObjectCleared(world, page, frame);
+  } catch (const std::exception& error) {
+    g_warning("halbrinlite-pages: a frame of page %" G_GUINT64_FORMAT " gets no external: %s",
+              webkit_web_page_get_id(page), error.what());
+  }
+}
+
+void PageExtension::OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer self) {
+  static_cast<PageExtension*>(self)->PageCreated(page);
+}
+
+void PageExtension::OnPageFinalized(gpointer data, GObject*) {
+  auto* watch = static_cast<PageWatch*>(data);
+  watch->self->PageGone(watch->pageId);
+}
+
+void PageExtension::PageCreated(WebKitWebPage* page) {
+  const std::uint64_t pageId = webkit_web_page_get_id(page);
+  auto watch = std::make_unique<PageWatch>(PageWatch{this, pageId, page});
+  g_object_weak_ref(G_OBJECT(page), &PageExtension::OnPageFinalized, watch.get());
+  m_pages[pageId] = std::move(watch);
+}
+
+void PageExtension::PageGone(std::uint64_t pageId) {
+  std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
+  m_pages.erase(pageId);
+}
+
+void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame) {
+  const std::uint64_t pageId = webkit_web_page_get_id(page);
+  const std::uint64_t frameId = webkit_frame_get_id(frame);
+  const bool isMain = webkit_frame_is_main_frame(frame);
+  // A new main document takes its frames with it.
+  if (isMain) std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
+  m_frames.erase(frameId);
+
+  JscContextPtr context = JscContextPtr::Adopt(webkit_frame_get_js_context_for_script_world(frame, world));
+  if (!m_vm) m_vm = AdoptVirtualMachine(jsc_context_get_virtual_machine(context.Get()));
+  // Only a main frame (its document goes to the client) or a granted frame gets an engine,
+  // so a foreign frame's scripts never see the bridge's globals.
+  std::unique_ptr<JscEngine> engine;
+  if (isMain) engine = AdoptContext(*m_vm, context.Get());
+
+  const char* rawUri = webkit_frame_get_uri(frame);
+  const std::string uri = rawUri ? rawUri : "";
+  std::string followed;
+  if (FollowsParent(uri)) {
+    JscValuePtr value = JscValuePtr::Adopt(jsc_context_evaluate(context.Get(), kFollowedUriScript, -1));
+    GCharPtr text(value ? jsc_value_to_string(value.Get()) : nullptr);
+    jsc_context_clear_exception(context.Get());
+    if (text) followed = text.get();
+  }
+  Variant document;
+  if (engine) {
+    JscValuePtr value = engine->GlobalValue("document");
+    document = m_membrane->Outward(engine->ToVariant(value.Get()));
+  }
+  std::vector<Variant> args{Variant(static_cast<std::int64_t>(pageId)), Variant(static_cast<std::int64_t>(frameId)),
+                            Variant(isMain), Variant(uri), Variant(followed), std::move(document)};
+  Variant external = m_membrane->Inward(InvokeById(*m_gate, kFrameOpenedId, DISPATCH_METHOD, std::move(args)));
+  if (external.IsDispatch() && external.AsDispatch()) {
+    if (!engine) engine = AdoptContext(*m_vm, context.Get());
+    engine->SetGlobal("external", external);
+  }
+  if (engine) m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
+}
+
+}  // namespace halbrin::pages
+
+namespace {
+
+void DestroyExtension(gpointer extension) { delete static_cast<halbrin::pages::PageExtension*>(extension); }
+
+}  // namespace
+
+// WebKit's entry point. The initial data is (socket path, token, application folder).
+extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(WebKitWebExtension* extension,
+                                                                                GVariant* data) {
+  if (!data || !g_variant_is_of_type(data, G_VARIANT_TYPE(halbrin::pages::kInitialDataType))) {
+    g_warning("halbrinlite-pages: no initial data of type %s; pages get no external",
+              halbrin::pages::kInitialDataType);
+    return;
+  }
+  const char* socketPath = nullptr;
+  const char* token = nullptr;
+  g_variant_get_child(data, 0, "&s", &socketPath);
+  g_variant_get_child(data, 1, "&s", &token);
+  try {
+    auto pages = std::make_unique<halbrin::pages::PageExtension>(extension, socketPath, token);
+    // The extension object lives as long as the process; so does this.
+    g_object_set_data_full(G_OBJECT(extension), "halbrinlite-pages", pages.release(), &DestroyExtension);
+  } catch (const std::exception& error) {
+    g_warning("halbrinlite-pages: %s; pages get no external", error.what());
+  }
+}

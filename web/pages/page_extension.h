@@ -1,0 +1,68 @@
+#pragma once
+
+#include <webkit2/webkit-web-extension.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/automation/call_channel.h"
+#include "platform/base/glib_ptr.h"
+#include "platform/jsc/jsc_engine.h"
+#include "web/pages/page_membrane.h"
+
+namespace halbrin::pages {
+
+// The extension inside one page process: the channel to the client, the
+// client's gate, and one engine over each frame's script context.
+//
+// For every frame whose window object is cleared (a new document) it asks the
+// gate once, synchronously, and sets `window.external` to what the client
+// answers (nothing when it answers Null), before the document's own scripts
+// run. The main frame's document goes to the client in the same call, so the
+// client's scripts can reach the live page. Main thread only.
+class PageExtension {
+ public:
+  // Connects to the client's socket and sends the token; raises EOSError when
+  // the client cannot be reached.
+  PageExtension(WebKitWebExtension* extension, const std::string& socketPath, const std::string& token);
+  PageExtension(const PageExtension&) = delete;
+  PageExtension& operator=(const PageExtension&) = delete;
+  ~PageExtension();
+
+ private:
+  struct FrameScripts {
+    std::uint64_t pageId = 0;
+    std::unique_ptr<platform::JscEngine> engine;
+  };
+
+  void WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame);
+  void PageCreated(WebKitWebPage* page);
+  void PageGone(std::uint64_t pageId);
+
+  static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
+                                    gpointer self);
+  static void OnPageCreated(WebKitWebExtension* extension, WebKitWebPage* page, gpointer self);
+  static void OnPageFinalized(gpointer data, GObject* page);
+
+  // A page the extension watches until it is finalised.
+  struct PageWatch {
+    PageExtension* self;
+    std::uint64_t pageId;
+    WebKitWebPage* page;  // weak
+  };
+
+  platform::GObjectPtr<WebKitWebExtension> m_extension;
+  std::unique_ptr<platform::CallChannel> m_channel;
+  platform::RefPtr<platform::IDispatchObject> m_gate;
+  std::shared_ptr<PageMembrane> m_membrane = std::make_shared<PageMembrane>();
+  std::unique_ptr<platform::JscVirtualMachine> m_vm;
+  // The engines of main and granted frames, by frame id.
+  std::unordered_map<std::uint64_t, FrameScripts> m_frames;
+  std::unordered_map<std::uint64_t, std::unique_ptr<PageWatch>> m_pages;
+  gulong m_clearedHandler = 0;
+  gulong m_pageHandler = 0;
+};
+
+}  // namespace halbrin::pages
