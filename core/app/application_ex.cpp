@@ -457,8 +457,11 @@ Variant TApplicationEx::StartProject() {
   return result;
 }
 
-void TApplicationEx::OpenProject(const std::string& id) {
+void TApplicationEx::OpenProject(const std::string& id, const std::string& folder) {
+  // The descriptor is read afresh, but nothing else resolves the folder again.
+  const std::string keep = folder.empty() ? ProjectInfo().folder : folder;
   LoadProjectInfo(id);
+  ProjectInfo().folder = keep;
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
   StartProject();

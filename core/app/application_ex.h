@@ -136,8 +136,9 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // fires, and the "file" switch is applied (the first time only). Returns
   // what "main" returned.
   platform::Variant StartProject();
-  // Loads the descriptor of `id`, sets the states 2 and 3 and starts it.
-  void OpenProject(const std::string& id);
+  // Loads the descriptor of `id`, sets the states 2 and 3 and starts it. The
+  // project keeps `folder` (or, when empty, the folder it had).
+  void OpenProject(const std::string& id, const std::string& folder = {});
   // Fires "unload", frees what the project made, drops the queued script
   // events, the idle actions and the hand-overs, and resets the descriptor,
   // the title, silent and the default script.

@@ -16,9 +16,9 @@ using namespace halbrin::platform;
 
 // --------------------------------------------------------- TProjectAttributes
 
-TProjectAttributes::TProjectAttributes() : TAutoObject(IProjectAttributesTypeInfo()) {
-  const std::string path = ProjectInfo().folder + "project.info";
-  if (std::filesystem::exists(path)) {
+TProjectAttributes::TProjectAttributes(const std::string& folder) : TAutoObject(IProjectAttributesTypeInfo()) {
+  const std::string path = folder + "project.info";
+  if (!folder.empty() && std::filesystem::exists(path)) {
     TStringList lines;
     lines.SetText(DecodeProjectInfo(LoadBytesFromFile(path)));
     for (int i = 0; i < lines.Count(); ++i) {
@@ -28,7 +28,7 @@ TProjectAttributes::TProjectAttributes() : TAutoObject(IProjectAttributesTypeInf
       m_lines.emplace_back(line.substr(0, equals), equals == std::string::npos ? std::string() : line.substr(equals + 1));
     }
   }
-  m_lines.emplace_back("folder", ProjectInfo().folder);
+  m_lines.emplace_back("folder", folder);
 }
 
 Variant TProjectAttributes::Item(const Variant& index) const {
@@ -68,8 +68,10 @@ Variant TProjectAttributes::InvokeMember(const MemberDesc& member, MemberAccess,
 // ------------------------------------------------------------- TCustomProject
 
 TCustomProject::TCustomProject(std::string id) : TAutoObject(IProjectTypeInfo()), m_id(std::move(id)) {
-  const Variant folder = MakeRef<TProjectAttributes>()->Item(Variant("folder"));
-  SetFolder(folder.IsString() ? folder.AsString() : std::string());
+  if (m_id == ProjectInfo().id) {
+    const Variant folder = MakeRef<TProjectAttributes>(ProjectInfo().folder)->Item(Variant("folder"));
+    SetFolder(folder.IsString() ? folder.AsString() : std::string());
+  }
   m_script = m_folder + "scripts/init.js";
 }
 
@@ -108,7 +110,7 @@ Variant TCustomProject::InvokeMember(const MemberDesc& member, MemberAccess acce
     case DISPID_PROJECT_FOLDER:
       if (access == MemberAccess::Put) SetFolder(args.back().AsString());
       return Variant(m_folder);
-    case DISPID_PROJECT_ATTRIBUTES: return Variant(RefPtr<IDispatchObject>(MakeRef<TProjectAttributes>()));
+    case DISPID_PROJECT_ATTRIBUTES: return Variant(RefPtr<IDispatchObject>(MakeRef<TProjectAttributes>(m_folder)));
     case DISPID_PROJECT_CLOSE: Close(); return Variant();
     case DISPID_PROJECT_DATA: return Data();
     case DISPID_PROJECT_MODULES: return Modules();
@@ -130,7 +132,7 @@ Variant TApplicationProject::Modules() {
 }
 
 void TApplicationProject::Open() {
-  if (TApplicationEx* app = GetApplicationEx()) app->OpenProject(Id());
+  if (TApplicationEx* app = GetApplicationEx()) app->OpenProject(Id(), Folder());
 }
 
 void TApplicationProject::Close() {

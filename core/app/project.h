@@ -13,13 +13,13 @@
 
 namespace halbrin {
 
-// The lines of the running project's project.info (blank lines dropped) and
-// then "folder=" + the project folder; lookups take the first line of a name,
+// The lines of a project folder's project.info (blank lines dropped) and
+// then "folder=" + the folder; lookups take the first line of a name,
 // so a "folder" line of the file wins. A missing project.info gives only the
 // folder line; one that exists but cannot be read raises.
 class TProjectAttributes final : public platform::TAutoObject {
  public:
-  TProjectAttributes();
+  explicit TProjectAttributes(const std::string& folder);
 
   int Length() const noexcept { return static_cast<int>(m_lines.size()); }
   // A position names the line's name; a text is the name. Empty when absent.
@@ -36,7 +36,9 @@ class TProjectAttributes final : public platform::TAutoObject {
 };
 
 // A project by id. Its state comes from the instance running it (0 when
-// none answers); open and close do nothing; it has no data or modules.
+// none answers); open and close do nothing; it has no data or modules. An id
+// cannot be turned back into a folder: a project other than the running one
+// has no folder until a script sets it, and its attributes are read there.
 class TCustomProject : public platform::TAutoObject {
  public:
   explicit TCustomProject(std::string id);

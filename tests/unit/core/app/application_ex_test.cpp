@@ -8,7 +8,9 @@
 #include "core/app/application_ex.h"
 #include "core/app/command_line.h"
 #include "core/app/hand_over.h"
+#include "core/app/project.h"
 #include "core/app/project_info.h"
+#include "platform/automation/dispatch.h"
 #include "core/foundation/message_box.h"
 #include "platform/classes/property_access.h"
 #include "core/framework/script_events.h"
@@ -93,6 +95,7 @@ class ApplicationTest : public scripting_test::ScriptHostTest {
   }
   void TearDown() override {
     m_app.reset();
+    ReleaseApplicationProject();
     while (HandOverPending()) ReadHandOver("file");
     InitProjectInfo(ProjectInfo());
     CommandLine::Set({});
@@ -359,6 +362,20 @@ TEST_F(ApplicationTest, CloseProjectFreesWhatTheProjectMadeAndResetsTheApplicati
   EXPECT_FALSE(app.Silent());
   EXPECT_EQ(app.DefaultScript(), "actions.js");
   EXPECT_EQ(app.Title(), "");
+}
+
+TEST_F(ApplicationTest, TheProjectOpenedAgainStillFindsItsStartScript) {
+  Script("init.js", "function main(project) { client.log('main in ' + project.state); }\n");
+  TApplicationEx& app = App();
+  ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
+  app.StartProject();
+  platform::RefPtr<TApplicationProject> project = GetApplicationProject();
+  platform::CallMethod(*project, "close");
+  EXPECT_EQ(ProjectInfo().folder, "");
+  platform::CallMethod(*project, "open");
+  EXPECT_EQ(ProjectInfo().folder, ProjectFolder());
+  EXPECT_EQ(m_client->m_log, (std::vector<std::string>{"main in 3", "main in 3"}));
+  EXPECT_TRUE(m_dialogs.boxes.empty()) << m_dialogs.boxes.front();
 }
 
 TEST_F(ApplicationTest, SubObjectsOfLaterPartsSayTheyAreNotAvailableUntilAFactoryExists) {

@@ -36,7 +36,7 @@ class ProjectTest : public ::testing::Test {
 
 TEST_F(ProjectTest, AttributesAreTheLinesOfProjectInfoThenTheFolder) {
   m_folder.Write("project.info", "name=Alpha\n\nscript=start\nversion=2\n");
-  RefPtr<TProjectAttributes> attributes = MakeRef<TProjectAttributes>();
+  RefPtr<TProjectAttributes> attributes = MakeRef<TProjectAttributes>(Folder());
   EXPECT_EQ(attributes->Length(), 4) << "blank lines dropped, folder appended";
   EXPECT_EQ(attributes->Item(Variant(0)), Variant("Alpha"));
   EXPECT_EQ(attributes->Item(Variant("VERSION")), Variant("2"));
@@ -48,18 +48,18 @@ TEST_F(ProjectTest, AttributesAreTheLinesOfProjectInfoThenTheFolder) {
   EXPECT_EQ(attributes->Values(2), Variant("2"));
   EXPECT_TRUE(attributes->Values(4).IsEmpty());
   m_folder.Write("project.info", "folder=/elsewhere\n");
-  EXPECT_EQ(MakeRef<TProjectAttributes>()->Item(Variant("folder")), Variant("/elsewhere")) << "the file's own line wins";
+  EXPECT_EQ(MakeRef<TProjectAttributes>(Folder())->Item(Variant("folder")), Variant("/elsewhere")) << "the file's own line wins";
 }
 
 TEST_F(ProjectTest, AProjectWithoutProjectInfoStillHasItsFolder) {
-  RefPtr<TProjectAttributes> attributes = MakeRef<TProjectAttributes>();
+  RefPtr<TProjectAttributes> attributes = MakeRef<TProjectAttributes>(Folder());
   EXPECT_EQ(attributes->Length(), 1);
   EXPECT_EQ(attributes->Item(Variant("folder")), Variant(Folder()));
 }
 
 TEST_F(ProjectTest, FolderAndScriptOfAProject) {
   m_folder.Write("project.info", "script=start\n");
-  RefPtr<TCustomProject> project = MakeRef<TCustomProject>("{X}");
+  RefPtr<TCustomProject> project = MakeRef<TCustomProject>(ProjectInfo().id);
   EXPECT_EQ(project->Folder(), Folder());
   EXPECT_EQ(project->Script(), Folder() + "scripts/init.js") << "whatever project.info says";
   platform::PutProperty(*project, "folder", Variant("C:\\data\\docs"));
@@ -68,6 +68,17 @@ TEST_F(ProjectTest, FolderAndScriptOfAProject) {
   EXPECT_EQ(platform::GetProperty(*project, "folder"), Variant(""));
   EXPECT_TRUE(platform::GetProperty(*project, "modules").IsNull());
   EXPECT_TRUE(platform::GetProperty(*project, "data").IsNull());
+}
+
+TEST_F(ProjectTest, AnotherProjectHasNoFolderUntilAScriptSetsOne) {
+  m_folder.Write("project.info", "name=Mine\n");
+  RefPtr<TCustomProject> other = MakeRef<TCustomProject>("{00000000-0000-0000-0000-0000000000C2}");
+  EXPECT_EQ(other->Folder(), "") << "not this project's folder";
+  testing::TempFolder theirs{"halbrin_other"};
+  theirs.Write("project.info", "name=Theirs\n");
+  platform::PutProperty(*other, "folder", Variant(theirs.Path().string()));
+  Variant attributes = platform::GetProperty(*other, "attributes");
+  EXPECT_EQ(platform::CallMethod(*attributes.AsDispatch(), "item", {Variant("name")}), Variant("Theirs"));
 }
 
 TEST_F(ProjectTest, StatesOfThisProjectAndOfOneNobodyRuns) {
