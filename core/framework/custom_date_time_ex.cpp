@@ -22,29 +22,8 @@ auto FieldSetter(int index) {
   return [index](TCustomDateTimeEx& self, std::uint16_t value) { self.SetField(index, value); };
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) noexcept {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day) noexcept {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-const std::int64_t kDayOfYearOne = DaysFromCivil(1, 1, 1);
+// The OLE day number of 0001-01-01: whole days convert exactly through OLE dates.
+const std::int64_t kDayOfYearOne = static_cast<std::int64_t>(EncodeOleDate(1, 1, 1));
 
 constexpr std::int64_t kMsPerHour = 3'600'000;
 constexpr std::int64_t kMsPerMinute = 60'000;
@@ -116,15 +95,14 @@ TCustomDateTimeEx::TCustomDateTimeEx(const DateTimeParts& parts) : m_ticks(Parts
 
 std::int64_t TCustomDateTimeEx::PartsToTicks(const DateTimeParts& parts) {
   EncodeOleDate(parts);  // raises for a date or time that does not exist
-  const std::int64_t days = DaysFromCivil(parts.year, static_cast<unsigned>(parts.month),
-                                          static_cast<unsigned>(parts.day)) - kDayOfYearOne;
+  const std::int64_t days =
+      static_cast<std::int64_t>(EncodeOleDate(parts.year, parts.month, parts.day)) - kDayOfYearOne;
   return days * kMsPerDay + parts.hour * kMsPerHour + parts.minute * kMsPerMinute +
          parts.second * kMsPerSecond + parts.millisecond;
 }
 
 DateTimeParts TCustomDateTimeEx::TicksToParts(std::int64_t ticks) {
-  DateTimeParts parts;
-  CivilFromDays(ticks / kMsPerDay + kDayOfYearOne, parts.year, parts.month, parts.day);
+  DateTimeParts parts = DecodeOleDate(static_cast<double>(ticks / kMsPerDay + kDayOfYearOne));
   std::int64_t rest = ticks % kMsPerDay;
   parts.hour = static_cast<int>(rest / kMsPerHour);
   rest %= kMsPerHour;
