@@ -1,0 +1,142 @@
+#include "core/framework/custom_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include "platform/base/exception.h"
+#include "platform/base/format.h"
+
+#include <glib.h>
+
+namespace halbrin {
+
+using namespace halbrin::platform;
+
+HALBRIN_DEFINE_CLASS(TCustomFile,
+                     .Property("selected", &TCustomFile::Selected, &TCustomFile::SetSelected)
+                     .Property("files", [](const TCustomFile& self) { return self.Files(); })
+                     .Stored(false))
+
+HALBRIN_DEFINE_CLASS(TCustomFiles,
+                     .Property("length", [](const TCustomFiles& self) { return self.Count(); })
+                     .Stored(false))
+
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) noexcept : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const noexcept { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+DateTimeParts LocalParts(const struct timespec& time) {
+  struct tm local {};
+  const time_t seconds = time.tv_sec;
+  localtime_r(&seconds, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+          local.tm_min,         std::min(local.tm_sec, 59), static_cast<int>(time.tv_nsec / 1'000'000)};
+}
+
+}  // namespace
+
+TCustomFile::TCustomFile() : m_date(std::make_unique<TDateTimeEx>()) {}
+
+TCustomFile::~TCustomFile() = default;
+
+TCustomFiles* TCustomFile::Files() const { return dynamic_cast<TCustomFiles*>(Collection()); }
+
+void TCustomFile::SetName(const std::string& name) {
+  std::string path = name;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  Inherited::SetName(path);
+  const std::size_t slash = path.rfind('/');
+  m_fileNamePart = slash == std::string::npos ? path : path.substr(slash + 1);
+  m_attributes = -1;
+  m_size = -1;
+  m_date->SetTicks(0);
+
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
+    const int error = errno;
+    if (m_ignoreOpenErrors) return;
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", {path, g_strerror(error)}));
+  }
+  if (m_readFlags & kFileReadAttributes) {
+    int attributes = 0;
+    if (::access(path.c_str(), W_OK) != 0) attributes |= kFileAttributeReadOnly;
+    if (m_fileNamePart.size() > 1 && m_fileNamePart[0] == '.' && m_fileNamePart != "..")
+      attributes |= kFileAttributeHidden;
+    if (S_ISDIR(info.st_mode)) attributes |= kFileAttributeDirectory;
+    else if (S_ISREG(info.st_mode)) attributes |= kFileAttributeArchive;
+    m_attributes = attributes ? attributes : kFileAttributeNormal;
+  }
+  if (m_readFlags & kFileReadSize) m_size = static_cast<std::int64_t>(info.st_size);
+  if (m_readFlags & kFileReadDate) m_date->SetParts(LocalParts(info.st_mtim));
+}
+
+void TCustomFile::Assign(const TPersistent& source) {
+  if (const auto* other = dynamic_cast<const TCustomFile*>(&source)) {
+    m_readFlags = other->m_readFlags;
+    m_ignoreOpenErrors = other->m_ignoreOpenErrors;
+    m_selected = other->m_selected;
+    // The name reads the information again; an item copied from one that
+    // could not read its file keeps the copy's state instead of raising.
+    const bool ignore = m_ignoreOpenErrors;
+    m_ignoreOpenErrors = true;
+    try {
+      SetName(other->Name());
+    } catch (...) {
+      m_ignoreOpenErrors = ignore;
+      throw;
+    }
+    m_ignoreOpenErrors = ignore;
+    m_attributes = other->m_attributes;
+    m_size = other->m_size;
+    m_date->Assign(*other->m_date);
+    return;
+  }
+  Inherited::Assign(source);
+}
+
+TCustomFiles::TCustomFiles(TPersistent* owner, const TClassInfo& itemClass, TCollectionItemFactory factory)
+    : TNamedItemCollection(owner, itemClass, std::move(factory)) {}
+
+TCollectionItem* TCustomFiles::ItemByName(std::string_view name) const {
+  if (TCollectionItem* found = TNamedItemCollection::ItemByName(name)) return found;
+  if (!m_addOnLookup) return nullptr;
+  return &const_cast<TCustomFiles*>(this)->AddFile(std::string(name));
+}
+
+TCustomFile& TCustomFiles::AddFile(const std::string& name) {
+  auto& item = static_cast<TCustomFile&>(Add());
+  try {
+    item.SetName(name);
+  } catch (...) {
+    Delete(item.Index());
+    throw;
+  }
+  return item;
+}
+
+TCustomFile* TCustomFiles::File(int index) const { return static_cast<TCustomFile*>(Items(index)); }
+
+int TCustomFiles::SelectAll(bool selected) {
+  for (int i = 0; i < Count(); ++i) File(i)->SetSelected(selected);
+  return Count();
+}
+
+}  // namespace halbrin
