@@ -14,6 +14,7 @@
 #include "core/app/project.h"
 #include "core/foundation/message_box.h"
 #include "core/foundation/paths.h"
+#include "core/framework/component_types.h"
 #include "core/framework/script_events.h"
 #include "core/scripting/default_script_handlers.h"
 #include "core/scripting/script_cache.h"
@@ -171,6 +172,7 @@ TApplicationEx::TApplicationEx(TComponent* owner)
     defaults.NamedObjectSources().client = [] { return RefPtr<IDispatchObject>(GetClient()); };
     m_previousHooks = SetApplicationHooks(this);
   }
+  if (m_singleton) RegisterCoreComponentTypes();
   ApplyApplicationColor();
   ReadCommandLineOptions();
 }

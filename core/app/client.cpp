@@ -13,6 +13,7 @@
 #include "core/framework/component_wrappers.h"
 #include "core/framework/xml_type_info_ex.h"
 #include "core/scripting/script_host.h"
+#include "core/scripting/variables.h"
 #include "platform/base/case_fold.h"
 #include "typelibs/client_type_library.h"
 
@@ -124,8 +125,9 @@ Variant TClient::InvokeMember(const MemberDesc& member, MemberAccess, std::span<
     case DISPID_CLIENT_XML: return ProjectLoaded() ? Variant(InformationXml()) : Variant("");
     case DISPID_CLIENT_NEWID: return Variant(NewId(static_cast<int>(args[0].ToInt64())));
     case DISPID_CLIENT_GETINFO: return GetInfo(args[0]);
-    // Variables, files and the interpreter join as their parts land.
     case DISPID_CLIENT_VARIABLES:
+      return ProjectLoaded() ? Variant(RefPtr<IDispatchObject>(&GetVariables())) : Variant::Null();
+    // The files object and the interpreter join as their parts land.
     case DISPID_CLIENT_FILES: return Variant::Null();
     case DISPID_CLIENT_INTERPRET: return Variant("");
     default: return Variant();

@@ -1,3 +1,4 @@
+#include "components/shell/shell_component_types.h"
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "web/browser/web_process_init.h"
@@ -7,5 +8,6 @@ int main(int argc, char** argv) {
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  halbrin::RegisterShellComponentTypes();
   return halbrin::ProgramMain(argc, argv);
 }

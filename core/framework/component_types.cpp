@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "core/framework/application_hooks.h"
+#include "core/framework/object_ex.h"
+#include "core/framework/text_ex.h"
 #include "platform/base/case_fold.h"
 #include "platform/classes/collection.h"
 
@@ -28,6 +30,11 @@ void RegisterComponentType(std::string_view word, TComponentTypeFactory factory)
 void UnregisterComponentType(std::string_view word) { Types().erase(std::string(word)); }
 
 bool IsComponentType(std::string_view word) { return Types().count(std::string(word)) != 0; }
+
+void RegisterCoreComponentTypes() {
+  RegisterComponentClass<TTextEx>("text");
+  RegisterComponentClass<TObjectEx>("object");
+}
 
 TObject* CreateComponentByType(TObject* owner, std::string_view type, const std::string& name) {
   if (SameText(type, "item")) {

@@ -28,6 +28,9 @@ void RegisterComponentClass(std::string_view word) {
   });
 }
 
+// Registers the type words of the core's own components ("text", "object").
+void RegisterCoreComponentTypes();
+
 // Creates a component of the type word, owned by `owner` (by the application
 // object when `owner` is no component) and named `name` when it is not empty.
 // "item" adds a new item when `owner` is a collection. Nullptr for an unknown

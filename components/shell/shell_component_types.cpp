@@ -1,0 +1,10 @@
+#include "components/shell/shell_component_types.h"
+
+#include "components/shell/file_operation_ex.h"
+#include "core/framework/component_types.h"
+
+namespace halbrin {
+
+void RegisterShellComponentTypes() { RegisterComponentClass<TFileOperationEx>("fileoperation"); }
+
+}  // namespace halbrin
