@@ -604,6 +604,14 @@ void TApplicationEx::ApplyApplicationColor() {
   }
 }
 
+Variant TApplicationEx::ProjectAttribute(std::string_view name) {
+  RefPtr<TApplicationProject> project = GetApplicationProject();
+  if (SameText(name, "folder")) return Variant(project->Folder());
+  if (SameText(name, "id")) return Variant(project->Id());
+  const Variant value = MakeRef<TProjectAttributes>(project->Folder())->Item(Variant(std::string(name)));
+  return value.IsEmpty() ? Variant::Null() : value;
+}
+
 std::string TApplicationEx::ExeName() const { return GetApplicationFileName(); }
 
 TScriptCache* TApplicationEx::ScriptCache() const { return &GetScriptControlDefaultImplementation().Cache(); }

@@ -84,6 +84,7 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TApplicationComponents& Components();
   platform::TComponent* ApplicationComponent() override { return this; }
   TCustomApplicationComponents* RegisteredComponents() override { return &Components(); }
+  platform::Variant ProjectAttribute(std::string_view name) override;
   TApplicationComponents& Windows();
   TApplicationComponents& Browsers();
   TApplicationComponents& DataProviders();

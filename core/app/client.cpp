@@ -10,7 +10,9 @@
 #include "core/foundation/record_set.h"
 #include "core/foundation/system_info.h"
 #include "core/foundation/volume_info.h"
+#include "core/framework/component_operations.h"
 #include "core/framework/component_wrappers.h"
+#include "core/framework/interpreter_ex.h"
 #include "core/framework/xml_type_info_ex.h"
 #include "core/scripting/script_host.h"
 #include "core/scripting/variables.h"
@@ -127,9 +129,16 @@ Variant TClient::InvokeMember(const MemberDesc& member, MemberAccess, std::span<
     case DISPID_CLIENT_GETINFO: return GetInfo(args[0]);
     case DISPID_CLIENT_VARIABLES:
       return ProjectLoaded() ? Variant(RefPtr<IDispatchObject>(&GetVariables())) : Variant::Null();
-    // The files object and the interpreter join as their parts land.
+    case DISPID_CLIENT_INTERPRET: {
+      if (!ProjectLoaded()) return Variant("");
+      TInterpreterEx interpreter;
+      const std::string script = args[1].AsString();
+      const std::string xml = args[2].AsString();
+      if (!script.empty() && !xml.empty()) AttachScriptEvent(interpreter, "ongetcontent", script, xml, 1);
+      return Variant(interpreter.Interpret(args[0].AsString()));
+    }
+    // The files object joins as its part lands.
     case DISPID_CLIENT_FILES: return Variant::Null();
-    case DISPID_CLIENT_INTERPRET: return Variant("");
     default: return Variant();
   }
 }

@@ -58,6 +58,8 @@ TCustomApplicationComponents* IApplicationHooks::FormList() { return nullptr; }
 
 TComponent* IApplicationHooks::CreateForm(const std::string&) { return nullptr; }
 
+Variant IApplicationHooks::ProjectAttribute(std::string_view) { return Variant::Null(); }
+
 IApplicationHooks& ApplicationHooks() {
   IApplicationHooks* current = CurrentHooks();
   return current ? *current : HeadlessHooks();

@@ -64,6 +64,8 @@ class IApplicationHooks {
   virtual platform::TComponent* MainForm();
   virtual TCustomApplicationComponents* FormList();
   virtual platform::TComponent* CreateForm(const std::string& name);
+  // The running project's "folder", "id" or project.info attribute; Null when none.
+  virtual platform::Variant ProjectAttribute(std::string_view name);
 
  protected:
   IApplicationHooks() = default;

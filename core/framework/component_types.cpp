@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "core/framework/application_hooks.h"
+#include "core/framework/interpreter_ex.h"
 #include "core/framework/object_ex.h"
 #include "core/framework/text_ex.h"
 #include "platform/base/case_fold.h"
@@ -34,6 +35,7 @@ bool IsComponentType(std::string_view word) { return Types().count(std::string(w
 void RegisterCoreComponentTypes() {
   RegisterComponentClass<TTextEx>("text");
   RegisterComponentClass<TObjectEx>("object");
+  RegisterComponentClass<TInterpreterEx>("interpreter");
 }
 
 TObject* CreateComponentByType(TObject* owner, std::string_view type, const std::string& name) {

@@ -28,7 +28,7 @@ void RegisterComponentClass(std::string_view word) {
   });
 }
 
-// Registers the type words of the core's own components ("text", "object").
+// Registers the type words of the core's own components ("text", "object", "interpreter").
 void RegisterCoreComponentTypes();
 
 // Creates a component of the type word, owned by `owner` (by the application
