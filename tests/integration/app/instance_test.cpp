@@ -18,62 +18,16 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/program_process.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using halbrin::testing::Process;
 using halbrin::testing::ReadFile;
 using halbrin::testing::TempFolder;
 using namespace std::chrono_literals;
-
-class Process {
- public:
-  Process(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& errorFile = {}) {
-    m_pid = fork();
-    if (m_pid == 0) {
-      if (!errorFile.empty()) {
-        const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd >= 0) dup2(fd, 2);
-      }
-      for (const std::string& assignment : env) putenv(const_cast<char*>(assignment.c_str()));
-      std::vector<char*> argv;
-      argv.push_back(const_cast<char*>(HALBRINLITE_PATH));
-      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-  }
-  ~Process() {
-    if (m_pid > 0 && !m_status) {
-      kill(m_pid, SIGKILL);
-      waitpid(m_pid, nullptr, 0);
-    }
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  // The exit code, or nullopt when the process still runs after `timeout`.
-  std::optional<int> Wait(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!m_status) {
-      int status = 0;
-      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
-      }
-      if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-      std::this_thread::sleep_for(5ms);
-    }
-    return m_status;
-  }
-  void Signal(int signal) { kill(m_pid, signal); }
-
- private:
-  pid_t m_pid = -1;
-  std::optional<int> m_status;
-};
 
 class InstanceTest : public ::testing::Test {
  protected:

@@ -1,0 +1,59 @@
+// Runs the real program on fixture projects (tests/integration/projects):
+// each start script checks one area of the object model and answers with
+// its exit code, 42 (or 43) when every check passed.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "fixtures/program_process.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using halbrin::testing::Process;
+using halbrin::testing::TempFolder;
+using namespace std::chrono_literals;
+
+class ObjectModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* sub : {"config", "data", "runtime"}) fs::create_directories(m_temp.Path(sub));
+    fs::permissions(m_temp.Path("runtime"), fs::perms::owner_all);
+    m_env = {"XDG_CONFIG_HOME=" + m_temp.Path("config"), "XDG_DATA_HOME=" + m_temp.Path("data"),
+             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime"), "HALBRIN_HEADLESS_DIALOGS=1"};
+  }
+  // A private copy of a fixture project; returns its folder.
+  std::string Project(const std::string& name) {
+    const fs::path target = m_temp.Path(name);
+    fs::copy(fs::path(HALBRIN_FIXTURE_PROJECTS) / name, target, fs::copy_options::recursive);
+    return target.string();
+  }
+  std::optional<int> Run(const std::vector<std::string>& args) {
+    Process process(args, m_env, m_temp.Path("stderr.txt"));
+    return process.Wait(60s);
+  }
+  std::string Errors() const { return halbrin::testing::ReadFile(m_temp.Path("stderr.txt")); }
+
+  TempFolder m_temp{"halbrin-om", "/tmp"};
+  std::vector<std::string> m_env;
+};
+
+TEST_F(ObjectModelTest, TheStartScriptReachesTheWholeObjectModel) {
+  const std::string folder = Project("model");
+  EXPECT_EQ(Run({"file:" + folder + "/greeting.txt", "use:" + folder}), 42) << Errors();
+}
+
+TEST_F(ObjectModelTest, VariablesSavedByOneStartAreReadByTheNext) {
+  const std::string folder = Project("variables");
+  ASSERT_EQ(Run({"phase:save", "use:" + folder}), 42) << Errors();
+  const std::string saved = halbrin::testing::ReadFile(folder + "/state.xml");
+  EXPECT_NE(saved.find("encoding=\"windows-1251\""), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\xA8\xEB\xEA\xE0"), std::string::npos) << "the tree's name in windows-1251 bytes";
+  EXPECT_EQ(Run({"phase:load", "use:" + folder}), 43) << Errors();
+}
+
+}  // namespace
