@@ -56,4 +56,15 @@ TEST_F(ObjectModelTest, VariablesSavedByOneStartAreReadByTheNext) {
   EXPECT_EQ(Run({"phase:load", "use:" + folder}), 43) << Errors();
 }
 
+TEST_F(ObjectModelTest, AModuleComesFromALibraryItsKeyFileNames) {
+  const fs::path modules = m_temp.Path("share") + "/Zebrin/HalbrinLite/modules";
+  fs::create_directories(modules);
+  fs::copy_file(HALBRIN_ECHO_MODULE, modules / "libecho.so");
+  m_temp.Write("share/Zebrin/HalbrinLite/modules/echo.module",
+               "[Module]\nProgID=Test.Echo\nClassID={6F3C1A52-9D1E-4E51-8C2B-0E5A7D4B3F21}\nLibrary=libecho.so\n");
+  m_env.push_back("XDG_DATA_DIRS=" + m_temp.Path("share"));
+  const std::string folder = Project("modules");
+  EXPECT_EQ(Run({"use:" + folder}), 42) << Errors();
+}
+
 }  // namespace
