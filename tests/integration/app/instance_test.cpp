@@ -32,12 +32,10 @@ using namespace std::chrono_literals;
 class InstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* sub : {"config", "data", "runtime", "projectA", "projectB", "docs"}) fs::create_directories(m_temp.Path(sub));
-    fs::permissions(m_temp.Path("runtime"), fs::perms::owner_all);
+    m_env = halbrin::testing::IsolatedEnvironment(m_temp.Path());
+    for (const char* sub : {"projectA", "projectB", "docs"}) fs::create_directories(m_temp.Path(sub));
     m_temp.Write("projectA/project.info", "product=Test\nname=Alpha\nversion=1\nencoding=utf-8\n");
     for (const char* project : {"projectA", "projectB"}) StartScript(project, kBusyScript);
-    m_env = {"XDG_CONFIG_HOME=" + m_temp.Path("config"), "XDG_DATA_HOME=" + m_temp.Path("data"),
-             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime"), "HALBRIN_HEADLESS_DIALOGS=1"};
   }
 
   std::unique_ptr<Process> Start(std::vector<std::string> args, const std::string& errorFile = {}) {

@@ -20,12 +20,7 @@ using namespace std::chrono_literals;
 
 class ObjectModelTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* sub : {"config", "data", "runtime"}) fs::create_directories(m_temp.Path(sub));
-    fs::permissions(m_temp.Path("runtime"), fs::perms::owner_all);
-    m_env = {"XDG_CONFIG_HOME=" + m_temp.Path("config"), "XDG_DATA_HOME=" + m_temp.Path("data"),
-             "XDG_RUNTIME_DIR=" + m_temp.Path("runtime"), "HALBRIN_HEADLESS_DIALOGS=1"};
-  }
+  void SetUp() override { m_env = halbrin::testing::IsolatedEnvironment(m_temp.Path()); }
   // A private copy of a fixture project; returns its folder.
   std::string Project(const std::string& name) {
     const fs::path target = m_temp.Path(name);
