@@ -212,13 +212,8 @@ int TFiles::GetAttributes(const std::string& path) {
   struct stat info {};
   const std::string local = LocalPath(path);
   if (local.empty() || ::stat(local.c_str(), &info) != 0) return -1;
-  int attributes = 0;
-  if (!(info.st_mode & S_IWUSR)) attributes |= kFileAttributeReadOnly;
   const std::string name = GetName(local.size() > 1 && local.back() == '/' ? local.substr(0, local.size() - 1) : local);
-  if (!name.empty() && name.front() == '.' && name != "." && name != "..") attributes |= kFileAttributeHidden;
-  if (S_ISDIR(info.st_mode)) attributes |= kFileAttributeDirectory;
-  else if (S_ISREG(info.st_mode)) attributes |= kFileAttributeArchive;
-  return attributes ? attributes : kFileAttributeNormal;
+  return FileAttributeBits(name, !(info.st_mode & S_IWUSR), S_ISDIR(info.st_mode), S_ISREG(info.st_mode));
 }
 
 int TFiles::SetAttributes(const std::string& path, int attributes) {

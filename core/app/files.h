@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "core/framework/custom_files.h"
 #include "platform/automation/auto_object.h"
 
 namespace halbrin {
@@ -30,16 +31,6 @@ inline constexpr std::uint32_t kFilesOperationFlags = 0x614;
 inline constexpr std::uint32_t kFilesMultiDestFlags = 0x615;
 inline constexpr std::uint32_t kFilesRecycleFlags = 0x654;
 
-// File attributes as scripts know them. Read: read-only is a missing owner
-// write permission, hidden a name starting with ".", a folder 0x10, a regular
-// file 0x20, anything else 0x80. Only read-only can be set.
-inline constexpr int kFileAttributeReadOnly = 0x1;
-inline constexpr int kFileAttributeHidden = 0x2;
-inline constexpr int kFileAttributeSystem = 0x4;
-inline constexpr int kFileAttributeDirectory = 0x10;
-inline constexpr int kFileAttributeArchive = 0x20;
-inline constexpr int kFileAttributeNormal = 0x80;
-
 class TFiles final : public platform::TAutoObject {
  public:
   TFiles();
@@ -60,9 +51,11 @@ class TFiles final : public platform::TAutoObject {
   // "%" stays as written. Fewer than two "%s" raise EConvertError, since the
   // number could never change the name.
   static std::string GetUnique(const std::string& source, const std::string& format);
-  // -1 when the path does not exist.
+  // -1 when the path does not exist. Read-only is a missing owner write
+  // permission (so it reads back what SetAttributes set, also for root).
   static int GetAttributes(const std::string& path);
-  // 0 or the Win32 code of the failure.
+  // Only read-only can be set (through the write permissions); the other
+  // bits are accepted and ignored. 0 or the Win32 code of the failure.
   static int SetAttributes(const std::string& path, int attributes);
   // Makes the folder; when it exists and `content` is not empty, writes it to
   // the folder's desktop.ini. True when the folder exists.

@@ -12,9 +12,6 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkDialogServiceScope dialogs;
   halbrin::RegisterShellComponentTypes();
   // The files object reaches the shell engine through this handler (core cannot include components).
-  halbrin::SetFileOperationHandler([](const std::string& source, const std::string& destination, int operation,
-                                      std::uint32_t flags) {
-    return halbrin::ExecuteFileOperation(source, destination, static_cast<halbrin::TFileOperation>(operation), flags);
-  });
+  halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
   return halbrin::ProgramMain(argc, argv);
 }
