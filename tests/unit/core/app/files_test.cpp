@@ -33,7 +33,9 @@ class FilesTest : public ::testing::Test {
   Variant Call(const std::string& name, std::vector<Variant> args) {
     return platform::CallMethod(*m_files, name, std::move(args));
   }
-  std::string Text(const std::string& name, std::vector<Variant> args) { return Call(name, std::move(args)).AsString(); }
+  std::string Text(const std::string& name, std::vector<Variant> args) {
+    return Call(name, std::move(args)).AsString();
+  }
   int Number(const std::string& name, std::vector<Variant> args) { return Call(name, std::move(args)).ToInt(); }
 
   RefPtr<TFiles> m_files = platform::MakeRef<TFiles>();
@@ -41,12 +43,12 @@ class FilesTest : public ::testing::Test {
 };
 
 TEST_F(FilesTest, MembersHaveTheirFixedDispatchIds) {
-  const char* const names[] = {"save",        "open",           "exists",        "getPath",       "createFolder",
-                               "delete_",     "folderExists",   "getRelativePath", "recycle",     "move",
-                               "copy",        "rename",         "operate",       "getFolder",     "getVolume",
-                               "getVersion",  "getUnique",      "erase",         "getLongName",   "getName",
-                               "getExtension", "getAttributes", "setAttributes", "setSystemFolder", "normalize",
-                               "capture",     "release"};
+  const char* const names[] = {"save",         "open",          "exists",          "getPath",         "createFolder",
+                               "delete_",      "folderExists",  "getRelativePath", "recycle",         "move",
+                               "copy",         "rename",        "operate",         "getFolder",       "getVolume",
+                               "getVersion",   "getUnique",     "erase",           "getLongName",     "getName",
+                               "getExtension", "getAttributes", "setAttributes",   "setSystemFolder", "normalize",
+                               "capture",      "release"};
   platform::DispId id = 0xC9;
   for (const char* name : names) EXPECT_EQ(platform::GetDispId(*m_files, name), id++) << name;
   EXPECT_EQ(id, 0xE4);
@@ -88,7 +90,8 @@ TEST_F(FilesTest, RelativePaths) {
       {"/p/a/x.txt", "rel/y.txt", "rel/y.txt"},       // relative against absolute
   };
   for (const Row& row : rows)
-    EXPECT_EQ(Text("getRelativePath", {Variant(row.source), Variant(row.destination)}), row.expected) << row.destination;
+    EXPECT_EQ(Text("getRelativePath", {Variant(row.source), Variant(row.destination)}), row.expected)
+        << row.destination;
 }
 
 TEST_F(FilesTest, GetUniqueNumbersANameInUse) {
@@ -316,12 +319,12 @@ TEST_F(FilesTest, GetVersionOfTheProgramAndOfOtherFiles) {
 // What the shell members hand to the engine, recorded.
 class FilesOperationTest : public FilesTest {
  protected:
-  struct Call_ {
+  struct Recorded {
     std::string source;
     std::string destination;
     int operation;
     std::uint32_t flags;
-    friend bool operator==(const Call_&, const Call_&) = default;
+    friend bool operator==(const Recorded&, const Recorded&) = default;
   };
   void SetUp() override {
     SetFileOperationHandler([this](const std::string& source, const std::string& destination, int operation,
@@ -332,7 +335,7 @@ class FilesOperationTest : public FilesTest {
   }
   void TearDown() override { SetFileOperationHandler(nullptr); }
 
-  std::vector<Call_> m_calls;
+  std::vector<Recorded> m_calls;
   int m_answer = 0;
 };
 
@@ -340,7 +343,7 @@ TEST_F(FilesOperationTest, EachMemberRunsItsOperationWithItsFlags) {
   struct Row {
     const char* member;
     std::vector<Variant> args;
-    Call_ expected;
+    Recorded expected;
   } const rows[] = {
       {"delete_", {Variant("a\\x")}, {"a/x", "", 3, 0x614}},
       {"erase", {Variant("a/x")}, {"a/x", "", 3, 0x614}},
