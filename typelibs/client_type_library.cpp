@@ -142,4 +142,57 @@ const TypeInfo& IModuleTypeInfo() {
   return info;
 }
 
+const TypeInfo& IFilesTypeInfo() {
+  static const TypeInfo info(
+      "IFiles", "{68787E79-EA49-4255-89F2-7C0BCBFE3E3A}",
+      {
+          {"save", DISPID_FILES_SAVE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String}}, VarType::Variant},
+          {"open", DISPID_FILES_OPEN, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::Variant},
+          {"exists", DISPID_FILES_EXISTS, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::Boolean},
+          {"getPath", DISPID_FILES_GETPATH, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::String},
+          {"createFolder", DISPID_FILES_CREATEFOLDER, DISPATCH_METHOD,
+           {{"destination", VarType::String}}, VarType::Boolean},
+          {"delete_", DISPID_FILES_DELETE, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::I4},
+          {"folderExists", DISPID_FILES_FOLDEREXISTS, DISPATCH_METHOD,
+           {{"destination", VarType::String}}, VarType::Boolean},
+          {"getRelativePath", DISPID_FILES_GETRELATIVEPATH, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String}}, VarType::String},
+          {"recycle", DISPID_FILES_RECYCLE, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::I4},
+          {"move", DISPID_FILES_MOVE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String}}, VarType::I4},
+          {"copy", DISPID_FILES_COPY, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String}}, VarType::I4},
+          {"rename", DISPID_FILES_RENAME, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String}}, VarType::I4},
+          {"operate", DISPID_FILES_OPERATE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"destination", VarType::String},
+            {"mode", VarType::I4}, {"flags", VarType::I4}},
+           VarType::I4},
+          {"getFolder", DISPID_FILES_GETFOLDER, DISPATCH_METHOD,
+           {{"destination", VarType::I4}, {"flags", VarType::I4}}, VarType::String},
+          {"getVolume", DISPID_FILES_GETVOLUME, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"flags", VarType::I4}}, VarType::String},
+          {"getVersion", DISPID_FILES_GETVERSION, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::String},
+          {"getUnique", DISPID_FILES_GETUNIQUE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"format", VarType::String}}, VarType::String},
+          {"erase", DISPID_FILES_ERASE, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::I4},
+          {"getLongName", DISPID_FILES_GETLONGNAME, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::String},
+          {"getName", DISPID_FILES_GETNAME, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::String},
+          {"getExtension", DISPID_FILES_GETEXTENSION, DISPATCH_METHOD, {{"source", VarType::String}}, VarType::String},
+          {"getAttributes", DISPID_FILES_GETATTRIBUTES, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"flags", VarType::I4}}, VarType::I4},
+          {"setAttributes", DISPID_FILES_SETATTRIBUTES, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"attributes", VarType::I4}, {"flags", VarType::I4}}, VarType::Variant},
+          {"setSystemFolder", DISPID_FILES_SETSYSTEMFOLDER, DISPATCH_METHOD,
+           {{"destination", VarType::String}, {"content", VarType::String}, {"flags", VarType::I4}}, VarType::Variant},
+          {"normalize", DISPID_FILES_NORMALIZE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"flags", VarType::I4}}, VarType::String},
+          {"capture", DISPID_FILES_CAPTURE, DISPATCH_METHOD,
+           {{"source", VarType::String}, {"flags", VarType::I4}}, VarType::I4},
+          {"release", DISPID_FILES_RELEASE, DISPATCH_METHOD, {{"source", VarType::I4}}, VarType::Variant},
+      });
+  return info;
+}
+
 }  // namespace halbrin

@@ -360,4 +360,10 @@ int ExecuteFileOperation(const std::string& source, const std::string& destinati
   return r == 0 ? file.Result() : r;
 }
 
+int ExecuteFileOperationNumber(const std::string& source, const std::string& destination, int operation,
+                               std::uint32_t flags) {
+  if (operation < 1 || operation > 4) return 87;  // ERROR_INVALID_PARAMETER
+  return ExecuteFileOperation(source, destination, static_cast<TFileOperation>(operation), flags);
+}
+
 }  // namespace halbrin

@@ -115,6 +115,11 @@ int PerformFileOperation(const std::string& source, const std::string& destinati
 int ExecuteFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
                          std::uint32_t flags);
 
+// The same with the operation by its number (1 move, 2 copy, 3 delete,
+// 4 rename): the form of the files object's handler (core/app/files.h).
+int ExecuteFileOperationNumber(const std::string& source, const std::string& destination, int operation,
+                               std::uint32_t flags);
+
 // The Windows text of a Win32 code.
 std::string Win32ErrorText(int code);
 

@@ -1,4 +1,6 @@
+#include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "core/app/files.h"
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "web/browser/web_process_init.h"
@@ -9,5 +11,7 @@ int main(int argc, char** argv) {
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
   halbrin::RegisterShellComponentTypes();
+  // The files object reaches the shell engine through this handler (core cannot include components).
+  halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
   return halbrin::ProgramMain(argc, argv);
 }

@@ -58,6 +58,14 @@ TCustomFile::~TCustomFile() = default;
 
 TCustomFiles* TCustomFile::Files() const { return dynamic_cast<TCustomFiles*>(Collection()); }
 
+int FileAttributeBits(std::string_view namePart, bool readOnly, bool directory, bool regular) {
+  int attributes = readOnly ? kFileAttributeReadOnly : 0;
+  if (namePart.size() > 1 && namePart[0] == '.' && namePart != "..") attributes |= kFileAttributeHidden;
+  if (directory) attributes |= kFileAttributeDirectory;
+  else if (regular) attributes |= kFileAttributeArchive;
+  return attributes ? attributes : kFileAttributeNormal;
+}
+
 void TCustomFile::SetName(const std::string& name) {
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -76,13 +84,8 @@ void TCustomFile::SetName(const std::string& name) {
     throw EFOpenError(Format("Cannot open file \"%s\". %s", {path, g_strerror(error)}));
   }
   if (m_readFlags & kFileReadAttributes) {
-    int attributes = 0;
-    if (::access(path.c_str(), W_OK) != 0) attributes |= kFileAttributeReadOnly;
-    if (m_fileNamePart.size() > 1 && m_fileNamePart[0] == '.' && m_fileNamePart != "..")
-      attributes |= kFileAttributeHidden;
-    if (S_ISDIR(info.st_mode)) attributes |= kFileAttributeDirectory;
-    else if (S_ISREG(info.st_mode)) attributes |= kFileAttributeArchive;
-    m_attributes = attributes ? attributes : kFileAttributeNormal;
+    m_attributes = FileAttributeBits(m_fileNamePart, ::access(path.c_str(), W_OK) != 0, S_ISDIR(info.st_mode),
+                                     S_ISREG(info.st_mode));
   }
   if (m_readFlags & kFileReadSize) m_size = static_cast<std::int64_t>(info.st_size);
   if (m_readFlags & kFileReadDate) m_date->SetParts(LocalParts(info.st_mtim));

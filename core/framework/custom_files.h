@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/foundation/named_item_collection.h"
 #include "core/framework/custom_date_time_ex.h"
@@ -18,9 +19,14 @@ class TCustomFiles;
 // The Windows attribute bits a file item reports.
 inline constexpr int kFileAttributeReadOnly = 0x01;
 inline constexpr int kFileAttributeHidden = 0x02;
+inline constexpr int kFileAttributeSystem = 0x04;
 inline constexpr int kFileAttributeDirectory = 0x10;
 inline constexpr int kFileAttributeArchive = 0x20;
 inline constexpr int kFileAttributeNormal = 0x80;
+
+// The bits of a file named `namePart` (no folder): hidden for a dot name,
+// directory or archive (a regular file) by kind, normal when none applies.
+int FileAttributeBits(std::string_view namePart, bool readOnly, bool directory, bool regular);
 
 // What a file item reads when its name is set.
 inline constexpr int kFileReadAttributes = 1;
