@@ -2,6 +2,7 @@
 
 #include "core/app/application_ex.h"
 #include "core/app/command_line.h"
+#include "core/app/files.h"
 #include "core/app/project.h"
 #include "core/app/project_info.h"
 #include "core/foundation/escapes.h"
@@ -137,8 +138,8 @@ Variant TClient::InvokeMember(const MemberDesc& member, MemberAccess, std::span<
       if (!script.empty() && !xml.empty()) AttachScriptEvent(interpreter, "ongetcontent", script, xml, 1);
       return Variant(interpreter.Interpret(args[0].AsString()));
     }
-    // The files object joins as its part lands.
-    case DISPID_CLIENT_FILES: return Variant::Null();
+    case DISPID_CLIENT_FILES:
+      return ProjectLoaded() ? Variant(RefPtr<IDispatchObject>(MakeRef<TFiles>())) : Variant::Null();
     default: return Variant();
   }
 }

@@ -1,5 +1,26 @@
-// Start-up script of the Welcome project: main() is called with the project
-// once it is open. A placeholder for now: it does nothing and returns 0.
+// The Welcome project: a short tour of what a start script reaches. It
+// counts its starts in a variables file in the user's data folder, declares
+// a text component, expands a template, and writes what it did to a report
+// beside the variables. main() returns 0: the project then ends, as it
+// shows no window.
 function main(project) {
+  var files = client.files;
+  var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
+  files.createFolder(folder);
+
+  var variables = client.variables;
+  var store = folder + 'variables.xml';
+  if (files.exists(store)) variables.open(store);
+  var starts = variables.exists('starts', 0) ? variables.values('starts') + 1 : 1;
+  if (variables.exists('starts', 0)) variables.item('starts').Value = starts;
+  else variables.add('starts', starts);
+  variables.save(store);
+
+  client.exec('<control type="text" id="Report"/>');
+  var report = client.components.item('Report');
+  report.text = client.interpret(
+      '<#project attribute=name> <#project attribute=version>: start number <#variable name=starts>, ' +
+      '<#now format="dd.mm.yyyy hh:nn:ss">');
+  files.save(report.text + '\n', folder + 'report.txt');
   return 0;
 }

@@ -51,6 +51,23 @@ TEST_F(ObjectModelTest, VariablesSavedByOneStartAreReadByTheNext) {
   EXPECT_EQ(Run({"phase:load", "use:" + folder}), 43) << Errors();
 }
 
+struct FilesCase {
+  const char* project;
+  const char* bytes;  // the text as it lies on disk
+};
+
+TEST_F(ObjectModelTest, FilesAreWrittenAndReadInTheProjectsCodePage) {
+  const FilesCase cases[] = {
+      {"files1251", "\xA8\xEB\xEA\xE0"},
+      {"filesutf8", "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0"},
+  };
+  for (const FilesCase& c : cases) {
+    const std::string folder = Project(c.project);
+    EXPECT_EQ(Run({"use:" + folder}), 42) << c.project << ": " << Errors();
+    EXPECT_EQ(halbrin::testing::ReadFile(folder + "/out/tree.txt"), c.bytes) << c.project;
+  }
+}
+
 TEST_F(ObjectModelTest, AModuleComesFromALibraryItsKeyFileNames) {
   const fs::path modules = m_temp.Path("share") + "/Zebrin/HalbrinLite/modules";
   fs::create_directories(modules);

@@ -44,6 +44,8 @@ TEST_F(ClientTest, ProjectMembersAnswerOnlyWhileTheProjectIsLoaded) {
     EXPECT_EQ(platform::CallMethod(*m_client, "runScript", {Variant("1+1"), Variant(""), Variant(), Variant(2)})
                   .IsEmpty(),
               true) << "an empty procedure runs nothing";
+    for (const char* member : {"files", "variables"})
+      EXPECT_EQ(platform::GetProperty(*m_client, member).IsDispatch(), row.loaded) << member;
     EXPECT_TRUE(platform::GetProperty(*m_client, "projects").IsNull());
     EXPECT_TRUE(platform::GetProperty(*m_client, "project").IsDispatch()) << "never gated";
   }
