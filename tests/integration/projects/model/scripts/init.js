@@ -31,5 +31,7 @@ function main(project) {
 
   if (project.attributes.item('name') != 'Model' || project.attributes.item('folder') != project.folder) return 50;
   if (client.folder == '' || client.folder.charAt(client.folder.length - 1) != '/') return 51;
+  // The client's members are global names too.
+  if (folder != client.folder || newId(3).length != 19) return 52;
   return 42;
 }
