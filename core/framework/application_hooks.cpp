@@ -1,6 +1,7 @@
 #include "core/framework/application_hooks.h"
 
 #include "core/app/command_line.h"
+#include "platform/automation/call_channel.h"
 #include "core/scripting/script_host.h"
 
 namespace halbrin {
@@ -38,6 +39,8 @@ void IApplicationHooks::HandleException(TObject*, const std::exception&) {}
 std::string IApplicationHooks::DefaultScript() const { return "actions.js"; }
 
 bool IApplicationHooks::Terminating() const { return false; }
+
+bool IApplicationHooks::HoldQueuedEvents() const { return CallChannel::WaitingCallsOnThisThread() > 0; }
 
 TScriptEventDefaults IApplicationHooks::ScriptEventDefaults() const { return {}; }
 

@@ -45,6 +45,9 @@ class IApplicationHooks {
   virtual std::string DefaultScript() const;
   // True while the program shuts down: bindings no longer run. Default false.
   virtual bool Terminating() const;
+  // True while queued script events must wait: the thread waits for a page's
+  // answer (a nested loop runs meanwhile). Default: any call channel waiting.
+  virtual bool HoldQueuedEvents() const;
   // Default: TScriptEventDefaults{} (not the command line).
   virtual TScriptEventDefaults ScriptEventDefaults() const;
   // Runs a script procedure for a binding or a queued call. Default: the

@@ -337,8 +337,9 @@ void TAsyncScriptEvents::SetTimeout(int timeout) {
 bool TAsyncScriptEvents::TimerActive() const { return m_timer && m_timer->Active(); }
 
 void TAsyncScriptEvents::Tick() {
-  // A call that runs a nested loop must not start the next one inside it.
-  if (Count() == 0 || UpdateCount() > 0) {
+  // A call that runs a nested loop must not start the next one inside it, nor
+  // may one start while the thread waits for a page's answer.
+  if (Count() == 0 || UpdateCount() > 0 || ApplicationHooks().HoldQueuedEvents()) {
     if (Count() == 0) SetEnabled(false);
     return;
   }

@@ -721,6 +721,17 @@ void CallChannel::Core::TakeReply(Message& message) {
 
 // ---- calls ----------------------------------------------------------------------
 
+namespace {
+
+int& ThreadWaitingCalls() noexcept {
+  thread_local int waiting = 0;
+  return waiting;
+}
+
+}  // namespace
+
+int CallChannel::WaitingCallsOnThisThread() noexcept { return ThreadWaitingCalls(); }
+
 template <class Build>
 std::optional<CallFailure> CallChannel::Core::Exchange(MessageType type, PendingCall& call, Build&& build) {
   auto self = shared_from_this();
@@ -737,10 +748,12 @@ std::optional<CallFailure> CallChannel::Core::Exchange(MessageType type, Pending
     PendingCall& call;
     Scope(Core& c, PendingCall& p) : core(c), call(p) {
       ++core.m_depth;
+      ++ThreadWaitingCalls();
       core.m_pending.push_back(&call);
     }
     ~Scope() {
       --core.m_depth;
+      --ThreadWaitingCalls();
       std::erase(core.m_pending, &call);
       // What came in behind our reply is handled from the loop.
       if (core.HasCompleteFrame()) core.ScheduleSource();

@@ -104,6 +104,9 @@ class CallChannel {
   std::size_t PendingReleaseCount() const noexcept;
   // Calls of this side in progress.
   int CallDepth() const noexcept;
+  // Calls of any channel that the calling thread waits on now; work that must
+  // not run inside such a wait (queued script events) checks it.
+  static int WaitingCallsOnThisThread() noexcept;
 
  private:
   class Core;

@@ -496,13 +496,15 @@ TEST_F(CallChannelTest, WaitingOnTheMainContextRunsItsOtherSources) {
   g_source_set_callback(
       idle.get(),
       [](gpointer flag) -> gboolean {
-        *static_cast<std::atomic<bool>*>(flag) = true;
+        // Inside the wait: the thread knows a call is pending.
+        if (CallChannel::WaitingCallsOnThisThread() == 1) *static_cast<std::atomic<bool>*>(flag) = true;
         return G_SOURCE_REMOVE;
       },
       &m_flag, nullptr);
   g_source_attach(idle.get(), m_context.get());
   // The page answers only once the UI side's idle job ran during the call.
   EXPECT_EQ(CallMethod(*m_pageRoot, "waitForFlag"), Variant(true));
+  EXPECT_EQ(CallChannel::WaitingCallsOnThisThread(), 0);
   g_source_destroy(idle.get());
 }
 

@@ -225,6 +225,17 @@ TEST_F(FrameworkTest, DroppedOrOrphanedCallsNeverRun) {
   EXPECT_EQ(m_hooks.calls.size(), 1u);
 }
 
+TEST_F(FrameworkTest, QueuedCallsWaitWhileThePageCallIsAnswered) {
+  AsyncScriptEvents().Queue("s.js", "later", 1, Variant());
+  m_hooks.hold = true;
+  m_loop.Advance(200);
+  EXPECT_TRUE(m_hooks.calls.empty());
+  EXPECT_TRUE(AsyncScriptEvents().TimerActive()) << "kept for after the wait";
+  m_hooks.hold = false;
+  m_loop.Advance(50);
+  EXPECT_EQ(m_hooks.calls.size(), 1u);
+}
+
 TEST_F(FrameworkTest, AQueuedCallThatRunsTheLoopDoesNotStartTheNextInside) {
   TAsyncScriptEvents& queue = AsyncScriptEvents();
   std::vector<std::string> order;
