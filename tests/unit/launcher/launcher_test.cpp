@@ -45,7 +45,7 @@ class LauncherRun : public ::testing::Test {
  protected:
   void Program(const std::string& folder) {
     const std::string path = m_temp.Write(folder + "/halbrinlite",
-                                          "#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/started\"\n",
+                                          "#!/bin/sh\nd=\"$(dirname \"$0\")\"\necho \"$#\" > \"$d/started.part\" && mv \"$d/started.part\" \"$d/started\"\n",
                                           testing::MakeFolders::Yes);
     chmod(path.c_str(), 0755);
   }
