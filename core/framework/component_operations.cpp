@@ -43,18 +43,6 @@ const TObject* RatioParent(const TObject& object) {
   return GetObjectProp(object, *parent);
 }
 
-// "item_" + n: n, or -1 when the name has no such form.
-int ItemIndexOf(std::string_view name) {
-  constexpr std::string_view prefix = "item_";
-  if (name.size() <= prefix.size() || !SameText(name.substr(0, prefix.size()), prefix)) return -1;
-  long long n = 0;
-  for (char c : name.substr(prefix.size())) {
-    if (c < '0' || c > '9' || n > 1'000'000'000) return -1;
-    n = n * 10 + (c - '0');
-  }
-  return static_cast<int>(n);
-}
-
 void WriteProperties(const TObject& object, std::string_view name, int level, int depth,
                      std::set<const TObject*>& visited, std::string& out) {
   visited.insert(&object);
@@ -101,7 +89,20 @@ void WriteProperties(const TObject& object, std::string_view name, int level, in
   out += XmlCloseTag(tag) + "\r\n";
 }
 
-}  // namespace
+// The object a class property's text names (see ConvertDeclaredValue).
+TObject* ObjectByName(const std::string& text) {
+  if (text.empty()) return nullptr;
+  if (TCustomApplicationComponents* forms = ApplicationHooks().FormList())
+    if (TComponent* form = forms->ItemByName(text)) return form;
+  if (TCustomApplicationComponents* components = ApplicationHooks().RegisteredComponents())
+    if (TComponent* component = components->ItemByName(text)) return component;
+  bool digits = true;
+  for (char c : text) digits = digits && c >= '0' && c <= '9';
+  if (digits && text.size() <= 10) {
+    if (TObject* live = TLiveObjects::Find(static_cast<std::uint32_t>(std::stoull(text)))) return live;
+  }
+  ThrowXmlTypeInfoError<EXMLTypeInfoPropertyObjectError>(Msg::ObjectNotFound, {text});
+}
 
 Variant ConvertPrefixedValue(const TObject& object, const TPropInfo& prop, std::string_view prefix,
                              const Variant& value) {
@@ -125,29 +126,31 @@ Variant ConvertPrefixedValue(const TObject& object, const TPropInfo& prop, std::
   return value;
 }
 
-TObject* ObjectByName(const std::string& text) {
-  if (text.empty()) return nullptr;
-  if (TCustomApplicationComponents* forms = ApplicationHooks().FormList())
-    if (TComponent* form = forms->ItemByName(text)) return form;
-  if (TCustomApplicationComponents* components = ApplicationHooks().RegisteredComponents())
-    if (TComponent* component = components->ItemByName(text)) return component;
-  bool digits = true;
-  for (char c : text) digits = digits && c >= '0' && c <= '9';
-  if (digits && text.size() <= 10) {
-    if (TObject* live = TLiveObjects::Find(static_cast<std::uint32_t>(std::stoull(text)))) return live;
-  }
-  ThrowXmlTypeInfoError<EXMLTypeInfoPropertyObjectError>(Msg::ObjectNotFound, {text});
+}  // namespace
+
+Variant ConvertDeclaredValue(const TObject& object, const TPropInfo& prop, std::string_view prefix,
+                             const Variant& value) {
+  Variant converted = ConvertPrefixedValue(object, prop, prefix, value);
+  if (prop.Kind() != TTypeKind::Class || !converted.IsString()) return converted;
+  TObject* named = ObjectByName(converted.AsString());
+  return named ? Variant(static_cast<std::int64_t>(named->Handle())) : Variant();
 }
 
 void SetPropertyValueEx(TObject& object, std::string_view name, const Variant& value, std::string_view prefix) {
   const TPropInfo* prop = GetPropInfo(object, name);
   if (!prop) ThrowXmlTypeInfoError<EXMLTypeInfoPropertyError>(Msg::PropertyNotFound, {name});
-  Variant converted = ConvertPrefixedValue(object, *prop, prefix, value);
-  if (prop->Kind() == TTypeKind::Class && converted.IsString()) {
-    TObject* named = ObjectByName(converted.AsString());
-    converted = named ? Variant(static_cast<std::int64_t>(named->Handle())) : Variant();
+  SetPropertyValue(object, *prop, ConvertDeclaredValue(object, *prop, prefix, value));
+}
+
+std::optional<std::int64_t> NumberedItem(std::string_view name) {
+  constexpr std::string_view prefix = "item_";
+  if (name.size() <= prefix.size() || !SameText(name.substr(0, prefix.size()), prefix)) return std::nullopt;
+  std::int64_t n = 0;
+  for (char c : name.substr(prefix.size())) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n > (INT64_MAX - 9) / 10 ? INT64_MAX : n * 10 + (c - '0');
   }
-  SetPropertyValue(object, *prop, converted);
+  return n;
 }
 
 std::string GetPropertiesText(const TObject& object, std::string_view name, int level) {
@@ -166,8 +169,8 @@ FoundItem GetChildByName(TObject& object, std::string_view name) {
       FoundItem found = named->itemByName(name);
       if (found) return found;
     }
-    const int index = ItemIndexOf(name);
-    return FoundItem(index >= 0 && index < collection->Count() ? collection->Items(index) : nullptr);
+    const std::optional<std::int64_t> index = NumberedItem(name);
+    return FoundItem(index && *index < collection->Count() ? collection->Items(static_cast<int>(*index)) : nullptr);
   }
   if (auto* component = dynamic_cast<TComponent*>(&object)) return FoundItem(component->FindComponent(name));
   return FoundItem();

@@ -3,6 +3,8 @@
 // Walking, querying and changing components by name: the operations XML
 // declarations and the automation wrappers share, so both see one tree.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,22 +17,24 @@ namespace halbrin {
 
 class TScriptEvent;
 
-// The value of a prefixed attribute for `prop` of `object`: "shortcut" (on
-// integers) a shortcut text, "color" (on integers) a colour text, "ratio" (on
-// integers) a percentage of the parent's same-named property (0 without a
-// parent), "datetime" (on floats) a date text. Other prefixes and kinds leave
-// the value as it is. A text that is no shortcut or colour raises 65226.
-platform::Variant ConvertPrefixedValue(const platform::TObject& object, const platform::TPropInfo& prop,
+// The value a declaration or script gives for `prop` of `object`, converted
+// by the attribute's prefix: "shortcut" (on integers) a shortcut text,
+// "color" (on integers) a colour text, "ratio" (on integers) a percentage of
+// the parent's same-named property (0 without a parent), "datetime" (on
+// floats) a date text; other prefixes and kinds leave it as it is. A text for
+// a class property names a form, else a registered component, else (a number)
+// the live object of that handle, and becomes that object's handle; empty
+// text is no object. A text that is no shortcut or colour raises 65226, an
+// unknown object name 65222.
+platform::Variant ConvertDeclaredValue(const platform::TObject& object, const platform::TPropInfo& prop,
                                        std::string_view prefix, const platform::Variant& value);
-// ConvertPrefixedValue, then SetPropertyValue; a class property also takes a
-// form or component name, a method property the name of a handler. An unknown
-// property raises 65220.
+// ConvertDeclaredValue, then SetPropertyValue (a method property takes the
+// name of a handler). An unknown property raises 65220.
 void SetPropertyValueEx(platform::TObject& object, std::string_view name, const platform::Variant& value,
                         std::string_view prefix = {});
-// The object a class property's text names: a form of that name, else a
-// registered component of that name, else (for a number) the live object of
-// that handle. Empty text is no object; an unknown name raises 65222.
-platform::TObject* ObjectByName(const std::string& text);
+// The n of a child named "item_" + n (any letter case), or nothing. Numbers
+// too large for the int64 range read as its maximum.
+std::optional<std::int64_t> NumberedItem(std::string_view name);
 
 // The element text of the object's published properties: one attribute each
 // (colours as "color:name", shortcuts as "shortcut:name"), then one element

@@ -124,16 +124,9 @@ bool ScriptResultAsBoolean(const Variant& result, bool fallback) noexcept {
       const double number = result.ToDouble();
       return std::isnan(number) ? fallback : number != 0;
     }
-    if (result.IsString()) {
-      bool value = fallback;
-      try {
-        value = result.ToBool();
-      } catch (const Exception&) {
-        return fallback;
-      }
-      return value;
-    }
+    if (result.IsString()) return result.ToBool();
   } catch (...) {
+    // A text that is no Boolean.
   }
   return fallback;
 }

@@ -10,6 +10,7 @@
 #include "platform/base/format.h"
 #include "platform/classes/collection.h"
 #include "platform/classes/property_access.h"
+#include "platform/variant/number_text.h"
 
 namespace halbrin {
 
@@ -19,12 +20,7 @@ HALBRIN_DEFINE_CLASS(TXmlTypeInfoEx, )
 
 namespace {
 
-std::string Trimmed(std::string text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
+std::string Trimmed(std::string_view text) { return std::string(TrimBlanks(text)); }
 
 bool StartsWithText(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
@@ -39,20 +35,6 @@ std::optional<std::string> EvalExpression(std::string_view text) {
 std::string Attribute(const XmlNode& node, std::string_view name) {
   const Variant value = GetNodeAttribute(node, name);
   return value.IsEmptyOrNull() ? std::string() : value.ToText();
-}
-
-// "item_" + n: n, or -1.
-int DeclaredItemIndex(std::string_view element) {
-  if (!StartsWithText(element, "item_") || element.size() == 5) return -1;
-  long long n = 0;
-  for (char c : element.substr(5)) {
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-    if (n > kMaxDeclaredItemIndex)
-      throw EXMLTypeInfo(Format("Item index %s is too large (at most %d)", {std::string(element.substr(5)),
-                                                                            kMaxDeclaredItemIndex}));
-  }
-  return static_cast<int>(n);
 }
 
 }  // namespace
@@ -158,8 +140,12 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
       created = true;
       return CreateComponentByType(collection, "item", {});
     }
-    const int index = DeclaredItemIndex(element);
-    if (index < 0) return nullptr;
+    const std::optional<std::int64_t> number = NumberedItem(element);
+    if (!number) return nullptr;
+    if (*number > kMaxDeclaredItemIndex)
+      throw EXMLTypeInfo(
+          Format("Item index %s is too large (at most %d)", {std::string(element.substr(5)), kMaxDeclaredItemIndex}));
+    const int index = static_cast<int>(*number);
     if (isNew && index >= collection->Count()) {
       collection->BeginUpdate();
       while (collection->Count() <= index) collection->Add();
@@ -216,11 +202,7 @@ void TXmlTypeInfoEx::ConvertAttribute(TObject*, TObject* instance, const XmlNode
   if (EvalValues() && value.IsString())
     if (const std::optional<std::string> expression = EvalExpression(Trimmed(value.AsString())))
       value = ApplicationHooks().EvaluateExpression(*expression);
-  value = ConvertPrefixedValue(*instance, *prop, prefix, value);
-  if (prop->Kind() == TTypeKind::Class && value.IsString()) {
-    TObject* named = ObjectByName(value.AsString());
-    value = named ? Variant(static_cast<std::int64_t>(named->Handle())) : Variant();
-  }
+  value = ConvertDeclaredValue(*instance, *prop, prefix, value);
 }
 
 void TXmlTypeInfoEx::WriteProperties(TObject*, TObject* instance, const XmlNode&, int&, Variant& value) {

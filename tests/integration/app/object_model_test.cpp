@@ -52,19 +52,21 @@ TEST_F(ObjectModelTest, VariablesSavedByOneStartAreReadByTheNext) {
 }
 
 struct FilesCase {
-  const char* project;
-  const char* bytes;  // the text as it lies on disk
+  const char* descriptor;  // project.info
+  const char* bytes;       // the text as it lies on disk
 };
 
 TEST_F(ObjectModelTest, FilesAreWrittenAndReadInTheProjectsCodePage) {
   const FilesCase cases[] = {
-      {"files1251", "\xA8\xEB\xEA\xE0"},
-      {"filesutf8", "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0"},
+      {"name=Files\n", "\xA8\xEB\xEA\xE0"},
+      {"name=Files\nencoding=utf-8\n", "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0"},
   };
   for (const FilesCase& c : cases) {
-    const std::string folder = Project(c.project);
-    EXPECT_EQ(Run({"use:" + folder}), 42) << c.project << ": " << Errors();
-    EXPECT_EQ(halbrin::testing::ReadFile(folder + "/out/tree.txt"), c.bytes) << c.project;
+    fs::remove_all(m_temp.Path("files"));
+    const std::string folder = Project("files");
+    halbrin::testing::WriteFile(folder + "/project.info", c.descriptor);
+    EXPECT_EQ(Run({"use:" + folder}), 42) << c.descriptor << Errors();
+    EXPECT_EQ(halbrin::testing::ReadFile(folder + "/out/tree.txt"), c.bytes) << c.descriptor;
   }
 }
 
