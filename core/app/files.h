@@ -16,8 +16,8 @@ namespace halbrin {
 
 // Copy, move, delete or rename one path: operation 1 move, 2 copy, 3 delete,
 // 4 rename (the shell's numbering), the shell's FOF_ flags; 0 or the failure's
-// Win32 code. main.cpp installs components/shell's ExecuteFileOperationNumber; core
-// cannot reach components itself.
+// Win32 code. program/main.cpp installs components/shell's
+// ExecuteFileOperationNumber; core cannot reach components itself.
 using FileOperationHandler =
     std::function<int(const std::string& source, const std::string& destination, int operation, std::uint32_t flags)>;
 
