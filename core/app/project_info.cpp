@@ -35,6 +35,24 @@ std::string DeclaredEncoding(std::string_view bytes) {
   return ascii ? value : std::string();
 }
 
+// The "use:" folder made absolute against the current folder and normalised
+// lexically ("//", "/./", "/../"), with "/" appended; "" without the switch.
+// Symbolic links stay as given: the id is of the folder as the user names it.
+std::string UseFolder() {
+  const std::string use = GetSwitch("use");
+  if (use.empty()) return {};
+  std::filesystem::path path(use);
+  if (path.is_relative()) {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (!error) path = current / path;
+  }
+  std::string folder = path.lexically_normal().string();
+  // POSIX keeps a leading "//" apart; Linux does not.
+  while (folder.size() > 1 && folder[0] == '/' && folder[1] == '/') folder.erase(0, 1);
+  return WithSeparator(folder);
+}
+
 }  // namespace
 
 std::string DecodeProjectInfo(std::string_view bytes) {
@@ -55,8 +73,8 @@ TProjectInfo& ProjectInfo() {
 void InitProjectInfo(TProjectInfo& info) { info = TProjectInfo{}; }
 
 std::string ProjectInfoFolder() {
-  const std::string use = GetSwitch("use");
-  return use.empty() ? ApplicationFolder() : WithSeparator(use);
+  const std::string use = UseFolder();
+  return use.empty() ? ApplicationFolder() : use;
 }
 
 void ReadProjectInfo(const std::string& id, TProjectInfo& info) {
@@ -91,7 +109,7 @@ std::string LoadProjectInfo(const std::string& id) {
 }
 
 std::string ResolveProjectFolder() {
-  const std::string use = GetSwitch("use");
+  const std::string use = UseFolder();
   ProjectInfo().folder = use;
   const std::string folder = use.empty() ? ApplicationFolder() : ExpandProjectPath("");
   ProjectInfo().folder = folder;

@@ -43,8 +43,10 @@ std::string DecodeProjectInfo(std::string_view bytes);
 void ReadProjectInfo(const std::string& id, TProjectInfo& info);
 // ReadProjectInfo into a fresh record copied whole into ProjectInfo(); returns its id.
 std::string LoadProjectInfo(const std::string& id);
-// The folder named by "use:" (with "/" appended) or else the program's folder;
-// stored into ProjectInfo().folder.
+// The folder named by "use:" or else the program's folder; stored into
+// ProjectInfo().folder. "use:" is made absolute against the current folder and
+// normalised lexically (no symbolic link is resolved), with "/" appended, so
+// every spelling of one folder is one project.
 std::string ResolveProjectFolder();
 // Resolves the descriptor, the folder and the id (the braced GUID text of the
 // MD5 digest of the folder text exactly as resolved); returns the id.
@@ -55,7 +57,8 @@ std::string ProjectIdOf(std::string_view folder);
 std::string ExpandProjectPath(std::string_view relative);
 // The program's folder, with "/".
 std::string ApplicationFolder();
-// The folder whose project.info describes the project: "use:" or the program's folder.
+// The folder whose project.info describes the project: "use:" (normalised as
+// above) or the program's folder.
 std::string ProjectInfoFolder();
 // The value an XPath selects in an XML file; Empty or Null when nothing.
 platform::Variant ReadXmlValue(const std::string& file, const std::string& xpath);

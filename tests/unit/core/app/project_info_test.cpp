@@ -127,6 +127,48 @@ TEST_F(ProjectInfoTest, IdsFollowTheFolderText) {
   EXPECT_EQ(ProjectIdOf("abc"), "{90015098-3CD2-4FB0-D696-3F7D28E17F72}");
 }
 
+// Puts the current folder back after a test that moved it.
+class ScopedCurrentPath {
+ public:
+  explicit ScopedCurrentPath(const fs::path& path) : m_saved(fs::current_path()) { fs::current_path(path); }
+  ~ScopedCurrentPath() { fs::current_path(m_saved); }
+  ScopedCurrentPath(const ScopedCurrentPath&) = delete;
+  ScopedCurrentPath& operator=(const ScopedCurrentPath&) = delete;
+
+ private:
+  fs::path m_saved;
+};
+
+TEST_F(ProjectInfoTest, OneFolderIsOneProjectHoweverItIsTyped) {
+  fs::create_directories(m_temp.Path("main"));
+  fs::create_directories(m_temp.Path("proj"));
+  Write("proj/project.info", "name=Atlas\n");
+  const std::string root = Folder();
+  const std::string canonical = root + "/proj/";
+  ScopedCurrentPath cwd(m_temp.Path("main"));
+  const std::string spellings[] = {
+      root + "/proj",         root + "/proj/",       root + "//proj//",  root + "/./proj/.",
+      root + "/main/../proj", "../proj",             "./../proj/",       "../main/../proj",
+      "/" + root + "/proj",
+  };
+  for (const std::string& use : spellings) {
+    StartWith({"use:" + use});
+    EXPECT_EQ(ResolveProject(), ProjectIdOf(canonical)) << use;
+    EXPECT_EQ(ProjectInfo().folder, canonical) << use;
+    EXPECT_EQ(ProjectInfo().name, "Atlas") << use << ": project.info is read from the same folder";
+  }
+  // An absolute, normalised folder keeps the id of its text.
+  EXPECT_EQ(ProjectIdOf(canonical), BytesToGuidText(DigestBytes(canonical, CALG_MD5)));
+}
+
+TEST_F(ProjectInfoTest, ASymbolicLinkIsAFolderOfItsOwn) {
+  fs::create_directories(m_temp.Path("proj"));
+  fs::create_directory_symlink(m_temp.Path("proj"), m_temp.Path("link"));
+  StartWith({"use:" + m_temp.Path("link")});
+  EXPECT_EQ(ResolveProject(), ProjectIdOf(Folder() + "/link/"));
+  EXPECT_EQ(ProjectInfo().folder, Folder() + "/link/");
+}
+
 TEST_F(ProjectInfoTest, WithoutUseTheProgramFolderIsTheProject) {
   StartWith({});
   ResolveProject();
