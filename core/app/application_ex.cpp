@@ -434,6 +434,7 @@ Variant TApplicationEx::StartProject() {
   SetELog(true);
   SetScriptFolders({ProjectInfo().folder, ApplicationFolder()});
   Variant result;
+  m_startFailed = false;
   try {
     RefPtr<IDispatchObject> project =
         m_projectObjectFactory ? m_projectObjectFactory() : RefPtr<IDispatchObject>(GetApplicationProject());
@@ -441,6 +442,7 @@ Variant TApplicationEx::StartProject() {
     result = halbrin::RunScriptProcedure(ProjectInfo().script, "main", args, kScriptSourceFile);
   } catch (const std::exception& error) {
     // Shown and logged; start-up goes on.
+    m_startFailed = true;
     if (m_logger) m_logger->WriteException(error);
     ShowMessageBox(error.what(), -1);
   }

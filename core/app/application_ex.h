@@ -137,6 +137,8 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // fires, and the "file" switch is applied (the first time only). Returns
   // what "main" returned.
   platform::Variant StartProject();
+  // Whether the last StartProject failed: no start script, or "main" missing or raising.
+  bool StartFailed() const noexcept { return m_startFailed; }
   // Loads the descriptor of `id`, sets the states 2 and 3 and starts it. The
   // project keeps `folder` (or, when empty, the folder it had).
   void OpenProject(const std::string& id, const std::string& folder = {});
@@ -238,6 +240,7 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   bool m_eLog = false;
   bool m_silent = false;
   bool m_openFileAtStart = true;
+  bool m_startFailed = false;
   bool m_terminated = false;
   std::optional<int> m_exitCode;
   TScriptEventDefaults m_eventDefaults;

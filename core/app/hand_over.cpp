@@ -1,6 +1,7 @@
 #include "core/app/hand_over.h"
 
 #include <deque>
+#include <iterator>
 
 #include "core/app/command_line.h"
 
@@ -24,6 +25,13 @@ platform::Variant ReadHandOver(std::string_view key) {
   InstanceMessage message = std::move(queue.front());
   queue.pop_front();
   return platform::Variant(GetSwitch(message.args, key));
+}
+
+std::vector<InstanceMessage> TakeHandOvers() {
+  auto& queue = Queue();
+  std::vector<InstanceMessage> taken(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.end()));
+  queue.clear();
+  return taken;
 }
 
 }  // namespace halbrin

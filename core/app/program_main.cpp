@@ -2,6 +2,7 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "core/app/project.h"
 #include "core/app/project_info.h"
 #include "core/app/single_instance.h"
+#include "core/app/stop_signals.h"
 #include "core/foundation/logger.h"
 #include "platform/base/case_fold.h"
 #include "platform/base/glib_ptr.h"
@@ -55,6 +57,14 @@ std::string DescribeMessage(const InstanceMessage& message) {
   return {};
 }
 
+const char* SignalName(int signal) {
+  switch (signal) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    default: return "a signal";
+  }
+}
+
 // Runs the main loop until the process is told to stop.
 void RunMainLoop() {
   platform::GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
@@ -87,28 +97,38 @@ int ProgramMain(int argc, char** argv) {
   }
 
   const std::string id = ResolveProject();
-  std::unique_ptr<InstanceServer> instance;
+  InstanceMessage handOver;
+  handOver.kind = InstanceMessage::Kind::HandOver;
+  handOver.folder = ProjectInfo().folder;
+  handOver.args = HandOverArguments();
+  InstanceStart start;
   try {
-    instance = InstanceServer::TryStart(id);
+    start = StartOrHandOver(id, handOver);
   } catch (const platform::Exception& e) {
     std::cerr << ProgramTitle << ": " << e.what() << '\n';
     return 1;
   }
-  if (!instance) {
-    InstanceMessage message;
-    message.kind = InstanceMessage::Kind::HandOver;
-    message.folder = ProjectInfo().folder;
-    message.args = HandOverArguments();
-    SendToInstance(id, message);  // a first instance that does not answer is no reason to stay
-    return kExitAlreadyRunning;
-  }
+  // Handed over, or a first instance that does not answer: no reason to stay.
+  if (!start.server) return kExitAlreadyRunning;
+  InstanceServer& instance = *start.server;
 
   // The application object opens the project's log and runs the project.
   TApplicationEx& app = *GetApplicationEx();
+  // A stop request ends the loop; one that a running script keeps from being
+  // answered still leaves the log's last line and no socket behind.
+  StopSignalWatch stopSignals([&app] { app.Terminate(); },
+                              [&app, &instance](int signal, int code) {
+                                app.Log("ProgramMain", "Stopped with exit code " + std::to_string(code) + " (" +
+                                                           SignalName(signal) + " while a script ran)");
+                                unlink(instance.SocketPath().c_str());
+                              });
   const TProjectInfo& info = ProjectInfo();
   app.Log("ProgramMain", "Project \"" + info.name + "\" (" + info.product + " " + info.version + ") in \"" +
                              info.folder + "\", id " + info.id + ", start script \"" + info.script + "\"");
-  instance->Serve(
+  std::error_code error;
+  if (!std::filesystem::exists(ProjectInfoFolder() + "project.info", error))
+    app.Log("ProgramMain", "No project.info in \"" + ProjectInfoFolder() + "\": the project runs without name, product and version");
+  instance.Serve(
       [&app](const InstanceMessage& message) {
         app.Log("ProgramMain", DescribeMessage(message));
         app.ProjectMessage(message);
@@ -121,12 +141,19 @@ int ProgramMain(int argc, char** argv) {
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
   app.StartProject();
+  // A start that failed and left no form to run is a failed run.
+  const bool failed = app.StartFailed() && !app.Ui().HasMainForm();
   // The loop runs while a main form exists.
   app.Run();
-  // Later starts that reached us meanwhile are at least recorded.
-  for (int round = 0; round < 1000 && g_main_context_iteration(nullptr, FALSE); ++round) {
-  }
-  const int code = app.ExitCode().value_or(0);
+  stopSignals.BeginShutdown();
+  // No later start may reach an instance that is shutting down: from here on
+  // one becomes the first instance itself. What reached this one and was not
+  // applied is recorded.
+  std::vector<InstanceMessage> unapplied = TakeHandOvers();
+  for (InstanceMessage& late : instance.Stop()) unapplied.push_back(std::move(late));
+  for (const InstanceMessage& message : unapplied)
+    app.Log("ProgramMain", "Not applied, the project has ended: " + DescribeMessage(message));
+  const int code = app.ExitCode().value_or(failed ? 1 : 0);
   app.Log("ProgramMain", "Stopped with exit code " + std::to_string(code));
   FreeApplicationEx();
   ReleaseApplicationProject();

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <glib-unix.h>
+#include <poll.h>
 #include <glib.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -9,6 +10,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -25,6 +27,8 @@ namespace {
 
 // A message larger than this is not a command line: the connection is dropped.
 constexpr std::uint32_t kMaxMessage = 1u << 20;
+// The byte a serving instance answers a message it took with.
+constexpr char kAcknowledge = '\x06';
 
 void PutU32(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -97,6 +101,23 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Waits for the answer to a message: true for the acknowledgement, false when
+// the instance closed the connection without one, nullopt without an answer.
+std::optional<bool> AwaitAcknowledgement(int fd, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd watch{fd, POLLIN, 0};
+    const int ready = poll(&watch, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return std::nullopt;
+    char answer = 0;
+    const ssize_t n = recv(fd, &answer, 1, 0);
+    if (n < 0 && errno == EINTR) continue;
+    return n == 1 && answer == kAcknowledge;
+  }
+}
+
 // Connects to the socket of `id`, retrying while nobody listens yet.
 FileDescriptor Connect(const std::string& id, int retryMs) {
   const std::string path = InstanceFolder() + id + ".sock";
@@ -159,11 +180,13 @@ std::string InstanceFolder() {
 struct InstanceServer::Connection {
   int fd = -1;
   unsigned source = 0;
+  unsigned timer = 0;
+  std::chrono::steady_clock::time_point deadline;
   std::string buffer;
   InstanceServer* server = nullptr;
 };
 
-std::unique_ptr<InstanceServer> InstanceServer::TryStart(const std::string& id) {
+std::unique_ptr<InstanceServer> InstanceServer::TryStart(const std::string& id, std::chrono::milliseconds messageTimeout) {
   const std::string folder = InstanceFolder();
   const std::string lockPath = folder + id + ".lock";
   const std::string socketPath = folder + id + ".sock";
@@ -183,19 +206,53 @@ std::unique_ptr<InstanceServer> InstanceServer::TryStart(const std::string& id) 
       bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.Get(), 64) != 0)
     throw EInstanceError(Format("Cannot listen on \"%s\": %s", {socketPath, std::strerror(errno)}));
-  return std::unique_ptr<InstanceServer>(new InstanceServer(lock.Release(), listener.Release(), lockPath, socketPath));
+  return std::unique_ptr<InstanceServer>(
+      new InstanceServer(lock.Release(), listener.Release(), lockPath, socketPath, messageTimeout));
 }
 
-InstanceServer::InstanceServer(int lockFd, int listenFd, std::string lockPath, std::string socketPath)
-    : m_lockFd(lockFd), m_listenFd(listenFd), m_lockPath(std::move(lockPath)), m_socketPath(std::move(socketPath)) {}
+InstanceServer::InstanceServer(int lockFd, int listenFd, std::string lockPath, std::string socketPath,
+                               std::chrono::milliseconds messageTimeout)
+    : m_lockFd(lockFd),
+      m_listenFd(listenFd),
+      m_lockPath(std::move(lockPath)),
+      m_socketPath(std::move(socketPath)),
+      m_messageTimeout(messageTimeout) {}
 
 InstanceServer::~InstanceServer() {
-  while (!m_connections.empty()) Drop(*m_connections.back());
+  if (!Stopped()) Stop();
+}
+
+std::vector<InstanceMessage> InstanceServer::Stop() {
+  std::vector<InstanceMessage> unhandled;
+  if (Stopped()) return unhandled;
   if (m_acceptSource) g_source_remove(m_acceptSource);
-  close(m_listenFd);
+  m_acceptSource = 0;
+  // Gone first: a later start that finds no socket waits for the lock instead.
   unlink(m_socketPath.c_str());
+  Accept();  // whoever connected before the unlink
+  close(m_listenFd);
+  m_listenFd = -1;
+  while (!m_connections.empty()) {
+    Connection& connection = *m_connections.front();
+    std::optional<InstanceMessage> message;
+    while (!Receive(connection, message)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(connection.deadline -
+                                                                               std::chrono::steady_clock::now());
+      if (left.count() <= 0) break;
+      pollfd watch{connection.fd, POLLIN, 0};
+      if (poll(&watch, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+    }
+    if (message && message->kind == InstanceMessage::Kind::StateQuery)
+      AnswerState(connection, *message);
+    else if (message)
+      unhandled.push_back(std::move(*message));
+    // Closed unacknowledged: a sender still waiting starts as the first instance.
+    Drop(connection);
+  }
   // The lock file stays: removing it would race with a new instance taking it.
   close(m_lockFd);
+  m_lockFd = -1;
+  return unhandled;
 }
 
 void InstanceServer::Serve(Handler onMessage, StateHandler onState) {
@@ -217,6 +274,16 @@ void InstanceServer::Accept() {
     auto connection = std::make_unique<Connection>();
     connection->fd = fd;
     connection->server = this;
+    connection->deadline = std::chrono::steady_clock::now() + m_messageTimeout;
+    connection->timer = g_timeout_add(
+        static_cast<guint>(m_messageTimeout.count()),
+        [](gpointer data) -> gboolean {
+          auto* c = static_cast<Connection*>(data);
+          c->timer = 0;  // this source ends with the return
+          c->server->Drop(*c);
+          return G_SOURCE_REMOVE;
+        },
+        connection.get());
     connection->source = g_unix_fd_add(
         fd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
         [](int, GIOCondition, gpointer data) -> gboolean {
@@ -230,46 +297,74 @@ void InstanceServer::Accept() {
 }
 
 void InstanceServer::ReadFrom(Connection& connection) {
-  char chunk[4096];
-  for (;;) {
-    ssize_t n = recv(connection.fd, chunk, sizeof chunk, 0);
-    if (n > 0) {
-      connection.buffer.append(chunk, static_cast<std::size_t>(n));
-      if (connection.buffer.size() > kMaxMessage + 4) return Drop(connection);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-    break;  // end of stream or error: handled below
-  }
-  std::string_view data = connection.buffer;
-  std::uint32_t size = 0;
-  if (!GetU32(data, size)) {
-    if (connection.buffer.size() < 4 && recv(connection.fd, chunk, 1, MSG_PEEK | MSG_DONTWAIT) != 0) return;
-    return Drop(connection);
-  }
-  if (size > kMaxMessage) return Drop(connection);
-  if (data.size() < size) {
-    // Wait for the rest unless the sender has gone.
-    if (recv(connection.fd, chunk, 1, MSG_PEEK | MSG_DONTWAIT) == 0) return Drop(connection);
-    return;
-  }
-  std::optional<InstanceMessage> message = InstanceMessage::Decode(data.substr(0, size));
+  std::optional<InstanceMessage> message;
+  if (!Receive(connection, message)) return;  // more to come
   if (message && message->kind == InstanceMessage::Kind::StateQuery) {
-    std::string reply;
-    PutU32(reply, static_cast<std::uint32_t>(m_onState ? m_onState(message->folder) : -1));
-    WriteAll(connection.fd, reply);
+    AnswerState(connection, *message);
     return Drop(connection);
   }
+  if (message) WriteAll(connection.fd, std::string_view(&kAcknowledge, 1));
   Handler handler = m_onMessage;
   Drop(connection);
   if (message && handler) handler(*message);
 }
 
+bool InstanceServer::Receive(Connection& connection, std::optional<InstanceMessage>& message) {
+  char chunk[4096];
+  bool ended = false;
+  for (;;) {
+    const ssize_t n = recv(connection.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (n > 0) {
+      connection.buffer.append(chunk, static_cast<std::size_t>(n));
+      if (connection.buffer.size() > kMaxMessage + 4) return true;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    ended = !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));  // end of stream or error
+    break;
+  }
+  std::string_view data = connection.buffer;
+  std::uint32_t size = 0;
+  if (!GetU32(data, size)) return ended;
+  if (size > kMaxMessage) return true;
+  if (data.size() < size) return ended;  // wait for the rest unless the sender has gone
+  message = InstanceMessage::Decode(data.substr(0, size));
+  return true;
+}
+
+void InstanceServer::AnswerState(Connection& connection, const InstanceMessage& query) {
+  std::string reply;
+  PutU32(reply, static_cast<std::uint32_t>(m_onState ? m_onState(query.folder) : -1));
+  WriteAll(connection.fd, reply);
+}
+
 void InstanceServer::Drop(Connection& connection) {
   if (connection.source) g_source_remove(connection.source);
+  if (connection.timer) g_source_remove(connection.timer);
   close(connection.fd);
   std::erase_if(m_connections, [&](const auto& c) { return c.get() == &connection; });
+}
+
+InstanceStart StartOrHandOver(const std::string& id, const InstanceMessage& message,
+                              std::chrono::milliseconds retryTimeout, std::chrono::milliseconds ackTimeout) {
+  const auto deadline = std::chrono::steady_clock::now() + retryTimeout;
+  const std::string wire = message.Encode();
+  for (;;) {
+    InstanceStart start;
+    start.server = InstanceServer::TryStart(id);
+    if (start.server) return start;
+    FileDescriptor fd = Connect(id, 0);
+    if (fd.Get() >= 0 && WriteAll(fd.Get(), wire)) {
+      // A close without acknowledgement: the instance is ending, and its lock will be free.
+      const std::optional<bool> taken = AwaitAcknowledgement(fd.Get(), ackTimeout);
+      if (!taken || *taken) {
+        start.handedOver = true;
+        return start;
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return start;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 bool SendToInstance(const std::string& id, const InstanceMessage& message, int retryMs) {

@@ -1,7 +1,8 @@
 // Runs the real program: the start script and its exit code, one instance per
-// project, the hand-over of a later start's command line, and the log it
-// writes. Without a form a project ends after its start script, so the first
-// instance is kept running by a start script that waits a few seconds.
+// project, the hand-over of a later start's command line, stop signals, and
+// the log it writes. Without a form a project ends after its start script, so
+// the first instance is kept running by a start script that waits a few
+// seconds (or that runs the loop itself until its files have come).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -111,21 +112,51 @@ TEST_F(InstanceTest, TheStartScriptGetsTheProjectInTheInteractiveState) {
   EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 7);
 }
 
-TEST_F(InstanceTest, AStartScriptErrorIsLoggedAndShownAndTheProgramEnds) {
+TEST_F(InstanceTest, AStartScriptErrorIsLoggedAndShownAndTheProgramEndsWithExitCode1) {
   const std::string init = m_temp.Path("projectA") + "/scripts/init.js";
   StartScript("projectA", "function main(project) {\n  var a = 1;\n  nosuch();\n}\n");
   const std::string errors = m_temp.Path("stderr.txt");
-  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")}, errors)->Wait(20s), 0);
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")}, errors)->Wait(20s), 1);
   const std::string message = "Can't find variable: nosuch in \"" + init + "\" at line: 3, position: 9";
   EXPECT_TRUE(WaitForLog("[EScriptControl]: " + message));
-  EXPECT_TRUE(WaitForLog("Stopped with exit code 0"));
+  EXPECT_TRUE(WaitForLog("Stopped with exit code 1"));
   EXPECT_NE(ReadFile(errors).find("Halbrin Lite: " + message), std::string::npos) << "the headless error box";
 }
 
-TEST_F(InstanceTest, AMissingStartScriptIsReported) {
-  fs::remove_all(m_temp.Path("projectA/scripts"));
-  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 0);
-  EXPECT_TRUE(WaitForLog("Script file not found"));
+struct FailedStartCase {
+  const char* what;
+  const char* script;  // the start script's text; nullptr: there is none
+  const char* logged;  // what the log's error line holds
+};
+
+TEST_F(InstanceTest, AFailedStartIsReportedAndEndsWithExitCode1) {
+  const FailedStartCase cases[] = {
+      {"no start script", nullptr, "Script file not found"},
+      {"a syntax error", "function main(project) {\n  var b = (a + ;\n}\n", "Unexpected token ';'"},
+      {"an uncaught exception", "function main(project) { throw new Error('out of paper'); }\n", "out of paper"},
+      {"no main", "function start(project) { return 7; }\n", "Procedure 'main' not defined"},
+  };
+  for (const FailedStartCase& c : cases) {
+    fs::remove_all(m_temp.Path("projectA/scripts"));
+    fs::remove_all(m_temp.Path("data/Zebrin/HalbrinLite/logs"));
+    if (c.script) StartScript("projectA", c.script);
+    const std::string errors = m_temp.Path("stderr.txt");
+    EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")}, errors)->Wait(20s), 1) << c.what;
+    EXPECT_TRUE(WaitForLog(c.logged)) << c.what << ": " << Logs();
+    EXPECT_TRUE(WaitForLog("Stopped with exit code 1")) << c.what;
+    EXPECT_NE(ReadFile(errors).find("Halbrin Lite: "), std::string::npos) << c.what << ": the error box";
+  }
+}
+
+TEST_F(InstanceTest, AFolderWithoutProjectInfoIsLoggedOnceAndStillRuns) {
+  StartScript("projectB", "function main(project) { return 7; }\n");
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectB")})->Wait(20s), 7);
+  EXPECT_TRUE(WaitForLog("Stopped with exit code 7"));
+  EXPECT_EQ(Count("No project.info in \"" + m_temp.Path("projectB") + "/\""), 1u) << Logs();
+  StartScript("projectA", "function main(project) { return 7; }\n");
+  EXPECT_EQ(Start({"use:" + m_temp.Path("projectA")})->Wait(20s), 7);
+  EXPECT_TRUE(WaitForLog("Project \"Alpha\""));
+  EXPECT_EQ(Count("No project.info in \"" + m_temp.Path("projectA")), 0u) << "projectA has one";
 }
 
 TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
@@ -137,7 +168,74 @@ TEST_F(InstanceTest, SecondStartHandsItsCommandLineOverAndExits183) {
   EXPECT_EQ(second->Wait(20s), 183);
   first->Signal(SIGCONT);
   EXPECT_EQ(first->Wait(20s), 0);
-  EXPECT_TRUE(WaitForLog("[file:" + file + "] [use:" + m_temp.Path("projectA") + "/]"));
+  // The first instance was busy until it ended: the line was read, never applied.
+  EXPECT_TRUE(WaitForLog("Not applied, the project has ended: Command line handed over: [file:" + file + "] [use:" +
+                         m_temp.Path("projectA") + "/]"));
+}
+
+TEST_F(InstanceTest, EverySpellingOfTheFolderReachesTheSameInstance) {
+  auto first = Start({"use:" + m_temp.Path("projectA")});
+  ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+  first->Signal(SIGSTOP);  // holds the instance, however slow the later starts are
+  const std::string root = m_temp.Path().string();
+  const std::string spellings[] = {
+      root + "//projectA//",
+      root + "/./projectA/.",
+      root + "/docs/../projectA",
+      fs::relative(m_temp.Path("projectA"), fs::current_path()).string(),
+  };
+  for (const std::string& use : spellings) EXPECT_EQ(Start({"use:" + use})->Wait(20s), 183) << use;
+  first->Signal(SIGCONT);
+  EXPECT_EQ(first->Wait(20s), 0);
+}
+
+TEST_F(InstanceTest, EachHandedOverFileFiresApplyFile) {
+  const std::string folder = m_temp.Path("handover");
+  fs::copy(fs::path(HALBRIN_FIXTURE_PROJECTS) / "handover", folder, fs::copy_options::recursive);
+  const std::string files[] = {m_temp.Write("docs/one.txt", "1"), m_temp.Write("docs/a report, final.txt", "2")};
+  auto first = Start({"expect:2", "use:" + folder});
+  ASSERT_TRUE(WaitForLog("Project \"HandOver\""));
+  for (const std::string& file : files) EXPECT_EQ(Start({"file:" + file, "use:" + folder})->Wait(20s), 183) << file;
+  EXPECT_EQ(first->Wait(60s), 42) << "the start script saw every file applied: " << Logs();
+  const std::string applied = ReadFile(folder + "/applied.txt");
+  const std::size_t one = applied.find(files[0] + "\n");
+  const std::size_t two = applied.find(files[1] + "\n");
+  EXPECT_NE(one, std::string::npos) << applied;
+  EXPECT_NE(two, std::string::npos) << applied;
+  EXPECT_LT(one, two) << "in the order they came: " << applied;
+}
+
+TEST_F(InstanceTest, AStartWhileTheFirstIsEndingBecomesTheFirstInstance) {
+  StartScript("projectA", "function main(project) { return 7; }\n");
+  auto first = Start({"use:" + m_temp.Path("projectA")});
+  // Its last line: whatever it still does now, it must not take later starts.
+  ASSERT_TRUE(WaitForLog("Stopped with exit code 7"));
+  first->Signal(SIGSTOP);
+  auto later = Start({"file:/tmp/late", "use:" + m_temp.Path("projectA")});
+  EXPECT_EQ(later->Wait(20s), 7) << "the later start ran the project itself";
+  first->Signal(SIGCONT);
+  EXPECT_EQ(first->Wait(20s), 7);
+}
+
+struct StopSignalCase {
+  int signal;
+  int code;
+};
+
+TEST_F(InstanceTest, AStopSignalDuringAScriptLeavesTheLastLineAndNoSocket) {
+  StartScript("projectA", "function main(project) {\n  for (;;) {}\n}\n");
+  const StopSignalCase cases[] = {{SIGTERM, 128 + SIGTERM}, {SIGINT, 128 + SIGINT}};
+  const fs::path sockets = m_temp.Path("runtime/Zebrin/HalbrinLite");
+  for (const StopSignalCase& c : cases) {
+    fs::remove_all(m_temp.Path("data/Zebrin/HalbrinLite/logs"));  // the lines must be this start's
+    auto first = Start({"use:" + m_temp.Path("projectA")});
+    ASSERT_TRUE(WaitForLog("Project \"Alpha\""));
+    first->Signal(c.signal);
+    EXPECT_EQ(first->Wait(20s), c.code) << c.signal;
+    EXPECT_TRUE(WaitForLog("Stopped with exit code " + std::to_string(c.code))) << c.signal << ": " << Logs();
+    for (const auto& entry : fs::directory_iterator(sockets))
+      EXPECT_NE(entry.path().extension(), ".sock") << c.signal << ": " << entry.path();
+  }
 }
 
 TEST_F(InstanceTest, QuickLaterStartsAreAllDelivered) {
