@@ -83,6 +83,20 @@ class InstanceTest : public ::testing::Test {
     return count;
   }
 
+  // How many ends the kernel lists for the instance sockets: the listening one,
+  // and one more for each connection made and not yet accepted.
+  std::size_t SocketEnds() const {
+    std::size_t count = 0;
+    const std::string table = ReadFile("/proc/net/unix");
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(m_temp.Path("runtime/Zebrin/HalbrinLite"), error)) {
+      if (entry.path().extension() != ".sock") continue;
+      const std::string path = entry.path().string() + "\n";
+      for (std::size_t at = table.find(path); at != std::string::npos; at = table.find(path, at + 1)) ++count;
+    }
+    return count;
+  }
+
   // Under /tmp: the runtime folder holds Unix sockets, whose paths must stay short.
   TempFolder m_temp{"halbrin-it", "/tmp"};
   std::vector<std::string> m_env;
@@ -206,14 +220,25 @@ TEST_F(InstanceTest, EachHandedOverFileFiresApplyFile) {
 }
 
 TEST_F(InstanceTest, AStartWhileTheFirstIsEndingBecomesTheFirstInstance) {
-  StartScript("projectA", "function main(project) { return 7; }\n");
+  // The mark says the script is about to end; it ends a moment later.
+  StartScript("projectA",
+              "function main(project) {\n"
+              "  client.files.save('x', project.folder + 'ending.txt');\n"
+              "  var end = Date.now() + 100;\n"
+              "  while (Date.now() < end) {}\n"
+              "  return 7;\n"
+              "}\n");
   auto first = Start({"use:" + m_temp.Path("projectA")});
-  // Its last line: whatever it still does now, it must not take later starts.
-  ASSERT_TRUE(WaitForLog("Stopped with exit code 7"));
-  first->Signal(SIGSTOP);
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!fs::exists(m_temp.Path("projectA/ending.txt")) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
+  first->Signal(SIGSTOP);  // inside the script's last moment: its socket still listens
   auto later = Start({"file:/tmp/late", "use:" + m_temp.Path("projectA")});
-  EXPECT_EQ(later->Wait(20s), 7) << "the later start ran the project itself";
+  // Once the later start has reached the socket (or given up), the first one ends.
+  while (!later->Wait(0ms) && SocketEnds() < 2 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
   first->Signal(SIGCONT);
+  EXPECT_EQ(later->Wait(20s), 7) << "the later start ran the project itself: " << Logs();
   EXPECT_EQ(first->Wait(20s), 7);
 }
 
