@@ -126,8 +126,8 @@ int ProgramMain(int argc, char** argv) {
   app.Log("ProgramMain", "Project \"" + info.name + "\" (" + info.product + " " + info.version + ") in \"" +
                              info.folder + "\", id " + info.id + ", start script \"" + info.script + "\"");
   std::error_code error;
-  if (!std::filesystem::exists(ProjectInfoFolder() + "project.info", error))
-    app.Log("ProgramMain", "No project.info in \"" + ProjectInfoFolder() + "\": the project runs without name, product and version");
+  if (const std::string folder = ProjectInfoFolder(); !std::filesystem::exists(folder + "project.info", error))
+    app.Log("ProgramMain", "No project.info in \"" + folder + "\": the project runs without name, product and version");
   instance.Serve(
       [&app](const InstanceMessage& message) {
         app.Log("ProgramMain", DescribeMessage(message));
