@@ -211,15 +211,18 @@ void TCairoCanvas::Line(TPoint from, TPoint to, int width, TColor color) {
     cairo_fill(m_cr);
     return;
   }
-  // A slanted line through the pixel centres, stopping half a pixel short of
-  // the end point so the end pixel stays untouched.
+  // A slanted line through the pixel centres, moved back half a pixel along
+  // itself: no centre then sits on either butt end, the start pixel is in and
+  // the end pixel out.
   const double dx = to.X - from.X;
   const double dy = to.Y - from.Y;
   const double length = std::sqrt(dx * dx + dy * dy);
   const double centre = (width % 2) ? 0.5 : 0.0;
+  const double backX = 0.5 * dx / length;
+  const double backY = 0.5 * dy / length;
   cairo_set_line_width(m_cr, width);
-  cairo_move_to(m_cr, from.X + centre, from.Y + centre);
-  cairo_line_to(m_cr, to.X + centre - 0.5 * dx / length, to.Y + centre - 0.5 * dy / length);
+  cairo_move_to(m_cr, from.X + centre - backX, from.Y + centre - backY);
+  cairo_line_to(m_cr, to.X + centre - backX, to.Y + centre - backY);
   cairo_stroke(m_cr);
 }
 
