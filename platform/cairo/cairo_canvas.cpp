@@ -91,21 +91,6 @@ PangoLayoutPtr MakeLayout(cairo_t* cr, const std::string& text, const TFont& fon
 
 }  // namespace
 
-PangoFontDescriptionPtr FontDescriptionFor(const TFont& font) {
-  const TFontSpec desktop = CurrentDesktopService().ElementFont(TDesktopFont::Status);
-  PangoFontDescriptionPtr description(pango_font_description_new());
-  const std::string family = FontFamilyFor(font.Name(), desktop.name);
-  pango_font_description_set_family(description.get(), family.c_str());
-  // A positive height is the class library's cell height; Pango has only the
-  // em size, which is what a negative height gives.
-  int pixels = std::abs(font.Height());
-  if (pixels == 0) pixels = static_cast<int>(std::lround(desktop.size * font.PixelsPerInch() / 72.0));
-  pango_font_description_set_absolute_size(description.get(), static_cast<double>(pixels) * PANGO_SCALE);
-  pango_font_description_set_weight(description.get(), font.Style() & fsBold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_style(description.get(), font.Style() & fsItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-  return description;
-}
-
 CairoSurfacePtr SurfaceFromImage(const TArgbImage& image) {
   CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.Width, image.Height));
   cairo_surface_flush(surface.get());

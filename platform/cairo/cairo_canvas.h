@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cairo.h>
-#include <pango/pango.h>
 
 #include <memory>
 #include <string>
 
+#include "platform/cairo/pango_font.h"
 #include "platform/graphics/canvas.h"
 
 namespace halbrin::platform {
@@ -14,17 +14,6 @@ struct CairoSurfaceDeleter {
   void operator()(cairo_surface_t* surface) const noexcept { cairo_surface_destroy(surface); }
 };
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
-
-struct PangoFontDescriptionDeleter {
-  void operator()(PangoFontDescription* description) const noexcept { pango_font_description_free(description); }
-};
-using PangoFontDescriptionPtr = std::unique_ptr<PangoFontDescription, PangoFontDescriptionDeleter>;
-
-// The Pango font of a TFont: the family through FontFamilyFor with the
-// desktop's status-font family as the sans face, |Height| pixels as the
-// absolute size (0 takes the desktop font's size), bold and italic from the
-// style. Underline and strike-out are text attributes, not part of it.
-PangoFontDescriptionPtr FontDescriptionFor(const TFont& font);
 
 // A surface holding a copy of the image's pixels.
 CairoSurfacePtr SurfaceFromImage(const TArgbImage& image);
