@@ -15,6 +15,11 @@ packages=(
   cmake
   pkg-config
   libgtk-3-dev
+  # Named although GTK pulls them in: the display-free canvas links Cairo and
+  # Pango directly, and its tests give fontconfig a private font.
+  libcairo2-dev
+  libpango1.0-dev
+  libfontconfig-dev
   libwebkit2gtk-4.1-dev
   libjavascriptcoregtk-4.1-dev
   libsoup-3.0-dev

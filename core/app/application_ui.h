@@ -12,11 +12,11 @@ namespace halbrin {
 
 // The desktop's colours the application colour is derived from (plain colours).
 struct TApplicationSystemColors {
-  TColor background = 0xEFEBE9;     // button face
-  TColor captionText = 0x2E3436;    // active caption text
-  TColor activeCaption = 0xEFEBE9;  // active caption
-  TColor window = 0xFFFFFF;
-  TColor windowText = 0x000000;
+  TColor background = 0;     // button face
+  TColor captionText = 0;    // active caption text
+  TColor activeCaption = 0;  // active caption
+  TColor window = 0;
+  TColor windowText = 0;
 };
 
 // Cursor numbers as scripts pass them.
@@ -58,7 +58,8 @@ class IApplicationUi {
 };
 
 // No windows: the window verbs do nothing, nothing is active or focused,
-// ProcessMessages runs the pending work of the default GLib context.
+// ProcessMessages runs the pending work of the default GLib context, and the
+// colours are the headless desktop's.
 class THeadlessApplicationUi final : public IApplicationUi {
  public:
   void Minimize() override {}
@@ -73,7 +74,7 @@ class THeadlessApplicationUi final : public IApplicationUi {
   void SetCursor(int) override {}
   std::uint32_t ShiftState() const override { return 0; }
   std::uint32_t ButtonState() const override { return 0; }
-  TApplicationSystemColors SystemColors() const override { return {}; }
+  TApplicationSystemColors SystemColors() const override;
 };
 
 }  // namespace halbrin

@@ -4,14 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/graphics/color.h"
+
 namespace halbrin {
 
-// A colour in the class library's encoding: 00BBGGRR for a plain colour (red
-// in the lowest byte), FF0000nn for system colour nn.
-using TColor = std::int32_t;
-
-inline constexpr TColor clDefault = 0x20000000;
-inline constexpr TColor clNone = 0x1FFFFFFF;
+using TColor = platform::TColor;
+using platform::clDefault;
+using platform::clNone;
 
 // A name of the colour table (any letter case) or else HexTextToColor of the text.
 TColor TextToColor(std::string_view text);

@@ -37,7 +37,7 @@ void TStd::showHandler(TObject*) { FireEvent("show"); }
 void TStd::hideHandler(TObject*) { FireEvent("hide"); }
 
 void TStd::contextPopupHandler(TObject*, TPoint mousePos, bool& handled) {
-  const Variant args[] = {Variant(Name()), Variant(mousePos.x), Variant(mousePos.y)};
+  const Variant args[] = {Variant(Name()), Variant(mousePos.X), Variant(mousePos.Y)};
   handled = ScriptResultAsBoolean(FireEvent("contextpopup", args, nullptr), false);
 }
 

@@ -8,14 +8,11 @@
 
 #include "core/framework/executable_component.h"
 #include "platform/classes/method.h"
+#include "platform/graphics/geometry.h"
 
 namespace halbrin {
 
-// A point in client coordinates.
-struct TPoint {
-  int x = 0;
-  int y = 0;
-};
+using platform::TPoint;
 
 // Mouse buttons by ordinal, as the toolkit layer delivers them.
 enum class TMouseButton : std::uint32_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
