@@ -2,6 +2,7 @@
 #include "components/shell/shell_component_types.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
+#include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "web/browser/web_process_init.h"
 
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
+  halbrin::platform::GtkDesktopServiceScope desktop;
   halbrin::RegisterShellComponentTypes();
   // The files object reaches the shell engine through this handler (core cannot include components).
   halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
