@@ -2,6 +2,7 @@
 
 #include <fnmatch.h>
 #include <gio/gio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -212,38 +213,31 @@ std::string Win32ErrorText(int code) {
   }
 }
 
-int PerformFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
-                         std::uint32_t flags, TFileOperationMode mode) {
+namespace {
+
+// One source of an operation and where it goes (empty for a delete).
+struct PlannedStep {
+  fs::path from;
+  fs::path target;
+};
+
+// Works out the sources and targets of one operation without touching the
+// disk; 0 or the code of what makes it impossible.
+int PlanFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
+                      std::uint32_t flags, TFileOperationMode mode, std::vector<PlannedStep>& steps,
+                      bool& intoFolder) {
   std::vector<fs::path> sources;
   if (const int code = ExpandSource(source, mode, flags, sources)) return code;
-  const bool many = sources.size() > 1;
-  if (many && (operation == TFileOperation::foCopy || operation == TFileOperation::foMove)) {
-    std::error_code ec;
-    fs::create_directories(destination, ec);
-    if (ec) return Win32Code(ec);
-  }
-  for (const fs::path& from : sources) {
-    int code = 0;
-    bool overwrite = false;
+  intoFolder = sources.size() > 1 && (operation == TFileOperation::foCopy || operation == TFileOperation::foMove);
+  for (fs::path& from : sources) {
+    fs::path target;
     switch (operation) {
       case TFileOperation::foCopy:
-      case TFileOperation::foMove: {
-        fs::path target = TargetOf(from, destination, many);
+      case TFileOperation::foMove:
+        target = TargetOf(from, destination, intoFolder);
         if (!IsPlainName(target.filename().string())) return kErrorInvalidName;
-        code = ResolveCollision(target, flags, overwrite);
-        if (code == 0 && !target.parent_path().empty()) {
-          // Missing destination folders are made (no confirmation to ask).
-          std::error_code ec;
-          fs::create_directories(target.parent_path(), ec);
-          code = Win32Code(ec);
-        }
-        if (code == 0)
-          code = operation == TFileOperation::foCopy ? CopyTree(from, target, flags, overwrite)
-                                                     : MoveTree(from, target, flags, overwrite);
         break;
-      }
-      case TFileOperation::foRename: {
-        fs::path target;
+      case TFileOperation::foRename:
         if (mode == TFileOperationMode::fomSystem && destination.find('/') != std::string::npos) {
           target = destination;  // a full destination a script gives is taken as it is
         } else {
@@ -251,20 +245,97 @@ int PerformFileOperation(const std::string& source, const std::string& destinati
           if (!IsPlainName(name)) return kErrorInvalidName;
           target = from.parent_path() / name;
         }
-        code = ResolveCollision(target, flags & ~FOF_NOCONFIRMATION, overwrite);
-        if (code == 0) code = MoveTree(from, target, flags, false);
+        break;
+      case TFileOperation::foDelete:
+      case TFileOperation::foNone: break;
+    }
+    steps.push_back({std::move(from), std::move(target)});
+  }
+  return 0;
+}
+
+// 0 when `folder` exists or create_directories could make it: its nearest
+// existing ancestor is a folder this process may write to.
+int FolderCanBeMade(const fs::path& folder) {
+  if (folder.empty() || IsDirectory(folder)) return 0;
+  fs::path existing = folder;
+  while (!existing.empty() && !Exists(existing)) existing = existing.parent_path();
+  if (existing.empty()) existing = ".";
+  if (!IsDirectory(existing)) return Win32Code(ENOTDIR);
+  return ::access(existing.c_str(), W_OK | X_OK) == 0 ? 0 : Win32Code(errno);
+}
+
+}  // namespace
+
+int CheckFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
+                       std::uint32_t flags, TFileOperationMode mode) {
+  std::vector<PlannedStep> steps;
+  bool intoFolder = false;
+  if (const int code = PlanFileOperation(source, destination, operation, flags, mode, steps, intoFolder))
+    return code;
+  if (intoFolder)
+    if (const int code = FolderCanBeMade(destination)) return code;
+  for (const PlannedStep& step : steps) {
+    fs::path target = step.target;
+    bool overwrite = false;
+    switch (operation) {
+      case TFileOperation::foCopy:
+      case TFileOperation::foMove:
+        if (const int code = ResolveCollision(target, flags, overwrite)) return code;
+        if (const int code = FolderCanBeMade(target.parent_path())) return code;
+        break;
+      case TFileOperation::foRename:
+        if (const int code = ResolveCollision(target, flags & ~FOF_NOCONFIRMATION, overwrite)) return code;
+        break;
+      case TFileOperation::foDelete:
+      case TFileOperation::foNone: break;
+    }
+  }
+  return 0;
+}
+
+int PerformFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
+                         std::uint32_t flags, TFileOperationMode mode) {
+  std::vector<PlannedStep> steps;
+  bool intoFolder = false;
+  if (const int code = PlanFileOperation(source, destination, operation, flags, mode, steps, intoFolder))
+    return code;
+  if (intoFolder) {
+    std::error_code ec;
+    fs::create_directories(destination, ec);
+    if (ec) return Win32Code(ec);
+  }
+  for (PlannedStep& step : steps) {
+    int code = 0;
+    bool overwrite = false;
+    switch (operation) {
+      case TFileOperation::foCopy:
+      case TFileOperation::foMove: {
+        code = ResolveCollision(step.target, flags, overwrite);
+        if (code == 0 && !step.target.parent_path().empty()) {
+          // Missing destination folders are made (no confirmation to ask).
+          std::error_code ec;
+          fs::create_directories(step.target.parent_path(), ec);
+          code = Win32Code(ec);
+        }
+        if (code == 0)
+          code = operation == TFileOperation::foCopy ? CopyTree(step.from, step.target, flags, overwrite)
+                                                     : MoveTree(step.from, step.target, flags, overwrite);
         break;
       }
-      case TFileOperation::foDelete: {
+      case TFileOperation::foRename:
+        code = ResolveCollision(step.target, flags & ~FOF_NOCONFIRMATION, overwrite);
+        if (code == 0) code = MoveTree(step.from, step.target, flags, false);
+        break;
+      case TFileOperation::foDelete:
         if (flags & FOF_ALLOWUNDO) {
-          code = TrashPath(from);
+          code = TrashPath(step.from);
         } else {
           std::error_code ec;
-          fs::remove_all(from, ec);
+          fs::remove_all(step.from, ec);
           code = Win32Code(ec);
         }
         break;
-      }
       case TFileOperation::foNone: break;
     }
     if (code) return code;
@@ -307,9 +378,17 @@ TFileOperationMode TFileOperationEx::CurrentMode() const noexcept {
   return m_mode == TFileOperationMode::fomAuto ? TFileOperationMode::fomInterface : m_mode;
 }
 
+namespace {
+
+HResult FileOperationHResult(int code) {
+  return static_cast<HResult>(code ? 0x80070000u | static_cast<std::uint32_t>(code) : 0);
+}
+
+}  // namespace
+
 int TFileOperationEx::Execute() {
   const TFileOperationMode mode = CurrentMode();
-  const std::uint32_t flags = mode == TFileOperationMode::fomInterface ? m_flags & ~FOF_MULTIDESTFILES : m_flags;
+  if (mode == TFileOperationMode::fomInterface) return ExecuteBatch(m_flags & ~FOF_MULTIDESTFILES);
   int taking = 0;
   for (int i = 0; i < m_files->Count(); ++i) {
     TFileOperationFile& file = *m_files->FileAt(i);
@@ -317,23 +396,35 @@ int TFileOperationEx::Execute() {
     if (!file.TakesPart()) continue;
     ++taking;
     file.SetResult(0);
-    const int code = PerformFileOperation(file.Name(), file.Alias(), file.Operation(), flags, m_mode);
-    switch (mode) {
-      case TFileOperationMode::fomSystem:
-        file.SetResult(code);
-        if (code) throw EOSError(static_cast<std::uint32_t>(code), Win32ErrorText(code));
-        break;
-      case TFileOperationMode::fomInterface: {
-        const auto hresult = static_cast<HResult>(code ? 0x80070000u | static_cast<std::uint32_t>(code) : 0);
-        file.SetResult(static_cast<int>(hresult));
-        if (code) throw EOleError(hresult, Win32ErrorText(code));
-        break;
-      }
-      default: file.SetResult(code);
-    }
+    const int code = PerformFileOperation(file.Name(), file.Alias(), file.Operation(), m_flags, m_mode);
+    file.SetResult(code);
+    if (code && mode == TFileOperationMode::fomSystem)
+      throw EOSError(static_cast<std::uint32_t>(code), Win32ErrorText(code));
   }
   if (mode == TFileOperationMode::fomSystem) return 0;
   return taking == 0 ? 1 : 0;
+}
+
+int TFileOperationEx::ExecuteBatch(std::uint32_t flags) {
+  // Every file is checked before the first one is touched, so a batch that
+  // cannot run leaves the disk as it was.
+  std::vector<TFileOperationFile*> queued;
+  for (int i = 0; i < m_files->Count(); ++i) {
+    TFileOperationFile& file = *m_files->FileAt(i);
+    file.SetResult(1);
+    if (!file.TakesPart()) continue;
+    const int code = CheckFileOperation(file.Name(), file.Alias(), file.Operation(), flags, m_mode);
+    file.SetResult(static_cast<int>(FileOperationHResult(code)));
+    if (code) throw EOleError(FileOperationHResult(code), Win32ErrorText(code));
+    queued.push_back(&file);
+  }
+  if (queued.empty()) return 1;
+  for (TFileOperationFile* file : queued) {
+    const int code = PerformFileOperation(file->Name(), file->Alias(), file->Operation(), flags, m_mode);
+    file->SetResult(static_cast<int>(FileOperationHResult(code)));
+    if (code) throw EOleError(FileOperationHResult(code), Win32ErrorText(code));
+  }
+  return 0;
 }
 
 void TFileOperationEx::SetExec(const Variant& value) {

@@ -3,8 +3,9 @@
 // File operations for scripts: copy, move, rename and delete a list of files,
 // one engine on std::filesystem and GIO (the trash) under three result
 // conventions: fomSystem raises "System Error: %d\r\n%s" at the first failure,
-// fomFunction leaves each file's code in `result_`, fomInterface raises an
-// automation error carrying HRESULT_FROM_WIN32 of the code.
+// fomFunction leaves each file's code in `result_`, fomInterface checks the
+// whole list first and raises an automation error carrying
+// HRESULT_FROM_WIN32 of the code.
 
 #include <cstdint>
 #include <string>
@@ -89,12 +90,16 @@ class TFileOperationEx : public TCustomExecutableComponentEx {
 
   // Runs the selected files by the current mode: fomSystem 0 (raising at the
   // first failure), fomFunction and fomInterface 1 when no file took part,
-  // else 0.
+  // else 0. fomInterface checks every file before it touches the first.
   int Execute();
   // Words: "execute", "selectall", "deselectall", "release".
   void SetExec(const platform::Variant& value) override;
 
  private:
+  // The interface mode: all files checked, then all performed; raises at
+  // the first failure of either.
+  int ExecuteBatch(std::uint32_t flags);
+
   std::uint32_t m_flags = kDefaultFileOperationFlags;
   std::unique_ptr<TFileOperationFiles> m_files;
   platform::Variant m_title = platform::Variant("");
@@ -109,6 +114,13 @@ class TFileOperationEx : public TCustomExecutableComponentEx {
 // or "..". Moves across file systems copy and then remove.
 int PerformFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
                          std::uint32_t flags, TFileOperationMode mode);
+
+// What PerformFileOperation needs before it changes anything, checked without
+// touching the disk: the sources exist, derived names are plain, a target that
+// exists may be replaced or renamed by the flags, and missing destination
+// folders can be made. 0 or the Win32 code PerformFileOperation would give.
+int CheckFileOperation(const std::string& source, const std::string& destination, TFileOperation operation,
+                       std::uint32_t flags, TFileOperationMode mode);
 
 // The one-file entry: 0 on success, else the file's code; the errors of the
 // execute procedure reach the caller.

@@ -96,7 +96,7 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   void SetELog(bool value);
   TLogger* Logger() const noexcept { return m_logger.get(); }
   // One entry "dd.mm.yyyy hh:nn:ss [className]: message" when logging.
-  void Log(std::string_view className, std::string_view message) noexcept;
+  void Log(std::string_view className, std::string_view message) noexcept override;
 
   // --- Errors that must not reach a caller: logged, and shown in the
   // run-time's error box unless silent.

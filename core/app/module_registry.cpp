@@ -65,9 +65,12 @@ void ReadKeyFiles(const std::filesystem::path& folder, std::vector<ModuleClass>&
     };
     const std::string library = read("Library");
     if (library.empty()) continue;
-    // Only a library beside its key file (or below it) is ever loaded.
+    // Only a library beside its key file (or below it) is ever loaded; the
+    // trailing "/" keeps ".../modules2" from passing for ".../modules".
     const std::filesystem::path path = (folder / library).lexically_normal();
-    if (path.string().rfind(folder.lexically_normal().string(), 0) != 0) continue;
+    std::string root = folder.lexically_normal().string();
+    if (root.empty() || root.back() != '/') root += '/';
+    if (!path.has_filename() || path.string().rfind(root, 0) != 0) continue;
     ModuleClass cls{read("ProgID"), read("ClassID"), {}};
     cls.factory = PlugInFactory(path.string(), cls.classId);
     into.push_back(std::move(cls));

@@ -36,6 +36,8 @@ void IApplicationHooks::RegisterComponent(TComponent&) {}
 
 void IApplicationHooks::HandleException(TObject*, const std::exception&) {}
 
+void IApplicationHooks::Log(std::string_view, std::string_view) noexcept {}
+
 std::string IApplicationHooks::DefaultScript() const { return "actions.js"; }
 
 bool IApplicationHooks::Terminating() const { return false; }

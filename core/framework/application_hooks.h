@@ -41,6 +41,8 @@ class IApplicationHooks {
   // queued call): the application logs it and shows it unless silent.
   // `sender` may be null. Default: nothing.
   virtual void HandleException(platform::TObject* sender, const std::exception& error);
+  // One line for the project's log. Default: nothing.
+  virtual void Log(std::string_view className, std::string_view message) noexcept;
   // The script a binding without a script of its own runs. Default "actions.js".
   virtual std::string DefaultScript() const;
   // True while the program shuts down: bindings no longer run. Default false.

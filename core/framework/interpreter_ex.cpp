@@ -171,7 +171,7 @@ std::string TInterpreterEx::Expand(std::string_view text, int depth) {
   return out;
 }
 
-std::optional<std::string> TInterpreterEx::TagFilePath(const std::string& name) const {
+std::optional<std::string> TInterpreterEx::TagFilePath(const std::string& name, std::string& why) const {
   std::string relative = name;
   for (char& c : relative)
     if (c == '\\') c = '/';
@@ -180,9 +180,23 @@ std::optional<std::string> TInterpreterEx::TagFilePath(const std::string& name) 
   if (path.is_relative()) path = std::filesystem::path(folders.projectFolder) / path;
   std::error_code error;
   const std::filesystem::path real = std::filesystem::canonical(path, error);
-  if (error || !std::filesystem::is_regular_file(real, error)) return std::nullopt;
-  if (!Inside(real, folders.projectFolder) && !Inside(real, folders.applicationFolder)) return std::nullopt;
+  if (error) {
+    why = "The file \"" + name + "\" does not exist";
+    return std::nullopt;
+  }
+  if (!std::filesystem::is_regular_file(real, error)) {
+    why = "\"" + name + "\" is not a file";
+    return std::nullopt;
+  }
+  if (!Inside(real, folders.projectFolder) && !Inside(real, folders.applicationFolder)) {
+    why = "The file \"" + name + "\" lies outside the project and application folders";
+    return std::nullopt;
+  }
   return real.string();
+}
+
+void TInterpreterEx::LogFallback(const std::string& tag, const std::string& why) const {
+  ApplicationHooks().Log(ClassName(), "Template tag \"" + tag + "\" gives its default: " + why);
 }
 
 void TInterpreterEx::HandleTag(TObject*, const std::string& name, std::string& result, const Variant& parameters) {
@@ -212,20 +226,22 @@ void TInterpreterEx::HandleTag(TObject*, const std::string& name, std::string& r
   } else if (SameText(name, "include") || SameText(name, "import")) {
     const std::string file = tag.Value("name");
     if (file.empty()) return;
+    std::string why;
     std::optional<std::string> text;
-    if (std::optional<std::string> path = TagFilePath(file)) {
+    if (SameText(name, "import") && m_depth >= kMaxImportDepth) {
+      // A cycle of imports ends here instead of running away.
+      why = "Templates import each other more than " + std::to_string(kMaxImportDepth) + " levels deep";
+    } else if (std::optional<std::string> path = TagFilePath(file, why)) {
       try {
         text = LoadTextFromFile(*path);
-      } catch (const Exception&) {
-        text.reset();
+      } catch (const Exception& error) {
+        why = "\"" + file + "\" cannot be read: " + error.what();
       }
     }
     if (!text) {
+      LogFallback(name, why);
       result = tag.Unescaped("default");
     } else if (SameText(name, "import")) {
-      if (m_depth >= kMaxImportDepth)
-        throw EComponentError("Templates import each other more than " + std::to_string(kMaxImportDepth) +
-                              " levels deep");
       result = Expand(*text, m_depth + 1);
     } else {
       result = *text;
@@ -235,15 +251,19 @@ void TInterpreterEx::HandleTag(TObject*, const std::string& name, std::string& r
     const std::string field = tag.Value("dataFld");
     if (source.empty() || field.empty()) return;
     Variant value = Variant::Null();
-    if (std::optional<std::string> path = TagFilePath(source)) {
+    std::string why;
+    bool failed = true;
+    if (std::optional<std::string> path = TagFilePath(source, why)) {
       try {
         TMSXMLDOMDocument document;
         document.Load(*path);
         value = document.GetNodeValue(field);
-      } catch (const Exception&) {
-        value = Variant::Null();
+        failed = false;  // a selection that finds nothing is an answer, not a failure
+      } catch (const Exception& error) {
+        why = "\"" + source + "\" cannot be loaded: " + error.what();
       }
     }
+    if (failed) LogFallback(name, why);
     if (value.IsNull())
       result = tag.Find("default") ? tag.Unescaped("default") : "null";
     else

@@ -56,8 +56,11 @@ class TInterpreterEx : public TCustomExecutableComponentEx {
  private:
   std::string Expand(std::string_view text, int depth);
   // The real path of an existing file a tag names (relative to the project
-  // folder), or nothing when it lies outside the project and application folders.
-  std::optional<std::string> TagFilePath(const std::string& name) const;
+  // folder), or nothing when it lies outside the project and application
+  // folders; `why` then says what is wrong.
+  std::optional<std::string> TagFilePath(const std::string& name, std::string& why) const;
+  // A tag that gives its default because of a failure says why in the log.
+  void LogFallback(const std::string& tag, const std::string& why) const;
 
   std::string m_defaultValue;
   std::unique_ptr<platform::TStringList> m_text;

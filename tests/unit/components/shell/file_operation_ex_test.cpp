@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include "platform/automation/dispatch.h"
 #include "platform/base/exception.h"
@@ -40,6 +42,14 @@ class FileOperationTest : public ::testing::Test {
     file.SetAlias(alias);
     file.SetOperation(operation);
     return file;
+  }
+
+  // Every entry under the test folder with its content ("/" for a folder).
+  std::map<std::string, std::string> Tree() const {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(m_temp.Path()))
+      tree[fs::relative(entry.path(), m_temp.Path()).string()] = entry.is_directory() ? "/" : ReadFile(entry.path());
+    return tree;
   }
 
   TempFolder m_temp{"file_operation_test"};
@@ -146,6 +156,75 @@ TEST_F(FileOperationTest, MissingSourcesReportByMode) {
   }
 }
 
+TEST_F(FileOperationTest, ABatchThatCannotRunAllChangesNothing) {
+  struct Entry {
+    std::string name;
+    std::string alias;
+  };
+  const struct {
+    const char* label;
+    TFileOperation operation;
+    std::vector<Entry> files;
+    std::uint32_t code;
+  } cases[] = {
+      {"copy with a missing source",
+       TFileOperation::foCopy,
+       {{Src("a.txt"), Dst("a.txt")}, {Src("sub"), Dst("sub")}, {Src("none.txt"), Dst("none.txt")}},
+       0x80070002u},
+      {"move with a missing source",
+       TFileOperation::foMove,
+       {{Src("a.txt"), Dst("a.txt")}, {Src("none.txt"), Dst("none.txt")}},
+       0x80070002u},
+      {"delete with a missing source",
+       TFileOperation::foDelete,
+       {{Src("a.txt"), ""}, {Src("sub"), ""}, {Src("none.txt"), ""}},
+       0x80070002u},
+      {"copy into a folder that cannot be made (a file is in the way)",
+       TFileOperation::foCopy,
+       {{Src("a.txt"), Dst("deep/a.txt")}, {Src("b.log"), Src("a.txt/inner/b.log")}},
+       0x80070002u},
+      {"move under an invalid name",
+       TFileOperation::foMove,
+       {{Src("a.txt"), Dst("a.txt")}, {Src("b.log"), Dst("..")}},
+       0x8007007Bu},
+      {"rename onto an existing name",
+       TFileOperation::foRename,
+       {{Src("a.txt"), "x.txt"}, {Src("b.log"), "sub"}},
+       0x800700B7u},
+  };
+  const std::map<std::string, std::string> before = Tree();
+  for (const TFileOperationMode mode : {TFileOperationMode::fomInterface, TFileOperationMode::fomAuto}) {
+    for (const auto& c : cases) {
+      TFileOperationEx op;
+      op.SetMode(mode);
+      for (const Entry& entry : c.files) AddFile(op, entry.name, entry.alias, c.operation);
+      try {
+        op.Execute();
+        ADD_FAILURE() << c.label << ": no error";
+      } catch (const platform::EOleError& error) {
+        EXPECT_EQ(static_cast<std::uint32_t>(error.Code()), c.code) << c.label;
+      }
+      EXPECT_EQ(static_cast<std::uint32_t>(op.Files().FileAt(op.Files().Count() - 1)->Result()), c.code) << c.label;
+      EXPECT_EQ(Tree(), before) << c.label << ": the disk is as it was";
+    }
+  }
+}
+
+TEST_F(FileOperationTest, AGoodBatchRunsEveryFile) {
+  TFileOperationEx op;
+  op.SetMode(TFileOperationMode::fomInterface);
+  TFileOperationFile& copied = AddFile(op, Src("a.txt"), Dst("deep/a.txt"), TFileOperation::foCopy);
+  TFileOperationFile& moved = AddFile(op, Src("sub"), Dst("sub"), TFileOperation::foMove);
+  TFileOperationFile& deleted = AddFile(op, Src("b.log"), "", TFileOperation::foDelete);
+  EXPECT_EQ(op.Execute(), 0);
+  for (const TFileOperationFile* file : {&copied, &moved, &deleted}) EXPECT_EQ(file->Result(), 0) << file->Name();
+  EXPECT_EQ(ReadFile(Dst("deep/a.txt")), "A");
+  EXPECT_EQ(ReadFile(Src("a.txt")), "A");
+  EXPECT_EQ(ReadFile(Dst("sub/c.txt")), "C");
+  EXPECT_FALSE(fs::exists(Src("sub")));
+  EXPECT_FALSE(fs::exists(Src("b.log")));
+}
+
 TEST_F(FileOperationTest, NothingSelectedAndExecWords) {
   TFileOperationEx op;
   TFileOperationFile& idle = AddFile(op, Src("a.txt"), Dst(), TFileOperation::foNone);
@@ -201,6 +280,44 @@ TEST(FileOperationTrash, DeleteWithUndoGoesToTheTrash) {
   EXPECT_NE(info.find("DeletionDate="), std::string::npos);
   fs::remove(trash / "files" / "gone.txt");
   fs::remove(trash / "info" / "gone.txt.trashinfo");
+}
+
+TEST(FileOperationTrash, WithoutATrashNothingIsDeleted) {
+  // GIO keeps no trash on system mounts such as /dev/shm.
+  struct stat shm {};
+  struct stat data {};
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (::stat("/dev/shm", &shm) != 0) GTEST_SKIP() << "no /dev/shm";
+  if (dataHome && ::stat(dataHome, &data) == 0 && data.st_dev == shm.st_dev)
+    GTEST_SKIP() << "the trash itself is on /dev/shm";
+  TempFolder temp("no_trash_test", "/dev/shm");
+  const std::string path = temp.Write("kept.txt", "still here");
+  const struct {
+    TFileOperationMode mode;
+    bool raises;
+  } cases[] = {{TFileOperationMode::fomFunction, false}, {TFileOperationMode::fomInterface, true}};
+  for (const auto& c : cases) {
+    TFileOperationEx op;
+    op.SetMode(c.mode);
+    op.SetFlags(kDefaultFileOperationFlags | FOF_ALLOWUNDO);
+    auto& file = static_cast<TFileOperationFile&>(op.Files().Add());
+    file.SetName(path);
+    file.SetOperation(TFileOperation::foDelete);
+    if (c.raises) {
+      try {
+        op.Execute();
+        ADD_FAILURE() << "no error";
+      } catch (const platform::EOleError& error) {
+        EXPECT_EQ(static_cast<std::uint32_t>(error.Code()), 0x80070032u);
+        EXPECT_EQ(std::string(error.what()), "The request is not supported.");
+      }
+      EXPECT_EQ(static_cast<std::uint32_t>(file.Result()), 0x80070032u);
+    } else {
+      EXPECT_EQ(op.Execute(), 0);
+      EXPECT_EQ(file.Result(), 50);
+    }
+    EXPECT_EQ(ReadFile(path), "still here") << static_cast<int>(c.mode);
+  }
 }
 
 TEST(FileOperationDevices, MoveAcrossFileSystems) {

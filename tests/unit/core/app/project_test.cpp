@@ -162,14 +162,46 @@ TEST_F(ModulesTest, APlugInNamedByAKeyFileThatCannotLoadLeavesStateZero) {
              "[Module]\nProgID=Broken.Plugin\nClassID={11111111-2222-3333-4444-555555555555}\n"
              "Library=libmissing.so\n",
              testing::MakeFolders::Yes);
-  data.Write("Zebrin/HalbrinLite/modules/escaping.module", "[Module]\nProgID=Escaping\nLibrary=../../../../x.so\n");
   testing::ScopedEnv dirs("XDG_DATA_DIRS", data.Path().string());
   ResetModuleKeyFiles();
   RefPtr<TModules> modules = MakeRef<TModules>();
   RefPtr<TModule> broken = modules->Add("broken.plugin", "B");
   EXPECT_THROW(broken->Open(""), EModuleError);
   EXPECT_EQ(broken->State(), msClosed);
-  EXPECT_EQ(modules->Add("Escaping", "E")->Open(""), kModuleClassUnknown) << "a library outside its folder is never named";
+}
+
+TEST_F(ModulesTest, OnlyALibraryInsideTheKeyFilesFolderIsNamed) {
+  // No library exists: a named one fails to load, one never named is an unknown class.
+  const struct {
+    const char* library;
+    const char* outcome;
+  } cases[] = {
+      {"libbeside.so", "load fails"},
+      {"sub/libbelow.so", "load fails"},
+      {"./sub/../libround.so", "load fails"},
+      {"../../../../x.so", "unknown"},
+      {"../modules2/x.so", "unknown"},
+      {"../modulesx.so", "unknown"},
+      {"/usr/lib/x.so", "unknown"},
+      {".", "unknown"},
+  };
+  testing::TempFolder data{"halbrin_data_dirs"};
+  testing::ScopedEnv dirs("XDG_DATA_DIRS", data.Path().string());
+  for (const auto& c : cases) {
+    data.Write("Zebrin/HalbrinLite/modules/plugin.module",
+               std::string("[Module]\nProgID=Some.Plugin\nLibrary=") + c.library + "\n", testing::MakeFolders::Yes);
+    ResetModuleKeyFiles();
+    RefPtr<TModules> modules = MakeRef<TModules>();
+    RefPtr<TModule> module = modules->Add("Some.Plugin", "P");
+    std::string outcome;
+    try {
+      outcome = module->Open("") == kModuleClassUnknown ? "unknown" : "opened";
+    } catch (const EModuleError&) {
+      outcome = "load fails";
+    }
+    EXPECT_EQ(outcome, c.outcome) << c.library;
+    EXPECT_EQ(module->State(), msClosed) << c.library;
+  }
 }
 
 TEST_F(ModulesTest, TheListFindsModulesByPositionAndName) {

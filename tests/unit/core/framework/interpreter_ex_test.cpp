@@ -1,6 +1,7 @@
 // Tag templates: the built-in tags, transforms, files inside and outside the
 // project, nested imports, and a script taking the tags over.
 
+#include <filesystem>
 #include <regex>
 
 #include "../scripting/fixtures/script_test_support.h"
@@ -61,7 +62,6 @@ TEST_F(InterpreterTest, NowIsDayFirstUnlessAFormatIsGiven) {
 
 TEST_F(InterpreterTest, IncludeAndImportReadOnlyInsideTheProject) {
   ProjectFile("parts/head.txt", "<h1><#variable name=title></h1>");
-  ProjectFile("parts/self.txt", "x<#import name=parts/self.txt>");
   GetVariables().Add("title", Variant("T"));
   testing::TempFolder outside{"halbrin_outside"};
   const std::string secret = outside.Write("secret.txt", "secret");
@@ -70,7 +70,48 @@ TEST_F(InterpreterTest, IncludeAndImportReadOnlyInsideTheProject) {
   EXPECT_EQ(Expand("<#include name=\"" + secret + "\" default=no>"), "no");
   EXPECT_EQ(Expand("<#include name=../" + outside.Path().filename().string() + "/secret.txt default=no>"), "no");
   EXPECT_EQ(Expand("<#include name=missing.txt default=none>"), "none");
-  EXPECT_THROW(Expand("<#import name=parts/self.txt>"), platform::EComponentError);
+}
+
+TEST_F(InterpreterTest, AFallBackToTheDefaultSaysWhyInTheLog) {
+  ProjectFile("parts/self.txt", "x<#import name=parts/self.txt default=end>");
+  ProjectFile("parts/ok.txt", "fine");
+  ProjectFile("broken.xml", "<book title=\"Dune\"><unclosed></book>");
+  ProjectFile("data.xml", "<book title=\"Dune\"/>");
+  std::filesystem::create_directories(ProjectFolder() + "folder");
+  testing::TempFolder outside{"halbrin_outside"};
+  const std::string secret = outside.Write("secret.txt", "secret");
+  const struct {
+    const char* label;
+    std::string text;
+    std::string expected;
+    std::string logged;  // a part of the one log line; empty: no line
+  } cases[] = {
+      {"include of a missing file", "<#include name=missing.txt default=none>", "none",
+       "Template tag \"include\" gives its default: The file \"missing.txt\" does not exist"},
+      {"import of a missing file", "<#import name=gone.txt default=none>", "none", "\"gone.txt\" does not exist"},
+      {"include of a folder", "<#include name=folder default=d>", "d", "\"folder\" is not a file"},
+      {"include from outside", "<#include name=\"" + secret + "\" default=no>", "no",
+       "lies outside the project and application folders"},
+      {"an import cycle", "<#import name=parts/self.txt>", std::string(kMaxImportDepth, 'x') + "end",
+       "Template tag \"import\" gives its default: Templates import each other more than 16 levels deep"},
+      {"xmlData of a file that does not parse", "<#xmlData dataSrc=broken.xml dataFld=/book/@title default=d>", "d",
+       "Template tag \"xmlData\" gives its default: \"broken.xml\" cannot be loaded: "},
+      {"xmlData of a missing file", "<#xmlData dataSrc=none.xml dataFld=/book/@title default=d>", "d",
+       "\"none.xml\" does not exist"},
+      {"xmlData selecting nothing", "<#xmlData dataSrc=data.xml dataFld=/book/@year default=d>", "d", ""},
+      {"include that works", "<#include name=parts/ok.txt default=d>", "fine", ""},
+  };
+  for (const auto& c : cases) {
+    m_hooks.logged.clear();
+    EXPECT_EQ(Expand(c.text), c.expected) << c.label;
+    if (c.logged.empty()) {
+      EXPECT_TRUE(m_hooks.logged.empty()) << c.label;
+    } else {
+      ASSERT_EQ(m_hooks.logged.size(), 1u) << c.label;
+      EXPECT_EQ(m_hooks.logged[0].rfind("[TInterpreterEx]: ", 0), 0u) << m_hooks.logged[0];
+      EXPECT_NE(m_hooks.logged[0].find(c.logged), std::string::npos) << c.label << ": " << m_hooks.logged[0];
+    }
+  }
 }
 
 TEST_F(InterpreterTest, XmlDataSelectsAValueOrTheDefault) {
