@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <ctime>
 
+#include "core/foundation/paths.h"
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
 #include "platform/base/unique_fd.h"
@@ -54,8 +55,7 @@ int FileAttributeBits(std::string_view namePart, bool readOnly, bool directory, 
 }
 
 void TCustomFile::SetName(const std::string& name) {
-  std::string path = name;
-  std::replace(path.begin(), path.end(), '\\', '/');
+  const std::string path = WithSlashes(name);
   Inherited::SetName(path);
   const std::size_t slash = path.rfind('/');
   m_fileNamePart = slash == std::string::npos ? path : path.substr(slash + 1);
