@@ -91,7 +91,7 @@ report_run() {
   echo "run.sh: the program ended with exit code $rc"
   if [[ -f "$report" && "$report" -nt "$marker" ]]; then
     echo "run.sh: the example's report is $report:"
-    sed 's/^/  /' "$report"
+    sed -e '/^[[:space:]]*$/d' -e 's/^/  /' "$report"
   else
     echo "run.sh: the example wrote no report ($report)"
   fi
