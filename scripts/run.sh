@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Builds build/ (RelWithDebInfo) and starts the welcome example:
+# Builds what the welcome example needs in build/ (RelWithDebInfo: the
+# program, the launcher and the page extension; no tests, no benchmarks) and
+# starts it:
 #
 #   build/bin/halbrinlite use:<repo>/examples/welcome
 #
 # With a display ($DISPLAY or $WAYLAND_DISPLAY) it returns when the program
 # ends. Without one it runs the program on a virtual X server, saves a
 # screenshot to build/welcome.png and returns when the program ends or after
-# 10 seconds, whichever comes first.
+# 10 seconds, whichever comes first. Either way it then prints the program's
+# exit code, the example's report and the project's log, and returns that
+# exit code. CMAKE_BUILD_PARALLEL_LEVEL limits the build's jobs.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,6 +18,10 @@ build="$root/build"
 program="$build/bin/halbrinlite"
 project="$root/examples/welcome"
 screenshot="$build/welcome.png"
+# Where the example writes (its getFolder(0x1A) is the XDG configuration
+# folder) and where the program keeps the logs of every project.
+report="${XDG_CONFIG_HOME:-$HOME/.config}/Zebrin/HalbrinLite/welcome/report.txt"
+logs="${XDG_DATA_HOME:-$HOME/.local/share}/Zebrin/HalbrinLite/logs"
 limit_seconds=10
 # The picture is taken once the program had time to show its windows, or
 # as it ends if it ends sooner.
@@ -77,15 +85,42 @@ if [[ "${1:-}" == "--headless-inside" ]]; then
   exit $?
 fi
 
+# Tells what the run left behind: the exit code, the report, the log.
+report_run() {
+  local rc=$1 marker=$2
+  echo "run.sh: the program ended with exit code $rc"
+  if [[ -f "$report" && "$report" -nt "$marker" ]]; then
+    echo "run.sh: the example's report is $report:"
+    sed -e '/^[[:space:]]*$/d' -e 's/^/  /' "$report"
+  else
+    echo "run.sh: the example wrote no report ($report)"
+  fi
+  # The log is named after the project's id; the one this run wrote is the newest.
+  local log
+  log="$(find "$logs" -maxdepth 1 -name '*.log' -newer "$marker" -printf '%T@ %p\n' 2>/dev/null |
+         sort -n | tail -n 1 | cut -d' ' -f2-)"
+  if [[ -n "$log" ]]; then
+    echo "run.sh: the project's log is $log"
+  else
+    echo "run.sh: the program wrote no log under $logs"
+  fi
+}
+
 "$root/scripts/bootstrap.sh" --screenshot
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
+cmake --build "$build" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc 2>/dev/null || echo 2)}" \
+  --target halbrinlite brallow halbrinlite-pages
 
+marker="$(mktemp)"
+trap 'rm -f "$marker"' EXIT
+rc=0
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-  exec "$program" "use:$project"
+  "$program" "use:$project" || rc=$?
+else
+  echo "run.sh: no display, starting a virtual X server"
+  export NO_AT_BRIDGE=1
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/scripts/run.sh" --headless-inside || rc=$?
 fi
-
-echo "run.sh: no display, starting a virtual X server"
-export NO_AT_BRIDGE=1
-exec xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/scripts/run.sh" --headless-inside
+report_run "$rc" "$marker"
+exit "$rc"

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/foundation/paths.h"
 #include "platform/automation/dispatch.h"
 #include "platform/base/case_fold.h"
 #include "platform/base/exception.h"
@@ -348,8 +349,7 @@ int PerformFileOperation(const std::string& source, const std::string& destinati
 TFileOperationFile::TFileOperationFile() { SetIgnoreOpenErrors(true); }
 
 void TFileOperationFile::SetAlias(const std::string& alias) {
-  m_alias = alias;
-  std::replace(m_alias.begin(), m_alias.end(), '\\', '/');
+  m_alias = WithSlashes(alias);
 }
 
 bool TFileOperationFile::TakesPart() const noexcept {

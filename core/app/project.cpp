@@ -5,6 +5,7 @@
 #include "core/app/application_ex.h"
 #include "core/app/project_info.h"
 #include "core/app/single_instance.h"
+#include "core/foundation/paths.h"
 #include "core/foundation/text_files.h"
 #include "platform/base/case_fold.h"
 #include "platform/classes/string_list.h"
@@ -76,8 +77,7 @@ TCustomProject::TCustomProject(std::string id) : TAutoObject(IProjectTypeInfo())
 }
 
 void TCustomProject::SetFolder(std::string folder) {
-  for (char& c : folder)
-    if (c == '\\') c = '/';
+  folder = WithSlashes(folder);
   if (!folder.empty() && folder.back() != '/') folder += '/';
   m_folder = std::move(folder);
 }

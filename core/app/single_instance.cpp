@@ -18,10 +18,12 @@
 #include <utility>
 
 #include "platform/base/format.h"
+#include "platform/base/unique_fd.h"
 
 namespace halbrin {
 
 using platform::Format;
+using platform::UniqueFd;
 
 namespace {
 
@@ -74,21 +76,6 @@ sockaddr_un SocketAddress(const std::string& path) {
   return address;
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-  ~FileDescriptor() {
-    if (m_fd >= 0) close(m_fd);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return m_fd; }
-  int Release() { return std::exchange(m_fd, -1); }
-
- private:
-  int m_fd;
-};
-
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
@@ -119,15 +106,15 @@ std::optional<bool> AwaitAcknowledgement(int fd, std::chrono::milliseconds timeo
 }
 
 // Connects to the socket of `id`, retrying while nobody listens yet.
-FileDescriptor Connect(const std::string& id, int retryMs) {
+UniqueFd Connect(const std::string& id, int retryMs) {
   const std::string path = InstanceFolder() + id + ".sock";
   const sockaddr_un address = SocketAddress(path);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(retryMs);
   for (;;) {
-    FileDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (fd.Get() < 0) return FileDescriptor();
-    if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return FileDescriptor(fd.Release());
-    if (std::chrono::steady_clock::now() >= deadline) return FileDescriptor();
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (fd.Get() < 0) return UniqueFd();
+    if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return UniqueFd(fd.Release());
+    if (std::chrono::steady_clock::now() >= deadline) return UniqueFd();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
@@ -191,7 +178,7 @@ std::unique_ptr<InstanceServer> InstanceServer::TryStart(const std::string& id, 
   const std::string lockPath = folder + id + ".lock";
   const std::string socketPath = folder + id + ".sock";
 
-  FileDescriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  UniqueFd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   if (lock.Get() < 0) throw EInstanceError(Format("Cannot open \"%s\": %s", {lockPath, std::strerror(errno)}));
   if (flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) return nullptr;
@@ -201,7 +188,7 @@ std::unique_ptr<InstanceServer> InstanceServer::TryStart(const std::string& id, 
   // We hold the lock, so a socket file left here belongs to a dead instance.
   unlink(socketPath.c_str());
   const sockaddr_un address = SocketAddress(socketPath);
-  FileDescriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (listener.Get() < 0 ||
       bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.Get(), 64) != 0)
@@ -368,7 +355,7 @@ InstanceStart StartOrHandOver(const std::string& id, const InstanceMessage& mess
 }
 
 bool SendToInstance(const std::string& id, const InstanceMessage& message, int retryMs) {
-  FileDescriptor fd = Connect(id, retryMs);
+  UniqueFd fd = Connect(id, retryMs);
   return fd.Get() >= 0 && WriteAll(fd.Get(), message.Encode());
 }
 
@@ -376,7 +363,7 @@ std::optional<int> QueryInstanceState(const std::string& id, const std::string& 
   InstanceMessage query;
   query.kind = InstanceMessage::Kind::StateQuery;
   query.folder = folder;
-  FileDescriptor fd = Connect(id, 0);
+  UniqueFd fd = Connect(id, 0);
   if (fd.Get() < 0 || !WriteAll(fd.Get(), query.Encode())) return std::nullopt;
   timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
   setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);

@@ -252,7 +252,8 @@ bool ReadField(FieldReader& reader, const Token& token, const FormatSettings& se
 
 double ParseDateTime(std::string_view format, std::string_view text, const FormatSettings& settings) {
   std::string upperFormat = UpperCaseText(format);
-  if (upperFormat.empty()) upperFormat = "C";
+  // Appended rather than assigned: g++ 12 sees a false overlap (-Wrestrict) in the assignment.
+  if (upperFormat.empty()) upperFormat.push_back('C');
   const std::string expanded = ExpandFormat(upperFormat, settings);
   const std::string upperText = UpperCaseText(text);
 

@@ -16,6 +16,7 @@
 
 #include "core/foundation/project_encoding.h"
 #include "platform/base/format.h"
+#include "platform/base/unique_fd.h"
 
 namespace halbrin {
 
@@ -56,21 +57,6 @@ class Hasher {
  private:
   const nettle_hash* m_hash;
   std::vector<std::max_align_t> m_context;
-};
-
-// Closes a descriptor on every path out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) noexcept : m_fd(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  int Get() const noexcept { return m_fd; }
-
- private:
-  int m_fd;
 };
 
 [[noreturn]] void ThrowErrno(int error) {
@@ -119,7 +105,7 @@ std::string DigestFile(const std::string& path, ALG_ID algorithm) {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) ThrowErrno(errno);
-  FileDescriptor file(fd);
+  UniqueFd file(fd);
 
   std::vector<char> buffer(64 * 1024);
   for (;;) {

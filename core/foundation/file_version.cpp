@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/foundation/build_info.h"
+#include "core/foundation/paths.h"
 #include "platform/base/format.h"
 #include "platform/base/glib_ptr.h"
 
@@ -163,8 +164,7 @@ FileVersion ReadImageFileVersion(std::span<const std::uint8_t> image) {
 }
 
 FileVersion GetFileVersion(std::string_view path) {
-  std::string fileName(path);
-  std::replace(fileName.begin(), fileName.end(), '\\', '/');
+  const std::string fileName = WithSlashes(path);
   struct stat file {};
   // Only regular files: opening a FIFO would wait for a writer.
   if (fileName.empty() || stat(fileName.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/foundation/paths.h"
 #include "platform/variant/number_text.h"
 
 namespace halbrin {
@@ -47,12 +48,6 @@ bool HasIcoImage(std::span<const std::uint8_t> bytes, int index) {
   const std::uint64_t size = ReadLe(bytes, entry + 8, 4);
   const std::uint64_t offset = ReadLe(bytes, entry + 12, 4);
   return size > 0 && offset >= kHeader + kEntry * count && offset + size <= bytes.size();
-}
-
-std::string WithSlashes(std::string_view text) {
-  std::string result(text);
-  std::replace(result.begin(), result.end(), '\\', '/');
-  return result;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <cxxabi.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +10,9 @@
 #include <filesystem>
 #include <system_error>
 #include <typeinfo>
-#include <vector>
 
+#include "core/foundation/paths.h"
+#include "core/foundation/system_info.h"
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
 #include "platform/shell/special_folders.h"
@@ -28,24 +28,11 @@ namespace {
 
 // The folder of the program file with its trailing "/", or "" when unknown.
 std::string ProgramFolder() {
-  std::error_code error;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  std::string folder = exe.parent_path().string();
+  const std::string exe = GetApplicationFileName();
+  if (exe.empty()) return {};
+  std::string folder = std::filesystem::path(exe).parent_path().string();
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
-}
-
-// The logged-on user's name: the account of the effective user, else $USER.
-std::string UserNameText() {
-  std::vector<char> buffer(4096);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-      found->pw_name && *found->pw_name)
-    return found->pw_name;
-  const char* user = std::getenv("USER");
-  return user ? user : "";
 }
 
 // A name part of a file name: no folder separators, no NUL.
@@ -214,7 +201,7 @@ std::string ApplicationLogPath(std::string_view projectId) {
   std::string folder = GetCommonAppDataPath();
   if (!folder.empty() && folder.back() != '/') folder += '/';
   std::string name = projectId.empty() ? std::string("application") : FileNamePart(projectId);
-  return folder + "Zebrin/HalbrinLite/logs/" + Format("%s_%s.log", {name, FileNamePart(UserNameText())});
+  return folder + "Zebrin/HalbrinLite/logs/" + Format("%s_%s.log", {name, FileNamePart(GetUserNameText())});
 }
 
 std::unique_ptr<TLogger> OpenApplicationLog(std::string_view projectId) {

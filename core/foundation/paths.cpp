@@ -13,12 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string WithSlashes(std::string_view path) {
-  std::string result(path);
-  std::replace(result.begin(), result.end(), '\\', '/');
-  return result;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view asciiPrefix) {
   if (text.size() < asciiPrefix.size()) return false;
   for (std::size_t i = 0; i < asciiPrefix.size(); ++i) {
@@ -61,6 +55,12 @@ std::string PercentDecode(std::string_view text) {
 }
 
 }  // namespace
+
+std::string WithSlashes(std::string_view path) {
+  std::string result(path);
+  std::replace(result.begin(), result.end(), '\\', '/');
+  return result;
+}
 
 std::string GetApplicationFileName() {
   // The executable does not move while it runs.

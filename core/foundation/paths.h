@@ -16,6 +16,9 @@ namespace halbrin {
 // platform's XDG table.
 using platform::GetSpecialFolderPath;
 
+// The path with every "\" made "/".
+std::string WithSlashes(std::string_view path);
+
 // The full path of the running executable, symbolic links resolved.
 std::string GetApplicationFileName();
 

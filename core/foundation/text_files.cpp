@@ -15,6 +15,7 @@
 #include "core/foundation/text_helpers.h"
 #include "platform/base/format.h"
 #include "platform/base/glib_ptr.h"
+#include "platform/base/unique_fd.h"
 
 using namespace halbrin::platform;
 
@@ -22,27 +23,6 @@ namespace halbrin {
 namespace {
 
 constexpr std::size_t kHexLineBytes = 40;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) noexcept : m_fd(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-    std::swap(m_fd, other.m_fd);
-    return *this;
-  }
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-
-  int Get() const noexcept { return m_fd; }
-  bool Valid() const noexcept { return m_fd >= 0; }
-  // Closes now, for the callers that must see a failing close.
-  int Close() noexcept { return ::close(std::exchange(m_fd, -1)); }
-
- private:
-  int m_fd;
-};
 
 // The absolute path, as the stream errors name a file.
 std::string ExpandFileName(const std::string& path) {
@@ -59,8 +39,8 @@ std::string ExpandFileName(const std::string& path) {
   throw EFOpenError(Format("Cannot open file \"%s\". %s", {ExpandFileName(path), g_strerror(error)}));
 }
 
-FileDescriptor OpenForReading(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+UniqueFd OpenForReading(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) ThrowOpenError(path, errno);
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) ThrowOpenError(path, errno);
@@ -124,7 +104,7 @@ class TemporaryFile {
     const GCharPtr name(g_strconcat(".", base.get(), ".XXXXXX", nullptr));
     const GCharPtr joined(g_build_filename(DirectoryOf(target).c_str(), name.get(), nullptr));
     m_path = joined.get();
-    m_fd = FileDescriptor(g_mkstemp_full(m_path.data(), O_WRONLY | O_CLOEXEC, 0666));
+    m_fd = UniqueFd(g_mkstemp_full(m_path.data(), O_WRONLY | O_CLOEXEC, 0666));
     if (!m_fd.Valid()) {
       m_error = errno;
       m_path.clear();
@@ -144,12 +124,12 @@ class TemporaryFile {
   int Error() const noexcept { return m_error; }
   int Fd() const noexcept { return m_fd.Get(); }
   const std::string& Path() const noexcept { return m_path; }
-  int Close() noexcept { return m_fd.Close(); }
+  bool Close() noexcept { return m_fd.Close(); }
   void Committed() noexcept { m_path.clear(); }
 
  private:
   std::string m_path;
-  FileDescriptor m_fd{-1};
+  UniqueFd m_fd{-1};
   int m_error = 0;
 };
 
@@ -174,7 +154,7 @@ void SaveBytesToFile(std::string_view bytes, const std::string& path, bool force
   if (!WriteFull(temp.Fd(), bytes)) throw EWriteError("Stream write error");
   // The old content must not be replaced by a file the disk has not kept.
   if (replacing && ::fsync(temp.Fd()) != 0) throw EWriteError("Stream write error");
-  if (temp.Close() != 0) throw EWriteError("Stream write error");
+  if (!temp.Close()) throw EWriteError("Stream write error");
   if (::rename(temp.Path().c_str(), target.c_str()) != 0) ThrowCreateError(path, errno);
   temp.Committed();
 }
@@ -191,7 +171,7 @@ void SaveTextToFile(std::string_view text, const std::string& path, bool forceFo
 }
 
 std::string LoadBytesFromFile(const std::string& path) {
-  const FileDescriptor fd = OpenForReading(path);
+  const UniqueFd fd = OpenForReading(path);
   std::string bytes;
   std::array<char, 65536> buffer;
   for (;;) {
@@ -214,7 +194,7 @@ std::string LoadTextFromFile(const std::string& path, std::string_view encoding)
 
 std::string FileToHexLines(const std::string& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  const FileDescriptor fd = OpenForReading(path);
+  const UniqueFd fd = OpenForReading(path);
   std::string lines;
   std::array<char, kHexLineBytes> buffer;
   for (;;) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/foundation/paths.h"
 #include "platform/variant/number_text.h"
 
 namespace halbrin {
@@ -213,8 +214,7 @@ std::string SystemVolumeInfoSource::ReadDiskSerial(int controller, int drive) {
 }
 
 std::string GetVolumeInfoText(std::string_view path, std::uint32_t flags, IVolumeInfoSource& source) {
-  std::string root(TrimBlanks(path));
-  std::replace(root.begin(), root.end(), '\\', '/');
+  std::string root = WithSlashes(TrimBlanks(path));
   if (root.empty()) root = "/";
   const std::optional<VolumeInfo> volume = source.QueryVolume(root);
   if (!volume) return {};

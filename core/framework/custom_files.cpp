@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <ctime>
 
+#include "core/foundation/paths.h"
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
+#include "platform/base/unique_fd.h"
 
 #include <glib.h>
 
@@ -27,20 +29,6 @@ HALBRIN_DEFINE_CLASS(TCustomFiles,
                      .Stored(false))
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) noexcept : m_fd(fd) {}
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const noexcept { return m_fd; }
-
- private:
-  int m_fd;
-};
 
 DateTimeParts LocalParts(const struct timespec& time) {
   struct tm local {};
@@ -67,8 +55,7 @@ int FileAttributeBits(std::string_view namePart, bool readOnly, bool directory, 
 }
 
 void TCustomFile::SetName(const std::string& name) {
-  std::string path = name;
-  std::replace(path.begin(), path.end(), '\\', '/');
+  const std::string path = WithSlashes(name);
   Inherited::SetName(path);
   const std::size_t slash = path.rfind('/');
   m_fileNamePart = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -76,7 +63,7 @@ void TCustomFile::SetName(const std::string& name) {
   m_size = -1;
   m_date->SetTicks(0);
 
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
   if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
     const int error = errno;

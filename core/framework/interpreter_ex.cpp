@@ -172,9 +172,7 @@ std::string TInterpreterEx::Expand(std::string_view text, int depth) {
 }
 
 std::optional<std::string> TInterpreterEx::TagFilePath(const std::string& name, std::string& why) const {
-  std::string relative = name;
-  for (char& c : relative)
-    if (c == '\\') c = '/';
+  const std::string relative = WithSlashes(name);
   const ScriptFolders folders = GetScriptFolders();
   std::filesystem::path path(relative);
   if (path.is_relative()) path = std::filesystem::path(folders.projectFolder) / path;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/foundation/paths.h"
 #include "core/foundation/text_files.h"
 #include "platform/base/case_fold.h"
 
@@ -37,8 +38,7 @@ TTextEx::~TTextEx() {
 }
 
 void TTextEx::SetFileName(const std::string& fileName) {
-  m_fileName = fileName;
-  std::replace(m_fileName.begin(), m_fileName.end(), '\\', '/');
+  m_fileName = WithSlashes(fileName);
 }
 
 void TTextEx::Add(const std::string& line) { m_strings->Add(line); }

@@ -13,8 +13,6 @@ std::string ProgramFolder() { return ParentFolder(GetApplicationFileName()); }
 
 std::string Folder(std::string folder) {
   if (folder.empty()) return ProgramFolder();
-  for (char& c : folder)
-    if (c == '\\') c = '/';
   return IncludePathDelimiter(folder);
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/foundation/paths.h"
 #include "core/scripting/script_folders.h"
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
@@ -12,9 +13,7 @@ namespace halbrin {
 namespace fs = std::filesystem;
 
 std::string ResolveScriptFileName(std::string_view name, bool applicationRelative) {
-  std::string file(name);
-  for (char& c : file)
-    if (c == '\\') c = '/';
+  std::string file = WithSlashes(name);
   if (!fs::path(file).has_extension()) file += ".js";
   const ScriptFolders folders = GetScriptFolders();
   const fs::path base = applicationRelative ? folders.applicationFolder : folders.projectFolder;

@@ -11,6 +11,7 @@
 
 #include "platform/base/case_fold.h"
 #include "platform/base/format.h"
+#include "platform/base/unique_fd.h"
 
 namespace halbrin::platform {
 
@@ -27,27 +28,6 @@ bool IsBlankOrControl(char c) {
   auto code = static_cast<unsigned char>(c);
   return code >= 1 && code <= ' ';
 }
-
-// A file descriptor closed on every way out.
-class TFileHandle {
- public:
-  explicit TFileHandle(int fd) : m_fd(fd) {}
-  ~TFileHandle() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Get() const { return m_fd; }
-  // Closes now and tells whether the close succeeded (a full disk may only show here).
-  bool Close() {
-    int fd = m_fd;
-    m_fd = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
 
 std::string ExpandFileName(const std::string& fileName) {
   std::error_code error;
@@ -316,7 +296,7 @@ void TStrings::ParseDelimited(std::string_view text, char delimiter, char quoteC
 }
 
 void TStrings::LoadFromFile(const std::string& fileName) {
-  TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
   if (file.Get() >= 0 && ::fstat(file.Get(), &info) == 0 && S_ISDIR(info.st_mode)) errno = EISDIR;
   if (file.Get() < 0 || S_ISDIR(info.st_mode))
@@ -335,7 +315,7 @@ void TStrings::LoadFromFile(const std::string& fileName) {
 }
 
 void TStrings::SaveToFile(const std::string& fileName) const {
-  TFileHandle file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  UniqueFd file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (file.Get() < 0)
     throw EFCreateError(Format("Cannot create file \"%s\". %s", {ExpandFileName(fileName), g_strerror(errno)}));
   std::string text = Text();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/base/format.h"
+#include "platform/base/unique_fd.h"
 
 namespace halbrin::platform {
 
@@ -21,23 +22,6 @@ struct GFreeDeleter {
   void operator()(void* p) const noexcept { g_free(p); }
 };
 using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-  int Get() const noexcept { return m_fd; }
-  // Closes now; false when close reports an error (a late write failure).
-  bool Reset() noexcept {
-    int fd = std::exchange(m_fd, -1);
-    return fd < 0 || close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
 
 // Removes the temporary file unless it was renamed into place.
 class TempFileGuard {
@@ -123,7 +107,7 @@ RegistryStore RegistryFile::Commit(const std::vector<RegistryChange>& changes) c
   TempFileGuard guard(tempPath);
   WriteAll(temp.Get(), text, m_path);
   if (fsync(temp.Get()) != 0) ThrowWriteError(m_path, errno);
-  if (!temp.Reset()) ThrowWriteError(m_path, errno);
+  if (!temp.Close()) ThrowWriteError(m_path, errno);
   if (rename(tempPath.c_str(), m_path.c_str()) != 0) ThrowWriteError(m_path, errno);
   guard.Release();
   return store;

@@ -30,10 +30,13 @@ std::string Hex(const std::string& bytes) {
 // --- Known vectors ---------------------------------------------------------
 
 struct Vector {
+  const char* name;
   ALG_ID algorithm;
   std::string input;
   const char* digest;
 };
+
+std::string VectorName(const ::testing::TestParamInfo<Vector>& info) { return info.param.name; }
 
 const std::string kDigits80 =
     "12345678901234567890123456789012345678901234567890123456789012345678901234567890";
@@ -51,32 +54,36 @@ TEST_P(DigestVectorTest, MatchesThePublishedDigest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Md5Rfc1321, DigestVectorTest,
-    ::testing::Values(Vector{CALG_MD5, "", "d41d8cd98f00b204e9800998ecf8427e"},
-                      Vector{CALG_MD5, "a", "0cc175b9c0f1b6a831c399e269772661"},
-                      Vector{CALG_MD5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
-                      Vector{CALG_MD5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-                      Vector{CALG_MD5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-                      Vector{CALG_MD5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+    ::testing::Values(Vector{"Empty", CALG_MD5, "", "d41d8cd98f00b204e9800998ecf8427e"},
+                      Vector{"A", CALG_MD5, "a", "0cc175b9c0f1b6a831c399e269772661"},
+                      Vector{"Abc", CALG_MD5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+                      Vector{"MessageDigest", CALG_MD5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+                      Vector{"Alphabet", CALG_MD5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+                      Vector{"Alphanumerics", CALG_MD5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
                              "d174ab98d277d9f5a5611c2c9f419d9f"},
-                      Vector{CALG_MD5, kDigits80, "57edf4a22be3c955ac49da2e2107b67a"}));
+                      Vector{"EightyDigits", CALG_MD5, kDigits80, "57edf4a22be3c955ac49da2e2107b67a"}),
+                         VectorName);
 
 INSTANTIATE_TEST_SUITE_P(
     Sha1Fips180, DigestVectorTest,
-    ::testing::Values(Vector{CALG_SHA1, "", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
-                      Vector{CALG_SHA1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
-                      Vector{CALG_SHA1, "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+    ::testing::Values(Vector{"Empty", CALG_SHA1, "", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+                      Vector{"Abc", CALG_SHA1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+                      Vector{"TwoBlocks", CALG_SHA1, "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
                              "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
-                      Vector{CALG_SHA1, std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"}));
+                      Vector{"MillionA", CALG_SHA1, std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"}),
+                         VectorName);
 
 INSTANTIATE_TEST_SUITE_P(Md4Rfc1320, DigestVectorTest,
-                         ::testing::Values(Vector{CALG_MD4, "", "31d6cfe0d16ae931b73c59d7e0c089c0"},
-                                           Vector{CALG_MD4, "abc", "a448017aaf21d8525fc10ae87aa6729d"},
-                                           Vector{CALG_MD4, "message digest", "d9130a8164549fe818874806e1c7014b"}));
+                         ::testing::Values(Vector{"Empty", CALG_MD4, "", "31d6cfe0d16ae931b73c59d7e0c089c0"},
+                                           Vector{"Abc", CALG_MD4, "abc", "a448017aaf21d8525fc10ae87aa6729d"},
+                                           Vector{"MessageDigest", CALG_MD4, "message digest", "d9130a8164549fe818874806e1c7014b"}),
+                         VectorName);
 
 INSTANTIATE_TEST_SUITE_P(Md2Rfc1319, DigestVectorTest,
-                         ::testing::Values(Vector{CALG_MD2, "", "8350e5a3e24c153df2275c9f80692773"},
-                                           Vector{CALG_MD2, "abc", "da853b0d3f88d99b30283a69e6ded6bb"},
-                                           Vector{CALG_MD2, "message digest", "ab4f496bfb2a530b219ff33031fe06b0"}));
+                         ::testing::Values(Vector{"Empty", CALG_MD2, "", "8350e5a3e24c153df2275c9f80692773"},
+                                           Vector{"Abc", CALG_MD2, "abc", "da853b0d3f88d99b30283a69e6ded6bb"},
+                                           Vector{"MessageDigest", CALG_MD2, "message digest", "ab4f496bfb2a530b219ff33031fe06b0"}),
+                         VectorName);
 
 TEST(DigestTest, ShaIsSha1AndSizesFollowTheAlgorithm) {
   EXPECT_EQ(DigestBytes("abc", CALG_SHA), DigestBytes("abc", CALG_SHA1));
