@@ -3,6 +3,7 @@
 #include "core/app/files.h"
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/pango_font_service.h"
 #include "web/browser/web_process_init.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  // The screen fonts (application.fonts) from Pango's font map; needs no display.
+  halbrin::platform::PangoFontServiceScope fonts;
   halbrin::RegisterShellComponentTypes();
   // The files object reaches the shell engine through this handler (core cannot include components).
   halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
