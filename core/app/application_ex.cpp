@@ -14,7 +14,9 @@
 #include "core/app/project.h"
 #include "core/foundation/message_box.h"
 #include "core/foundation/paths.h"
+#include "core/foundation/string_object_list.h"
 #include "core/framework/component_types.h"
+#include "core/framework/component_wrappers.h"
 #include "core/framework/script_events.h"
 #include "core/scripting/default_script_handlers.h"
 #include "core/scripting/script_cache.h"
@@ -24,6 +26,7 @@
 #include "platform/base/case_fold.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/services/dialog_service.h"
+#include "platform/services/desktop_service.h"
 #include "platform/variant/ole_date.h"
 
 namespace halbrin {
@@ -66,8 +69,20 @@ constexpr const char* ObjectName(TApplicationObject kind) {
   return "object";
 }
 
+[[noreturn]] void RaiseNotAvailable(std::string_view name) {
+  throw EApplicationError("The application's " + std::string(name) + " is not available");
+}
+
+// Members that come with forms: declared, so that reading one says why it fails.
+template <class T>
+T NotAvailable(std::string_view name) {
+  RaiseNotAvailable(name);
+}
+
+TStringObjectListEx* FontsGetter(const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).Fonts(); }
+
 template <TApplicationObject Kind>
-TComponent* ObjectGetter(const TApplicationEx& self) {
+platform::TComponent* ObjectGetter(const TApplicationEx& self) {
   return &const_cast<TApplicationEx&>(self).GetObject(Kind);
 }
 
@@ -122,6 +137,23 @@ HALBRIN_DEFINE_CLASS(
     .Default(Variant(false))
     .Property("eLog", &TApplicationEx::ELog, &TApplicationEx::SetELog)
     .Property("skins", &ObjectGetter<TApplicationObject::Skins>)
+    .Stored(false)
+    .Property("scriptCache", &TApplicationEx::ScriptCache)
+    .Stored(false)
+    .Property("fonts", &FontsGetter)
+    .Stored(false)
+    .Property("hintFont", [](const TApplicationEx&) { return NotAvailable<TPersistent*>("hint font"); })
+    .Stored(false)
+    .Property("menuFont", [](const TApplicationEx&) { return NotAvailable<TPersistent*>("menu font"); })
+    .Stored(false)
+    .Property("image", [](const TApplicationEx&) { return NotAvailable<Variant>("icon"); },
+              [](TApplicationEx&, const Variant&) { RaiseNotAvailable("icon"); })
+    .Stored(false)
+    .Property("handle", [](const TApplicationEx&) { return NotAvailable<std::int64_t>("window handle"); })
+    .Stored(false)
+    .Property("mainForm", [](const TApplicationEx&) { return NotAvailable<platform::TComponent*>("main form"); })
+    .Stored(false)
+    .Property("forms", [](const TApplicationEx&) { return NotAvailable<TCustomApplicationComponents*>("form list"); })
     .Stored(false)
     .Property("terminated", &TApplicationEx::Terminated, &TApplicationEx::SetTerminated)
     .Stored(false)
@@ -269,13 +301,12 @@ void TApplicationEx::SetObjectFactory(TApplicationObject kind, TApplicationObjec
   m_factories[static_cast<std::size_t>(kind)] = std::move(factory);
 }
 
-TComponent& TApplicationEx::GetObject(TApplicationObject kind) {
+platform::TComponent& TApplicationEx::GetObject(TApplicationObject kind) {
   const auto index = static_cast<std::size_t>(kind);
   if (TComponent* object = m_objects[index]) return *object;
-  if (!m_factories[index])
-    throw EApplicationError("The application's " + std::string(ObjectName(kind)) + " is not available");
+  if (!m_factories[index]) RaiseNotAvailable(ObjectName(kind));
   std::unique_ptr<TComponent> made = m_factories[index]();
-  if (!made) throw EApplicationError("The application's " + std::string(ObjectName(kind)) + " is not available");
+  if (!made) RaiseNotAvailable(ObjectName(kind));
   TComponent& object = InsertComponent(std::move(made));
   FreeNotification(&object);
   m_objects[index] = &object;
@@ -283,7 +314,7 @@ TComponent& TApplicationEx::GetObject(TApplicationObject kind) {
   return object;
 }
 
-TComponent* TApplicationEx::FindObject(TApplicationObject kind) const noexcept {
+platform::TComponent* TApplicationEx::FindObject(TApplicationObject kind) const noexcept {
   return m_objects[static_cast<std::size_t>(kind)];
 }
 
@@ -416,8 +447,7 @@ void TApplicationEx::loadHandler(TObject*) { FireEvent("load"); }
 void TApplicationEx::unloadHandler(TObject*) { FireEvent("unload"); }
 
 void TApplicationEx::createComponentHandler(TObject*, TComponent* component) {
-  // The component's wrapper comes with the automation wrappers; until then its handle.
-  const Variant args[] = {component ? Variant(static_cast<std::int64_t>(component->Handle())) : Variant::Null()};
+  const Variant args[] = {WrapObject(component)};
   FireEvent("createcomponent", args, nullptr);
 }
 
@@ -462,9 +492,10 @@ Variant TApplicationEx::StartProject() {
 }
 
 void TApplicationEx::OpenProject(const std::string& id, const std::string& folder) {
-  // The descriptor is read afresh, but nothing else resolves the folder again.
+  // The descriptor is read afresh from the folder the project keeps; nothing
+  // else resolves the folder again.
   const std::string keep = folder.empty() ? ProjectInfo().folder : folder;
-  LoadProjectInfo(id);
+  LoadProjectInfo(id, keep);
   ProjectInfo().folder = keep;
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
@@ -484,6 +515,8 @@ void TApplicationEx::CloseProject() {
   if (HasScriptControlDefaultImplementation() && GetScriptControlDefaultImplementation().HasCache())
     GetScriptControlDefaultImplementation().Cache().Clear();
   InitProjectInfo(ProjectInfo());
+  // Script names resolve in the program's folder until a project opens again.
+  SetScriptFolders({});
   m_cursorChanges = 0;
   ExecResult() = Variant();
   m_silent = false;
@@ -500,6 +533,7 @@ void TApplicationEx::FreeProjectComponents() {
   FreeList(m_windows);
   FreeObject(TApplicationObject::FolderDialog);
   FreeObject(TApplicationObject::FontDialog);
+  m_fonts.reset();
   FreeObject(TApplicationObject::OpenDialog);
   FreeObject(TApplicationObject::SaveDialog);
 }
@@ -617,5 +651,14 @@ Variant TApplicationEx::ProjectAttribute(std::string_view name) {
 std::string TApplicationEx::ExeName() const { return GetApplicationFileName(); }
 
 TScriptCache* TApplicationEx::ScriptCache() const { return &GetScriptControlDefaultImplementation().Cache(); }
+
+TStringObjectListEx& TApplicationEx::Fonts() {
+  if (!m_fonts) m_fonts = std::make_unique<TStringObjectListEx>();
+  const std::vector<std::string> names = platform::CurrentDesktopService().FontFamilies();
+  TStrings::TUpdateScope update(*m_fonts);
+  m_fonts->Clear();
+  for (const std::string& name : names) m_fonts->Add(name);
+  return *m_fonts;
+}
 
 }  // namespace halbrin

@@ -34,6 +34,7 @@
 namespace halbrin {
 
 class TScriptCache;
+class TStringObjectListEx;
 
 HALBRIN_EXCEPTION(EApplicationError, platform::Exception);
 
@@ -139,12 +140,13 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   platform::Variant StartProject();
   // Whether the last StartProject failed: no start script, or "main" missing or raising.
   bool StartFailed() const noexcept { return m_startFailed; }
-  // Loads the descriptor of `id`, sets the states 2 and 3 and starts it. The
-  // project keeps `folder` (or, when empty, the folder it had).
+  // Loads the descriptor of `id` from the project.info of `folder` (or, when
+  // empty, of the folder it had), which the project keeps, sets the states 2
+  // and 3 and starts it.
   void OpenProject(const std::string& id, const std::string& folder = {});
   // Fires "unload", frees what the project made, drops the queued script
   // events, the idle actions and the hand-overs, and resets the descriptor,
-  // the title, silent and the default script.
+  // the script folders, the title, silent and the default script.
   void CloseProject();
   void FreeProjectComponents();
   void SetProjectObjectFactory(TProjectObjectFactory factory) { m_projectObjectFactory = std::move(factory); }
@@ -203,6 +205,9 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // An OLE date.
   platform::Variant StartTime() const { return platform::Variant::Date(m_startTime); }
   TScriptCache* ScriptCache() const;
+  // The names of the screen fonts (the platform's font service), read afresh
+  // on every call into one list the application keeps until the project closes.
+  TStringObjectListEx& Fonts();
   int ShiftState() const { return static_cast<int>(m_ui->ShiftState()); }
   int ButtonState() const { return static_cast<int>(m_ui->ButtonState()); }
 
@@ -251,6 +256,7 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TApplicationComponents* m_dataProviders = nullptr;
   std::array<TApplicationObjectFactory, kApplicationObjectCount> m_factories;
   std::array<platform::TComponent*, kApplicationObjectCount> m_objects{};
+  std::unique_ptr<TStringObjectListEx> m_fonts;
   TProjectObjectFactory m_projectObjectFactory;
 
   int m_busyCursor = -11;

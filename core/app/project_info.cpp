@@ -77,12 +77,13 @@ std::string ProjectInfoFolder() {
   return use.empty() ? ApplicationFolder() : use;
 }
 
-void ReadProjectInfo(const std::string& id, TProjectInfo& info) {
+void ReadProjectInfo(const std::string& id, TProjectInfo& info, const std::string& folder) {
   InitProjectInfo(info);
   info.id = id;
   info.state = PROJECT_STATE_LOADING;
   try {
-    const std::string bytes = LoadBytesFromFile(ProjectInfoFolder() + "project.info");
+    const std::string from = folder.empty() ? ProjectInfoFolder() : WithSeparator(folder);
+    const std::string bytes = LoadBytesFromFile(from + "project.info");
     const std::string declared = DeclaredEncoding(bytes);
     const std::string text = DecodeProjectInfo(bytes);
     TStringList lines;
@@ -101,9 +102,9 @@ void ReadProjectInfo(const std::string& id, TProjectInfo& info) {
   }
 }
 
-std::string LoadProjectInfo(const std::string& id) {
+std::string LoadProjectInfo(const std::string& id, const std::string& folder) {
   TProjectInfo info;
-  ReadProjectInfo(id, info);
+  ReadProjectInfo(id, info, folder);
   ProjectInfo() = info;
   return ProjectInfo().id;
 }

@@ -36,13 +36,13 @@ void InitProjectInfo(TProjectInfo& info);
 // The text of project.info's bytes, read in the code page its own "encoding"
 // line names (windows-1251 without one, or for one iconv does not know).
 std::string DecodeProjectInfo(std::string_view bytes);
-// Fills `info` from the project folder's project.info (see ProjectInfoFolder):
+// Fills `info` from the project.info of `folder` (empty: ProjectInfoFolder()):
 // product, version, name, script (when not empty), and sets the project
 // encoding from "encoding" ("windows-1251" when empty). A missing or
 // unreadable file leaves the defaults. State becomes 1.
-void ReadProjectInfo(const std::string& id, TProjectInfo& info);
+void ReadProjectInfo(const std::string& id, TProjectInfo& info, const std::string& folder = {});
 // ReadProjectInfo into a fresh record copied whole into ProjectInfo(); returns its id.
-std::string LoadProjectInfo(const std::string& id);
+std::string LoadProjectInfo(const std::string& id, const std::string& folder = {});
 // The folder named by "use:" or else the program's folder; stored into
 // ProjectInfo().folder. "use:" is made absolute against the current folder and
 // normalised lexically (no symbolic link is resolved), with "/" appended, so

@@ -340,7 +340,7 @@ InstanceStart StartOrHandOver(const std::string& id, const InstanceMessage& mess
     InstanceStart start;
     start.server = InstanceServer::TryStart(id);
     if (start.server) return start;
-    FileDescriptor fd = Connect(id, 0);
+    UniqueFd fd = Connect(id, 0);
     if (fd.Get() >= 0 && WriteAll(fd.Get(), wire)) {
       // A close without acknowledgement: the instance is ending, and its lock will be free.
       const std::optional<bool> taken = AwaitAcknowledgement(fd.Get(), ackTimeout);

@@ -26,6 +26,21 @@ HALBRIN_DEFINE_CLASS(TLogger, )
 
 namespace {
 
+// A script's call stack goes into the same log line, after the message:
+// " (call stack: g@/p/a.js:4:30, f@/p/a.js:2:11)".
+void AppendCallStack(std::string& message, std::string_view stack) {
+  std::string frames;
+  while (!stack.empty()) {
+    const std::size_t end = stack.find('\n');
+    std::string_view frame = stack.substr(0, end);
+    while (!frame.empty() && (frame.back() == '\r' || frame.back() == ' ')) frame.remove_suffix(1);
+    while (!frame.empty() && frame.front() == ' ') frame.remove_prefix(1);
+    if (!frame.empty()) frames += (frames.empty() ? "" : ", ") + std::string(frame);
+    stack = end == std::string_view::npos ? std::string_view() : stack.substr(end + 1);
+  }
+  if (!frames.empty()) message += " (call stack: " + frames + ")";
+}
+
 // The folder of the program file with its trailing "/", or "" when unknown.
 std::string ProgramFolder() {
   const std::string exe = GetApplicationFileName();
@@ -144,7 +159,9 @@ void TLogger::WriteException(const std::exception& error) noexcept {
   try {
     const auto* own = dynamic_cast<const Exception*>(&error);
     std::string className = own ? std::string(own->ClassName()) : TypeName(error);
-    WriteEntry(className, error.what());
+    std::string message = error.what();
+    if (own) AppendCallStack(message, own->CallStack());
+    WriteEntry(className, message);
   } catch (...) {
   }
 }

@@ -42,7 +42,8 @@ class TLogger : public platform::TObject {
   // Appends the line "dd.mm.yyyy hh:nn:ss [className]: message\r\n".
   void WriteEntry(std::string_view className, std::string_view message) noexcept;
   // WriteEntry with the exception's class name (our own exceptions name
-  // themselves, others by their C++ type) and message.
+  // themselves, others by their C++ type) and message; a script's call stack
+  // follows the message in the same line, " (call stack: frame, frame)".
   void WriteException(const std::exception& error) noexcept;
 
   // Replaces the time source (NowOleDate by default).

@@ -61,7 +61,7 @@ TComponent* IApplicationHooks::MainForm() { return nullptr; }
 
 TCustomApplicationComponents* IApplicationHooks::FormList() { return nullptr; }
 
-TComponent* IApplicationHooks::CreateForm(const std::string&) { return nullptr; }
+TComponent* IApplicationHooks::CreateForm(const std::string&, const std::string&) { return nullptr; }
 
 Variant IApplicationHooks::ProjectAttribute(std::string_view) { return Variant::Null(); }
 

@@ -64,11 +64,12 @@ class IApplicationHooks {
   virtual platform::TComponent* ApplicationComponent();
   // The list of every registered component.
   virtual TCustomApplicationComponents* RegisteredComponents();
-  // The main form, the list of forms, and a new form of that name (nullptr
-  // while forms cannot be made).
+  // The main form, the list of forms, and a new form of that name and type
+  // word ("form", or "float" for a floating form; nullptr while forms cannot
+  // be made).
   virtual platform::TComponent* MainForm();
   virtual TCustomApplicationComponents* FormList();
-  virtual platform::TComponent* CreateForm(const std::string& name);
+  virtual platform::TComponent* CreateForm(const std::string& name, const std::string& type);
   // The running project's "folder", "id" or project.info attribute; Null when none.
   virtual platform::Variant ProjectAttribute(std::string_view name);
 

@@ -110,7 +110,7 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
       TCustomApplicationComponents* forms = hooks.FormList();
       if (TComponent* form = forms ? forms->ItemByName(id) : nullptr) return form;
       if (!isNew) return nullptr;
-      TComponent* form = hooks.CreateForm(id);
+      TComponent* form = hooks.CreateForm(id, SameText(type, "float") ? "float" : "form");
       created = form != nullptr;
       return form;
     }
@@ -121,7 +121,7 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
     const std::string name = SameText(element, "item") || SameText(element, "form") ? id : element;
     if (TComponent* form = hooks.FormList()->ItemByName(name)) return form;
     if (!isNew) return nullptr;
-    TComponent* form = hooks.CreateForm(name);
+    TComponent* form = hooks.CreateForm(name, "form");
     created = form != nullptr;
     return form;
   }

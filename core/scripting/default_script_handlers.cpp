@@ -18,9 +18,11 @@ constexpr std::string_view kImportNotFound = "Import script file not found: \"%s
 }  // namespace
 
 void defaultScriptGetSource(TScriptControl& sender, TScriptIndent kind, std::string& name, TScriptSource& source) {
+  // A module is its file: "lib" and "Lib" are two files here, and so are
+  // "lib" in the project and "<lib>" in the application folder.
   const std::string file = ResolveScriptReference(name);
   const std::string key = ExtractFileBaseName(file);
-  if (sender.IsModuleLoaded(key)) return;
+  if (sender.IsModuleFileLoaded(file)) return;
 
   if (TransientScripts() || kind == siImport || sender.IsTransient()) {
     if (kind == siInclude) CheckScriptFile(file, kIncludeNotFound);
@@ -34,14 +36,14 @@ void defaultScriptGetSource(TScriptControl& sender, TScriptIndent kind, std::str
   }
 
   TScriptCache& cache = GetScriptControlDefaultImplementation().Cache();
-  TScriptCacheItem* item = cache.Find(key);
+  TScriptCacheItem* item = cache.Find(file);
   if (!item) {
     TScriptIndent recorded = kind;
     if (kind == siInclude) CheckScriptFile(file, kIncludeNotFound);
     if (kind == siRequire && CheckScriptFile(file)) recorded = siNone;
     auto code = std::make_unique<TScriptCode>();
     if (recorded != siNone) code->LoadFromFile(file);
-    item = &cache.Add(key);
+    item = &cache.Add(file);
     item->SetIndent(recorded);
     if (recorded != siNone) item->Code().Assign(*code);
   }

@@ -13,7 +13,8 @@ class TScriptCache;
 
 // One entry of the cache under its key: a cached engine (key: the MD5 of the
 // script argument) with a copy of its code, or a cached source (key: the
-// module name) with the kind that loaded it (siNone: its file did not exist).
+// module's resolved file) with the kind that loaded it (siNone: its file did
+// not exist).
 class TScriptCacheItem : public TCollectionNamedItem {
   HALBRIN_CLASS(TScriptCacheItem, TCollectionNamedItem)
 

@@ -42,12 +42,14 @@ std::string DirectiveName(std::string_view line, std::size_t wordLength) {
 
 }  // namespace
 
-EScriptControl::EScriptControl(std::string description, std::string fileName, int line, int column)
+EScriptControl::EScriptControl(std::string description, std::string fileName, int line, int column,
+                               std::string callStack)
     : Exception(Format(kErrorFormat, {description, fileName, line, column})),
       m_description(std::move(description)),
       m_fileName(std::move(fileName)),
       m_line(line),
-      m_column(column) {}
+      m_column(column),
+      m_callStack(std::move(callStack)) {}
 
 HALBRIN_DEFINE_CLASS(TScriptControl,
                      .Property("fileName", &TScriptControl::FileName, &TScriptControl::SetFileName)
@@ -97,6 +99,7 @@ void TScriptControl::AddObject(const std::string& name, const Variant& object, b
 
 void TScriptControl::Reset() {
   m_modules.clear();
+  m_moduleFiles.clear();
   if (m_pristine) return;
   auto engine = std::make_unique<JscEngine>(*m_vm);
   for (const NamedObject& entry : m_objects) engine->AddNamedObject(entry.name, entry.object, entry.addMembers);
@@ -123,7 +126,7 @@ void TScriptControl::RaiseEngineError(const EScriptError& error) {
   m_lastErrorSource = info.Source();
   // The file the error arose in: a module's own file, or the engine's.
   std::string file = info.sourceUri.empty() ? FileName() : info.sourceUri;
-  throw EScriptControl(info.message, std::move(file), info.line, info.column);
+  throw EScriptControl(info.message, std::move(file), info.line, info.column, info.backtrace);
 }
 
 Variant TScriptControl::Run(const std::string& procedure, std::span<const Variant> args) {
@@ -171,6 +174,8 @@ int TScriptControl::ProcessDirective(const TScriptCode& source, TScriptIndent ki
     const TScriptCode* code = found.Code();
     if (!code || code->Count() == 0) continue;
     RegisterModule(name);
+    // Before the nested directives, so a cycle back to this file ends.
+    if (!code->FileName().empty()) m_moduleFiles.push_back(code->FileName());
     count += ProcessDirectives(*code);
     AddModule(name, *code);
     ++count;
@@ -201,5 +206,11 @@ bool TScriptControl::IsModuleLoaded(std::string_view name) const {
 }
 
 void TScriptControl::RegisterModule(const std::string& name) { m_modules.push_back(name); }
+
+bool TScriptControl::IsModuleFileLoaded(std::string_view file) const {
+  for (const std::string& loaded : m_moduleFiles)
+    if (loaded == file) return true;
+  return false;
+}
 
 }  // namespace halbrin

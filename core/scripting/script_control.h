@@ -27,12 +27,14 @@ inline constexpr int kScriptTransient = 0x100;  // not cached, freed after one u
 enum TScriptIndent { siNone, siInclude, siRequire, siImport };
 
 // An error reported by an engine. Engine errors carry their description,
-// file, line and column; the message is "%s in "%s" at line: %d, position: %d".
+// file, line, column and the script's call stack; the message is "%s in "%s"
+// at line: %d, position: %d".
 class EScriptControl : public platform::Exception {
  public:
   explicit EScriptControl(const std::string& message) : Exception(message) {}
-  EScriptControl(std::string description, std::string fileName, int line, int column);
+  EScriptControl(std::string description, std::string fileName, int line, int column, std::string callStack = {});
   std::string_view ClassName() const noexcept override { return "EScriptControl"; }
+  std::string CallStack() const override { return m_callStack; }
 
   const std::string& Description() const noexcept { return m_description; }
   const std::string& FileName() const noexcept { return m_fileName; }
@@ -44,6 +46,7 @@ class EScriptControl : public platform::Exception {
   std::string m_fileName;
   int m_line = 0;
   int m_column = 0;
+  std::string m_callStack;
 };
 
 // What a source handler gives for a directive: nothing, a temporary source
@@ -116,6 +119,9 @@ class TScriptControl : public platform::TComponent {
   // Letter case ignored.
   virtual bool IsModuleLoaded(std::string_view name) const;
   virtual void RegisterModule(const std::string& name);
+  // Whether a module was read from `file` (a resolved path, compared exactly:
+  // names that differ in letter case are two files).
+  bool IsModuleFileLoaded(std::string_view file) const;
 
  private:
   struct NamedObject {
@@ -152,6 +158,8 @@ class TScriptControl : public platform::TComponent {
   TScriptCode m_code;
   std::string m_fileName;
   std::vector<std::string> m_modules;
+  // The files the modules were read from (sources without a file have none).
+  std::vector<std::string> m_moduleFiles;
   std::vector<NamedObject> m_objects;
   std::string m_lastErrorSource;
   TGetSourceEvent m_onGetSource;

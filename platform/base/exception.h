@@ -14,6 +14,9 @@ class Exception : public std::runtime_error {
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
   virtual std::string_view ClassName() const noexcept { return "Exception"; }
   std::string Message() const { return what(); }
+  // The call stack of the script that raised it, innermost frame first, one
+  // frame a line; empty when there is none. Logs carry it beside the message.
+  virtual std::string CallStack() const { return {}; }
 };
 
 // Declares an exception class `Name` derived from `Base` whose ClassName() is its own name.

@@ -40,6 +40,78 @@ double WallMillisecondsToOleDate(double wall) {
 
 std::string Text(const char* text) { return text ? text : ""; }
 
+// The call stack without the native frames above the innermost script
+// frame: they are the host function that raised the error, not the script.
+std::string ScriptBacktrace(const char* backtrace) {
+  std::string_view rest = backtrace ? backtrace : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view frame = rest.substr(0, end);
+    if (!frame.ends_with("@[native code]")) break;
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  return std::string(rest);
+}
+
+std::size_t Utf8Length(unsigned char lead) noexcept {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// A character that continues an identifier, a keyword or a number (any
+// character beyond ASCII counts, as identifiers may hold them).
+bool IsWordByte(unsigned char c) noexcept { return c >= 0x80 || g_ascii_isalnum(c) || c == '_' || c == '$'; }
+
+// The 1-based column (in UTF-16 units, as the engine counts) of the token a
+// syntax error stopped at, or 0 when it cannot be told. The engine reports
+// only the line of a syntax error, so the shortest prefix of that line that
+// fails with the same error is looked for; its last character is in the
+// token, whose first character is the column.
+int SyntaxErrorColumn(JSCContext* context, std::string_view code, const std::string& uri, unsigned firstLine,
+                      const ScriptErrorInfo& error) {
+  if (error.line < static_cast<int>(firstLine)) return 0;
+  std::size_t start = 0;
+  for (int line = static_cast<int>(firstLine); line < error.line; ++line) {
+    const std::size_t end = code.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) return 0;
+    start = end + (code[end] == '\r' && end + 1 < code.size() && code[end + 1] == '\n' ? 2 : 1);
+  }
+  std::size_t stop = code.find_first_of("\r\n", start);
+  if (stop == std::string_view::npos) stop = code.size();
+  std::vector<std::size_t> starts;  // where each character of the line begins
+  for (std::size_t i = start; i < stop; i += Utf8Length(static_cast<unsigned char>(code[i]))) starts.push_back(i);
+  if (starts.empty()) return 0;
+  auto endOf = [&](std::size_t index) { return index + 1 < starts.size() ? starts[index + 1] : stop; };
+  auto fails = [&](std::size_t index) {
+    JSCException* raw = nullptr;
+    const JSCCheckSyntaxResult result =
+        jsc_context_check_syntax(context, code.data(), static_cast<gssize>(endOf(index)), JSC_CHECK_SYNTAX_MODE_SCRIPT,
+                                 uri.empty() ? nullptr : uri.c_str(), firstLine, &raw);
+    JscExceptionPtr exception = JscExceptionPtr::Adopt(raw);
+    return result == JSC_CHECK_SYNTAX_RESULT_IRRECOVERABLE_ERROR && exception &&
+           Text(jsc_exception_get_message(exception.Get())) == error.message &&
+           static_cast<int>(jsc_exception_get_line_number(exception.Get())) == error.line;
+  };
+  // An error the line alone does not make (one found later, or at run time) has no column here.
+  if (!fails(starts.size() - 1)) return 0;
+  std::size_t low = 0;
+  std::size_t high = starts.size() - 1;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (fails(middle))
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  const auto at = [&](std::size_t index) { return static_cast<unsigned char>(code[starts[index]]); };
+  while (low > 0 && IsWordByte(at(low)) && IsWordByte(at(low - 1))) --low;
+  int column = 1;
+  for (std::size_t index = 0; index < low; ++index) column += Utf8Length(at(index)) == 4 ? 2 : 1;
+  return column;
+}
+
 }  // namespace
 
 // --- JscAnchor
@@ -167,6 +239,19 @@ void JscEngine::CheckException(JSCContext* context) {
   }
 }
 
+void JscEngine::CheckEvaluation(std::string_view code, const std::string& uri, unsigned firstLine) {
+  try {
+    CheckException(m_context.Get());
+  } catch (const EScriptError& error) {
+    const ScriptErrorInfo& raised = error.Info();
+    if (!raised.IsCompileError() || raised.column != 0 || raised.line <= 0) throw;
+    ScriptErrorInfo info = raised;
+    info.column = SyntaxErrorColumn(m_context.Get(), code, uri, firstLine, info);
+    if (info.column == 0) throw;
+    throw EScriptError(std::move(info));
+  }
+}
+
 ScriptErrorInfo JscEngine::ReadException(JSCException* exception) {
   ScriptErrorInfo info;
   const char* name = jsc_exception_get_name(exception);
@@ -175,6 +260,7 @@ ScriptErrorInfo JscEngine::ReadException(JSCException* exception) {
   info.sourceUri = Text(jsc_exception_get_source_uri(exception));
   info.line = static_cast<int>(jsc_exception_get_line_number(exception));
   info.column = static_cast<int>(jsc_exception_get_column_number(exception));
+  info.backtrace = ScriptBacktrace(jsc_exception_get_backtrace_string(exception));
   if (info.message.empty()) {
     // A thrown value that is no error object (throw "x", throw 42) is its text.
     GCharPtr text(jsc_exception_to_string(exception));
@@ -276,7 +362,7 @@ JscValuePtr JscEngine::EvaluateValue(std::string_view code, std::string_view sou
   const std::string uri(sourceUri);
   JscValuePtr result = JscValuePtr::Adopt(jsc_context_evaluate_with_source_uri(
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), uri.empty() ? nullptr : uri.c_str(), firstLine));
-  CheckException(m_context.Get());
+  CheckEvaluation(code, uri, firstLine);
   return result;
 }
 
@@ -295,7 +381,7 @@ JscValuePtr JscEngine::EvaluateModule(std::string_view code, std::string_view so
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), nullptr, nullptr,
       uri.empty() ? nullptr : uri.c_str(), 1, &module));
   JscValuePtr moduleValue = JscValuePtr::Adopt(module);
-  CheckException(m_context.Get());
+  CheckEvaluation(code, uri, 1);
   return moduleValue;
 }
 

@@ -137,6 +137,9 @@ class JscEngine {
   void RequireOpen() const;
   // Raises EScriptError for the exception pending on `context`, and clears it.
   void CheckException(JSCContext* context);
+  // CheckException after evaluating `code`; a syntax error gets the column
+  // the engine does not report.
+  void CheckEvaluation(std::string_view code, const std::string& uri, unsigned firstLine);
   ScriptErrorInfo ReadException(JSCException* exception);
   // The thrown JS value behind an exception (to read its `number`).
   JscValuePtr ExceptionValue(JSCException* exception);

@@ -29,9 +29,13 @@ struct ScriptErrorInfo {
   // Where the error arose: the source URI given with the code (a file path), empty for text.
   std::string sourceUri;
   // 1-based, as the engine reports them; 0 when it does not know (a thrown value
-  // that is no error object carries no position).
+  // that is no error object carries no position). A syntax error's column is
+  // where the offending token begins.
   int line = 0;
   int column = 0;
+  // The script's call stack where the error arose, innermost frame first, one
+  // "function@file:line:column" a line; empty when there is none (syntax errors).
+  std::string backtrace;
   // The error's `number` when it has one (errors raised by host objects carry
   // their HRESULT there), else 0.
   HResult number = 0;
@@ -48,6 +52,7 @@ class EScriptError : public EOleError {
  public:
   explicit EScriptError(ScriptErrorInfo info);
   std::string_view ClassName() const noexcept override { return "EScriptError"; }
+  std::string CallStack() const override { return m_info.backtrace; }
   const ScriptErrorInfo& Info() const noexcept { return m_info; }
 
  private:

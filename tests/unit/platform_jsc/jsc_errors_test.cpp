@@ -45,6 +45,66 @@ TEST_F(JscErrors, ColumnsAreTheEnginesAndCompileErrorsAreTold) {
   EXPECT_STREQ(syntax.Source(), kCompilationErrorSource);
 }
 
+struct SyntaxRow {
+  const char* what;
+  const char* code;
+  int line;
+  int column;  // 1-based, where the offending token begins
+};
+
+TEST_F(JscErrors, ASyntaxErrorTellsTheColumnOfTheTokenItStoppedAt) {
+  const SyntaxRow rows[] = {
+      {"an operand missing", "var a = 1;\nvar b = (a + ;", 2, 14},
+      {"a name missing", "var = 2;", 1, 5},
+      {"a keyword out of place", "x = 1;\r\n  return 5;", 2, 3},
+      {"a name where none may be", "var x = 1 foo;", 1, 11},
+      {"two operators", "a = 1 +* 2", 1, 8},
+      {"characters beyond ASCII before it", "var \xC3\xA9 = '\xE2\x82\xAC' +* 2", 1, 14},
+      {"a character beyond the basic plane before it", "x = '\xF0\x9F\x98\x80' +* 2", 1, 11},
+  };
+  for (const SyntaxRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScriptErrorInfo error = ErrorOf(row.code, "/scripts/syntax.js");
+    EXPECT_TRUE(error.IsCompileError());
+    EXPECT_EQ(error.line, row.line);
+    EXPECT_EQ(error.column, row.column);
+    EXPECT_EQ(error.backtrace, "") << "nothing ran yet";
+  }
+  ScriptErrorInfo atEnd = ErrorOf("function f(");
+  EXPECT_EQ(atEnd.column, 0) << "the end of the text is no token";
+  try {
+    m_engine.EvaluateModule("\n\nvar = 1;", "/scripts/bad.js");
+    FAIL() << "no error";
+  } catch (const EScriptError& e) {
+    EXPECT_EQ(e.Info().line, 3);
+    EXPECT_EQ(e.Info().column, 5);
+  }
+  try {
+    m_engine.Evaluate("\nvar b = (a + ;", "/scripts/later.js", 10);
+    FAIL() << "no error";
+  } catch (const EScriptError& e) {
+    EXPECT_EQ(e.Info().line, 11);
+    EXPECT_EQ(e.Info().column, 14);
+  }
+  ScriptErrorInfo thrown = ErrorOf("\n  JSON.parse('{');");
+  EXPECT_EQ(thrown.name, "SyntaxError");
+  EXPECT_EQ(thrown.line, 2) << "a syntax error raised while running keeps the engine's position";
+  EXPECT_GT(thrown.column, 0);
+}
+
+TEST_F(JscErrors, ARunTimeErrorCarriesTheScriptsCallStack) {
+  ScriptErrorInfo error =
+      ErrorOf("function f() {\n  return g();\n}\nfunction g() { return missing.x; }\nf();", "/scripts/stack.js");
+  EXPECT_EQ(error.backtrace, "g@/scripts/stack.js:4:30\nf@/scripts/stack.js:2:11\nglobal code@/scripts/stack.js:5:2");
+  EXPECT_EQ(EScriptError(error).CallStack(), error.backtrace);
+  auto gadget = MakeRef<TGadget>();
+  m_engine.SetGlobal("gadget", Variant(gadget));
+  ScriptErrorInfo host = ErrorOf("function f() {\n  gadget.fail();\n}\nf();", "/scripts/host.js");
+  EXPECT_EQ(host.message, "The gadget failed");
+  EXPECT_EQ(host.backtrace.rfind("f@/scripts/host.js:2:", 0), 0u)
+      << "the host function that raised it is no frame of the script: " << host.backtrace;
+}
+
 TEST_F(JscErrors, AScriptsOwnNumberIsKept) {
   ScriptErrorInfo error = ErrorOf("var e = new Error('numbered'); e.number = -2146828235; throw e;");
   EXPECT_EQ(error.number, static_cast<HResult>(-2146828235));

@@ -10,6 +10,8 @@
 #include "core/app/hand_over.h"
 #include "core/app/project.h"
 #include "core/app/project_info.h"
+#include "core/foundation/string_object_list.h"
+#include "core/framework/component_wrappers.h"
 #include "platform/automation/dispatch.h"
 #include "core/foundation/message_box.h"
 #include "platform/classes/property_access.h"
@@ -18,6 +20,7 @@
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/services/dialog_service.h"
+#include "platform/services/desktop_service.h"
 
 namespace halbrin::app_test {
 namespace {
@@ -65,6 +68,16 @@ class TRecordingDialogs final : public platform::IDialogService {
   }
   std::vector<std::string> boxes;
   std::uint32_t lastFlags = 0;
+};
+
+class TFakeFonts final : public platform::HeadlessDesktopService {
+ public:
+  std::vector<std::string> FontFamilies() const override {
+    ++asked;
+    return names;
+  }
+  std::vector<std::string> names;
+  mutable int asked = 0;
 };
 
 // Records the application's own events, bound in C++.
@@ -303,7 +316,10 @@ TEST_F(ApplicationTest, AFailingStartScriptIsShownAndLoggedAndStartUpGoesOn) {
   EXPECT_EQ(m_dialogs.boxes[0], "Halbrin Lite: Client refused in \"" + init + "\" at line: 2, position: 14");
   EXPECT_EQ(ProjectInfo().state, PROJECT_STATE_COMPLETED);
   EXPECT_EQ(m_observer.events, std::vector<std::string>{"load"});
-  EXPECT_NE(testing::ReadFile(app.Logger()->Path()).find("Client refused"), std::string::npos);
+  const std::string log = testing::ReadFile(app.Logger()->Path());
+  EXPECT_NE(log.find("Client refused"), std::string::npos);
+  EXPECT_NE(log.find(" (call stack: main@" + init + ":2:"), std::string::npos) << log;
+  EXPECT_EQ(m_dialogs.boxes[0].find("call stack"), std::string::npos) << "the box shows the message alone";
 }
 
 TEST_F(ApplicationTest, TheFileSwitchIsAppliedOnceAndOnlyForAnExistingFile) {
@@ -364,6 +380,39 @@ TEST_F(ApplicationTest, CloseProjectFreesWhatTheProjectMadeAndResetsTheApplicati
   EXPECT_EQ(app.Title(), "");
 }
 
+TEST_F(ApplicationTest, ClosingTheProjectLetsNoScriptNameResolveInItsFolder) {
+  Script("init.js", "function main(project) { return 0; }\n");
+  TApplicationEx& app = App();
+  app.StartProject();
+  ASSERT_EQ(GetScriptFolders().projectFolder, ProjectFolder());
+  app.CloseProject();
+  EXPECT_NE(GetScriptFolders().projectFolder, ProjectFolder());
+  const std::string message = MessageOf([] { RunScriptProcedure("init", "main", {}, kScriptSourceFile); });
+  EXPECT_EQ(message.find(ProjectFolder()), std::string::npos) << message;
+  EXPECT_EQ(message.rfind("Script file not found: ", 0), 0u) << message;
+}
+
+TEST_F(ApplicationTest, OpeningAProjectWhoseFolderAScriptChangedReadsThatFoldersDescriptor) {
+  ProjectFile("project.info", "product=First\nscript=first\n");
+  Script("first.js", "function main(project) { client.log('first'); }\n");
+  testing::TempFolder other{"halbrin_other"};
+  other.Write("project.info", "product=Second\nversion=2.0\nscript=start\n");
+  other.Write("scripts/start.js", "function main(project) { client.log('start in ' + project.folder); }\n",
+              testing::MakeFolders::Yes);
+  const std::string otherFolder = other.Path().string() + "/";
+  App();
+  platform::RefPtr<TApplicationProject> project = GetApplicationProject();
+  platform::CallMethod(*project, "close");
+  platform::PutProperty(*project, "folder", Variant(other.Path().string()));
+  platform::CallMethod(*project, "open");
+  EXPECT_EQ(ProjectInfo().folder, otherFolder);
+  EXPECT_EQ(ProjectInfo().product, "Second");
+  EXPECT_EQ(ProjectInfo().version, "2.0");
+  EXPECT_EQ(ProjectInfo().script, "start");
+  EXPECT_EQ(m_client->m_log, std::vector<std::string>{"start in " + otherFolder});
+  EXPECT_TRUE(m_dialogs.boxes.empty()) << m_dialogs.boxes.front();
+}
+
 TEST_F(ApplicationTest, TheProjectOpenedAgainStillFindsItsStartScript) {
   Script("init.js", "function main(project) { client.log('main in ' + project.state); }\n");
   TApplicationEx& app = App();
@@ -400,6 +449,70 @@ TEST_F(ApplicationTest, SubObjectsOfLaterPartsSayTheyAreNotAvailableUntilAFactor
   app.FreeProjectComponents();
   EXPECT_EQ(TCounted::destroyed, before + 1);
   EXPECT_EQ(app.FindObject(TApplicationObject::Clipboard), nullptr);
+}
+
+TEST_F(ApplicationTest, MembersThatComeWithFormsSayTheyAreNotAvailable) {
+  struct Row {
+    const char* property;
+    const char* message;
+  } const rows[] = {
+      {"hintFont", "The application's hint font is not available"},
+      {"menuFont", "The application's menu font is not available"},
+      {"image", "The application's icon is not available"},
+      {"handle", "The application's window handle is not available"},
+      {"mainForm", "The application's main form is not available"},
+      {"forms", "The application's form list is not available"},
+  };
+  TApplicationEx& app = App();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.property);
+    const platform::TPropInfo* prop = app.ClassInfo().FindProperty(row.property);
+    ASSERT_NE(prop, nullptr);
+    EXPECT_EQ(MessageOf([&] { platform::GetPropValue(app, *prop); }), row.message);
+  }
+  const platform::TPropInfo* image = app.ClassInfo().FindProperty("image");
+  EXPECT_EQ(MessageOf([&] { platform::SetPropValue(app, *image, Variant("icon.png")); }),
+            "The application's icon is not available");
+}
+
+TEST_F(ApplicationTest, FontsAreTheScreenFontsReadAfreshOnEveryRead) {
+  TApplicationEx& app = App();
+  const platform::TPropInfo* prop = app.ClassInfo().FindProperty("fonts");
+  ASSERT_NE(prop, nullptr);
+  auto fonts = [&] {
+    auto* list = dynamic_cast<TStringObjectListEx*>(platform::GetObjectProp(app, *prop));
+    std::vector<std::string> names;
+    if (list)
+      for (int i = 0; i < list->Count(); ++i) names.push_back(list->Strings(i));
+    return names;
+  };
+  EXPECT_TRUE(fonts().empty()) << "the headless desktop knows no fonts";
+  TFakeFonts service;
+  platform::ScopedDesktopService scope(service);
+  service.names = {"DejaVu Sans", "Liberation Serif"};
+  EXPECT_EQ(fonts(), service.names);
+  service.names = {"Noto Sans"};
+  EXPECT_EQ(fonts(), service.names) << "a font installed meanwhile is seen";
+  EXPECT_EQ(service.asked, 2);
+}
+
+TEST_F(ApplicationTest, TheScriptCacheIsTheThreadsCache) {
+  TApplicationEx& app = App();
+  const platform::TPropInfo* prop = app.ClassInfo().FindProperty("scriptCache");
+  ASSERT_NE(prop, nullptr);
+  EXPECT_EQ(platform::GetObjectProp(app, *prop), &GetScriptControlDefaultImplementation().Cache());
+}
+
+TEST_F(ApplicationTest, CreateComponentHandsScriptsTheComponentsWrapper) {
+  Script("actions.js", "function onMade(component) { client.keep(component); client.log(typeof component); }\n");
+  TApplicationEx& app = App();
+  app.Components();  // made now, so that only the clipboard is announced below
+  app.GetEvents()->AttachEvent("OnCreateComponent").SetXml("onMade");
+  app.SetObjectFactory(TApplicationObject::Clipboard, [] { return std::make_unique<TCounted>(); });
+  TComponent& made = app.GetObject(TApplicationObject::Clipboard);
+  EXPECT_EQ(m_client->m_log, std::vector<std::string>{"object"});
+  EXPECT_EQ(WrappedObject(m_client->m_kept), &made);
+  EXPECT_TRUE(m_dialogs.boxes.empty()) << m_dialogs.boxes.front();
 }
 
 // --------------------------------------------------------- later starts

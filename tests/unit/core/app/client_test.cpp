@@ -41,9 +41,10 @@ TEST_F(ClientTest, ProjectMembersAnswerOnlyWhileTheProjectIsLoaded) {
     EXPECT_EQ(!platform::GetProperty(*m_client, "xml").AsString().empty(), row.loaded);
     EXPECT_EQ(platform::CallMethod(*m_client, "exec", {Variant("<control content=\"exist\" id=\"x\"/>")}).IsEmpty(),
               !row.loaded);
-    EXPECT_EQ(platform::CallMethod(*m_client, "runScript", {Variant("1+1"), Variant(""), Variant(), Variant(2)})
-                  .IsEmpty(),
-              true) << "an empty procedure runs nothing";
+    EXPECT_EQ(platform::CallMethod(*m_client, "runScript",
+                                   {Variant("function two() { return 2; }"), Variant("two"), Variant(), Variant(2)}),
+              row.running ? Variant(2) : Variant())
+        << "runScript waits until the project runs";
     for (const char* member : {"files", "variables"})
       EXPECT_EQ(platform::GetProperty(*m_client, member).IsDispatch(), row.loaded) << member;
     EXPECT_TRUE(platform::GetProperty(*m_client, "projects").IsNull());

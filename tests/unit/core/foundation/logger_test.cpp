@@ -116,6 +116,36 @@ TEST_F(LoggerTest, EntriesCarryTheClockTimeClassAndMessage) {
             "05.03.2024 07:08:09 [Exception]: Ошибка: файл не найден\r\n");
 }
 
+// An exception that knows the script call stack it arose in.
+class EStacked : public platform::Exception {
+ public:
+  EStacked(const std::string& message, std::string stack) : Exception(message), m_stack(std::move(stack)) {}
+  std::string_view ClassName() const noexcept override { return "EStacked"; }
+  std::string CallStack() const override { return m_stack; }
+
+ private:
+  std::string m_stack;
+};
+
+TEST_F(LoggerTest, AScriptsCallStackFollowsTheMessageInTheSameLine) {
+  struct Row {
+    const char* stack;
+    const char* line;
+  } const rows[] = {
+      {"", "[EStacked]: failed\r\n"},
+      {"g@/p/a.js:4:30\nf@/p/a.js:2:11\nglobal code@/p/a.js:5:2",
+       "[EStacked]: failed (call stack: g@/p/a.js:4:30, f@/p/a.js:2:11, global code@/p/a.js:5:2)\r\n"},
+      {"  g@/p/a.js:4:30\r\n\n", "[EStacked]: failed (call stack: g@/p/a.js:4:30)\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stack);
+    TLogger logger("a.log", Folder(), true, 0, false);
+    logger.SetClock([] { return platform::EncodeOleDate(2024, 3, 5, 7, 8, 9); });
+    logger.WriteException(EStacked("failed", row.stack));
+    EXPECT_EQ(ReadFile(File("a.log")), std::string("05.03.2024 07:08:09 ") + row.line);
+  }
+}
+
 TEST_F(LoggerTest, BrokenClockStillWritesTheEntry) {
   TLogger logger("a.log", Folder(), true, 0, false);
   logger.SetClock([]() -> double { throw std::runtime_error("no clock"); });

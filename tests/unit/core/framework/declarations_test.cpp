@@ -81,6 +81,46 @@ TEST_F(DeclarationTest, NewCreatesByTypeWordAndFindsWhatExists) {
   EXPECT_TRUE(m_hooks.errors.empty()) << m_hooks.errors.front();
 }
 
+// Hooks that can make forms: each new form is a panel of the application,
+// listed, and the type word it was asked for is recorded.
+class TFormHooks : public TRecordingHooks {
+ public:
+  TCustomApplicationComponents* FormList() override { return &forms; }
+  TComponent* CreateForm(const std::string& name, const std::string& type) override {
+    made.push_back(name + ":" + type);
+    TFwPanel& form = platform::MakeComponent<TFwPanel>(root);
+    form.SetName(name);
+    forms.Add(&form);
+    return &form;
+  }
+  std::vector<std::string> made;
+  TApplicationComponents forms;
+};
+
+TEST_F(DeclarationTest, AFormIsMadeWithTheTypeWordItWasDeclaredWith) {
+  TFormHooks hooks;
+  ScopedApplicationHooks scope(hooks);
+  struct FormCase {
+    const char* declaration;
+    std::vector<std::string> made;
+  } const cases[] = {
+      {R"(<control type="form" id="Main"/>)", {"Main:form"}},
+      {R"(<control type="float" id="Tool"/>)", {"Tool:float"}},
+      {R"(<control type="FLOAT" id="Palette"/>)", {"Palette:float"}},
+      {R"(<control type="float" id="Tool" caption="again"/>)", {}},
+  };
+  for (const FormCase& c : cases) {
+    SCOPED_TRACE(c.declaration);
+    hooks.made.clear();
+    Run(c.declaration);
+    EXPECT_EQ(hooks.made, c.made);
+  }
+  auto* tool = dynamic_cast<TFwPanel*>(hooks.forms.ItemByName("Tool"));
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->m_caption, "again") << "an existing form is found, not made again";
+  EXPECT_TRUE(hooks.errors.empty()) << hooks.errors.front();
+}
+
 struct CommandCase {
   const char* name;
   const char* declaration;

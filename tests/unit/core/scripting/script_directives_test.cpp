@@ -29,10 +29,47 @@ TEST_F(ScriptDirectives, NestedIncludesAreAddedFirstAndCounted) {
 }
 
 TEST_F(ScriptDirectives, AnIncludeNamedTwiceIsLoadedOnce) {
-  Script("init.js", "//include a\n//include a\n//include A\n//include lib/../scripts/a\nfunction main() { return a.fa(); }\n");
+  Script("init.js", "//include a\n//include a\n//include lib/../scripts/a\nfunction main() { return a.fa(); }\n");
   Script("a.js", "client.log('loaded');\nfunction fa() { return 'fa'; }\n");
   EXPECT_EQ(RunMain(), "fa");
   EXPECT_EQ(m_client->m_log.size(), 1u);
+}
+
+// Modules are their files: names that differ in letter case, or the same name
+// in the project and in the application folder, are different modules.
+TEST_F(ScriptDirectives, ModulesAreToldApartByTheirFiles) {
+  struct Row {
+    const char* what;
+    bool cached;
+    const char* script;
+    const char* directives;
+    const char* expected;
+  } const rows[] = {
+      {"letter case, uncached", false, "case_uncached", "//include lib\n//include Lib\n", "lower,upper"},
+      {"letter case, cached", true, "case_cached", "//include lib\n//include Lib\n", "lower,upper"},
+      {"project and application, cached", true, "folders_cached", "//include lib\n//include <lib>\n",
+       "lower,app"},
+  };
+  Script("lib.js", "client.log('lower');\n");
+  Script("Lib.js", "client.log('upper');\n");
+  ApplicationScript("lib.js", "client.log('app');\n");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetTransientScripts(!row.cached);
+    Script(std::string(row.script) + ".js", std::string(row.directives) + "function main() {}\n");
+    m_client->m_log.clear();
+    RunScriptProcedure(row.script, "main", {});
+    std::string loaded;
+    for (const std::string& line : m_client->m_log) loaded += (loaded.empty() ? "" : ",") + line;
+    EXPECT_EQ(loaded, row.expected);
+  }
+}
+
+TEST_F(ScriptDirectives, AnIncludeOfAFileThatIsOnlyThereInAnotherLetterCaseIsMissing) {
+  Script("init.js", "//include a\n//include A\nfunction main() {}\n");
+  Script("a.js", "function fa() {}\n");
+  EXPECT_EQ(MessageOf([&] { RunMain(); }),
+            "Include script file not found: \"" + ProjectFolder() + "scripts/A.js\"");
 }
 
 TEST_F(ScriptDirectives, TheScanStopsAtEndAndSeesOnlyColumnOne) {
@@ -125,11 +162,12 @@ TEST_F(ScriptDirectives, CachedSourcesAreKeptAndAMissingRequireIsRemembered) {
   Script("optional.js", "function o() {}\n");
   EXPECT_EQ(RunScriptProcedure("second", "main", {}).ToText(), "v1undefined");
   TScriptCache& cache = GetScriptControlDefaultImplementation().Cache();
-  ASSERT_NE(cache.Find("shared"), nullptr);
-  EXPECT_EQ(cache.Find("shared")->Indent(), siInclude);
-  EXPECT_EQ(cache.Find("SHARED"), nullptr);
-  ASSERT_NE(cache.Find("optional"), nullptr);
-  EXPECT_EQ(cache.Find("optional")->Indent(), siNone);
+  ASSERT_NE(cache.Find(shared), nullptr);
+  EXPECT_EQ(cache.Find(shared)->Indent(), siInclude);
+  EXPECT_EQ(cache.Find(ProjectFolder() + "scripts/SHARED.js"), nullptr);
+  const std::string optional = ProjectFolder() + "scripts/optional.js";
+  ASSERT_NE(cache.Find(optional), nullptr);
+  EXPECT_EQ(cache.Find(optional)->Indent(), siNone);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(ScriptHost, EngineErrorsCarryFileLineAndPosition) {
             "Procedure 'nothing' not defined in \"" + m_init + "\" at line: 0, position: 0");
   const std::string syntax = Script("syntax.js", "var a = 1;\nvar b = 2;\nvar c = ;\n");
   EXPECT_EQ(MessageOf([&] { RunScriptProcedure("syntax", "main", {}); }),
-            "Unexpected token ';' in \"" + syntax + "\" at line: 3, position: 0");
+            "Unexpected token ';' in \"" + syntax + "\" at line: 3, position: 9");
   try {
     RunScriptProcedure("init", "fail", {});
     FAIL() << "no error";
@@ -150,7 +150,7 @@ TEST_F(ScriptHost, EvaluateScriptGivesTheExpressionsValue) {
     EXPECT_EQ(value.ToText(), row.text) << row.expression;
   }
   EXPECT_EQ(MessageOf([] { EvaluateScript("1 +* 2"); }),
-            "Unexpected token '*' in \"JavaScript compilation error\" at line: 1, position: 0");
+            "Unexpected token '*' in \"JavaScript compilation error\" at line: 1, position: 4");
   EXPECT_EQ(LiveEngines(), 0);
 }
 
