@@ -253,11 +253,16 @@ class XmlDocument : public XmlNode {
   // A failure raises EXmlDOMDocument and leaves this handle on an empty
   // document whose parseError() tells why.
   void load(std::string_view path);
+  // Loads a file's bytes held in memory as load reads them; `url` names
+  // them in the parse error.
+  void loadBytes(std::string_view bytes, std::string_view url = {});
   // Loads a text held in memory: UTF-8 whatever its declaration names.
   void loadXML(std::string_view text);
   // Writes the document to a file, declared and encoded in XmlEncoding();
-  // characters that encoding lacks become character references. Raises
-  // EXmlDOMException when the encoding is unknown or the file cannot be written.
+  // characters that encoding lacks become character references, and what the
+  // writer would put out so that it reads back otherwise (a "<" in a namespace
+  // URI) is escaped. Raises EXmlDOMException when the encoding is unknown or
+  // the file cannot be written.
   void save(std::string_view path) const;
 
   // Why the load that made this document failed; empty after a success.

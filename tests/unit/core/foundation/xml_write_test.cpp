@@ -304,6 +304,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, XmlUnrepresentableSaveTest,
                          ::testing::Values("<中/>", "<a 中='1'/>", "<a><!--中--></a>", "<a><![CDATA[中]]></a>",
                                            "<a><?pi 中?></a>", "<a xmlns:中='urn:x'/>"));
 
+// Namespace URIs hold whatever their references say; the saved file and the
+// xml text must give back the same URIs.
+TEST_F(XmlSaveTest, NamespaceUrisReadBackFromASavedFile) {
+  const struct {
+    const char* label;
+    const char* xml;
+    std::vector<std::string> uris;  // of the root element and its first child
+  } cases[] = {
+      {"less-than", "<r xmlns='&lt;'></r>", {"<"}},
+      {"ampersand in a prefixed one", "<p:r xmlns:p='a?x=1&amp;y=2'/>", {"a?x=1&y=2"}},
+      {"both quotes", "<r xmlns='&quot;&apos;'/>", {"\"'"}},
+      {"double quote", "<r xmlns='a&quot;b'/>", {"a\"b"}},
+      {"line ends and tab", "<r xmlns='a&#10;b&#9;c&#13;d'/>", {"a\nb\tc\rd"}},
+      {"a child declares its own", "<r xmlns='urn:x'><q:c xmlns:q='&lt;&amp;&gt;'/></r>", {"urn:x", "<&>"}},
+      {"a character the code page lacks", "<r xmlns='urn:&#20013;&lt;'/>", {"urn:中<"}},
+  };
+  for (const char* encoding : {"windows-1251", "UTF-8"}) {
+    ScopedXmlEncoding scoped(encoding);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(::testing::Message() << encoding << ": " << c.label);
+      const XmlDocument source = Parse(c.xml);
+      const std::string path = m_folder.Path("ns.xml");
+      source.save(path);
+      XmlDocument fromFile;
+      ASSERT_NO_THROW(fromFile.load(path)) << TempFolder::Read(path);
+      XmlDocument fromText;
+      ASSERT_NO_THROW(fromText.loadXML(source.xml())) << source.xml();
+      for (const XmlDocument& loaded : {fromFile, fromText}) {
+        std::vector<std::string> uris{loaded.documentElement().namespaceURI()};
+        if (c.uris.size() > 1) uris.push_back(loaded.documentElement().firstChild().namespaceURI());
+        EXPECT_EQ(uris, c.uris);
+      }
+      // The tree itself is left as it was.
+      EXPECT_EQ(source.documentElement().namespaceURI(), c.uris[0]);
+    }
+  }
+}
+
 TEST_F(XmlSaveTest, CyrillicNamesAndCommentsAreWritten) {
   ScopedXmlEncoding encoding("windows-1251");
   const std::string path = m_folder.Path("names.xml");
