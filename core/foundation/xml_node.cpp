@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -283,7 +284,10 @@ std::string Serialize(xmlNode* node, int options) {
 
 bool IsUtf8(std::string_view text) { return g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr); }
 
-void RequireUtf8(std::string_view text) {
+// Text for a node: a character no file could hold would make the document unsaveable.
+void RequireXmlText(std::string_view text) {
+  if (const std::size_t at = FindNonXmlCharacter(text); at != std::string_view::npos)
+    throw EXmlDOMException(NonXmlCharacterMessage(text, at));
   if (!IsUtf8(text)) throw EXmlDOMException("The text is not valid UTF-8");
 }
 
@@ -534,6 +538,26 @@ bool IsInside(const xmlNode* node, const xmlNode* ancestor) {
 
 }  // namespace
 
+std::size_t FindNonXmlCharacter(std::string_view text) noexcept {
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return pos;
+    // U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+    if (c == 0xEF && pos + 2 < text.size() && text[pos + 1] == '\xBF' &&
+        (text[pos + 2] == '\xBE' || text[pos + 2] == '\xBF'))
+      return pos;
+  }
+  return std::string_view::npos;
+}
+
+std::string NonXmlCharacterMessage(std::string_view text, std::size_t offset) {
+  unsigned code = offset < text.size() ? static_cast<unsigned char>(text[offset]) : 0;
+  if (code == 0xEF && offset + 2 < text.size()) code = text[offset + 2] == '\xBE' ? 0xFFFE : 0xFFFF;
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", code);
+  return Format("The character %s cannot be written into an XML file", {name});
+}
+
 // ---- XmlNode ----
 
 XmlNode::XmlNode() noexcept = default;
@@ -723,7 +747,7 @@ void XmlNode::setAttribute(std::string_view name, std::string_view value) {
   if (!m_node) throw EXmlDOMException("The node is not assigned");
   if (m_node->type != XML_ELEMENT_NODE) throw EXmlDOMException("Only an element has attributes");
   RequireName(name);
-  RequireUtf8(value);
+  RequireXmlText(value);
   const std::string text(value);
   if (xmlAttr* existing = FindAttribute(m_node, name)) {
     if (!xmlSetNsProp(m_node, existing->ns, existing->name, Xml(text))) throw std::bad_alloc();
@@ -844,7 +868,7 @@ XmlNode XmlDocument::createElement(std::string_view tagName) {
 XmlNode XmlDocument::createTextNode(std::string_view data) {
   XmlTree* tree = XmlAccess::Tree(*this);
   if (!tree) throw EXmlDOMException("The document is not assigned");
-  RequireUtf8(data);
+  RequireXmlText(data);
   const std::string text(data);
   xmlNode* node = tree->Adopt(NodePtr(xmlNewDocTextLen(tree->Doc(), Xml(text), static_cast<int>(text.size()))));
   return XmlAccess::Node(XmlAccess::TreeRef(*this), node);

@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ValueNotUtf8", [](XmlDocument& d) { d.documentElement().setAttribute("a", "\xC0"); }, "UTF-8"},
         RefusalCase{"ValueWithNul",
                     [](XmlDocument& d) { d.documentElement().setAttribute("a", std::string_view("x\0y", 3)); },
-                    "UTF-8"}),
+                    "The character U+0000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XmlRefusedChangeTest, NullDocumentCannotMakeNodes) {
@@ -303,6 +303,58 @@ TEST_P(XmlUnrepresentableSaveTest, Raises) {
 INSTANTIATE_TEST_SUITE_P(Cases, XmlUnrepresentableSaveTest,
                          ::testing::Values("<中/>", "<a 中='1'/>", "<a><!--中--></a>", "<a><![CDATA[中]]></a>",
                                            "<a><?pi 中?></a>", "<a xmlns:中='urn:x'/>"));
+
+// Text and attribute values of a built document, in every encoding a project
+// may name: the saved file gives back what was put in.
+TEST_F(XmlSaveTest, HostileTextsOfABuiltDocumentReadBack) {
+  std::vector<std::string> texts;
+  for (const xml_test::HostileText& text : xml_test::HostileTexts()) texts.push_back(text.text);
+  for (const char* encoding : xml_test::RoundTripEncodings()) {
+    SCOPED_TRACE(encoding);
+    ScopedXmlEncoding scoped(encoding);
+    XmlDocument built = BuildRecordSet(texts);
+    XmlNodeList records = built.selectNodes("//record");
+    for (std::size_t i = 0; i < texts.size(); ++i) records.item(static_cast<int>(i)).setAttribute("value", texts[i]);
+    const std::string path = m_folder.Path("hostile.xml");
+    built.save(path);
+    XmlDocument loaded;
+    ASSERT_NO_THROW(loaded.load(path)) << TempFolder::Read(path);
+    XmlDocument fromText;
+    ASSERT_NO_THROW(fromText.loadXML(built.xml()));
+    for (const XmlDocument& document : {loaded, fromText}) {
+      std::vector<std::string> read;
+      std::vector<std::string> values;
+      for (XmlNode record : document.selectNodes("//record")) {
+        read.push_back(record.selectSingleNode("text").text());
+        values.push_back(record.getAttribute("value").AsString());
+      }
+      EXPECT_EQ(read, texts);
+      EXPECT_EQ(values, texts);
+    }
+  }
+}
+
+// What no XML file can hold never gets into a document.
+TEST_F(XmlSaveTest, CharactersNoFileHoldsAreRefusedInNewNodes) {
+  XmlDocument document = XmlDocument::Create();
+  XmlNode root = document.appendChild(document.createElement("r"));
+  for (const std::string& character : xml_test::UnwritableCharacters()) {
+    SCOPED_TRACE(xml_test::CodePointName(character));
+    const std::string message =
+        "The character " + xml_test::CodePointName(character) + " cannot be written into an XML file";
+    for (const std::function<void()>& make :
+         {std::function<void()>([&] { document.createTextNode("a" + character); }),
+          std::function<void()>([&] { root.setAttribute("v", character + "b"); })}) {
+      try {
+        make();
+        ADD_FAILURE() << "no error";
+      } catch (const EXmlDOMException& e) {
+        EXPECT_EQ(e.Message(), message);
+      }
+    }
+  }
+  EXPECT_TRUE(root.getAttribute("v").IsNull());
+}
 
 // Namespace URIs hold whatever their references say; the saved file and the
 // xml text must give back the same URIs.
