@@ -128,6 +128,7 @@ int ProgramMain(int argc, char** argv) {
   std::error_code error;
   if (const std::string folder = ProjectInfoFolder(); !std::filesystem::exists(folder + "project.info", error))
     app.Log("ProgramMain", "No project.info in \"" + folder + "\": the project runs without name, product and version");
+  for (const std::string& note : info.notes) app.Log("ProgramMain", note);
   instance.Serve(
       [&app](const InstanceMessage& message) {
         app.Log("ProgramMain", DescribeMessage(message));

@@ -11,7 +11,9 @@
 #include "core/foundation/paths.h"
 #include "core/foundation/project_encoding.h"
 #include "core/foundation/text_files.h"
+#include "platform/base/format.h"
 #include "platform/classes/string_list.h"
+#include "platform/variant/number_text.h"
 
 namespace halbrin {
 
@@ -30,9 +32,24 @@ std::string WithSeparator(std::string folder) {
 std::string DeclaredEncoding(std::string_view bytes) {
   TStringList lines;
   lines.SetText(bytes);
-  std::string value = lines.Values("encoding");
-  const bool ascii = std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  return ascii ? value : std::string();
+  return std::string(platform::TrimBlanks(lines.Values("encoding")));
+}
+
+// The code page a declared encoding stands for: the default for none, and
+// also for one that cannot be used, with the reason in `note`.
+std::string UsableEncoding(const std::string& declared, std::string* note) {
+  if (declared.empty()) return std::string(DefaultXmlEncoding);
+  try {
+    if (!std::all_of(declared.begin(), declared.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      throw EEncodingError("The name is not ASCII text");
+    CheckProjectEncoding(declared);
+    return declared;
+  } catch (const EEncodingError& error) {
+    if (note)
+      *note = platform::Format("The encoding named in project.info cannot be used, %s is used instead: %s",
+                               {DefaultXmlEncoding, error.Message()});
+    return std::string(DefaultXmlEncoding);
+  }
 }
 
 // The "use:" folder made absolute against the current folder and normalised
@@ -56,13 +73,7 @@ std::string UseFolder() {
 }  // namespace
 
 std::string DecodeProjectInfo(std::string_view bytes) {
-  const std::string declared = DeclaredEncoding(bytes);
-  try {
-    return DecodeFileText(bytes, declared.empty() ? DefaultXmlEncoding : std::string_view(declared));
-  } catch (const EEncodingError&) {
-    // An encoding iconv does not know: the file is read as the default code page.
-    return DecodeFileText(bytes, DefaultXmlEncoding);
-  }
+  return DecodeFileText(bytes, UsableEncoding(DeclaredEncoding(bytes), nullptr));
 }
 
 TProjectInfo& ProjectInfo() {
@@ -84,19 +95,17 @@ void ReadProjectInfo(const std::string& id, TProjectInfo& info, const std::strin
   try {
     const std::string from = folder.empty() ? ProjectInfoFolder() : WithSeparator(folder);
     const std::string bytes = LoadBytesFromFile(from + "project.info");
-    const std::string declared = DeclaredEncoding(bytes);
-    const std::string text = DecodeProjectInfo(bytes);
+    std::string note;
+    const std::string encoding = UsableEncoding(DeclaredEncoding(bytes), &note);
+    if (!note.empty()) info.notes.push_back(note);
+    const std::string text = DecodeFileText(bytes, encoding);
     TStringList lines;
     lines.SetText(text);
     info.product = lines.Values("product");
     info.version = lines.Values("version");
     info.name = lines.Values("name");
     if (std::string script = lines.Values("script"); !script.empty()) info.script = script;
-    try {
-      SetXmlEncoding(declared);
-    } catch (const platform::Exception&) {
-      SetXmlEncoding("");
-    }
+    SetXmlEncoding(encoding);
   } catch (const platform::Exception&) {
     // No project.info, or one that cannot be read: the defaults stand.
   }

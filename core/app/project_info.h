@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/variant/variant.h"
 
@@ -25,6 +26,9 @@ struct TProjectInfo {
   std::string version;
   int state = PROJECT_STATE_UNINITIALIZED;
   std::string script = "init";
+  // What reading project.info could not use (an encoding that cannot be
+  // used, ...), one line each for the project's log once it is open.
+  std::vector<std::string> notes;
 };
 
 // The process's one descriptor.
@@ -34,12 +38,14 @@ inline constexpr std::string_view ProgramTitle = "Halbrin Lite";
 
 void InitProjectInfo(TProjectInfo& info);
 // The text of project.info's bytes, read in the code page its own "encoding"
-// line names (windows-1251 without one, or for one iconv does not know).
+// line names (windows-1251 without one, or for one that cannot be used).
 std::string DecodeProjectInfo(std::string_view bytes);
 // Fills `info` from the project.info of `folder` (empty: ProjectInfoFolder()):
 // product, version, name, script (when not empty), and sets the project
-// encoding from "encoding" ("windows-1251" when empty). A missing or
-// unreadable file leaves the defaults. State becomes 1.
+// encoding from "encoding" ("windows-1251" when empty, and with a line in
+// `info.notes` when it names an encoding that is unknown or cannot be used,
+// see CheckProjectEncoding). A missing or unreadable file leaves the
+// defaults. State becomes 1.
 void ReadProjectInfo(const std::string& id, TProjectInfo& info, const std::string& folder = {});
 // ReadProjectInfo into a fresh record copied whole into ProjectInfo(); returns its id.
 std::string LoadProjectInfo(const std::string& id, const std::string& folder = {});

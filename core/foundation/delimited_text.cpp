@@ -11,17 +11,6 @@ bool IsBlankLine(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
-class UpdateScope {
- public:
-  explicit UpdateScope(TStrings& list) : m_list(list) { m_list.BeginUpdate(); }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-  ~UpdateScope() { m_list.EndUpdate(); }
-
- private:
-  TStrings& m_list;
-};
-
 }  // namespace
 
 std::unique_ptr<TStringList> SplitDelimited(std::string_view text, char delimiter) {
@@ -54,7 +43,7 @@ Variant StringsToVariantArray(const TStrings& list) {
 bool DeleteEmptyLines(TStrings* list) {
   if (!list) return false;
   bool deleted = false;
-  const UpdateScope update(*list);
+  const TStrings::TUpdateScope update(*list);
   for (int i = list->Count() - 1; i >= 0; --i) {
     if (!IsBlankLine(list->Strings(i))) continue;
     list->Delete(i);

@@ -60,16 +60,7 @@ void QuickSort(ItemArray& items, int low, int high, const TItemCompare& compare)
   }
 }
 
-class TUpdateScope {
- public:
-  explicit TUpdateScope(TCollection& collection) : m_collection(collection) { m_collection.BeginUpdate(); }
-  ~TUpdateScope() { m_collection.EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
-
- private:
-  TCollection& m_collection;
-};
+using TUpdateScope = TCollection::TUpdateScope;
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/foundation/project_encoding.h"
 #include "core/foundation/xml_node.h"
 #include "platform/classes/class_builder.h"
 #include "platform/classes/object.h"
@@ -16,13 +17,14 @@
 
 namespace halbrin {
 
-inline constexpr std::string_view DefaultXmlEncoding = "windows-1251";
+inline constexpr std::string_view DefaultXmlEncoding = DefaultProjectEncoding;
 
 // The encoding written into XML headers and HTML meta tags; start-up sets it
 // from the project. Safe to read from any thread.
 std::string XmlEncoding();
-// An empty name restores DefaultXmlEncoding. The name is not checked here:
-// writing a document in an encoding iconv does not know raises then.
+// An empty name restores DefaultXmlEncoding. Raises EXmlDOMException for a
+// name that would break a header, and as SetProjectEncoding for an encoding
+// that cannot be used; the old one is kept then.
 void SetXmlEncoding(std::string_view encoding);
 
 class TMSXMLDOMDocument : public platform::TObject {

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <mutex>
 
 #include "platform/base/case_fold.h"
@@ -18,7 +20,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 struct EncodingSetting {
   std::mutex lock;
-  std::string name = "windows-1251";
+  std::string name{DefaultProjectEncoding};
 };
 
 EncodingSetting& Setting() {
@@ -75,6 +77,37 @@ ConvertResult Convert(std::string_view input, const std::string& to, const std::
   throw EEncodingError(Format("Unknown encoding \"%s\"", {encoding}));
 }
 
+[[noreturn]] void ThrowUnsupportedEncoding(std::string_view encoding, std::string_view why) {
+  throw EEncodingError(Format("Unsupported encoding \"%s\": %s", {encoding, why}));
+}
+
+// An XML encoding name: a letter, then letters, digits, ".", "_" or "-".
+// iconv would also take option suffixes ("//TRANSLIT") that change characters.
+bool IsPlainEncodingName(std::string_view name) {
+  if (name.empty() || !g_ascii_isalpha(name.front())) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return g_ascii_isalnum(c) || c == '.' || c == '_' || c == '-'; });
+}
+
+// Whether the byte alone is the start of a sequence the decoder waits to complete.
+bool StartsLongerSequence(GIConv decoder, char byte) {
+  g_iconv(decoder, nullptr, nullptr, nullptr, nullptr);  // the initial state
+  char input[1] = {byte};
+  gchar* in = input;
+  gsize inLeft = sizeof input;
+  char output[16];
+  gchar* out = output;
+  gsize outLeft = sizeof output;
+  return g_iconv(decoder, &in, &inLeft, &out, &outLeft) == static_cast<gsize>(-1) && errno == EINVAL;
+}
+
+// Tab, LF, CR and the printable ASCII characters.
+std::string AsciiSample() {
+  std::string sample = "\t\n\r";
+  for (char c = ' '; c < 0x7F; ++c) sample += c;
+  return sample;
+}
+
 }  // namespace
 
 std::string ProjectEncoding() {
@@ -83,14 +116,39 @@ std::string ProjectEncoding() {
   return setting.name;
 }
 
-void SetProjectEncoding(std::string_view encoding) {
+void CheckProjectEncoding(std::string_view encoding) {
   const std::string name(TrimBlanks(encoding));
-  if (name.empty() || (!IsUtf8EncodingName(name) &&
-                       (!CanConvert("UTF-8", name) || !CanConvert(name, "UTF-8"))))
-    ThrowUnknownEncoding(encoding);
+  if (IsUtf8EncodingName(name)) return;
+  if (name.empty() || !CanConvert("UTF-8", name) || !CanConvert(name, "UTF-8")) ThrowUnknownEncoding(encoding);
+  if (!IsPlainEncodingName(name)) ThrowUnsupportedEncoding(encoding, "not a plain encoding name");
+  // The markup of every file the program writes is ASCII; it must come out
+  // as the same bytes and read back as the same text.
+  const std::string sample = AsciiSample();
+  std::string converted;
+  gsize failedAt = 0;
+  if (Convert(sample, name, "UTF-8", converted, failedAt) != ConvertResult::Ok || converted != sample ||
+      Convert(sample, "UTF-8", name, converted, failedAt) != ConvertResult::Ok || converted != sample)
+    ThrowUnsupportedEncoding(encoding, "it does not keep ASCII text as it is");
+  // One byte per character: no byte may start a longer sequence. (Bytes the
+  // code page leaves undefined are never written, so they do not count.)
+  const Converter decoder("UTF-8", name);
+  for (int byte = 0; byte < 256; ++byte) {
+    if (StartsLongerSequence(decoder.Get(), static_cast<char>(byte)))
+      ThrowUnsupportedEncoding(encoding, "it is not a single-byte code page");
+  }
+}
+
+void SetProjectEncoding(std::string_view encoding) {
+  CheckProjectEncoding(encoding);
   EncodingSetting& setting = Setting();
   std::lock_guard guard(setting.lock);
-  setting.name = name;
+  setting.name = TrimBlanks(encoding);
+}
+
+void ResetProjectEncoding() noexcept {
+  EncodingSetting& setting = Setting();
+  std::lock_guard guard(setting.lock);
+  setting.name = DefaultProjectEncoding;
 }
 
 bool IsUtf8EncodingName(std::string_view encoding) noexcept {

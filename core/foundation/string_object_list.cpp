@@ -6,6 +6,7 @@
 #include "core/foundation/escapes.h"
 #include "core/foundation/msxml_dom_document.h"
 #include "core/foundation/record_set.h"
+#include "platform/base/format.h"
 
 namespace halbrin {
 
@@ -34,7 +35,7 @@ constexpr std::string_view kNameElement = "name";
 constexpr std::string_view kValueElement = "value";
 
 void AppendField(std::string& out, std::string_view element, std::string_view text) {
-  out.append("    ").append(XmlElement(element, {}, XmlEscape(text))).append(kLineEnd);
+  out.append("    ").append(XmlElement(element, {}, RecordSetText(text))).append(kLineEnd);
 }
 
 }  // namespace
@@ -48,9 +49,13 @@ std::string TStringObjectListEx::Xml() const {
   const int count = Count();
   for (int i = 0; i < count; ++i) {
     out.append("  ").append(XmlOpenTag(RecordElementName)).append(kLineEnd);
-    if (withText) AppendField(out, m_textNode, Strings(i));
-    if (withName) AppendField(out, kNameElement, Names(i));
-    if (withValue) AppendField(out, kValueElement, ValueFromIndex(i));
+    try {
+      if (withText) AppendField(out, m_textNode, Strings(i));
+      if (withName) AppendField(out, kNameElement, Names(i));
+      if (withValue) AppendField(out, kValueElement, ValueFromIndex(i));
+    } catch (const EXmlDOMException& error) {
+      throw EXmlDOMException(Format("Line %d cannot be written: %s", {i, error.Message()}));
+    }
     out.append("  ").append(XmlCloseTag(RecordElementName)).append(kLineEnd);
   }
   out.append(XmlCloseTag(RecordSetElementName)).append(kLineEnd);

@@ -65,7 +65,9 @@ class TStringObjectListEx : public TStringListEx, public IItemCollection, public
   // The lines as a record set, lines ended by CR LF: the declaration naming
   // XmlEncoding(), "<recordset>", per line a "<record>" indented by two
   // blanks holding (indented by four) the escaped text, name and value
-  // elements the options ask for, and "</recordset>".
+  // elements the options ask for, and "</recordset>". Escaped by
+  // RecordSetText: a line holding a character no XML file can hold raises
+  // EXmlDOMException naming the line.
   std::string Xml() const;
   // Replaces the lines, in one update, by one line per "record" element
   // anywhere in the text: with soText the text of the first node textNode

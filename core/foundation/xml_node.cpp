@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -163,8 +164,111 @@ std::string QualifiedName(const xmlNode* node) {
   return name;
 }
 
+// Text for a quoted namespace URI: the library's writer puts the URI between
+// quotes as it is, so a "<" read from a reference would make the saved file
+// unreadable, and a tab or line break read from one would come back as a
+// blank. Without a raw double quote the writer always picks double quotes.
+// (The parser keeps an ampersand of a URI as "&#38;", which is right as it is.)
+std::string EscapedNamespaceUri(std::string_view uri) {
+  std::string out;
+  for (char c : uri) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\t': out += "&#9;"; break;
+      case '\n': out += "&#10;"; break;
+      case '\r': out += "&#13;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+bool NeedsEscaping(const xmlChar* uri) {
+  return uri && std::strpbrk(reinterpret_cast<const char*>(uri), "<\"\t\n\r") != nullptr;
+}
+
+// Whether this library's writer escapes namespace URIs itself (later
+// versions may); asked once by writing one.
+bool WriterEscapesNamespaceUris() {
+  static const bool escapes = [] {
+    DocPtr doc(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    if (!doc) throw std::bad_alloc();
+    xmlNode* root = xmlNewDocNode(doc.get(), nullptr, reinterpret_cast<const xmlChar*>("r"), nullptr);
+    if (!root) throw std::bad_alloc();
+    xmlDocSetRootElement(doc.get(), root);
+    if (!xmlNewNs(root, reinterpret_cast<const xmlChar*>("<"), nullptr)) throw std::bad_alloc();
+    BufferPtr buffer(xmlBufferCreate());
+    if (!buffer) throw std::bad_alloc();
+    xmlNodeDump(buffer.get(), doc.get(), root, 0, 0);
+    const std::string_view text(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                                static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+    return text.find("&lt;") != std::string_view::npos;
+  }();
+  return escapes;
+}
+
+// While it lives, the namespace URIs declared in a branch hold their escaped
+// text, so the writer puts out what reads back as the URI; restored after.
+class EscapedNamespaceUris {
+ public:
+  explicit EscapedNamespaceUris(xmlNode* top) {
+    if (WriterEscapesNamespaceUris()) return;
+    try {
+      // Depth first without recursion: a built tree may be deeply nested.
+      for (xmlNode* node = top; node; node = Next(node, top)) {
+        if (node->type != XML_ELEMENT_NODE) continue;
+        for (xmlNs* ns = node->nsDef; ns; ns = ns->next) Escape(ns);
+      }
+    } catch (...) {
+      Restore();
+      throw;
+    }
+  }
+  EscapedNamespaceUris(const EscapedNamespaceUris&) = delete;
+  EscapedNamespaceUris& operator=(const EscapedNamespaceUris&) = delete;
+  ~EscapedNamespaceUris() { Restore(); }
+
+ private:
+  struct Swapped {
+    xmlNs* ns;
+    const xmlChar* original;
+  };
+
+  static xmlNode* Next(xmlNode* node, xmlNode* top) {
+    const bool container = node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE ||
+                           node->type == XML_HTML_DOCUMENT_NODE;
+    if (container && node->children) return node->children;
+    for (; node && node != top; node = node->parent) {
+      if (node->next) return node->next;
+    }
+    return nullptr;
+  }
+
+  void Restore() noexcept {
+    for (const Swapped& swapped : m_swapped) {
+      xmlFree(const_cast<xmlChar*>(swapped.ns->href));
+      swapped.ns->href = swapped.original;
+    }
+    m_swapped.clear();
+  }
+
+  void Escape(xmlNs* ns) {
+    if (!NeedsEscaping(ns->href)) return;
+    const std::string escaped = EscapedNamespaceUri(reinterpret_cast<const char*>(ns->href));
+    m_swapped.reserve(m_swapped.size() + 1);
+    xmlChar* copy = xmlStrdup(reinterpret_cast<const xmlChar*>(escaped.c_str()));
+    if (!copy) throw std::bad_alloc();
+    m_swapped.push_back({ns, ns->href});
+    ns->href = copy;
+  }
+
+  std::vector<Swapped> m_swapped;
+};
+
 std::string Serialize(xmlNode* node, int options) {
   XmlErrorCapture capture;
+  const EscapedNamespaceUris escaped(node);
   BufferPtr buffer(xmlBufferCreate());
   if (!buffer) throw std::bad_alloc();
   xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", options);
@@ -180,7 +284,10 @@ std::string Serialize(xmlNode* node, int options) {
 
 bool IsUtf8(std::string_view text) { return g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr); }
 
-void RequireUtf8(std::string_view text) {
+// Text for a node: a character no file could hold would make the document unsaveable.
+void RequireXmlText(std::string_view text) {
+  if (const std::size_t at = FindNonXmlCharacter(text); at != std::string_view::npos)
+    throw EXmlDOMException(NonXmlCharacterMessage(text, at));
   if (!IsUtf8(text)) throw EXmlDOMException("The text is not valid UTF-8");
 }
 
@@ -431,6 +538,26 @@ bool IsInside(const xmlNode* node, const xmlNode* ancestor) {
 
 }  // namespace
 
+std::size_t FindNonXmlCharacter(std::string_view text) noexcept {
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return pos;
+    // U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+    if (c == 0xEF && pos + 2 < text.size() && text[pos + 1] == '\xBF' &&
+        (text[pos + 2] == '\xBE' || text[pos + 2] == '\xBF'))
+      return pos;
+  }
+  return std::string_view::npos;
+}
+
+std::string NonXmlCharacterMessage(std::string_view text, std::size_t offset) {
+  unsigned code = offset < text.size() ? static_cast<unsigned char>(text[offset]) : 0;
+  if (code == 0xEF && offset + 2 < text.size()) code = text[offset + 2] == '\xBE' ? 0xFFFE : 0xFFFF;
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", code);
+  return Format("The character %s cannot be written into an XML file", {name});
+}
+
 // ---- XmlNode ----
 
 XmlNode::XmlNode() noexcept = default;
@@ -513,7 +640,12 @@ std::string XmlNode::prefix() const {
 std::string XmlNode::namespaceURI() const {
   if (!m_node) return {};
   const xmlNs* ns = NamespaceOf(m_node);
-  return ns ? ToString(ns->href) : std::string();
+  if (!ns) return {};
+  // The parser keeps an ampersand of a namespace URI as "&#38;".
+  std::string uri = ToString(ns->href);
+  for (std::size_t at = uri.find("&#38;"); at != std::string::npos; at = uri.find("&#38;", at + 1))
+    uri.replace(at, 5, "&");
+  return uri;
 }
 
 Variant XmlNode::nodeValue() const {
@@ -615,7 +747,7 @@ void XmlNode::setAttribute(std::string_view name, std::string_view value) {
   if (!m_node) throw EXmlDOMException("The node is not assigned");
   if (m_node->type != XML_ELEMENT_NODE) throw EXmlDOMException("Only an element has attributes");
   RequireName(name);
-  RequireUtf8(value);
+  RequireXmlText(value);
   const std::string text(value);
   if (xmlAttr* existing = FindAttribute(m_node, name)) {
     if (!xmlSetNsProp(m_node, existing->ns, existing->name, Xml(text))) throw std::bad_alloc();
@@ -736,7 +868,7 @@ XmlNode XmlDocument::createElement(std::string_view tagName) {
 XmlNode XmlDocument::createTextNode(std::string_view data) {
   XmlTree* tree = XmlAccess::Tree(*this);
   if (!tree) throw EXmlDOMException("The document is not assigned");
-  RequireUtf8(data);
+  RequireXmlText(data);
   const std::string text(data);
   xmlNode* node = tree->Adopt(NodePtr(xmlNewDocTextLen(tree->Doc(), Xml(text), static_cast<int>(text.size()))));
   return XmlAccess::Node(XmlAccess::TreeRef(*this), node);
@@ -744,6 +876,12 @@ XmlNode XmlDocument::createTextNode(std::string_view data) {
 
 void XmlDocument::load(std::string_view path) {
   RefPtr<XmlTree> tree = LoadFileTree(std::string(path));
+  *this = XmlAccess::Document(tree);
+  if (tree->Failed()) throw EXmlDOMDocument(tree->ParseError());
+}
+
+void XmlDocument::loadBytes(std::string_view bytes, std::string_view url) {
+  RefPtr<XmlTree> tree = ParseTree(bytes, std::string(url), XmlSource::File);
   *this = XmlAccess::Document(tree);
   if (tree->Failed()) throw EXmlDOMDocument(tree->ParseError());
 }
@@ -765,6 +903,7 @@ void XmlDocument::save(std::string_view path) const {
     XmlErrorCapture capture;
     BufferPtr buffer(xmlBufferCreate());
     if (!buffer) throw std::bad_alloc();
+    const EscapedNamespaceUris escaped(tree->DocNode());
     xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), encoding.c_str(), XML_SAVE_FORMAT);
     if (!save) throw EXmlDOMException(Format("Unsupported encoding \"%s\"", {encoding}));
     const long written = xmlSaveDoc(save, tree->Doc());

@@ -73,6 +73,13 @@ class EXmlDOMDocument : public EXmlDOMException {
   XmlParseError m_error;
 };
 
+// The offset of the first character of UTF-8 text that no XML 1.0 document
+// can hold, not even as a reference (U+0000 to U+001F other than tab, LF and
+// CR; U+FFFE, U+FFFF), or std::string_view::npos.
+std::size_t FindNonXmlCharacter(std::string_view text) noexcept;
+// "The character U+0001 cannot be written into an XML file" for the character at `offset`.
+std::string NonXmlCharacterMessage(std::string_view text, std::size_t offset);
+
 class XmlTree;
 class XmlDocument;
 class XmlNodeList;
@@ -137,7 +144,7 @@ class XmlNode {
   // Sets or adds an attribute of this element; a prefix bound in scope puts
   // it in that namespace, any other prefix stays part of the name.
   // Raises EXmlDOMException for a null handle, a non-element, an invalid name
-  // or a value that is not UTF-8.
+  // or a value that is not UTF-8 or holds a character no XML file can hold.
   void setAttribute(std::string_view name, std::string_view value);
 
   // XPath 1.0 with this node as the context; prefixes declared in scope of the
@@ -245,7 +252,8 @@ class XmlDocument : public XmlNode {
   XmlNode documentElement() const;
 
   // New nodes of this document, outside its tree until appended. Raise
-  // EXmlDOMException for a null handle, an invalid name or a text that is not UTF-8.
+  // EXmlDOMException for a null handle, an invalid name or a text that is not
+  // UTF-8 or holds a character no XML file can hold (see FindNonXmlCharacter).
   XmlNode createElement(std::string_view tagName);
   XmlNode createTextNode(std::string_view data);
 
@@ -253,11 +261,16 @@ class XmlDocument : public XmlNode {
   // A failure raises EXmlDOMDocument and leaves this handle on an empty
   // document whose parseError() tells why.
   void load(std::string_view path);
+  // Loads a file's bytes held in memory as load reads them; `url` names
+  // them in the parse error.
+  void loadBytes(std::string_view bytes, std::string_view url = {});
   // Loads a text held in memory: UTF-8 whatever its declaration names.
   void loadXML(std::string_view text);
   // Writes the document to a file, declared and encoded in XmlEncoding();
-  // characters that encoding lacks become character references. Raises
-  // EXmlDOMException when the encoding is unknown or the file cannot be written.
+  // characters that encoding lacks become character references, and what the
+  // writer would put out so that it reads back otherwise (a "<" in a namespace
+  // URI) is escaped. Raises EXmlDOMException when the encoding is unknown or
+  // the file cannot be written.
   void save(std::string_view path) const;
 
   // Why the load that made this document failed; empty after a success.

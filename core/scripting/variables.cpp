@@ -1,6 +1,7 @@
 #include "core/scripting/variables.h"
 
 #include <array>
+#include <optional>
 
 #include "core/foundation/escapes.h"
 #include "core/foundation/msxml_dom_document.h"
@@ -11,6 +12,7 @@
 #include "core/foundation/xml_node.h"
 #include "core/scripting/script_host.h"
 #include "platform/base/case_fold.h"
+#include "platform/base/format.h"
 
 namespace halbrin {
 
@@ -67,8 +69,19 @@ std::vector<std::string_view> SplitPath(std::string_view name) {
   }
 }
 
-// An ordinal index: integers and Booleans; a text is a name; anything else is neither.
-bool IsOrdinalIndex(const Variant& index) { return index.IsInteger() || index.IsBool(); }
+// The position an ordinal index names: integers, and Booleans (True is -1).
+// None for a text (a name) and any other kind.
+std::optional<std::int64_t> OrdinalIndex(const Variant& index) {
+  if (index.IsBool()) return index.AsBool() ? -1 : 0;
+  if (index.IsInteger()) return index.ToInt64();
+  return std::nullopt;
+}
+
+// The list entry at an ordinal index; null outside the list.
+template <class T>
+RefPtr<T> EntryAt(const std::vector<RefPtr<T>>& list, std::int64_t index) {
+  return index >= 0 && index < static_cast<std::int64_t>(list.size()) ? list[static_cast<std::size_t>(index)] : nullptr;
+}
 
 Variant Object(const RefPtr<IDispatchObject>& object) { return Variant(object); }
 
@@ -114,6 +127,24 @@ std::string EncodeXmlText(const std::string& text, const std::string& encoding) 
     pos += c.length;
   }
   return out;
+}
+
+// A name for a message: control characters as "?".
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return text;
+}
+
+// A parse failure of a variables file, told with the file and the place.
+EXmlDOMDocument FileError(const EXmlDOMDocument& error, std::string_view fileName) {
+  XmlParseError parseError = error.ParseError();
+  const std::string where =
+      parseError.line > 0 ? Format(" (line %d, column %d)", {parseError.line, parseError.linepos}) : std::string();
+  parseError.reason =
+      Format("The variables file \"%s\" cannot be read%s: %s", {fileName, where, parseError.reason});
+  parseError.url = fileName;
+  return EXmlDOMDocument(std::move(parseError));
 }
 
 }  // namespace
@@ -223,15 +254,14 @@ TVariables::TVariables() : TAutoObject(VariablesTypeInfo()) {}
 TVariables::~TVariables() {
   for (const RefPtr<TVariable>& item : m_items) item->Reset();
   for (const RefPtr<TVariables>& group : m_groupList) group->m_parent = nullptr;
-  if (m_groups)
+  if (m_groups) {
     for (const RefPtr<TVariables>& group : m_groups->m_groupList) group->m_parent = nullptr;
+    m_groups->m_parent = nullptr;
+  }
 }
 
 RefPtr<TVariable> TVariables::Item(const Variant& index) {
-  if (IsOrdinalIndex(index)) {
-    const std::int64_t i = index.IsBool() ? (index.AsBool() ? -1 : 0) : index.ToInt64();
-    return i >= 0 && i < Length() ? m_items[static_cast<std::size_t>(i)] : nullptr;
-  }
+  if (const std::optional<std::int64_t> i = OrdinalIndex(index)) return EntryAt(m_items, *i);
   if (!index.IsString()) return nullptr;
   const std::string& name = index.AsString();
   if (RefPtr<TVariable> found = GetItemByName(name, ITEM_MATCH_CASEINSENSITIVE)) return found;
@@ -279,10 +309,9 @@ RefPtr<TVariable> TVariables::Add(const std::string& name, const Variant& value)
 }
 
 void TVariables::Remove(const Variant& index) {
-  std::int64_t i = -1;
-  if (index.IsString()) i = GetIndexByName(index.AsString(), ITEM_MATCH_CASEINSENSITIVE);
-  else if (IsOrdinalIndex(index)) i = index.IsBool() ? (index.AsBool() ? -1 : 0) : index.ToInt64();
-  if (i < 0 || i >= Length()) return;
+  const std::int64_t i = index.IsString() ? GetIndexByName(index.AsString(), ITEM_MATCH_CASEINSENSITIVE)
+                                          : OrdinalIndex(index).value_or(-1);
+  if (!EntryAt(m_items, i)) return;
   RefPtr<TVariable> removed = m_items[static_cast<std::size_t>(i)];
   m_items.erase(m_items.begin() + i);
   removed->Reset();
@@ -298,19 +327,19 @@ void TVariables::Clear() {
 
 Variant TVariables::Values(const Variant& index) const {
   RefPtr<TVariable> found;
-  if (IsOrdinalIndex(index)) {
-    const std::int64_t i = index.IsBool() ? (index.AsBool() ? -1 : 0) : index.ToInt64();
-    if (i >= 0 && i < Length()) found = m_items[static_cast<std::size_t>(i)];
-  } else if (index.IsString()) {
+  if (const std::optional<std::int64_t> i = OrdinalIndex(index))
+    found = EntryAt(m_items, *i);
+  else if (index.IsString())
     found = GetItemByName(index.AsString(), ITEM_MATCH_CASEINSENSITIVE);
-  }
   return found ? found->Value() : m_defaultValue;
 }
 
 TVariables& TVariables::Groups() {
+  if (m_isContainer) return *this;
   if (!m_groups) {
     m_groups = MakeRef<TVariables>();
     m_groups->m_isContainer = true;
+    m_groups->m_parent = this;
   }
   return *m_groups;
 }
@@ -331,24 +360,25 @@ RefPtr<TVariables> TVariables::AddGroup(const std::string& name) {
 void TVariables::RemoveGroup(const Variant& index) {
   std::vector<RefPtr<TVariables>>* list = GroupList();
   if (!list) return;
-  std::int64_t i = -1;
-  if (index.IsString()) {
-    for (std::size_t k = 0; k < list->size() && i < 0; ++k)
-      if (SameText((*list)[k]->m_name, index.AsString())) i = static_cast<std::int64_t>(k);
-  } else if (IsOrdinalIndex(index)) {
-    i = index.IsBool() ? (index.AsBool() ? -1 : 0) : index.ToInt64();
-  }
-  if (i < 0 || i >= static_cast<std::int64_t>(list->size())) return;
+  const std::int64_t i = index.IsString() ? GetGroupIndexByName(index.AsString(), ITEM_MATCH_CASEINSENSITIVE)
+                                          : OrdinalIndex(index).value_or(-1);
+  if (!EntryAt(*list, i)) return;
   (*list)[static_cast<std::size_t>(i)]->m_parent = nullptr;
   list->erase(list->begin() + i);
 }
 
+void TVariables::ClearGroups() {
+  std::vector<RefPtr<TVariables>>* list = GroupList();
+  while (list && !list->empty()) {
+    list->back()->m_parent = nullptr;
+    list->pop_back();
+  }
+}
+
 RefPtr<TVariables> TVariables::Group(const Variant& index) {
-  if (IsOrdinalIndex(index)) {
-    std::vector<RefPtr<TVariables>>* list = GroupList();
-    const std::int64_t i = index.IsBool() ? (index.AsBool() ? -1 : 0) : index.ToInt64();
-    return list && i >= 0 && i < static_cast<std::int64_t>(list->size()) ? (*list)[static_cast<std::size_t>(i)]
-                                                                          : nullptr;
+  if (const std::optional<std::int64_t> i = OrdinalIndex(index)) {
+    const std::vector<RefPtr<TVariables>>* list = GroupList();
+    return list ? EntryAt(*list, *i) : nullptr;
   }
   if (!index.IsString()) return nullptr;
   if (RefPtr<TVariables> found = GetGroupByName(index.AsString(), ITEM_MATCH_CASEINSENSITIVE)) return found;
@@ -357,10 +387,21 @@ RefPtr<TVariables> TVariables::Group(const Variant& index) {
 }
 
 RefPtr<TVariables> TVariables::GetGroupByName(std::string_view name, int flags) const {
+  const std::vector<RefPtr<TVariables>>* list = GroupList();
+  const int index = GetGroupIndexByName(name, flags);
+  return index < 0 ? nullptr : (*list)[static_cast<std::size_t>(index)];
+}
+
+int TVariables::GetGroupIndexByName(std::string_view name, int flags) const {
   if (const std::vector<RefPtr<TVariables>>* list = GroupList())
-    for (const RefPtr<TVariables>& group : *list)
-      if (NameMatches(group->m_name, name, flags)) return group;
-  return nullptr;
+    for (std::size_t i = 0; i < list->size(); ++i)
+      if (NameMatches((*list)[i]->m_name, name, flags)) return static_cast<int>(i);
+  return -1;
+}
+
+int TVariables::GroupCount() const {
+  const std::vector<RefPtr<TVariables>>* list = GroupList();
+  return list ? static_cast<int>(list->size()) : 0;
 }
 
 void TVariables::Changed(TVariable& variable) {
@@ -372,16 +413,27 @@ void TVariables::Changed(TVariable& variable) {
 std::string TVariables::Xml() const {
   std::string xml = XmlDeclaration();
   xml += "\r\n";
-  xml += XmlOpenTag(RecordSetElementName, XmlAttribute("name", XmlEscape(m_name)));
+  try {
+    xml += XmlOpenTag(RecordSetElementName, XmlAttribute("name", RecordSetAttributeText(m_name)));
+  } catch (const EXmlDOMException& error) {
+    throw EXmlDOMException(
+        Format("The name of the group \"%s\" cannot be written: %s", {Printable(m_name), error.Message()}));
+  }
   xml += "\r\n";
   for (std::size_t i = 0; i < m_items.size(); ++i) {
     const TVariable& item = *m_items[i];
     xml += "  ";
     xml += XmlOpenTag(RecordElementName, XmlAttribute("id", std::to_string(i)));
-    xml += "\r\n    " + XmlElement("name", {}, XmlEscape(item.Name()));
-    xml += "\r\n    " + XmlElement("value", {}, XmlEscape(VariableValueText(item.Value())));
-    xml += "\r\n    " + XmlElement("type", {}, XmlEscape(VarTypeName(item.Value().Type())));
-    xml += "\r\n    " + XmlElement("xml", {}, XmlEscape(item.Xml()));
+    try {
+      xml += "\r\n    " + XmlElement("name", {}, RecordSetText(item.Name()));
+      xml += "\r\n    " + XmlElement("value", {}, RecordSetText(VariableValueText(item.Value())));
+      xml += "\r\n    " + XmlElement("type", {}, RecordSetText(VarTypeName(item.Value().Type())));
+      xml += "\r\n    " + XmlElement("xml", {}, RecordSetText(item.Xml()));
+    } catch (const EXmlDOMException& error) {
+      // Nothing is written that would not load again.
+      throw EXmlDOMException(Format("The variable \"%s\" (item %d) cannot be written: %s",
+                                    {Printable(item.Name()), i, error.Message()}));
+    }
     xml += "\r\n  " + XmlCloseTag(RecordElementName) + "\r\n";
   }
   xml += XmlCloseTag(RecordSetElementName);
@@ -422,6 +474,7 @@ void TVariables::Load(const XmlDocument& document) {
 }
 
 void TVariables::SetXml(std::string_view xml) {
+  RequireItemList();
   XmlDocument document = XmlDocument::Create();
   document.loadXML(xml);
   Load(document);
@@ -432,12 +485,56 @@ void TVariables::Save(const std::string& fileName) const {
 }
 
 void TVariables::Open(const std::string& fileName) {
+  RequireItemList();
   XmlDocument document = XmlDocument::Create();
-  document.load(fileName);
+  try {
+    document.load(fileName);
+  } catch (const EXmlDOMDocument& error) {
+    throw FileError(error, fileName);
+  }
   Load(document);
 }
 
+void TVariables::OpenBytes(std::string_view bytes, const std::string& fileName) {
+  RequireItemList();
+  XmlDocument document = XmlDocument::Create();
+  try {
+    document.loadBytes(bytes, fileName);
+  } catch (const EXmlDOMDocument& error) {
+    throw FileError(error, fileName);
+  }
+  Load(document);
+}
+
+void TVariables::RequireItemList() const {
+  if (m_isContainer) throw EListError("The groups container holds groups, not variables");
+}
+
+std::optional<Variant> TVariables::InvokeContainerMember(const MemberDesc& member, std::span<Variant> args) {
+  switch (member.id) {
+    case kItem: return Object(Group(args[0]));
+    case kLength: return Variant(GroupCount());
+    case kExists: return Variant(GetGroupByName(args[0].AsString(), args[1].ToInt()) != nullptr);
+    case kClear: ClearGroups(); return Variant();
+    case kRemove: RemoveGroup(args[0]); return Variant();
+    case kAdd: throw EListError("The groups container holds groups: add one with addGroup");
+    case kGetItemByName: return Object(GetGroupByName(args[0].AsString(), args[1].ToInt()));
+    case kGetIndexByName: return Variant(GetGroupIndexByName(args[0].AsString(), args[1].ToInt()));
+    case kValues: {
+      RefPtr<TVariables> found;
+      if (const std::optional<std::int64_t> i = OrdinalIndex(args[0]))
+        found = EntryAt(m_groupList, *i);
+      else if (args[0].IsString())
+        found = GetGroupByName(args[0].AsString(), ITEM_MATCH_CASEINSENSITIVE);
+      return found ? Object(found) : m_defaultValue;
+    }
+    default: return std::nullopt;
+  }
+}
+
 Variant TVariables::InvokeMember(const MemberDesc& member, MemberAccess access, std::span<Variant> args) {
+  if (m_isContainer)
+    if (std::optional<Variant> answer = InvokeContainerMember(member, args)) return *answer;
   const bool put = access == MemberAccess::Put;
   switch (member.id) {
     case kItem: return Object(Item(args[0]));

@@ -5,6 +5,7 @@
 // by index, name or dotted path, can call a script procedure whenever a value
 // changes, and saves and loads itself as an XML record set.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,6 +72,7 @@ class TVariables final : public platform::TAutoObject {
   void SetScript(std::string script) { m_script = std::move(script); }
   TVariables* Parent() const noexcept { return m_parent; }
 
+  // The number of variables (a groups container holds none; see Groups).
   int Length() const noexcept { return static_cast<int>(m_items.size()); }
   // An ordinal: that item (none outside); a text: getItemByName(text, 0), and
   // when none and auto is set, the item is made with defaultValue (a dotted
@@ -90,27 +92,40 @@ class TVariables final : public platform::TAutoObject {
   // The item's value; defaultValue when there is none.
   platform::Variant Values(const platform::Variant& index) const;
 
-  // The groups container, made on first use.
+  // The groups container, made on first use: a TVariables whose list, as
+  // scripts see it (item, length, exists, remove, clear, getItemByName,
+  // getIndexByName, values), is the sub-groups. It holds no variables, so its
+  // add, open and writing its xml raise EListError. Its own groups are
+  // itself.
   TVariables& Groups();
+  int GroupCount() const;
   platform::RefPtr<TVariables> AddGroup(const std::string& name);
   void RemoveGroup(const platform::Variant& index);
   // An ordinal: that group; a text: getGroupByName(text, 0), made when absent
   // and the container's auto is set.
   platform::RefPtr<TVariables> Group(const platform::Variant& index);
   platform::RefPtr<TVariables> GetGroupByName(std::string_view name, int flags) const;
+  int GetGroupIndexByName(std::string_view name, int flags) const;
+  // Removes every sub-group, the last first.
+  void ClearGroups();
 
   // The record set of the items (sub-groups are not written), declared in
-  // XmlEncoding().
+  // XmlEncoding(). A CR is written as a reference so that it reads back; a
+  // name or value holding a character no XML file can hold (U+0001 to U+001F
+  // other than tab, LF and CR...) raises EXmlDOMException naming the variable.
   std::string Xml() const;
   // Replaces the items by those of the record set. Text that does not parse
   // raises EXmlDOMDocument and leaves the items as they were.
   void SetXml(std::string_view xml);
   // Writes Xml() encoded in the declared encoding (characters it lacks as
-  // character references), folders made, replacing the file atomically.
+  // character references), folders made, replacing the file atomically; when
+  // Xml() raises, the file is left as it was.
   void Save(const std::string& fileName) const;
-  // Loads a file written by Save; a damaged file raises EXmlDOMDocument and
-  // leaves the items as they were.
+  // Loads a file written by Save; a damaged file raises EXmlDOMDocument
+  // naming the file and the place, and leaves the items as they were.
   void Open(const std::string& fileName);
+  // The same for a file's bytes held in memory; `fileName` names them in errors.
+  void OpenBytes(std::string_view bytes, const std::string& fileName = {});
 
  protected:
   platform::Variant InvokeMember(const platform::MemberDesc& member, platform::MemberAccess access,
@@ -119,6 +134,9 @@ class TVariables final : public platform::TAutoObject {
  private:
   friend class TVariable;
   void Changed(TVariable& variable);
+  void RequireItemList() const;
+  std::optional<platform::Variant> InvokeContainerMember(const platform::MemberDesc& member,
+                                                         std::span<platform::Variant> args);
   void Load(const XmlDocument& document);
   // The sub-groups: a container's own list, else the list of the container.
   std::vector<platform::RefPtr<TVariables>>* GroupList() const;

@@ -19,17 +19,7 @@ namespace {
 
 [[noreturn]] void ThrowInvalidItem() { throw EListError("Invalid property value"); }
 
-// Holds an update open on every way out.
-class TCollectionUpdate {
- public:
-  explicit TCollectionUpdate(TCollection& collection) : m_collection(collection) { m_collection.BeginUpdate(); }
-  ~TCollectionUpdate() { m_collection.EndUpdate(); }
-  TCollectionUpdate(const TCollectionUpdate&) = delete;
-  TCollectionUpdate& operator=(const TCollectionUpdate&) = delete;
-
- private:
-  TCollection& m_collection;
-};
+using TCollectionUpdate = TCollection::TUpdateScope;
 
 }  // namespace
 

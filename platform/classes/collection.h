@@ -99,6 +99,18 @@ class TCollection : public TPersistent {
   virtual void EndUpdate();
   int UpdateCount() const noexcept { return m_updateCount; }
 
+  // Holds BeginUpdate/EndUpdate for a scope, so an exception still ends the update.
+  class TUpdateScope {
+   public:
+    explicit TUpdateScope(TCollection& collection) : m_collection(collection) { m_collection.BeginUpdate(); }
+    ~TUpdateScope() { m_collection.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+   private:
+    TCollection& m_collection;
+  };
+
   // Takes an item made elsewhere and appends it (new ID, cnAdded, Update).
   // EListError "Invalid property value" for an item of another class.
   TCollectionItem& InsertItem(std::unique_ptr<TCollectionItem> item);

@@ -112,6 +112,42 @@ TEST_F(ProjectInfoTest, DefaultsWhenProjectInfoIsMissingOrPartial) {
   }
 }
 
+TEST_F(ProjectInfoTest, AnEncodingThatCannotBeUsedIsNotedAndTheDefaultUsed) {
+  const struct {
+    const char* line;
+    const char* encoding;  // the project's afterwards
+    const char* noted;     // in the one note; nullptr: no note
+  } cases[] = {
+      {"encoding=koi8-r", "koi8-r", nullptr},
+      {"encoding= UTF-8 ", "UTF-8", nullptr},
+      {"encoding=", "windows-1251", nullptr},
+      {"encoding=utf7", "windows-1251", "Unsupported encoding \"utf7\""},
+      {"encoding=it", "windows-1251", "Unsupported encoding \"it\""},
+      {"encoding=UTF-32", "windows-1251", "Unsupported encoding \"UTF-32\""},
+      {"encoding=IBM037", "windows-1251", "Unsupported encoding \"IBM037\""},
+      {"encoding=no-such-code-page", "windows-1251", "Unknown encoding \"no-such-code-page\""},
+      {"encoding=a\"b", "windows-1251", "Unknown encoding"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    // "Карта" in windows-1251: the file is read in the encoding that is used.
+    Write("project.info", std::string(c.noted ? "name=\xCA\xE0\xF0\xF2\xE0\n" : "name=x\n") + c.line + "\n");
+    SetXmlEncoding("koi8-r");
+    StartWith({"use:" + Folder()});
+    ResolveProject();
+    EXPECT_EQ(XmlEncoding(), c.encoding);
+    if (!c.noted) {
+      EXPECT_TRUE(ProjectInfo().notes.empty());
+      continue;
+    }
+    EXPECT_EQ(ProjectInfo().name, "Карта");
+    ASSERT_EQ(ProjectInfo().notes.size(), 1u);
+    EXPECT_NE(ProjectInfo().notes[0].find("project.info"), std::string::npos) << ProjectInfo().notes[0];
+    EXPECT_NE(ProjectInfo().notes[0].find("windows-1251 is used"), std::string::npos) << ProjectInfo().notes[0];
+    EXPECT_NE(ProjectInfo().notes[0].find(c.noted), std::string::npos) << ProjectInfo().notes[0];
+  }
+}
+
 TEST_F(ProjectInfoTest, IdsFollowTheFolderText) {
   StartWith({"use:" + Folder()});
   const std::string plain = ResolveProject();

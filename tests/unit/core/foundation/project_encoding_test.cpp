@@ -43,6 +43,56 @@ TEST_F(ProjectEncodingTest, UnknownEncodingIsRefusedAndTheOldOneKept) {
   }
 }
 
+// Files written in the project's encoding must read back: its markup (ASCII)
+// must stay the same bytes, one byte per character.
+TEST_F(ProjectEncodingTest, OnlyEncodingsThatReadBackWhatTheyWriteAreTaken) {
+  for (const char* name : {"windows-1251", "koi8-r", "CP866", "ISO-8859-1", "ISO-8859-5", "windows-1252", "ASCII",
+                           "MACINTOSH", "utf8", "UTF-8"}) {
+    SCOPED_TRACE(name);
+    EXPECT_NO_THROW(SetProjectEncoding(name));
+    EXPECT_EQ(ProjectEncoding(), name);
+  }
+  const struct {
+    const char* name;
+    const char* why;
+  } refused[] = {
+      {"utf7", "it does not keep ASCII text as it is"},
+      {"UTF-7", "it does not keep ASCII text as it is"},
+      {"it", "it does not keep ASCII text as it is"},  // ISO646-IT
+      {"ISO646-DE", "it does not keep ASCII text as it is"},
+      {"IBM037", "it does not keep ASCII text as it is"},  // EBCDIC
+      {"UTF-16", "it does not keep ASCII text as it is"},
+      {"UTF-16LE", "it does not keep ASCII text as it is"},
+      {"UTF-32", "it does not keep ASCII text as it is"},
+      {"SHIFT_JIS", "it does not keep ASCII text as it is"},  // "\\" and "~" as yen and overline
+      {"CP932", "it is not a single-byte code page"},
+      {"GBK", "it is not a single-byte code page"},
+      {"EUC-JP", "it is not a single-byte code page"},
+      {"BIG5", "it is not a single-byte code page"},
+      {"ISO-2022-JP", "it is not a single-byte code page"},
+      {"windows-1251//TRANSLIT", "not a plain encoding name"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.name);
+    SetProjectEncoding("koi8-r");
+    try {
+      SetProjectEncoding(c.name);
+      ADD_FAILURE() << "no error";
+    } catch (const EEncodingError& e) {
+      EXPECT_EQ(e.Message(), std::string("Unsupported encoding \"") + c.name + "\": " + c.why);
+    }
+    EXPECT_THROW(CheckProjectEncoding(c.name), EEncodingError);
+    EXPECT_EQ(ProjectEncoding(), "koi8-r");
+  }
+}
+
+TEST_F(ProjectEncodingTest, ResetGoesBackToTheDefault) {
+  SetProjectEncoding("UTF-8");
+  ResetProjectEncoding();
+  EXPECT_EQ(ProjectEncoding(), "windows-1251");
+  EXPECT_EQ(ProjectEncoding(), DefaultProjectEncoding);
+}
+
 TEST(EncodingNames, Utf8Spellings) {
   for (const char* name : {"UTF-8", "utf-8", "Utf8", "UTF8"}) EXPECT_TRUE(IsUtf8EncodingName(name)) << name;
   for (const char* name : {"UTF-16", "windows-1251", "", "utf-8 "}) EXPECT_FALSE(IsUtf8EncodingName(name)) << name;

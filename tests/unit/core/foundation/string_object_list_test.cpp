@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/foundation/msxml_dom_document.h"
@@ -204,6 +205,48 @@ TEST_F(TStringObjectListXmlTest, RoundTrips) {
     copy.SetXmlOptions(c.options);
     copy.SetXml(source->Xml());
     EXPECT_EQ(LinesOf(copy), c.lines);
+  }
+}
+
+TEST_F(TStringObjectListXmlTest, HostileLinesRoundTrip) {
+  Lines lines;
+  for (const xml_test::HostileText& text : xml_test::HostileTexts()) lines.push_back(text.text);
+  const Lines pairs = {"k\r=v\r\n", "\r=\r", "a]]>=<&>"};
+  for (const char* encoding : xml_test::RoundTripEncodings()) {
+    ScopedXmlEncoding scoped(encoding);
+    for (const auto& [label, source, options] :
+         {std::tuple{"text", lines, kText}, std::tuple{"every option", lines, kAll},
+          std::tuple{"names and values", pairs, kNamesValues}}) {
+      SCOPED_TRACE(::testing::Message() << encoding << ", " << label);
+      TStringObjectListEx copy;
+      copy.SetXmlOptions(options);
+      copy.SetXml(ListOf(source, options)->Xml());
+      EXPECT_EQ(LinesOf(copy), source);
+    }
+  }
+  // Through a file in the project's code page.
+  ScopedXmlEncoding utf8("UTF-8");
+  const TempFolder folder;
+  const std::string path = folder.Path("hostile.xml");
+  SaveTextToFile(ListOf(lines)->Xml(), path);
+  TStringObjectListEx copy;
+  copy.SetXml(LoadTextFromFile(path));
+  EXPECT_EQ(LinesOf(copy), lines);
+}
+
+TEST_F(TStringObjectListXmlTest, UnwritableCharactersAreRefusedNamingTheLine) {
+  for (const std::string& character : xml_test::UnwritableCharacters()) {
+    SCOPED_TRACE(xml_test::CodePointName(character));
+    for (Options options : {kText, kNamesValues}) {
+      const auto list = ListOf({"fine", "a" + character + "=b"}, options);
+      try {
+        list->Xml();
+        ADD_FAILURE() << "no error";
+      } catch (const EXmlDOMException& e) {
+        EXPECT_EQ(e.Message(), "Line 1 cannot be written: The character " + xml_test::CodePointName(character) +
+                                   " cannot be written into an XML file");
+      }
+    }
   }
 }
 

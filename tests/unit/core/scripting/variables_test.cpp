@@ -3,6 +3,7 @@
 
 #include "core/scripting/variables.h"
 
+#include <functional>
 #include <thread>
 
 #include "fixtures/script_test_support.h"
@@ -139,12 +140,104 @@ TEST_F(VariablesFileTest, Cp1251FileIsEncodedAsDeclared) {
 TEST_F(VariablesFileTest, ADamagedFileIsReportedAndTheItemsStay) {
   TVariables vars;
   vars.Add("kept", Variant(1));
-  testing::WriteFile(Path("bad.xml"), "<?xml version=\"1.0\"?><recordset><record><name>x</name>");
-  EXPECT_THROW(vars.Open(Path("bad.xml")), EXmlDOMDocument);
-  EXPECT_THROW(vars.Open(Path("missing.xml")), EXmlDOMDocument);
-  EXPECT_THROW(vars.SetXml("<recordset"), EXmlDOMDocument);
-  ASSERT_EQ(vars.Length(), 1);
-  EXPECT_EQ(vars.Values(Variant("kept")), Variant(1));
+  testing::WriteFile(Path("bad.xml"), "<?xml version=\"1.0\"?>\n<recordset><record><name>x</name>");
+  const std::string damaged = "<?xml version=\"1.0\"?>\n<recordset><record><name>x</name>";
+  const struct {
+    const char* label;
+    std::function<void()> load;
+    const char* names;  // what the message must name
+  } cases[] = {
+      {"damaged file", [&] { vars.Open(Path("bad.xml")); }, "bad.xml"},
+      {"missing file", [&] { vars.Open(Path("missing.xml")); }, "missing.xml"},
+      {"damaged bytes", [&] { vars.OpenBytes(damaged, "settings.xml"); }, "settings.xml"},
+      {"damaged text", [&] { vars.SetXml("<recordset"); }, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    try {
+      c.load();
+      ADD_FAILURE() << "no error";
+    } catch (const EXmlDOMDocument& e) {
+      EXPECT_NE(e.Message().find(c.names), std::string::npos) << e.Message();
+    }
+    ASSERT_EQ(vars.Length(), 1);
+    EXPECT_EQ(vars.Values(Variant("kept")), Variant(1));
+  }
+  try {
+    vars.Open(Path("bad.xml"));
+  } catch (const EXmlDOMDocument& e) {
+    EXPECT_NE(e.Message().find("The variables file \"" + Path("bad.xml") + "\" cannot be read (line 2, column"),
+              std::string::npos)
+        << e.Message();
+  }
+}
+
+TEST_F(VariablesFileTest, BytesAreReadInTheirDeclaredEncoding) {
+  TVariables vars;
+  // "мир" in windows-1251.
+  vars.OpenBytes("<?xml version=\"1.0\" encoding=\"windows-1251\"?><recordset><record><name>a</name>"
+                 "<value>\xEC\xE8\xF0</value></record></recordset>");
+  EXPECT_EQ(vars.Values(Variant("a")), Variant("мир"));
+}
+
+// Every value comes back as it was saved, whatever it holds, in every
+// encoding a project may name.
+TEST_F(VariablesFileTest, HostileTextsComeBackUnchanged) {
+  for (const char* encoding : xml_test::RoundTripEncodings()) {
+    ScopedXmlEncoding scoped(encoding);
+    TVariables saved;
+    saved.SetName("group \r\n\t<&");
+    const std::vector<xml_test::HostileText> texts = xml_test::HostileTexts();
+    for (const xml_test::HostileText& text : texts) saved.Add(text.text, Variant(text.text))->SetXml(text.text);
+    saved.Save(Path("hostile.xml"));
+
+    TVariables fromFile;
+    fromFile.Open(Path("hostile.xml"));
+    TVariables fromText;
+    fromText.SetXml(saved.Xml());
+    for (const TVariables* loaded : {&fromFile, &fromText}) {
+      ASSERT_EQ(loaded->Length(), static_cast<int>(texts.size())) << encoding;
+      for (std::size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << encoding << ": " << texts[i].label);
+        const RefPtr<TVariable> item = const_cast<TVariables*>(loaded)->Item(Variant(static_cast<int>(i)));
+        EXPECT_EQ(item->Name(), texts[i].text);
+        EXPECT_EQ(item->Value(), Variant(texts[i].text));
+        EXPECT_EQ(item->Xml(), texts[i].text);
+      }
+    }
+  }
+}
+
+// A character no XML file can hold is refused with the variable's name, and
+// the file saved before stays as it was.
+TEST_F(VariablesFileTest, UnwritableCharactersAreRefusedAndTheFileKept) {
+  TVariables good;
+  good.Add("a", Variant("1"));
+  good.Save(Path("kept.xml"));
+  const std::string before = testing::ReadFile(Path("kept.xml"));
+  enum class Field { Name, Value, Xml };
+  for (const std::string& character : xml_test::UnwritableCharacters()) {
+    for (Field field : {Field::Name, Field::Value, Field::Xml}) {
+      SCOPED_TRACE(::testing::Message() << xml_test::CodePointName(character) << " in field " << static_cast<int>(field));
+      TVariables bad;
+      bad.Add("a", Variant("1"));
+      const std::string text = "x" + character + "y";
+      RefPtr<TVariable> item = bad.Add(field == Field::Name ? text : "b", Variant(field == Field::Value ? text : "2"));
+      if (field == Field::Xml) item->SetXml(text);
+      try {
+        bad.Save(Path("kept.xml"));
+        ADD_FAILURE() << "no error";
+      } catch (const EXmlDOMException& e) {
+        EXPECT_NE(e.Message().find(xml_test::CodePointName(character)), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find("(item 1) cannot be written"), std::string::npos) << e.Message();
+      }
+      EXPECT_THROW(bad.Xml(), EXmlDOMException);
+      EXPECT_EQ(testing::ReadFile(Path("kept.xml")), before);
+    }
+  }
+  TVariables loaded;
+  loaded.Open(Path("kept.xml"));
+  EXPECT_EQ(loaded.Values(Variant("a")), Variant("1"));
 }
 
 TEST_F(VariablesFileTest, RecordsAreReadByChildNames) {
@@ -167,6 +260,44 @@ TEST(Variables, EachThreadHasItsOwnRoot) {
 }
 
 class VariablesScriptTest : public ScriptHostTest {};
+
+TEST_F(VariablesScriptTest, TheGroupsContainerListsTheSubGroups) {
+  const std::string script = Script("groups.js",
+                                    "function check(v) {\n"
+                                    "  var a = v.addGroup('a'), b = v.addGroup('b');\n"
+                                    "  var g = v.groups;\n"
+                                    "  client.log([g.length, g.item(0).name, g.item(1) === b, g.item('B').name,\n"
+                                    "              g.item(2) === null, g.exists('A', 0), g.exists('A', 1),\n"
+                                    "              g.getIndexByName('b', 0), g.getItemByName('a', 0).name,\n"
+                                    "              g.values(1).name, g.groups === g].join(' '));\n"
+                                    "  g.item(0).add('x', 5);\n"
+                                    "  client.log(v.getItemByName('a.x', 0).Value);\n"
+                                    "  g.auto = true;\n"
+                                    "  var c = g.item('c');\n"
+                                    "  client.log(g.length + ' ' + v.group(2).name + ' ' + (v.getGroupByName('c', 0) === c));\n"
+                                    "  g.remove('a');\n"
+                                    "  client.log(g.length + ' ' + g.item(0).name + ' ' + v.group(0).name);\n"
+                                    "  g.clear();\n"
+                                    "  client.log(g.length + ' ' + v.group(0));\n"
+                                    "  try { g.add('y', 1); } catch (e) { client.log('add: ' + e.message); }\n"
+                                    "}\n");
+  auto vars = platform::MakeRef<TVariables>();
+  const Variant args[] = {Variant(RefPtr<platform::IDispatchObject>(vars))};
+  RunScriptProcedure(script, "check", args);
+  ASSERT_EQ(m_client->m_log.size(), 6u);
+  EXPECT_EQ(m_client->m_log[0], "2 a true b true true false 1 a b true");
+  EXPECT_EQ(m_client->m_log[1], "5");
+  EXPECT_EQ(m_client->m_log[2], "3 c true");
+  EXPECT_EQ(m_client->m_log[3], "2 b b");
+  EXPECT_EQ(m_client->m_log[4], "0 null");
+  EXPECT_NE(m_client->m_log[5].find("addGroup"), std::string::npos) << m_client->m_log[5];
+  EXPECT_EQ(vars->GetGroupByName("c", 0), nullptr);
+
+  // A group made through the container belongs to the container's owner.
+  TVariables root;
+  EXPECT_EQ(root.Groups().AddGroup("d")->Parent(), &root);
+  EXPECT_EQ(&root.Groups().Groups(), &root.Groups());
+}
 
 TEST_F(VariablesScriptTest, ChangesRunTheProcedureOnceEvenWhenItWritesBack) {
   const std::string script = Script("vars.js",
