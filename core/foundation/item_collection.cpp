@@ -73,7 +73,7 @@ void ItemCollectionSort(TCollection& collection, const TItemCompare& compare) {
   // The comparator runs before anything moves: if it raises, the order stays.
   QuickSort(items, 0, count - 1, compare);
   TUpdateScope update(collection);
-  for (int i = 0; i < count; ++i) items[static_cast<std::size_t>(i)]->SetIndex(i);
+  collection.Reorder(items);
 }
 
 }  // namespace halbrin

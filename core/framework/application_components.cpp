@@ -82,16 +82,49 @@ TApplicationComponents::~TApplicationComponents() {
   if (m_ownsItems) {
     Clear();
   } else {
-    for (TComponent* item : m_items) RemoveFreeNotification(item);
-    m_items.clear();
+    m_items.ForEach([this](TComponent* item) { RemoveFreeNotification(item); });
+    m_items.Clear();
+    m_names.clear();
   }
 }
 
-int TApplicationComponents::GetLength() const { return static_cast<int>(m_items.size()); }
+int TApplicationComponents::GetLength() const { return static_cast<int>(m_items.Size()); }
 
 TComponent* TApplicationComponents::GetItem(int index) const {
   if (index < 0 || index >= GetLength()) throw EListError(Format("List index out of bounds (%d)", {index}));
-  return m_items[static_cast<std::size_t>(index)];
+  return m_items.At(static_cast<std::size_t>(index));
+}
+
+void TApplicationComponents::IndexName(TComponent& component, const std::string& name) {
+  if (!name.empty()) m_names.emplace(name, &component);
+}
+
+void TApplicationComponents::UnindexName(TComponent& component, const std::string& name) {
+  if (name.empty()) return;
+  auto [first, last] = m_names.equal_range(name);
+  for (auto it = first; it != last; ++it) {
+    if (it->second == &component) {
+      m_names.erase(it);
+      return;
+    }
+  }
+}
+
+TComponent* TApplicationComponents::FirstNamed(std::string_view name) const {
+  if (name.empty()) return nullptr;
+  auto [first, last] = m_names.equal_range(name);
+  if (first == last) return nullptr;
+  TComponent* best = first->second;
+  for (auto it = std::next(first); it != last; ++it)
+    if (m_items.IndexOf(it->second) < m_items.IndexOf(best)) best = it->second;
+  return best;
+}
+
+TComponent* TApplicationComponents::ItemByName(std::string_view name) const { return FirstNamed(name); }
+
+int TApplicationComponents::IndexOfName(std::string_view name) const {
+  const TComponent* item = FirstNamed(name);
+  return item ? IndexOf(item) : -1;
 }
 
 void TApplicationComponents::SetShare(bool share) {
@@ -102,24 +135,22 @@ void TApplicationComponents::SetShare(bool share) {
 void TApplicationComponents::Clear() {
   // Detach first, then free: the list never depends on the freed component's
   // notification reaching it, so nothing spins or is freed twice.
-  while (!m_items.empty()) {
-    TComponent* item = m_items.front();
-    m_items.erase(m_items.begin());
+  while (TComponent* item = m_items.TakeFirst()) {
+    UnindexName(*item, item->Name());
     RemoveFreeNotification(item);
     FreeListedComponent(*item);
   }
 }
 
 int TApplicationComponents::IndexOf(const TComponent* component) const {
-  auto it = std::find(m_items.begin(), m_items.end(), component);
-  return it == m_items.end() ? -1 : static_cast<int>(it - m_items.begin());
+  return static_cast<int>(m_items.IndexOf(component));
 }
 
 int TApplicationComponents::Add(TComponent* component) {
   if (!component) return -1;
-  const int index = IndexOf(component);
-  if (index >= 0) return index;
-  m_items.push_back(component);
+  if (Contains(component)) return IndexOf(component);
+  m_items.Add(component);
+  IndexName(*component, component->Name());
   FreeNotification(component);
   return GetLength() - 1;
 }
@@ -131,9 +162,8 @@ TComponent& TApplicationComponents::Add(std::unique_ptr<TComponent> component) {
 }
 
 bool TApplicationComponents::Remove(TComponent* component) {
-  const int index = IndexOf(component);
-  if (index < 0) return false;
-  m_items.erase(m_items.begin() + index);
+  if (!m_items.Take(component)) return false;
+  UnindexName(*component, component->Name());
   RemoveFreeNotification(component);
   return true;
 }
@@ -141,6 +171,13 @@ bool TApplicationComponents::Remove(TComponent* component) {
 void TApplicationComponents::Notification(TComponent* component, TOperation operation) {
   TCustomApplicationComponents::Notification(component, operation);
   if (operation == TOperation::opRemove && component && !IsDestroying()) Remove(component);
+}
+
+void TApplicationComponents::Renamed(TComponent& component, const std::string& oldName) {
+  TCustomApplicationComponents::Renamed(component, oldName);
+  if (!Contains(&component)) return;
+  UnindexName(component, oldName);
+  IndexName(component, component.Name());
 }
 
 }  // namespace halbrin

@@ -5,7 +5,9 @@
 // components (the script event bindings, the forms).
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/foundation/collection_interfaces.h"
@@ -73,6 +75,8 @@ class TCustomApplicationComponents : public platform::TComponent,
 
 // A list of components that never keeps a dead one: each listed component is
 // asked for a free notification and leaves the list when it is destroyed.
+// Lookups by name, adding and removing cost the same however long the list
+// is: a name index follows the items through renames (told through the link).
 //
 // Ownership: `share` True (the default) lists components without owning them.
 // `share` False makes the list own them: destroying the list frees them.
@@ -89,6 +93,8 @@ class TApplicationComponents : public TCustomApplicationComponents {
 
   int GetLength() const override;
   platform::TComponent* GetItem(int index) const override;
+  platform::TComponent* ItemByName(std::string_view name) const override;
+  int IndexOfName(std::string_view name) const override;
   // The list owns its items exactly when share becomes False.
   void SetShare(bool share) override;
   // Every listed component leaves the list and is then freed (see above).
@@ -111,14 +117,24 @@ class TApplicationComponents : public TCustomApplicationComponents {
   }
 
   int IndexOf(const platform::TComponent* component) const;
-  bool Contains(const platform::TComponent* component) const { return IndexOf(component) >= 0; }
+  bool Contains(const platform::TComponent* component) const { return m_items.Contains(component); }
   bool OwnsItems() const noexcept { return m_ownsItems; }
 
  protected:
   void Notification(platform::TComponent* component, platform::TOperation operation) override;
+  void Renamed(platform::TComponent& component, const std::string& oldName) override;
 
  private:
-  std::vector<platform::TComponent*> m_items;  // not owned; each has a free notification
+  // Listed components by name; several when components of different owners share one.
+  using NameIndex = std::unordered_multimap<std::string, platform::TComponent*, platform::CaseInsensitiveHash,
+                                            platform::CaseInsensitiveEqual>;
+  void IndexName(platform::TComponent& component, const std::string& name);
+  void UnindexName(platform::TComponent& component, const std::string& name);
+  // The named item that comes first in the list; nullptr when none.
+  platform::TComponent* FirstNamed(std::string_view name) const;
+
+  platform::IndexedList<platform::TComponent*> m_items;  // not owned; each has a free notification
+  NameIndex m_names;
   bool m_ownsItems = false;
 };
 

@@ -133,7 +133,10 @@ Variant ConvertDeclaredValue(const TObject& object, const TPropInfo& prop, std::
   Variant converted = ConvertPrefixedValue(object, prop, prefix, value);
   if (prop.Kind() != TTypeKind::Class || !converted.IsString()) return converted;
   TObject* named = ObjectByName(converted.AsString());
-  return named ? Variant(static_cast<std::int64_t>(named->Handle())) : Variant();
+  if (!named) return Variant();
+  // Checked here, while the author's text is at hand: past this point it is a handle number.
+  if (prop.Type().classOf && !named->InheritsFrom(prop.Type().classOf())) InvalidValue(prop, converted);
+  return Variant(static_cast<std::int64_t>(named->Handle()));
 }
 
 void SetPropertyValueEx(TObject& object, std::string_view name, const Variant& value, std::string_view prefix) {
@@ -225,7 +228,9 @@ TObject* GetParentObject(const TObject& object) {
 
 bool ReleaseObject(TObject& object) {
   if (auto* component = dynamic_cast<TComponent*>(&object)) {
-    if (!component->Owner() || component->IsDestroying()) return false;
+    // Going already (its free waits for a running handler, or it is being destroyed).
+    if (component->IsFreePending() || component->IsDestroying()) return true;
+    if (!component->Owner()) return false;
     TComponent::Free(*component);
     return true;
   }

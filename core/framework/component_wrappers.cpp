@@ -134,6 +134,12 @@ TObject* TComponent::Object() const {
   return object;
 }
 
+bool TComponent::FreeOwnedObject() {
+  if (!m_owned) return false;
+  m_owned.reset();
+  return true;
+}
+
 Variant TComponent::InvokeMember(const MemberDesc& member, MemberAccess access, std::span<Variant> args) {
   TObject* object = Object();
   if (member.id == DISPID_COMPONENT_GETCOMPONENT) return GetComponentByHandle(args[0]);
@@ -144,10 +150,9 @@ Variant TComponent::InvokeMember(const MemberDesc& member, MemberAccess access, 
   switch (member.id) {
     case DISPID_COMPONENT_ITEM: return WrapFoundItem(GetChildByVariant(*object, args[0]));
     case DISPID_COMPONENT_REMOVE: {
+      // A view made for this lookup belongs to nobody: dropping it removes nothing.
       FoundItem found = GetChildByVariant(*object, args[0]);
-      if (!found) return Variant(false);
-      if (!found.IsOwned()) ReleaseObject(*found.Get());
-      return Variant(true);
+      return Variant(found && !found.IsOwned() && ReleaseObject(*found.Get()));
     }
     case DISPID_COMPONENT_LENGTH: return Variant(GetChildCount(*object));
     case DISPID_COMPONENT_ATTRIBUTE:
@@ -174,7 +179,11 @@ Variant TComponent::InvokeMember(const MemberDesc& member, MemberAccess access, 
     case DISPID_COMPONENT_HANDLE: return Variant(static_cast<std::int64_t>(object->Handle()));
     case DISPID_COMPONENT_REMOVECHILD: {
       TObject* child = WrappedObject(args[0]);
-      return Variant(child != nullptr && ReleaseObject(*child));
+      if (!child) return Variant(false);
+      // An object only its wrapper holds (a line view it was handed) is freed at once.
+      if (auto* wrapper = dynamic_cast<TComponent*>(args[0].AsDispatch()); wrapper && wrapper->FreeOwnedObject())
+        return Variant(true);
+      return Variant(ReleaseObject(*child));
     }
     case DISPID_COMPONENT_EXEC: return ExecObject(*object, args[0]);
     case DISPID_COMPONENT_ISEVENT: return Variant(HasScriptEvent(*object, args[0].AsString()));

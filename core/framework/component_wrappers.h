@@ -68,6 +68,8 @@ class TComponent final : public platform::TAutoObject {
 
   // Nullptr when the wrapper holds none; raises once the object was freed.
   platform::TObject* Object() const;
+  // Frees the object when this wrapper owns it (nobody else holds it); false otherwise.
+  bool FreeOwnedObject();
 
  protected:
   platform::Variant InvokeMember(const platform::MemberDesc& member, platform::MemberAccess access,

@@ -37,6 +37,18 @@ std::string Attribute(const XmlNode& node, std::string_view name) {
   return value.IsEmptyOrNull() ? std::string() : value.ToText();
 }
 
+// How messages name the object an attribute was applied to: its name path
+// (a component's Name) or, for an object without one, its class.
+std::string ObjectNameOf(const TObject& object) {
+  if (const auto* persistent = dynamic_cast<const TPersistent*>(&object)) return persistent->GetNamePath();
+  return std::string(object.ClassName());
+}
+
+[[noreturn]] void ThrowNotFound(const std::string& name, const XmlNode& node) {
+  ThrowXmlTypeInfoError<EXMLTypeInfoPropertyObjectError>(XmlTypeInfoMessage::ObjectNotFoundFor,
+                                                         {name, XmlNodePath(node.parentNode())});
+}
+
 }  // namespace
 
 TXmlTypeInfoEx::TXmlTypeInfoEx(TComponent* owner) : TXmlTypeInfo(owner) {
@@ -74,34 +86,45 @@ void TXmlTypeInfoEx::ResolveObject(TObject*, TObject* instance, const XmlNode& n
   }
 
   bool created = false;
+  std::string lookedUp = partInfo.name;
   if (!object) {
-    if (TObject* found = FindObject(instance, node, partInfo.name, command, id, type, created))
+    if (TObject* found = FindObject(instance, node, partInfo.name, command, id, type, created, lookedUp))
       object = FoundItem(found);
   }
   SetValue(created);
   if (created) return;
+  // Messages name what the author looked for ("A" of <control id="A"/>), not the element.
+  if (lookedUp.empty()) lookedUp = partInfo.name;
 
   TObject* target = object.Get();
   if (SameText(command, "free")) {
-    if (target) ReleaseObject(*target);
+    if (target && !ReleaseObject(*target)) {
+      if (dynamic_cast<TComponent*>(target))
+        throw EComponentError(Format("Component %s has no owner to free it", {ObjectNameOf(*target)}));
+      throw EComponentError(Format("Object %s cannot be freed", {ObjectNameOf(*target)}));
+    }
     object = TXmlTypeObject::Make(nullptr, TXmlTypeObjectKind::Freed);
   } else if (SameText(command, "update")) {
     if (!target) object = TXmlTypeObject::Make(nullptr, TXmlTypeObjectKind::SkipUpdate);
   } else if (StartsWithText(command, "exist")) {
     object = TXmlTypeObject::Make(target, TXmlTypeObjectKind::Exists);
   } else if (SameText(command, "get")) {
+    if (!target) ThrowNotFound(lookedUp, node);
     const std::string property = Attribute(node, "property");
     object = property.empty() ? TXmlTypeObject::Make(target, TXmlTypeObjectKind::PropertyList, Variant(partInfo.name))
                               : TXmlTypeObject::Make(target, TXmlTypeObjectKind::PropertyValue, Variant(property));
+  } else if (!target) {
+    ThrowNotFound(lookedUp, node);
   }
 }
 
 TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std::string& element,
                                     std::string& command, const std::string& id, const std::string& type,
-                                    bool& created) {
+                                    bool& created, std::string& lookedUp) {
   IApplicationHooks& hooks = ApplicationHooks();
   const bool isNew = SameText(command, "new");
   const bool isControl = SameText(element, "control");
+  lookedUp = isControl ? id : element;
 
   if (!instance && isControl) {
     if (type.empty() && id.empty()) return hooks.MainForm();
@@ -119,6 +142,7 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
 
   if (instance && instance == hooks.FormList()) {
     const std::string name = SameText(element, "item") || SameText(element, "form") ? id : element;
+    lookedUp = name;
     if (TComponent* form = hooks.FormList()->ItemByName(name)) return form;
     if (!isNew) return nullptr;
     TComponent* form = hooks.CreateForm(name, "form");
@@ -127,14 +151,18 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
   }
   if (auto* events = dynamic_cast<TScriptEvents*>(instance)) {
     const std::string name = SameText(element, "item") || SameText(element, "event") ? id : element;
+    lookedUp = name;
     if (TScriptEvent* binding = events->Find(name)) return binding;
     if (!isNew) return nullptr;
     created = true;
     return &events->AttachEvent(name);
   }
-  if (auto* list = dynamic_cast<TCustomApplicationComponents*>(instance))
-    return list->ItemByName(SameText(element, "item") ? id : element);
+  if (auto* list = dynamic_cast<TCustomApplicationComponents*>(instance)) {
+    lookedUp = SameText(element, "item") ? id : element;
+    return list->ItemByName(lookedUp);
+  }
   if (auto* collection = dynamic_cast<TCollection*>(instance)) {
+    lookedUp = element;
     if (SameText(element, "item")) {
       if (!isNew) return nullptr;
       created = true;
@@ -195,8 +223,12 @@ void TXmlTypeInfoEx::ConvertAttribute(TObject*, TObject* instance, const XmlNode
         return;
       }
     }
-    flags = SameText(prefix, "update") ? XmlFlagConsumed : XmlFlagNoProperty;
-    return;
+    if (SameText(prefix, "update")) {
+      flags = XmlFlagConsumed;
+      return;
+    }
+    ThrowXmlTypeInfoError<EXMLTypeInfoPropertyError>(XmlTypeInfoMessage::PropertyNotFoundFor,
+                                                     {name, ObjectNameOf(*instance)});
   }
   if (SameText(prefix, "get")) flags |= XmlFlagReadBack;
   if (EvalValues() && value.IsString())

@@ -39,10 +39,11 @@ class TXmlTypeInfoEx : public TXmlTypeInfo {
                        platform::Variant& value);
   void ReportException(platform::TObject* sender, const platform::Exception& error);
 
-  // The object step 4 finds (or makes) under `instance`; `created` tells which.
+  // The object step 4 finds (or makes) under `instance`; `created` tells which,
+  // `lookedUp` the name it was looked for by (for the message when none is found).
   platform::TObject* FindObject(platform::TObject* instance, const XmlNode& node, const std::string& element,
                                 std::string& command, const std::string& id, const std::string& type,
-                                bool& created);
+                                bool& created, std::string& lookedUp);
 };
 
 }  // namespace halbrin

@@ -1,6 +1,7 @@
 #include "platform/classes/collection.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/base/format.h"
 #include "platform/classes/property_access.h"
@@ -120,6 +121,27 @@ TCollectionItem* TCollection::FindItemID(int id) const {
   for (const auto& item : m_items)
     if (item->m_id == id) return item.get();
   return nullptr;
+}
+
+void TCollection::Reorder(const std::vector<TCollectionItem*>& order) {
+  std::unordered_map<const TCollectionItem*, std::size_t> positions;
+  positions.reserve(m_items.size());
+  for (std::size_t i = 0; i < m_items.size(); ++i) positions.emplace(m_items[i].get(), i);
+  std::vector<std::size_t> from;
+  from.reserve(order.size());
+  for (const TCollectionItem* item : order) {
+    const auto found = positions.find(item);
+    if (found == positions.end())
+      throw EListError("A new order must hold each item of the collection exactly once");
+    from.push_back(found->second);
+    positions.erase(found);  // a second mention is not found again
+  }
+  if (!positions.empty()) throw EListError("A new order must hold each item of the collection exactly once");
+  std::vector<std::unique_ptr<TCollectionItem>> items;
+  items.reserve(m_items.size());
+  for (std::size_t index : from) items.push_back(std::move(m_items[index]));
+  m_items = std::move(items);
+  Changed();
 }
 
 void TCollection::BeginUpdate() { ++m_updateCount; }

@@ -94,6 +94,10 @@ class TCollection : public TPersistent {
   // Every item leaves (cnExtracting each, the last first) and is destroyed, in one update.
   void Clear();
   TCollectionItem* FindItemID(int id) const;
+  // Puts the items in the given order in one step (one Update, unless updating).
+  // `order` holds each item of this collection once; EListError otherwise, and
+  // nothing moves.
+  void Reorder(const std::vector<TCollectionItem*>& order);
 
   virtual void BeginUpdate();
   virtual void EndUpdate();

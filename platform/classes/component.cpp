@@ -31,11 +31,8 @@ TComponent::TComponent(TComponent* owner) : m_owner(owner) {}
 TComponent::~TComponent() {
   m_state |= csDestroying;
   // Tell everyone linked to us; each Notification may unlink further entries.
-  while (!m_freeNotifies.empty()) {
-    TComponent* other = m_freeNotifies.back();
-    m_freeNotifies.pop_back();
-    auto& back = other->m_freeNotifies;
-    back.erase(std::remove(back.begin(), back.end(), this), back.end());
+  while (TComponent* other = m_freeNotifies.TakeLast()) {
+    other->m_freeNotifies.Take(this);
     other->Notification(this, TOperation::opRemove);
   }
   DestroyComponents();
@@ -45,42 +42,66 @@ void TComponent::SetName(const std::string& name) {
   if (name == m_name) return;
   if (!name.empty() && !IsValidIdent(name))
     throw EComponentError(Format("'%s' is not a valid component name", {name}));
+  const bool listed = m_owner && m_owner->m_components.Contains(this);
   if (m_owner && !name.empty()) {
     TComponent* other = m_owner->FindComponent(name);
     if (other && other != this) throw EComponentError(Format("A component named %s already exists", {name}));
   }
+  if (listed) m_owner->UnindexName(*this);
+  std::string oldName = std::move(m_name);
   m_name = name;
+  if (listed) m_owner->IndexName(*this);
+  // Lists that hold this component find it by name too.
+  std::vector<TComponent*> linked;
+  m_freeNotifies.ForEach([&](TComponent* other) { linked.push_back(other); });
+  const TWeakRef<TComponent> alive(this);
+  for (TComponent* other : linked) {
+    if (!alive) return;
+    if (m_freeNotifies.Contains(other)) other->Renamed(*this, oldName);
+  }
 }
 
 TComponent* TComponent::Components(int index) const {
   if (index < 0 || index >= ComponentCount()) ThrowListIndex(index);
-  return m_components[static_cast<std::size_t>(index)].get();
+  return m_components.At(static_cast<std::size_t>(index));
 }
 
 int TComponent::ComponentIndex() const {
-  if (!m_owner) return -1;
-  const auto& list = m_owner->m_components;
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == this) return static_cast<int>(i);
-  return -1;
+  return m_owner ? static_cast<int>(m_owner->m_components.IndexOf(this)) : -1;
 }
 
 void TComponent::SetComponentIndex(int index) {
-  int current = ComponentIndex();
-  if (current < 0) return;
-  auto& list = m_owner->m_components;
-  index = std::clamp(index, 0, static_cast<int>(list.size()) - 1);
-  if (index == current) return;
-  auto self = std::move(list[static_cast<std::size_t>(current)]);
-  list.erase(list.begin() + current);
-  list.insert(list.begin() + index, std::move(self));
+  if (ComponentIndex() < 0) return;
+  index = std::clamp(index, 0, m_owner->ComponentCount() - 1);
+  m_owner->m_components.Move(this, static_cast<std::size_t>(index));
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
-  if (name.empty()) return nullptr;
-  for (const auto& component : m_components)
-    if (SameText(component->m_name, name)) return component.get();
-  return nullptr;
+  if (name.empty() || !m_names) return nullptr;
+  const auto found = m_names->find(name);
+  return found == m_names->end() ? nullptr : found->second;
+}
+
+void TComponent::IndexName(TComponent& component) {
+  if (component.m_name.empty()) return;
+  if (!m_names) m_names = std::make_unique<NameIndex>();
+  (*m_names)[component.m_name] = &component;
+}
+
+void TComponent::UnindexName(const TComponent& component) {
+  if (component.m_name.empty() || !m_names) return;
+  const auto found = m_names->find(component.m_name);
+  if (found != m_names->end() && found->second == &component) m_names->erase(found);
+}
+
+void TComponent::Listed(TComponent& component) {
+  IndexName(component);
+  if (component.m_listensToSiblings) m_listeners.Add(&component);
+}
+
+void TComponent::Unlisted(TComponent& component) {
+  UnindexName(component);
+  m_listeners.Take(&component);
 }
 
 TComponent& TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
@@ -90,30 +111,26 @@ TComponent& TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
     if (other && other != &ref) throw EComponentError(Format("A component named %s already exists", {ref.m_name}));
   }
   ref.m_owner = this;
-  m_components.push_back(std::move(component));
+  m_components.Add(std::move(component));
+  Listed(ref);
   Notification(&ref, TOperation::opInsert);
   return ref;
 }
 
 std::unique_ptr<TComponent> TComponent::RemoveComponent(TComponent& component) {
-  auto it = std::find_if(m_components.begin(), m_components.end(),
-                         [&](const auto& owned) { return owned.get() == &component; });
-  if (it == m_components.end()) return nullptr;
+  if (!m_components.Contains(&component)) return nullptr;
   Notification(&component, TOperation::opRemove);
   // Notification handlers may have changed the list: look again.
-  it = std::find_if(m_components.begin(), m_components.end(),
-                    [&](const auto& owned) { return owned.get() == &component; });
-  if (it == m_components.end()) return nullptr;
-  std::unique_ptr<TComponent> released = std::move(*it);
-  m_components.erase(it);
+  std::unique_ptr<TComponent> released = m_components.Take(&component);
+  if (!released) return nullptr;
+  Unlisted(*released);
   released->m_owner = nullptr;
   return released;
 }
 
 void TComponent::DestroyComponents() {
-  while (!m_components.empty()) {
-    std::unique_ptr<TComponent> last = std::move(m_components.back());
-    m_components.pop_back();
+  while (std::unique_ptr<TComponent> last = m_components.TakeLast()) {
+    Unlisted(*last);
     last->m_owner = nullptr;
     last.reset();
   }
@@ -121,29 +138,32 @@ void TComponent::DestroyComponents() {
 
 void TComponent::FreeNotification(TComponent* component) {
   if (!component || component == this) return;
-  auto link = [](std::vector<TComponent*>& list, TComponent* c) {
-    if (std::find(list.begin(), list.end(), c) == list.end()) list.push_back(c);
-  };
-  link(m_freeNotifies, component);
-  link(component->m_freeNotifies, this);
+  m_freeNotifies.Add(component);
+  component->m_freeNotifies.Add(this);
 }
 
 void TComponent::RemoveFreeNotification(TComponent* component) {
   if (!component) return;
-  auto unlink = [](std::vector<TComponent*>& list, TComponent* c) {
-    list.erase(std::remove(list.begin(), list.end(), c), list.end());
-  };
-  unlink(m_freeNotifies, component);
-  unlink(component->m_freeNotifies, this);
+  m_freeNotifies.Take(component);
+  component->m_freeNotifies.Take(this);
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
-  // Owned components may be removed by their own handlers: walk by index from the end.
-  for (int i = ComponentCount() - 1; i >= 0; --i) {
-    if (i >= ComponentCount()) continue;
-    m_components[static_cast<std::size_t>(i)]->Notification(component, operation);
-  }
+  if (m_listeners.Empty()) return;
+  // Listeners may be removed by their own handlers: take a copy, check each before its turn.
+  std::vector<TComponent*> listeners;
+  m_listeners.ForEach([&](TComponent* listener) { listeners.push_back(listener); });
+  for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+    if (m_listeners.Contains(*it)) (*it)->Notification(component, operation);
+}
+
+void TComponent::Renamed(TComponent&, const std::string&) {}
+
+void TComponent::ListenToSiblings() {
+  if (m_listensToSiblings) return;
+  m_listensToSiblings = true;
+  if (m_owner && m_owner->m_components.Contains(this)) m_owner->m_listeners.Add(this);
 }
 
 void TComponent::SetState(std::uint32_t flags, bool on) noexcept {

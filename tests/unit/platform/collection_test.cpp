@@ -267,6 +267,37 @@ TEST(Collection, SettingAnIndexMovesTheItem) {
   }
 }
 
+TEST(Collection, ReorderTakesAWholeNewOrderInOneUpdate) {
+  TRecordingCollection collection;
+  Filled(collection, {"a", "b", "c", "d"});
+  TCollectionItem* a = collection.Items(0);
+  TCollectionItem* b = collection.Items(1);
+  TCollectionItem* c = collection.Items(2);
+  TCollectionItem* d = collection.Items(3);
+  collection.Reorder({d, b, a, c});
+  EXPECT_EQ(collection.Names(), (std::vector<std::string>{"d", "b", "a", "c"}));
+  EXPECT_EQ(a->Index(), 2);
+  EXPECT_EQ(collection.TakeLog(), (Log{"update all"}));
+  TRecordingCollection other;
+  Filled(other, {"x"});
+  const struct {
+    const char* label;
+    std::vector<TCollectionItem*> order;
+  } wrong[] = {
+      {"one missing", {a, b, c}},
+      {"one twice", {a, b, c, c}},
+      {"one of another collection", {a, b, c, other.Items(0)}},
+      {"one too many", {a, b, c, d, a}},
+  };
+  for (const auto& w : wrong) {
+    SCOPED_TRACE(w.label);
+    ExpectListError([&] { collection.Reorder(w.order); },
+                    "A new order must hold each item of the collection exactly once");
+    EXPECT_EQ(collection.Names(), (std::vector<std::string>{"d", "b", "a", "c"})) << "nothing moved";
+    EXPECT_TRUE(collection.TakeLog().empty());
+  }
+}
+
 // ---- Assign ----
 
 TEST(Collection, AssignReplacesTheItemsInOneUpdate) {

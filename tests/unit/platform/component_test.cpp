@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,12 @@ namespace {
 
 using testing::TSample;
 
-// Records the notifications it receives and drops its reference to a removed component.
+// Records the notifications it receives and drops its reference to a removed
+// component; it listens to its siblings too.
 class TWatcher : public TComponent {
   HALBRIN_CLASS(TWatcher, TComponent)
 
-  using TComponent::TComponent;
+  explicit TWatcher(TComponent* owner = nullptr) : TComponent(owner) { ListenToSiblings(); }
   void Watch(TComponent* target) {
     m_target = target;
     FreeNotification(target);
@@ -27,6 +29,9 @@ class TWatcher : public TComponent {
     TComponent::Notification(component, operation);
     m_log.push_back((operation == TOperation::opInsert ? "insert " : "remove ") + component->Name());
     if (operation == TOperation::opRemove && component == m_target) m_target = nullptr;
+  }
+  void Renamed(TComponent& component, const std::string& oldName) override {
+    m_log.push_back("renamed " + oldName + " to " + component.Name());
   }
 };
 
@@ -152,6 +157,75 @@ TEST(Component, NotificationReachesOwnedComponents) {
   sibling.SetName("sib");
   TComponent::Free(sibling);
   EXPECT_EQ(watcher.m_log.back(), "remove sib");
+}
+
+TEST(Component, OnlyListenersHearOfTheirSiblings) {
+  TComponent owner;
+  TWatcher& listener = MakeComponent<TWatcher>(owner);
+  TSample& quiet = MakeComponent<TSample>(owner);
+  TWatcher deaf;  // a watcher of its own kind, but not one of owner's components
+  quiet.SetName("quiet");
+  deaf.Watch(&quiet);
+  listener.m_log.clear();
+  MakeComponent<TSample>(owner).SetName("late");
+  TComponent::Free(*owner.FindComponent("late"));
+  EXPECT_EQ(listener.m_log, (std::vector<std::string>{"insert ", "remove late"}));
+  EXPECT_TRUE(deaf.m_log.empty()) << "not an owned component, no sibling news";
+  quiet.SetName("renamed");
+  EXPECT_EQ(deaf.m_log, (std::vector<std::string>{"renamed quiet to renamed"})) << "linked: told of the rename";
+}
+
+// The owner finds its components by name through an index: every way a name
+// or an owner changes must keep it true.
+TEST(Component, NameIndexFollowsRenamesRemovalsAndOwnerChanges) {
+  TComponent owner;
+  TComponent other;
+  std::vector<TSample*> made;
+  TSample* reborn = nullptr;
+  for (int i = 0; i < 40; ++i) {  // long enough for the owner's position index
+    TSample& child = MakeComponent<TSample>(owner);
+    child.SetName("item" + std::to_string(i));
+    made.push_back(&child);
+  }
+  struct Step {
+    const char* label;
+    std::function<void()> change;
+    std::vector<std::pair<std::string, TComponent*>> found;  // name -> component in owner (nullptr: none)
+  };
+  const Step steps[] = {
+      {"as made", [] {}, {{"ITEM0", made[0]}, {"item39", made[39]}, {"Item17", made[17]}}},
+      {"renamed",
+       [&] { made[3]->SetName("Third"); },
+       {{"item3", nullptr}, {"third", made[3]}, {"THIRD", made[3]}}},
+      {"renamed to another letter case", [&] { made[3]->SetName("THIRD"); }, {{"third", made[3]}}},
+      {"name cleared", [&] { made[4]->SetName(""); }, {{"item4", nullptr}, {"", nullptr}}},
+      {"freed", [&] { TComponent::Free(*made[5]); }, {{"item5", nullptr}, {"item6", made[6]}}},
+      {"moved to another owner",
+       [&] { other.InsertComponent(owner.RemoveComponent(*made[7])); },
+       {{"item7", nullptr}, {"item8", made[8]}}},
+      {"a freed name can be taken again",
+       [&] {
+         reborn = &MakeComponent<TSample>(owner);
+         reborn->SetName("item5");
+       },
+       {}},
+      {"moved in position", [&] { made[9]->SetComponentIndex(0); }, {{"item9", made[9]}}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.label);
+    step.change();
+    for (const auto& [name, expected] : step.found) EXPECT_EQ(owner.FindComponent(name), expected) << name;
+  }
+  EXPECT_EQ(owner.FindComponent("ITEM5"), reborn);
+  EXPECT_EQ(other.FindComponent("ITEM7"), made[7]);
+  EXPECT_EQ(made[9]->ComponentIndex(), 0);
+  EXPECT_EQ(owner.Components(1), made[0]);
+  EXPECT_EQ(made[39]->ComponentIndex(), 37) << "two left the owner, one came at the end";
+  EXPECT_EQ(owner.ComponentCount(), 39);
+  EXPECT_THROW(made[10]->SetName("third"), EComponentError) << "the index keeps names unique ignoring case";
+  TSample& stray = MakeComponent<TSample>(other);
+  stray.SetName("Item8");
+  EXPECT_THROW(owner.InsertComponent(other.RemoveComponent(stray)), EComponentError);
 }
 
 TEST(Component, FreeDestroysAnOwnedComponent) {

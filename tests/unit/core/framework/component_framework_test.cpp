@@ -1,6 +1,7 @@
 // The component bases: the exec protocol, firing script events and what
 // eventData holds meanwhile, the mouse codes, and the component lists.
 
+#include <functional>
 #include <memory>
 
 #include "core/framework/bit_helpers.h"
@@ -257,6 +258,50 @@ TEST_F(FrameworkTest, ItemByVariantTakesIntegersAsIndexesAndTextsAsNames) {
   EXPECT_EQ(list.ItemByVariant(Variant("other")), nullptr);
   EXPECT_TRUE(list.exists("MAIN"));
   EXPECT_THROW(list.ItemByVariant(Variant(2)), platform::EListError);
+}
+
+// Lists find their items by name through an index that must follow every
+// change of a listed component's name, and keep the first of equal names.
+TEST_F(FrameworkTest, AListFindsItsItemsByNameThroughRenamesFreesAndMoves) {
+  TComponent left;
+  TComponent right;
+  TApplicationComponents list;
+  std::vector<TFwButton*> buttons;
+  for (int i = 0; i < 40; ++i) {  // long enough for the list's own position index
+    TFwButton& button = platform::MakeComponent<TFwButton>(left);
+    button.SetName("b" + std::to_string(i));
+    list.Add(&button);
+    buttons.push_back(&button);
+  }
+  TFwButton& twin = platform::MakeComponent<TFwButton>(right);
+  twin.SetName("B1");  // another owner may use the same name
+  list.Add(&twin);
+  struct Step {
+    const char* label;
+    std::function<void()> change;
+    std::vector<std::pair<std::string, int>> found;  // name -> index in the list, -1 for none
+  };
+  const Step steps[] = {
+      {"as listed", [] {}, {{"B0", 0}, {"b39", 39}, {"b1", 1}}},
+      {"renamed while listed", [&] { buttons[2]->SetName("Second"); }, {{"b2", -1}, {"SECOND", 2}}},
+      {"the first of two equal names goes", [&] { TComponent::Free(*buttons[1]); }, {{"b1", 39}, {"b3", 2}}},
+      {"dropped from the list", [&] { list.Remove(buttons[3]); }, {{"b3", -1}, {"b4", 2}}},
+      {"moved to another owner",
+       [&] { right.InsertComponent(left.RemoveComponent(*buttons[4])); },
+       {{"b4", 2}}},
+      {"renamed to a name another item has", [&] { buttons[4]->SetName("b0"); }, {{"b4", -1}, {"B0", 0}}},
+      {"the earlier one renamed away", [&] { buttons[0]->SetName("first"); }, {{"b0", 2}, {"first", 0}}},
+      {"renamed after leaving the list", [&] { list.Remove(buttons[6]); buttons[6]->SetName("gone"); },
+       {{"gone", -1}, {"b6", -1}}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.label);
+    step.change();
+    for (const auto& [name, index] : step.found) {
+      EXPECT_EQ(list.IndexOfName(name), index) << name;
+      EXPECT_EQ(list.ItemByName(name), index < 0 ? nullptr : list.GetItem(index)) << name;
+    }
+  }
 }
 
 TEST_F(FrameworkTest, ClearInAnyLetterCaseFreesEveryListedComponent) {

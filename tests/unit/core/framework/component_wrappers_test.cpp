@@ -2,6 +2,8 @@
 // names and their dispatch ids, stale objects and handles, and a script that
 // declares components and then drives them by name.
 
+#include <functional>
+
 #include "../scripting/fixtures/script_test_support.h"
 #include "core/foundation/string_object_list.h"
 #include "core/framework/component_operations.h"
@@ -130,6 +132,61 @@ TEST_F(WrapperTest, MembersReachTheObject) {
   EXPECT_EQ(platform::CallMethod(*children.AsDispatch(), "remove", {Variant("OK")}), Variant(true));
   EXPECT_EQ(m_panel.ComponentCount(), 0);
   EXPECT_THROW(platform::MakeRef<TApplicationObjects>(&m_panel), platform::EComponentError);
+}
+
+// remove and removeChild answer whether something was freed, and free what
+// they can: owned components, collection items, a view only its wrapper holds.
+TEST_F(WrapperTest, RemoveAndRemoveChildAnswerWhatHappened) {
+  TFwButton lonely;  // made here without owner: only this test may free it
+  lonely.SetName("Lonely");
+  TStringObjectListEx lines;
+  lines.Add("alpha=1");
+  m_panel.m_items->Add();
+  struct Case {
+    const char* label;
+    std::function<Variant()> call;
+    bool answer;
+    std::function<bool()> freed;
+  };
+  RefPtr<IDispatchObject> panel = Wrap(&m_panel);
+  RefPtr<IDispatchObject> list = Wrap(&lines);
+  Variant view;
+  const Case cases[] = {
+      {"remove: an owned component",
+       [&] {
+         platform::MakeComponent<TFwButton>(m_panel).SetName("Ok");
+         return platform::CallMethod(*panel, "remove", {Variant("ok")});
+       },
+       true, [&] { return m_panel.FindComponent("Ok") == nullptr; }},
+      {"remove: nothing of that name", [&] { return platform::CallMethod(*panel, "remove", {Variant("none")}); }, false,
+       [] { return true; }},
+      {"remove: a collection item", [&] { return platform::CallMethod(*Wrap(m_panel.m_items.get()), "remove", {Variant(0)}); },
+       true, [&] { return m_panel.m_items->Count() == 0; }},
+      {"remove: a line only viewed", [&] { return platform::CallMethod(*list, "remove", {Variant(0)}); }, false,
+       [&] { return lines.Count() == 1; }},
+      {"removeChild: a component without owner",
+       [&] { return platform::CallMethod(*panel, "removeChild", {WrapObject(&lonely)}); }, false,
+       [&] { return lonely.Name() == "Lonely"; }},
+      {"removeChild: a view only its wrapper holds",
+       [&] {
+         view = platform::CallMethod(*list, "item", {Variant(0)});
+         return platform::CallMethod(*list, "removeChild", {view});
+       },
+       true,
+       [&] {
+         try {
+           WrappedObject(view);
+           return false;
+         } catch (const platform::EObjectFreed&) {
+           return true;  // the wrapper reports its object freed
+         }
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(c.call(), Variant(c.answer));
+    EXPECT_TRUE(c.freed());
+  }
 }
 
 TEST_F(WrapperTest, FireEventNeedsTheBindingsFullName) {

@@ -136,8 +136,14 @@ TEST_F(DeclarationTest, CommandWordsOnExistingAndMissingComponents) {
       {"get a property", "<control content=\"get\" id=\"Main\" property=\"caption\"/>", Variant("C"), ""},
       {"update absent: skipped", "<control content=\"update\" id=\"Gone\" caption=\"x\"/>", Variant::Null(), ""},
       {"none: skipped with its children", "<control content=\"none\" id=\"Gone\"><nothing/></control>", Variant::Null(), ""},
-      {"new without type", "<control id=\"Gone\"/>", Variant::Null(), "Object \"control\" does not exist for \"controls\""},
-      {"unknown type word", "<control type=\"spaceship\" id=\"X\"/>", Variant::Null(), "Object \"control\" does not exist for \"controls\""},
+      {"new without type", "<control id=\"Gone\"/>", Variant::Null(), "Object \"Gone\" does not exist for \"controls\""},
+      {"unknown type word", "<control type=\"spaceship\" id=\"X\"/>", Variant::Null(), "Object \"X\" does not exist for \"controls\""},
+      {"get of a missing one", "<control content=\"get\" id=\"Gone\" property=\"caption\"/>", Variant::Null(),
+       "Object \"Gone\" does not exist for \"controls\""},
+      {"a child element names itself", "<control id=\"Main\" content=\"update\"><nothing/></control>", Variant::Null(),
+       "Object \"nothing\" does not exist for \"controls.control\""},
+      {"a missing child control names its id", "<control id=\"Main\" content=\"update\"><control id=\"Kid\"/></control>",
+       Variant::Null(), "Object \"Kid\" does not exist for \"controls.control\""},
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -242,7 +248,7 @@ TEST_F(DeclarationTest, UnknownNamesAndPropertiesAreReportedAndTheRestApplies) {
   const std::vector<std::string> expected{
       "Object \"Nobody\" does not exist",
       "Invalid property \"onclick\" value \"noSuchHandler\"",
-      "Property \"nosuch\" does not exist for \"controls.control\"",
+      "Property \"nosuch\" does not exist for \"P\"",
       "Invalid property \"shortCut\" value \"Hyper+Q\"",
   };
   EXPECT_EQ(m_hooks.errors, expected);
@@ -250,6 +256,41 @@ TEST_F(DeclarationTest, UnknownNamesAndPropertiesAreReportedAndTheRestApplies) {
   Run("<control id=\"P\" buddy=\"\" onclick=\"clickHandler\"/>");
   EXPECT_EQ(Panel("P")->m_buddy.Get(), nullptr);
   EXPECT_TRUE(Panel("P")->m_onClick.Assigned());
+}
+
+TEST_F(DeclarationTest, MessagesNameWhatTheAuthorWrote) {
+  Run("<control type=\"fwpanel\" id=\"D\"><control type=\"fwbutton\" id=\"Ok\"/></control>");
+  const struct {
+    const char* label;
+    const char* declaration;
+    const char* error;
+  } cases[] = {
+      {"an unknown property, on the top element", "<control id=\"D\" colour=\"red\"/>",
+       "Property \"colour\" does not exist for \"D\""},
+      {"an unknown property, on a child", "<control id=\"D\"><control id=\"Ok\" colour=\"red\"/></control>",
+       "Property \"colour\" does not exist for \"Ok\""},
+      {"an unknown property, on a collection", "<control id=\"D\"><items colour=\"red\"/></control>",
+       "Property \"colour\" does not exist for \"D.items\""},
+      {"an object of the wrong class", "<control id=\"D\" buddy=\"Ok\"/>", "Invalid property \"buddy\" value \"Ok\""},
+      {"a missing object", "<control id=\"D\" buddy=\"Nobody\"/>", "Object \"Nobody\" does not exist"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    m_hooks.errors.clear();
+    Run(c.declaration);
+    ASSERT_EQ(m_hooks.errors.size(), 1u);
+    EXPECT_EQ(m_hooks.errors[0], c.error);
+  }
+  EXPECT_EQ(Panel("D")->m_buddy.Get(), nullptr) << "the wrong object was not set";
+}
+
+TEST_F(DeclarationTest, FreeingWhatCannotBeFreedIsReported) {
+  TFwPanel lonely;  // made here without owner: it belongs to this test
+  lonely.SetName("Lonely");
+  Run("<control content=\"free\" id=\"Lonely\"/>");
+  ASSERT_EQ(m_hooks.errors.size(), 1u);
+  EXPECT_EQ(m_hooks.errors[0], "Component Lonely has no owner to free it");
+  EXPECT_EQ(Panel("Lonely"), &lonely);
 }
 
 TEST_F(DeclarationTest, GetWithoutPropertyWritesEveryPropertyAndStopsAtCycles) {
