@@ -1,7 +1,8 @@
 // A record set as a string list reads it (TStringObjectListEx.SetXml), with
 // any of its options; what it read is written again and must read back.
 //
-// Input: one byte (bits 0-2: the xmlOptions; bits 3-4: the textNode; bit 5:
+// Input: one byte (bits 0-2: the xmlOptions, bit 0 inverted so 0 is the
+// default [soText]; bits 3-4: the textNode; bit 5:
 // then add a line as a script would, the next NUL-ended text), then the
 // record set.
 
@@ -19,7 +20,7 @@ constexpr std::string_view kTextNodes[] = {"text", "value", "name", "*[1]"};
 
 void Run(fuzzing::InputReader& input) {
   const std::uint8_t flags = input.Byte();
-  const auto options = TStringObjectListXmlOptions::FromBits(flags & 7u);
+  const auto options = TStringObjectListXmlOptions::FromBits((flags & 7u) ^ 1u);
   const std::string textNode(kTextNodes[(flags >> 3) & 3u]);
   const std::string added(flags & 32 ? input.Part() : std::string_view());
   TStringObjectListEx list;
