@@ -40,6 +40,18 @@ double WallMillisecondsToOleDate(double wall) {
 
 std::string Text(const char* text) { return text ? text : ""; }
 
+// JavaScriptCore takes global names as NUL-ended UTF-8 and crashes on bytes
+// that are not; a name from a file may be anything.
+std::string GlobalKey(std::string_view name) {
+  if (name.find('\0') == std::string_view::npos && g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr))
+    return std::string(name);
+  const GCharPtr shown(g_utf8_make_valid(name.data(), static_cast<gssize>(name.size())));
+  ScriptErrorInfo info;
+  info.name = "TypeError";
+  info.message = std::string("The name \"") + shown.get() + "\" is no valid global name";
+  throw EScriptError(std::move(info));
+}
+
 }  // namespace
 
 // --- JscAnchor
@@ -308,14 +320,14 @@ void JscEngine::SetGlobal(std::string_view name, const Variant& value) {
 
 void JscEngine::SetGlobalValue(std::string_view name, JSCValue* value) {
   RequireOpen();
-  const std::string key(name);
+  const std::string key = GlobalKey(name);
   jsc_context_set_value(m_context.Get(), key.c_str(), value);
   CheckException(m_context.Get());
 }
 
 JscValuePtr JscEngine::GlobalValue(std::string_view name) {
   RequireOpen();
-  const std::string key(name);
+  const std::string key = GlobalKey(name);
   JscValuePtr value = JscValuePtr::Adopt(jsc_context_get_value(m_context.Get(), key.c_str()));
   CheckException(m_context.Get());
   return value;
