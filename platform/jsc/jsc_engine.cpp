@@ -52,6 +52,22 @@ std::string GlobalKey(std::string_view name) {
   throw EScriptError(std::move(info));
 }
 
+// Code must be UTF-8 as well (it reads past bytes that are not); a source URI
+// only names the file in messages, so one that is not is shown as best it can.
+void CheckCode(std::string_view code) {
+  const char* end = nullptr;
+  if (g_utf8_validate(code.data(), static_cast<gssize>(code.size()), &end)) return;
+  ScriptErrorInfo info;
+  info.name = "SyntaxError";
+  info.message = "The script text is not valid UTF-8 (at byte " + std::to_string(end - code.data()) + ")";
+  throw EScriptError(std::move(info));
+}
+
+std::string SourceUriText(std::string_view uri) {
+  const GCharPtr valid(g_utf8_make_valid(uri.data(), static_cast<gssize>(uri.size())));
+  return valid.get();
+}
+
 }  // namespace
 
 // --- JscAnchor
@@ -284,8 +300,9 @@ JscValuePtr JscEngine::Helper(std::string_view name, std::span<JSCValue* const> 
 
 JscValuePtr JscEngine::EvaluateValue(std::string_view code, std::string_view sourceUri, unsigned firstLine) {
   RequireOpen();
+  CheckCode(code);
   EntryScope scope(*this);
-  const std::string uri(sourceUri);
+  const std::string uri = SourceUriText(sourceUri);
   JscValuePtr result = JscValuePtr::Adopt(jsc_context_evaluate_with_source_uri(
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), uri.empty() ? nullptr : uri.c_str(), firstLine));
   CheckException(m_context.Get());
@@ -300,8 +317,9 @@ Variant JscEngine::Evaluate(std::string_view code, std::string_view sourceUri, u
 
 JscValuePtr JscEngine::EvaluateModule(std::string_view code, std::string_view sourceUri) {
   RequireOpen();
+  CheckCode(code);
   EntryScope scope(*this);
-  const std::string uri(sourceUri);
+  const std::string uri = SourceUriText(sourceUri);
   JSCValue* module = nullptr;
   JscValuePtr result = JscValuePtr::Adopt(jsc_context_evaluate_in_object(
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), nullptr, nullptr,

@@ -48,6 +48,20 @@ TEST_F(JscEngines, NamesThatAreNoUtf8TextAreRefused) {
   EXPECT_EQ(Eval("caf\u00e9"), Variant(2));
 }
 
+TEST_F(JscEngines, CodeThatIsNoUtf8TextIsASyntaxError) {
+  for (const char* code : {"// \xaf\xaf\n1", "'\xc3'", "1 /* \xff */"}) {
+    try {
+      m_engine.Evaluate(code, "/a.js");
+      ADD_FAILURE() << code;
+    } catch (const EScriptError& e) {
+      EXPECT_TRUE(e.Info().IsCompileError()) << code;
+    }
+    EXPECT_THROW(m_engine.EvaluateModule(code, "/a.js"), EScriptError) << code;
+  }
+  // A file name is only shown, whatever its bytes.
+  EXPECT_EQ(m_engine.Evaluate("2", "/odd\xff.js"), Variant(2));
+}
+
 TEST_F(JscEngines, AClosedEngineRefusesWork) {
   EXPECT_EQ(m_vm.LiveEngineCount(), 1);
   m_engine.Close();
