@@ -10,13 +10,15 @@
 #include <string>
 
 #include "core/foundation/msxml_dom_document.h"
+#include "core/foundation/project_encoding.h"
 #include "core/foundation/string_object_list.h"
 #include "support/fuzz_support.h"
 
 namespace halbrin {
 namespace {
 
-constexpr std::string_view kTextNodes[] = {"text", "value", "name", "*[1]"};
+// Element names only: the list writes its lines in elements of that name.
+constexpr std::string_view kTextNodes[] = {"text", "value", "name", "line"};
 
 void Run(fuzzing::InputReader& input) {
   const std::uint8_t flags = input.Byte();
@@ -33,7 +35,8 @@ void Run(fuzzing::InputReader& input) {
     fuzzing::Check(list.Count() == 1 && list.Strings(0) == "before", "a refused record set changed the lines");
     return;
   }
-  if (flags & 32) {
+  // Scripts hand over UTF-8 text only.
+  if ((flags & 32) && FindInvalidUtf8(added) == std::string_view::npos) {
     try {
       list.Add(added);
     } catch (const platform::Exception&) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/foundation/msxml_dom_document.h"
+#include "core/foundation/project_encoding.h"
 #include "core/scripting/variables.h"
 #include "support/fuzz_support.h"
 
@@ -40,7 +41,8 @@ void Run(fuzzing::InputReader& input) {
   SetXmlEncoding(flags & 1 ? "UTF-8" : "");
   auto variables = platform::MakeRef<TVariables>();
   if (!Load(*variables, flags, input.Rest())) return;
-  if (flags & 4) {
+  // Scripts hand over UTF-8 text only.
+  if ((flags & 4) && FindInvalidUtf8(name) == std::string::npos && FindInvalidUtf8(value) == std::string::npos) {
     try {
       variables->Add(name, platform::Variant(value));
     } catch (const platform::Exception&) {
