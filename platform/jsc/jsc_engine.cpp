@@ -43,9 +43,10 @@ std::string Text(const char* text) { return text ? text : ""; }
 // JavaScriptCore takes global names as NUL-ended UTF-8 and crashes on bytes
 // that are not; a name from a file may be anything.
 std::string GlobalKey(std::string_view name) {
-  if (name.find('\0') == std::string_view::npos && g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr))
-    return std::string(name);
-  const GCharPtr shown(g_utf8_make_valid(name.data(), static_cast<gssize>(name.size())));
+  const std::string key(name);
+  if (key.find('\0') == std::string::npos && g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr))
+    return key;
+  const GCharPtr shown(g_utf8_make_valid(key.c_str(), static_cast<gssize>(key.size())));
   ScriptErrorInfo info;
   info.name = "TypeError";
   info.message = std::string("The name \"") + shown.get() + "\" is no valid global name";
@@ -56,7 +57,7 @@ std::string GlobalKey(std::string_view name) {
 // only names the file in messages, so one that is not is shown as best it can.
 void CheckCode(std::string_view code) {
   const char* end = nullptr;
-  if (g_utf8_validate(code.data(), static_cast<gssize>(code.size()), &end)) return;
+  if (code.empty() || g_utf8_validate(code.data(), static_cast<gssize>(code.size()), &end)) return;
   ScriptErrorInfo info;
   info.name = "SyntaxError";
   info.message = "The script text is not valid UTF-8 (at byte " + std::to_string(end - code.data()) + ")";
@@ -64,6 +65,7 @@ void CheckCode(std::string_view code) {
 }
 
 std::string SourceUriText(std::string_view uri) {
+  if (uri.empty()) return {};
   const GCharPtr valid(g_utf8_make_valid(uri.data(), static_cast<gssize>(uri.size())));
   return valid.get();
 }
