@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Halbrin Lite need.
 #
-#   scripts/bootstrap.sh [--screenshot]
+#   scripts/bootstrap.sh [--screenshot] [--fuzz]
 #
 # --screenshot also installs ImageMagick, which only scripts/run.sh uses to
 # photograph the Xvfb screen; the test run does not pay for it.
+# --fuzz also installs clang and its libFuzzer runtime (libclang-rt-14-dev is
+# only a recommendation of clang), which only scripts/fuzz.sh uses.
 #
 # Packages already installed are detected with dpkg-query, so a second run is
 # quick and needs no network.
@@ -42,12 +44,13 @@ packages=(
 for arg in "$@"; do
   case "$arg" in
     --screenshot) packages+=(imagemagick) ;;
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     -h|--help)
-      sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+      sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
       exit 0
       ;;
     *)
-      echo "bootstrap: unknown option '$arg' (known: --screenshot)" >&2
+      echo "bootstrap: unknown option '$arg' (known: --screenshot, --fuzz)" >&2
       exit 2
       ;;
   esac

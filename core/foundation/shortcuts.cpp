@@ -46,6 +46,11 @@ int KeyOf(std::string_view text) {
         break;
       }
       number = number * 10 + (c - '0');
+      // Past the last function key, before a long run of digits overflows.
+      if (number > 24) {
+        number = -1;
+        break;
+      }
     }
     if (number >= 1 && number <= 24) return 0x70 + number - 1;
   }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/automation/call_message.h"
 #include "platform/automation/export_table.h"
 #include "platform/automation/wire_format.h"
 #include "platform/base/format.h"
@@ -38,34 +39,7 @@ struct CallFailure {
   std::string description;
 };
 
-std::int32_t ReadInt32(WireReader& reader, const char* what) {
-  const std::int64_t value = reader.ReadVarInt();
-  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-    throw EWireFormatError(Format("%s out of range", {what}));
-  return static_cast<std::int32_t>(value);
-}
-
 std::string ErrnoText(int error) { return std::strerror(error); }
-
-// A message of the peer, read in full before anything acts on it: serving a
-// request runs our objects, which may call the peer and reuse the read buffer.
-struct Message {
-  MessageType type = MessageType::Invoke;
-  std::uint64_t callId = 0;
-  std::uint64_t handle = 0;
-  DispId dispId = 0;
-  std::uint16_t kind = 0;
-  std::uint8_t flags = 0;
-  DispParams params;
-  std::vector<std::string> names;
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> releases;
-  HResult hr = S_OK;
-  Variant result;
-  ExcepInfo excep;
-  std::vector<DispId> ids;
-  // It named an object of ours that has been released or revoked.
-  bool revoked = false;
-};
 
 }  // namespace
 
@@ -142,12 +116,12 @@ class CallChannel::Core final : public IRemoteEndpoint,
   bool HasCompleteFrame() const noexcept;
   // Takes one complete frame off the buffer and acts on it.
   bool ProcessOneFrame();
-  Message Decode(std::span<const std::uint8_t> data);
-  void Serve(Message& message);
-  void ServeInvoke(Message& message);
-  void ServeGetIDsOfNames(Message& message);
-  void ServeRelease(Message& message);
-  void TakeReply(Message& message);
+  CallMessage Decode(std::span<const std::uint8_t> data);
+  void Serve(CallMessage& message);
+  void ServeInvoke(CallMessage& message);
+  void ServeGetIDsOfNames(CallMessage& message);
+  void ServeRelease(CallMessage& message);
+  void TakeReply(CallMessage& message);
   void ScheduleSource() noexcept;
   void OnSourceReady() noexcept;
   static gboolean DispatchSource(GSource* source, GSourceFunc, gpointer);
@@ -468,9 +442,11 @@ bool CallChannel::Core::ReadAvailable() {
       CloseMalformed(Format("message of %d bytes, more than the %d allowed", {length, m_options.maxMessageBytes}));
       return false;
     }
-    // Room for the rest of a large frame at once.
+    // The buffer grows with what arrives (at most doubling what is there), not
+    // with what the header announces: a peer that sends a large length and
+    // then stalls holds no more memory than it has sent.
     const std::size_t frame = kFrameHeaderBytes + length;
-    if (frame > buffered) want = std::max(want, frame - buffered);
+    if (frame > buffered) want = std::max(want, std::min(frame - buffered, buffered));
   }
   if (m_in.size() - m_inEnd < want && m_inStart > 0) {
     std::memmove(m_in.data(), m_in.data() + m_inStart, buffered);
@@ -534,7 +510,7 @@ bool CallChannel::Core::ProcessOneFrame() {
   if (buffered - kFrameHeaderBytes < length) return false;
   const std::span<const std::uint8_t> data(m_in.data() + m_inStart + kFrameHeaderBytes, length);
   m_inStart += kFrameHeaderBytes + length;
-  Message message;
+  CallMessage message;
   try {
     // Decoding runs none of our objects' code, so the bytes stay in place meanwhile.
     message = Decode(data);
@@ -546,72 +522,9 @@ bool CallChannel::Core::ProcessOneFrame() {
   return true;
 }
 
-Message CallChannel::Core::Decode(std::span<const std::uint8_t> data) {
-  WireReader reader(data, this);
-  Message message;
-  const std::uint8_t type = reader.ReadU8();
-  message.type = static_cast<MessageType>(type);
+CallMessage CallChannel::Core::Decode(std::span<const std::uint8_t> data) {
   m_revokedSeen = false;
-  switch (message.type) {
-    case MessageType::Invoke: {
-      message.callId = reader.ReadVarUInt();
-      message.handle = reader.ReadVarUInt();
-      message.dispId = ReadInt32(reader, "dispatch id");
-      const std::uint64_t kind = reader.ReadVarUInt();
-      if (kind > 0xFFFF) throw EWireFormatError("invoke kind out of range");
-      message.kind = static_cast<std::uint16_t>(kind);
-      message.flags = reader.ReadU8();
-      const std::size_t count = reader.ReadCount();
-      message.params.args.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) message.params.args.push_back(reader.ReadVariant());
-      const std::size_t named = reader.ReadCount();
-      if (named > count) throw EWireFormatError("more named arguments than arguments");
-      message.params.namedIds.reserve(named);
-      for (std::size_t i = 0; i < named; ++i) message.params.namedIds.push_back(ReadInt32(reader, "named id"));
-      break;
-    }
-    case MessageType::GetIDsOfNames: {
-      message.callId = reader.ReadVarUInt();
-      message.handle = reader.ReadVarUInt();
-      const std::size_t count = reader.ReadCount();
-      message.names.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) message.names.push_back(reader.ReadString());
-      break;
-    }
-    case MessageType::GetRoot:
-      message.callId = reader.ReadVarUInt();
-      break;
-    case MessageType::InvokeReply:
-      message.callId = reader.ReadVarUInt();
-      message.hr = ReadInt32(reader, "HRESULT");
-      message.result = reader.ReadVariant();
-      if (Failed(message.hr)) {
-        message.excep.description = reader.ReadString();
-        message.excep.source = reader.ReadString();
-        message.excep.code = ReadInt32(reader, "error code");
-      }
-      break;
-    case MessageType::NamesReply: {
-      message.callId = reader.ReadVarUInt();
-      message.hr = ReadInt32(reader, "HRESULT");
-      const std::size_t count = reader.ReadCount();
-      message.ids.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) message.ids.push_back(ReadInt32(reader, "dispatch id"));
-      break;
-    }
-    case MessageType::Release: {
-      const std::size_t count = reader.ReadCount();
-      message.releases.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t handle = reader.ReadVarUInt();
-        message.releases.emplace_back(handle, reader.ReadVarUInt());
-      }
-      break;
-    }
-    default:
-      throw EWireFormatError(Format("unknown message type %d", {type}));
-  }
-  reader.ExpectEnd();
+  CallMessage message = DecodeCallMessage(data, this);
   if ((message.type == MessageType::Invoke || message.type == MessageType::GetIDsOfNames) &&
       m_exports.State(message.handle) == ExportTable::HandleState::NeverGiven)
     throw EWireFormatError(Format("unknown object handle %d", {message.handle}));
@@ -619,7 +532,7 @@ Message CallChannel::Core::Decode(std::span<const std::uint8_t> data) {
   return message;
 }
 
-void CallChannel::Core::Serve(Message& message) {
+void CallChannel::Core::Serve(CallMessage& message) {
   switch (message.type) {
     case MessageType::Invoke:
       ServeInvoke(message);
@@ -640,7 +553,7 @@ void CallChannel::Core::Serve(Message& message) {
   }
 }
 
-void CallChannel::Core::ServeInvoke(Message& message) {
+void CallChannel::Core::ServeInvoke(CallMessage& message) {
   const ExportTable::Entry* entry = m_exports.Find(message.handle);
   if (!entry || message.revoked) {
     SendFailureReply(message.callId, {RPC_E_DISCONNECTED, kReleasedText});
@@ -664,7 +577,7 @@ void CallChannel::Core::ServeInvoke(Message& message) {
   SendInvokeReply(message.callId, hr, result, excep);
 }
 
-void CallChannel::Core::ServeGetIDsOfNames(Message& message) {
+void CallChannel::Core::ServeGetIDsOfNames(CallMessage& message) {
   std::vector<DispId> ids(message.names.size(), DISPID_UNKNOWN);
   HResult hr = RPC_E_DISCONNECTED;
   const ExportTable::Entry* entry = m_exports.Find(message.handle);
@@ -685,7 +598,7 @@ void CallChannel::Core::ServeGetIDsOfNames(Message& message) {
   });
 }
 
-void CallChannel::Core::ServeRelease(Message& message) {
+void CallChannel::Core::ServeRelease(CallMessage& message) {
   std::vector<RefPtr<RefCounted>> dropped(message.releases.size());
   for (std::size_t i = 0; i < message.releases.size(); ++i) {
     const auto [handle, count] = message.releases[i];
@@ -703,7 +616,7 @@ void CallChannel::Core::ServeRelease(Message& message) {
   }
 }
 
-void CallChannel::Core::TakeReply(Message& message) {
+void CallChannel::Core::TakeReply(CallMessage& message) {
   auto found = std::find_if(m_pending.begin(), m_pending.end(),
                             [&](const PendingCall* call) { return call->id == message.callId; });
   if (found == m_pending.end() || (*found)->done || (*found)->replyType != message.type) {

@@ -112,6 +112,36 @@ int SyntaxErrorColumn(JSCContext* context, std::string_view code, const std::str
   return column;
 }
 
+// JavaScriptCore takes global names as NUL-ended UTF-8 and crashes on bytes
+// that are not; a name from a file may be anything.
+std::string GlobalKey(std::string_view name) {
+  const std::string key(name);
+  if (key.find('\0') == std::string::npos && g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr))
+    return key;
+  const GCharPtr shown(g_utf8_make_valid(key.c_str(), static_cast<gssize>(key.size())));
+  ScriptErrorInfo info;
+  info.name = "TypeError";
+  info.message = std::string("The name \"") + shown.get() + "\" is no valid global name";
+  throw EScriptError(std::move(info));
+}
+
+// Code must be UTF-8 as well (it reads past bytes that are not); a source URI
+// only names the file in messages, so one that is not is shown as best it can.
+void CheckCode(std::string_view code) {
+  const char* end = nullptr;
+  if (code.empty() || g_utf8_validate(code.data(), static_cast<gssize>(code.size()), &end)) return;
+  ScriptErrorInfo info;
+  info.name = "SyntaxError";
+  info.message = "The script text is not valid UTF-8 (at byte " + std::to_string(end - code.data()) + ")";
+  throw EScriptError(std::move(info));
+}
+
+std::string SourceUriText(std::string_view uri) {
+  if (uri.empty()) return {};
+  const GCharPtr valid(g_utf8_make_valid(uri.data(), static_cast<gssize>(uri.size())));
+  return valid.get();
+}
+
 }  // namespace
 
 // --- JscAnchor
@@ -358,8 +388,9 @@ JscValuePtr JscEngine::Helper(std::string_view name, std::span<JSCValue* const> 
 
 JscValuePtr JscEngine::EvaluateValue(std::string_view code, std::string_view sourceUri, unsigned firstLine) {
   RequireOpen();
+  CheckCode(code);
   EntryScope scope(*this);
-  const std::string uri(sourceUri);
+  const std::string uri = SourceUriText(sourceUri);
   JscValuePtr result = JscValuePtr::Adopt(jsc_context_evaluate_with_source_uri(
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), uri.empty() ? nullptr : uri.c_str(), firstLine));
   CheckEvaluation(code, uri, firstLine);
@@ -374,8 +405,9 @@ Variant JscEngine::Evaluate(std::string_view code, std::string_view sourceUri, u
 
 JscValuePtr JscEngine::EvaluateModule(std::string_view code, std::string_view sourceUri) {
   RequireOpen();
+  CheckCode(code);
   EntryScope scope(*this);
-  const std::string uri(sourceUri);
+  const std::string uri = SourceUriText(sourceUri);
   JSCValue* module = nullptr;
   JscValuePtr result = JscValuePtr::Adopt(jsc_context_evaluate_in_object(
       m_context.Get(), code.data(), static_cast<gssize>(code.size()), nullptr, nullptr,
@@ -394,14 +426,14 @@ void JscEngine::SetGlobal(std::string_view name, const Variant& value) {
 
 void JscEngine::SetGlobalValue(std::string_view name, JSCValue* value) {
   RequireOpen();
-  const std::string key(name);
+  const std::string key = GlobalKey(name);
   jsc_context_set_value(m_context.Get(), key.c_str(), value);
   CheckException(m_context.Get());
 }
 
 JscValuePtr JscEngine::GlobalValue(std::string_view name) {
   RequireOpen();
-  const std::string key(name);
+  const std::string key = GlobalKey(name);
   JscValuePtr value = JscValuePtr::Adopt(jsc_context_get_value(m_context.Get(), key.c_str()));
   CheckException(m_context.Get());
   return value;

@@ -65,7 +65,8 @@ bool ReadToken(int fd, const std::string& token) {
 
 }  // namespace
 
-PageServer::PageServer(IPageClient& client) : m_client(client), m_token(RandomToken()) {
+PageServer::PageServer(IPageClient& client, std::size_t maxConnections)
+    : m_client(client), m_maxConnections(maxConnections), m_token(RandomToken()) {
   m_folder = MakePrivateFolder();
   m_socketPath = m_folder + "s";
   sockaddr_un address{};
@@ -104,6 +105,13 @@ gboolean PageServer::OnIncoming(int, GIOCondition, gpointer self) {
 void PageServer::Accept() {
   const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) return;
+  // Each connection may come to hold a message's worth of memory.
+  if (m_connections.size() >= m_maxConnections) {
+    g_warning("page server: a connection was refused: %zu page processes are connected already",
+              m_connections.size());
+    close(fd);
+    return;
+  }
   if (!ReadToken(fd, m_token)) {
     g_warning("page server: a connection without the token was refused");
     close(fd);

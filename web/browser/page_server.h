@@ -19,8 +19,12 @@ namespace halbrin {
 // ends is dropped. Main thread only.
 class PageServer {
  public:
-  // Raises EOSError when the folder or socket cannot be made.
-  explicit PageServer(IPageClient& client);
+  // Page processes connected at once by default; WebKit starts one per view at most.
+  static constexpr std::size_t kDefaultMaxConnections = 32;
+
+  // Raises EOSError when the folder or socket cannot be made. Connections
+  // beyond maxConnections are closed at once.
+  explicit PageServer(IPageClient& client, std::size_t maxConnections = kDefaultMaxConnections);
   ~PageServer();
   PageServer(const PageServer&) = delete;
   PageServer& operator=(const PageServer&) = delete;
@@ -41,6 +45,7 @@ class PageServer {
   void DropLater(platform::CallChannel* channel);
 
   IPageClient& m_client;
+  std::size_t m_maxConnections;
   std::string m_folder;
   std::string m_socketPath;
   std::string m_token;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -353,6 +354,28 @@ TEST_F(CallChannelRawPeerTest, ThePeerHangingUpClosesTheChannel) {
   EXPECT_TRUE(m_channel->IsClosed());
   EXPECT_EQ(m_closed, std::vector<std::string>{"The page process closed the connection"});
   EXPECT_THROW(m_channel->PeerRootObject(), EOleError);
+}
+
+// Resident pages of this process, from /proc/self/statm.
+std::size_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t total = 0, resident = 0;
+  statm >> total >> resident;
+  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(CallChannelRawPeerTest, AnnouncedLengthsCostNothingUntilTheBytesArrive) {
+  // A header announcing a message of the largest allowed size, a few bytes of
+  // it now and a few later, and then nothing more.
+  const std::size_t before = ResidentBytes();
+  const std::uint32_t length = 64u << 20;
+  SendRaw({static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
+           static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 24), 1, 2, 3});
+  m_channel->ServePending(50);
+  SendRaw({4, 5, 6});
+  m_channel->ServePending(50);
+  EXPECT_FALSE(m_channel->IsClosed()) << "the message is allowed, only incomplete";
+  EXPECT_LT(ResidentBytes(), before + (16u << 20));
 }
 
 TEST(CallChannelSetUp, RefusesDescriptorsThatAreNoSocket) {

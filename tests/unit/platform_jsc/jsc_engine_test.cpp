@@ -1,4 +1,5 @@
 #include <memory>
+#include <string>
 
 #include "jsc_test_support.h"
 
@@ -35,6 +36,30 @@ TEST_F(JscEngines, CallsPassArgumentsAndReturnTheResult) {
   JscValuePtr object = m_engine.EvaluateValue("({ base: 10, plus: function (x) { return this.base + x; } })");
   EXPECT_EQ(m_engine.CallMethod(object.Get(), "plus", std::vector<Variant>{Variant(5)}), Variant(15));
   EXPECT_TRUE(jsc_value_is_undefined(m_engine.GlobalValue("notDefined").Get()));
+}
+
+TEST_F(JscEngines, NamesThatAreNoUtf8TextAreRefused) {
+  using namespace std::string_literals;
+  for (const std::string& name : {"sub/..\xff\xff/x"s, "a\0b"s, "\xc3"s}) {
+    EXPECT_THROW(m_engine.SetGlobal(name, Variant(1)), EScriptError);
+    EXPECT_THROW(m_engine.GlobalValue(name), EScriptError);
+  }
+  m_engine.SetGlobal("caf\xc3\xa9", Variant(2));
+  EXPECT_EQ(Eval("caf\u00e9"), Variant(2));
+}
+
+TEST_F(JscEngines, CodeThatIsNoUtf8TextIsASyntaxError) {
+  for (const char* code : {"// \xaf\xaf\n1", "'\xc3'", "1 /* \xff */"}) {
+    try {
+      m_engine.Evaluate(code, "/a.js");
+      ADD_FAILURE() << code;
+    } catch (const EScriptError& e) {
+      EXPECT_TRUE(e.Info().IsCompileError()) << code;
+    }
+    EXPECT_THROW(m_engine.EvaluateModule(code, "/a.js"), EScriptError) << code;
+  }
+  // A file name is only shown, whatever its bytes.
+  EXPECT_EQ(m_engine.Evaluate("2", "/odd\xff.js"), Variant(2));
 }
 
 TEST_F(JscEngines, AClosedEngineRefusesWork) {

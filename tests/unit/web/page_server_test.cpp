@@ -190,5 +190,24 @@ TEST_F(PageServerTest, DropsTheConnectionOfAPageProcessThatEnds) {
   EXPECT_EQ(m_server.ConnectionCount(), 0u);
 }
 
+TEST(PageServerLimit, RefusesConnectionsBeyondItsLimit) {
+  testing::TempFolder runtime{"halbrin_rt"};
+  testing::ScopedEnv env{"XDG_RUNTIME_DIR", runtime.Path().string()};
+  FakeClient client;
+  PageServer server(client, 2);
+  PageSide first(server);
+  PageSide second(server);
+  ASSERT_EQ(server.ConnectionCount(), 2u);
+  const int fd = Connect(server.SocketPath());
+  const std::string& token = server.Token();
+  ASSERT_EQ(send(fd, token.data(), token.size(), MSG_NOSIGNAL), static_cast<ssize_t>(token.size()));
+  char byte;
+  ssize_t got = -1;
+  Iterate([&] { return (got = recv(fd, &byte, 1, MSG_DONTWAIT)) == 0; });
+  EXPECT_EQ(got, 0) << "a third connection was kept";
+  EXPECT_EQ(server.ConnectionCount(), 2u);
+  close(fd);
+}
+
 }  // namespace
 }  // namespace halbrin
