@@ -23,7 +23,7 @@ bool Load(TVariables& variables, std::uint8_t flags, std::string_view bytes) {
     if (flags & 2)
       variables.SetXml(bytes);
     else
-      variables.Open(fuzzing::InputFile("variables.xml", bytes));
+      variables.OpenBytes(bytes, "variables.xml");
     return true;
   } catch (const platform::Exception&) {
     fuzzing::Check(variables.Length() == 0, "a refused file changed the items");

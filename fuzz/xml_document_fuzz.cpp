@@ -44,12 +44,12 @@ void Select(const XmlDocument& document, std::string_view xpath) {
 void Run(fuzzing::InputReader& input) {
   const std::uint8_t flags = input.Byte();
   const std::string xpath(flags & 2 ? input.Part().substr(0, 64) : std::string_view());
-  const std::string path = fuzzing::InputFile("in.xml", input.Rest());
+  const std::string_view bytes = input.Rest();
   SetXmlEncoding(flags & 1 ? "UTF-8" : "");
 
   XmlDocument document;
   try {
-    document.load(path);
+    document.loadBytes(bytes, "in.xml");
   } catch (const EXmlDOMDocument&) {
     Check(document.parseError().errorCode != 0, "a failed load without its reason");
     return;
