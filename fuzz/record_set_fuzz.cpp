@@ -43,7 +43,12 @@ void Run(fuzzing::InputReader& input) {
       return;  // a line refused with a clear error
     }
   }
-  const std::string xml = list.Xml();
+  std::string xml;
+  try {
+    xml = list.Xml();
+  } catch (const platform::Exception&) {
+    return;  // a line that cannot be written, refused with a clear error
+  }
   TStringObjectListEx again;
   again.SetXmlOptions(options);
   again.SetTextNode(textNode);

@@ -49,7 +49,12 @@ void Run(fuzzing::InputReader& input) {
       return;  // a name or value refused with a clear error
     }
   }
-  const std::string xml = variables->Xml();
+  std::string xml;
+  try {
+    xml = variables->Xml();
+  } catch (const platform::Exception&) {
+    return;  // a value that cannot be written, refused with a clear error
+  }
   const std::string saved = fuzzing::ScratchFolder().Path("saved.xml");
   try {
     variables->Save(saved);

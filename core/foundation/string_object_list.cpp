@@ -1,5 +1,7 @@
 #include "core/foundation/string_object_list.h"
 
+#include <libxml/tree.h>
+
 #include <climits>
 #include <vector>
 
@@ -44,6 +46,11 @@ std::string TStringObjectListEx::Xml() const {
   const bool withText = m_xmlOptions.Contains(TStringObjectListXmlOption::soText);
   const bool withName = m_xmlOptions.Contains(TStringObjectListXmlOption::soNames);
   const bool withValue = m_xmlOptions.Contains(TStringObjectListXmlOption::soValues);
+  // textNode is an XPath when reading; written, it must be an element name,
+  // or the record set would not read back.
+  if (withText && Count() > 0 &&
+      (m_textNode.empty() || xmlValidateName(reinterpret_cast<const xmlChar*>(m_textNode.c_str()), 0) != 0))
+    throw EXmlDOMException(Format("The text node \"%s\" is no element name: the lines cannot be written", {m_textNode}));
   std::string out = XmlDeclaration();
   out.append(kLineEnd).append(XmlOpenTag(RecordSetElementName)).append(kLineEnd);
   const int count = Count();

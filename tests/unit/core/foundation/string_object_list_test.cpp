@@ -250,6 +250,28 @@ TEST_F(TStringObjectListXmlTest, UnwritableCharactersAreRefusedNamingTheLine) {
   }
 }
 
+// textNode may be any XPath for reading; written, it is an element name, and a
+// list that cannot be written so says why instead of writing what never loads.
+TEST_F(TStringObjectListXmlTest, ATextNodeThatIsNoElementNameIsRefusedOnWriting) {
+  for (const std::string textNode : {"*[1]", "a b", "1st", ""}) {
+    SCOPED_TRACE(textNode);
+    const auto list = ListOf({"line"});
+    list->SetTextNode(textNode);
+    try {
+      list->Xml();
+      ADD_FAILURE() << "no error";
+    } catch (const EXmlDOMException& e) {
+      EXPECT_EQ(e.Message(), "The text node \"" + textNode + "\" is no element name: the lines cannot be written");
+    }
+  }
+  const auto list = ListOf({"line"});
+  list->SetTextNode("caption");
+  const auto copy = ListOf({});
+  copy->SetTextNode("caption");
+  copy->SetXml(list->Xml());
+  EXPECT_EQ(copy->Text(), list->Text()) << "an element name writes and reads back";
+}
+
 // The text declares windows-1251: saved in the project's code page it is a
 // document whose bytes match its declaration, and it reads back the same.
 TEST_F(TStringObjectListXmlTest, RoundTripThroughAWindows1251File) {
