@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/foundation/colors.h"
+#include "skins/core/skin_file.h"
 
 namespace halbrin::skins {
 
@@ -82,7 +83,7 @@ void TZebrinSkinHint::SetDefault(bool value) {
 // --- TZebrinSkinManager ---
 
 TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent(owner) {
-  if (g_current) throw ESkinManagerException("The skin manager already exists");
+  if (g_current) throw ESkinManagerException("Another instance of ZebrinSkinManager component already exists");
   m_captionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::CaptionFont);
   m_smallCaptionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::SmallCaptionFont);
   m_footerFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::FooterFont);
@@ -232,6 +233,15 @@ void TZebrinSkinManager::UpdateSkins() {
   if (onUpdateSkins) onUpdateSkins();
 }
 
+void TZebrinSkinManager::SetSkinFolders(std::string projectFolder, std::string applicationFolder) {
+  m_projectFolder = std::move(projectFolder);
+  m_applicationFolder = std::move(applicationFolder);
+}
+
+void TZebrinSkinManager::LoadFromFile(const std::string& fileName) {
+  LoadSkinFile(*this, fileName, {m_projectFolder, m_applicationFolder, onLog});
+}
+
 void TZebrinSkinManager::ApplyApplicationColor(TColor color) {
   BeginUpdate();
   m_margin->SetColor(color);
@@ -349,6 +359,7 @@ HALBRIN_DEFINE_CLASS(TZebrinSkinManager,
                      .Default(true)
                      .Property("StretchClasses", &M::StretchClasses, &M::SetStretchClasses)
                      .Property("Default", &M::Default, &M::SetDefault)
-                     .Stored(false))
+                     .Stored(false)
+                     .Method("loadFromFile", &M::LoadFromFile, {"fileName"}))
 
 }  // namespace halbrin::skins

@@ -113,6 +113,13 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   bool ApplicationActive() const noexcept { return m_applicationActive; }
   bool MainFormIsMinimized() const noexcept { return m_mainFormMinimized; }
 
+  // Skin files: relative names are taken from the project folder; files must
+  // lie in the project or the application folder.
+  void SetSkinFolders(std::string projectFolder, std::string applicationFolder);
+  void LoadFromFile(const std::string& fileName);
+  // Where a load reports the elements it skipped; GLib's message log when unset.
+  std::function<void(const std::string&)> onLog;
+
   // Published values.
   bool AutoAdjust() const noexcept { return m_autoAdjust; }
   void SetAutoAdjust(bool value);
@@ -159,6 +166,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   bool m_stretchForms = true;
   std::string m_stretchClasses = "TMessageForm";
   int m_updateCount = 0;
+  std::string m_projectFolder;
+  std::string m_applicationFolder;
   bool m_applicationActive = true;
   bool m_mainFormMinimized = false;
 
