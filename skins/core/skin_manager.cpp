@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/foundation/colors.h"
+#include "platform/eventloop/main_event_loop.h"
 #include "skins/core/skin_file.h"
 
 namespace halbrin::skins {
@@ -102,6 +103,11 @@ TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent
   UpdateSystemFonts();
   UpdateSystemBounds();
   UpdateSystemColors();
+  m_desktopChanges = platform::CurrentDesktopService().Subscribe([this](platform::TDesktopChange change) {
+    if (change == platform::TDesktopChange::Monitors) return;
+    SystemSettingsChanged();
+    if (change == platform::TDesktopChange::Colors && onSystemColorsChanged) onSystemColorsChanged();
+  });
   g_current = this;
 }
 
@@ -221,6 +227,25 @@ void TZebrinSkinManager::SystemSettingsChanged() {
   UpdateSystemBounds();
   UpdateSystemColors();
   EndUpdate();
+}
+
+void TZebrinSkinManager::SetAppTimer(int id, std::uint32_t intervalMs) {
+  if (isTerminating && isTerminating()) return;
+  std::unique_ptr<platform::TimerSource>& timer = m_timers[id];
+  if (!timer)
+    timer = std::make_unique<platform::TimerSource>(platform::MainEventLoop(), intervalMs, [this, id] {
+      if (onAppTimer) onAppTimer(id);
+    });
+  else
+    timer->SetInterval(intervalMs);
+  timer->Start();
+}
+
+void TZebrinSkinManager::KillAppTimer(int id) { m_timers.erase(id); }
+
+bool TZebrinSkinManager::AppTimerActive(int id) const {
+  const auto it = m_timers.find(id);
+  return it != m_timers.end() && it->second->Active();
 }
 
 void TZebrinSkinManager::EndUpdate() {

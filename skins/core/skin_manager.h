@@ -1,12 +1,15 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/base/exception.h"
 #include "platform/classes/component.h"
+#include "platform/eventloop/timer_source.h"
 #include "platform/graphics/font.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/adapters.h"
@@ -98,6 +101,16 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   void UpdateSystemColors();
   // The desktop's colours or settings changed: everything is read again and the skins updated.
   void SystemSettingsChanged();
+  // Told after the desktop's colours changed and the manager re-read them.
+  std::function<void()> onSystemColorsChanged;
+
+  // Application timers by number, one at a time per number, ticking into
+  // onAppTimer. Nothing is armed while isTerminating answers true.
+  void SetAppTimer(int id, std::uint32_t intervalMs);
+  void KillAppTimer(int id);
+  bool AppTimerActive(int id) const;
+  std::function<void(int id)> onAppTimer;
+  std::function<bool()> isTerminating;
 
   // Repaints every skin, or waits for the outermost EndUpdate.
   void UpdateSkins();
@@ -166,6 +179,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   bool m_stretchForms = true;
   std::string m_stretchClasses = "TMessageForm";
   int m_updateCount = 0;
+  std::map<int, std::unique_ptr<platform::TimerSource>> m_timers;
+  platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;
   bool m_applicationActive = true;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/foundation/colors.h"
+#include "platform/eventloop/fake_event_loop.h"
+#include "platform/eventloop/main_event_loop.h"
 
 namespace halbrin::skins {
 namespace {
@@ -16,6 +18,7 @@ class MetricsDesktop final : public platform::HeadlessDesktopService {
     return element == platform::TDesktopFont::Menu ? platform::TFontSpec{"Cantarell", 11, 0} : caption;
   }
   int CaretBlinkTime() const override { return blink; }
+  void Tell(platform::TDesktopChange change) { Notify(change); }
   platform::TDesktopMetrics metrics;
   platform::TFontSpec caption{"Cantarell", 11, platform::fsBold};
   int blink = 600;
@@ -165,6 +168,47 @@ TEST(SkinManagerTest, ApplicationColourAndStateReachTheSkins) {
   EXPECT_FALSE(manager.ApplicationActive());
   EXPECT_TRUE(manager.MainFormIsMinimized());
   EXPECT_EQ(updates, 3);
+}
+
+TEST(SkinManagerTest, DesktopChangesAreReadAgain) {
+  MetricsDesktop desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  int updates = 0;
+  int colorEvents = 0;
+  manager.onUpdateSkins = [&] { ++updates; };
+  manager.onSystemColorsChanged = [&] { ++colorEvents; };
+  desktop.metrics.captionHeight = 30;
+  desktop.Tell(platform::TDesktopChange::Metrics);
+  EXPECT_EQ(manager.Metrics().captionHeight, 30);
+  EXPECT_EQ(updates, 1);
+  EXPECT_EQ(colorEvents, 0);
+  desktop.Tell(platform::TDesktopChange::Colors);
+  EXPECT_EQ(colorEvents, 1);
+  desktop.Tell(platform::TDesktopChange::Monitors);
+  EXPECT_EQ(updates, 2);
+}
+
+TEST(SkinManagerTest, AppTimersOnePerNumberAndNoneWhileTerminating) {
+  platform::FakeEventLoop loop;
+  platform::ScopedMainEventLoop scope(loop);
+  TZebrinSkinManager manager;
+  std::vector<int> ticks;
+  manager.onAppTimer = [&](int id) { ticks.push_back(id); };
+  manager.SetAppTimer(1004, 100);
+  manager.SetAppTimer(1004, 50);
+  manager.SetAppTimer(1011, 70);
+  loop.Advance(60);
+  EXPECT_EQ(ticks, std::vector<int>({1004}));
+  manager.KillAppTimer(1004);
+  EXPECT_FALSE(manager.AppTimerActive(1004));
+  loop.Advance(60);
+  EXPECT_EQ(ticks, std::vector<int>({1004, 1011}));
+  bool terminating = true;
+  manager.isTerminating = [&] { return terminating; };
+  manager.SetAppTimer(1012, 10);
+  EXPECT_FALSE(manager.AppTimerActive(1012));
+  manager.KillAppTimer(1011);
 }
 
 TEST(SkinManagerTest, OneManagerPerProcess) {
