@@ -39,7 +39,7 @@ constexpr TColorName kColorNames[] = {
 };
 
 std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
@@ -172,17 +172,20 @@ bool IsInside(const fs::path& file, const std::string& folder) {
 }  // namespace
 
 platform::TColor SkinFileColorValue(std::string_view text) {
+  text = Trim(text);
   for (const TColorName& c : kColorNames)
     if (platform::SameText(text, c.name)) return platform::SystemColor(c.index);
   if (platform::SameText(text, "default")) return platform::clDefault;
-  std::string_view hex = Trim(text);
+  std::string_view hex = text;
   if (!hex.empty() && hex.front() == '#') hex.remove_prefix(1);
-  if (hex.empty() || hex.size() > 8) return platform::clDefault;
-  std::uint32_t v = 0;
+  if (hex.empty()) return platform::clDefault;
+  // Leading zeros are fine; a value above 32 bits, a sign or "0x" is not.
+  std::uint64_t v = 0;
   for (char ch : hex) {
     const int digit = g_ascii_xdigit_value(ch);
     if (digit < 0) return platform::clDefault;
-    v = v << 4 | static_cast<std::uint32_t>(digit);
+    v = v << 4 | static_cast<std::uint64_t>(digit);
+    if (v > 0xFFFFFFFFu) return platform::clDefault;
   }
   return platform::RGBColor(static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
                             static_cast<int>(v & 0xFF));

@@ -332,8 +332,20 @@ void TZebrinSkinManager::SetDefault(bool value) {
 
 TZebrinSkinManager* SkinManager() noexcept { return g_current; }
 
+namespace {
+TSkinManagerCreator& Creator() {
+  static TSkinManagerCreator creator;
+  return creator;
+}
+}  // namespace
+
+void SetSkinManagerCreator(TSkinManagerCreator creator) { Creator() = std::move(creator); }
+
 TZebrinSkinManager& CreateSkinManager() {
-  if (!g_current) Created() = std::make_unique<TZebrinSkinManager>();
+  if (g_current) return *g_current;
+  if (Creator())
+    if (TZebrinSkinManager* made = Creator()()) return *made;
+  Created() = std::make_unique<TZebrinSkinManager>();
   return *g_current;
 }
 

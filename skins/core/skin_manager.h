@@ -197,6 +197,10 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
 
 // The process's manager, or null.
 TZebrinSkinManager* SkinManager() noexcept;
+// How CreateSkinManager makes the manager (the program has the application
+// own it); a creator answering null, or none, makes an unowned one.
+using TSkinManagerCreator = std::function<TZebrinSkinManager*()>;
+void SetSkinManagerCreator(TSkinManagerCreator creator);
 // Makes the process's manager when there is none; answers it.
 TZebrinSkinManager& CreateSkinManager();
 void FreeSkinManager();

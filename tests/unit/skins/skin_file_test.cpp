@@ -154,7 +154,9 @@ TEST(SkinFileColorTest, ColourTexts) {
   } cases[] = {
       {"ActiveCaption", SystemColor(2)}, {"WINDOWTEXT", SystemColor(8)}, {"default", platform::clDefault},
       {"#102030", RGBColor(0x10, 0x20, 0x30)}, {" ff ", RGBColor(0, 0, 0xFF)}, {"", platform::clDefault},
-      {"#zz", platform::clDefault}, {"  ", platform::clDefault},
+      {"#zz", platform::clDefault}, {"  ", platform::clDefault}, {"\t highlight\x01", SystemColor(13)},
+      {"000000001", RGBColor(0, 0, 1)}, {"#100000000", platform::clDefault}, {"-1", platform::clDefault},
+      {"0x10", platform::clDefault}, {"#FFFFFFFF", RGBColor(0xFF, 0xFF, 0xFF)},
   };
   for (const auto& c : cases) EXPECT_EQ(SkinFileColorValue(c.text), c.expected) << c.text;
 }

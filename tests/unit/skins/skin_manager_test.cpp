@@ -220,6 +220,19 @@ TEST(SkinManagerTest, OneManagerPerProcess) {
   EXPECT_EQ(SkinManager(), &made);
   FreeSkinManager();
   EXPECT_EQ(SkinManager(), nullptr);
+
+  // With a creator installed, the manager comes from it.
+  std::unique_ptr<TZebrinSkinManager> owned;
+  SetSkinManagerCreator([&owned] {
+    owned = std::make_unique<TZebrinSkinManager>();
+    return owned.get();
+  });
+  TZebrinSkinManager* created = &CreateSkinManager();
+  EXPECT_EQ(created, owned.get());
+  EXPECT_EQ(SkinManager(), owned.get());
+  SetSkinManagerCreator(nullptr);
+  owned.reset();
+  EXPECT_EQ(SkinManager(), nullptr);
 }
 
 }  // namespace
