@@ -4,6 +4,7 @@
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "skins/gtk/register_skin_objects.h"
 #include "web/browser/web_process_init.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
   halbrin::RegisterShellComponentTypes();
+  // The application's "skins" object and the one way the skin manager is made.
+  halbrin::skins::RegisterSkinObjects();
   // The files object reaches the shell engine through this handler (core cannot include components).
   halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
   return halbrin::ProgramMain(argc, argv);

@@ -142,9 +142,9 @@ HALBRIN_DEFINE_CLASS(
     .Stored(false)
     .Property("fonts", &FontsGetter)
     .Stored(false)
-    .Property("hintFont", [](const TApplicationEx&) { return NotAvailable<TPersistent*>("hint font"); })
+    .Property("hintFont", [](const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).HintFont(); })
     .Stored(false)
-    .Property("menuFont", [](const TApplicationEx&) { return NotAvailable<TPersistent*>("menu font"); })
+    .Property("menuFont", [](const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).MenuFont(); })
     .Stored(false)
     .Property("image", [](const TApplicationEx&) { return NotAvailable<Variant>("icon"); },
               [](TApplicationEx&, const Variant&) { RaiseNotAvailable("icon"); })
@@ -182,6 +182,17 @@ std::optional<int> StartScriptExitCode(const Variant& result) {
 
 // ------------------------------------------------------------- construction
 
+namespace {
+std::array<TApplicationObjectFactory, kApplicationObjectCount>& DefaultObjectFactories() {
+  static std::array<TApplicationObjectFactory, kApplicationObjectCount> factories;
+  return factories;
+}
+}  // namespace
+
+void SetDefaultObjectFactory(TApplicationObject kind, TApplicationObjectFactory factory) {
+  DefaultObjectFactories()[static_cast<std::size_t>(kind)] = std::move(factory);
+}
+
 TApplicationEx::TApplicationEx(TComponent* owner)
     : TCustomExecutableComponentEx(owner),
       m_loop(MainEventLoop()),
@@ -189,6 +200,7 @@ TApplicationEx::TApplicationEx(TComponent* owner)
       m_activateTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaActivate); }),
       m_handOverTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaHandOver); }),
       m_idle(m_loop, [this] { ApplicationIdle(); }) {
+  m_factories = DefaultObjectFactories();
   if (!CurrentApplication()) {
     CurrentApplication() = this;
     m_singleton = true;
@@ -660,5 +672,20 @@ TStringObjectListEx& TApplicationEx::Fonts() {
   for (const std::string& name : names) m_fonts->Add(name);
   return *m_fonts;
 }
+
+namespace {
+// `font` as the desktop's element font now is; stock names become the desktop's face.
+platform::TFont& RefilledFont(std::unique_ptr<platform::TFont>& font, platform::TDesktopFont element) {
+  if (!font) font = std::make_unique<platform::TFont>();
+  const platform::IDesktopService& desktop = platform::CurrentDesktopService();
+  platform::TFontSpec spec = desktop.ElementFont(element);
+  spec.name = platform::FontFamilyFor(spec.name, desktop.ElementFont(platform::TDesktopFont::Menu).name);
+  font->SetSpec(spec);
+  return *font;
+}
+}  // namespace
+
+platform::TFont& TApplicationEx::HintFont() { return RefilledFont(m_hintFont, platform::TDesktopFont::Status); }
+platform::TFont& TApplicationEx::MenuFont() { return RefilledFont(m_menuFont, platform::TDesktopFont::Menu); }
 
 }  // namespace halbrin

@@ -27,6 +27,7 @@
 #include "platform/base/exception.h"
 #include "platform/base/glib_ptr.h"
 #include "platform/classes/method.h"
+#include "platform/graphics/font.h"
 #include "platform/eventloop/event_loop.h"
 #include "platform/eventloop/idle_source.h"
 #include "platform/eventloop/timer_source.h"
@@ -48,6 +49,10 @@ using TCreateComponentEvent = platform::TEvent<platform::TObject*, platform::TCo
 enum class TApplicationObject : std::uint8_t { OpenDialog, SaveDialog, FolderDialog, FontDialog, Images, Clipboard, Skins };
 inline constexpr std::size_t kApplicationObjectCount = 7;
 using TApplicationObjectFactory = std::function<std::unique_ptr<platform::TComponent>()>;
+
+// The factories every application object starts with (its constructor copies
+// them); the program's entry fills them before the application exists.
+void SetDefaultObjectFactory(TApplicationObject kind, TApplicationObjectFactory factory);
 
 // What the start script's "main" receives as its argument.
 using TProjectObjectFactory = std::function<platform::RefPtr<platform::IDispatchObject>()>;
@@ -208,6 +213,9 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // The names of the screen fonts (the platform's font service), read afresh
   // on every call into one list the application keeps until the project closes.
   TStringObjectListEx& Fonts();
+  // The desktop's status and menu fonts, read again on each call.
+  platform::TFont& HintFont();
+  platform::TFont& MenuFont();
   int ShiftState() const { return static_cast<int>(m_ui->ShiftState()); }
   int ButtonState() const { return static_cast<int>(m_ui->ButtonState()); }
 
@@ -257,6 +265,8 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   std::array<TApplicationObjectFactory, kApplicationObjectCount> m_factories;
   std::array<platform::TComponent*, kApplicationObjectCount> m_objects{};
   std::unique_ptr<TStringObjectListEx> m_fonts;
+  std::unique_ptr<platform::TFont> m_hintFont;
+  std::unique_ptr<platform::TFont> m_menuFont;
   TProjectObjectFactory m_projectObjectFactory;
 
   int m_busyCursor = -11;

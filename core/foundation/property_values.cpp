@@ -216,6 +216,44 @@ void WriteMethod(TObject& object, const TPropInfo& prop, const Variant& value) {
 
 }  // namespace
 
+Variant ConvertPropertyValue(const TPropInfo& prop, const Variant& value) {
+  switch (prop.Kind()) {
+    case TTypeKind::Integer:
+    case TTypeKind::Char:
+    case TTypeKind::WChar:
+    case TTypeKind::Int64:
+    case TTypeKind::Enumeration: {
+      const std::int64_t ordinal =
+          prop.Kind() == TTypeKind::Enumeration ? EnumOrdinal(prop, value) : ToInteger(prop, value);
+      if (!InTypeRange(prop.Type(), ordinal)) ThrowRangeError(prop, value);
+      return Variant(ordinal);
+    }
+    case TTypeKind::Set: {
+      const std::int64_t bits = SetBits(prop, value);
+      if (bits < 0 || (bits & ~prop.Type().maxValue) != 0) ThrowRangeError(prop, value);
+      return Variant(bits);
+    }
+    case TTypeKind::Float:
+      try {
+        return Variant(value.ToDouble());
+      } catch (const EVariantError&) {
+        ThrowInvalidValue(prop, value);
+      }
+    case TTypeKind::String:
+    case TTypeKind::LString:
+    case TTypeKind::WString:
+      try {
+        return Variant(value.ToText());
+      } catch (const EVariantError&) {
+        ThrowInvalidValue(prop, value);
+      }
+    case TTypeKind::Variant:
+      return value;
+    default:
+      ThrowInvalidType(prop);
+  }
+}
+
 bool SetPropertyValue(TObject& object, std::string_view name, const Variant& value) {
   const TPropInfo* prop = GetPropInfo(object, name);
   if (!prop) return false;

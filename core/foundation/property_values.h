@@ -38,6 +38,12 @@ namespace halbrin {
 bool SetPropertyValue(platform::TObject& object, std::string_view name, const platform::Variant& value);
 void SetPropertyValue(platform::TObject& object, const platform::TPropInfo& prop, const platform::Variant& value);
 
+// The value SetPropertyValue would write, converted and range-checked without
+// setting anything: ordinal and set kinds as Int64, floats as doubles, strings
+// as text, Variants as they are. The errors are SetPropertyValue's; class,
+// method, interface and array kinds raise 65221.
+platform::Variant ConvertPropertyValue(const platform::TPropInfo& prop, const platform::Variant& value);
+
 // The property as a Variant: integer, char and wide-char kinds as integers,
 // Int64 as I8, enumerations by name, sets as their text ("a,b"), floats as
 // doubles, strings, Variants and dynamic arrays as they are, objects as their

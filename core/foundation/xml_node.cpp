@@ -709,6 +709,12 @@ XmlNode XmlNode::nextSibling() const {
   return XmlAccess::Node(m_tree, m_node->next);
 }
 
+int XmlNode::lineNumber() const noexcept {
+  if (!m_node) return 0;
+  const long line = xmlGetLineNo(m_node);
+  return line > 0 ? static_cast<int>(line) : 0;
+}
+
 bool XmlNode::hasChildNodes() const { return m_node && HasChildList(m_node) && m_node->children; }
 
 XmlNodeList XmlNode::childNodes() const {

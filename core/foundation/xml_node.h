@@ -129,6 +129,8 @@ class XmlNode {
   XmlNode previousSibling() const;
   XmlNode nextSibling() const;
   bool hasChildNodes() const;
+  // The source line the node was parsed from, from 1; 0 when not known.
+  int lineNumber() const noexcept;
   // A snapshot of the children in document order (later changes do not show in it).
   XmlNodeList childNodes() const;
   // The document holding the node; null for the document itself.

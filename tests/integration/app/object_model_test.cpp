@@ -70,6 +70,11 @@ TEST_F(ObjectModelTest, FilesAreWrittenAndReadInTheProjectsCodePage) {
   }
 }
 
+TEST_F(ObjectModelTest, TheStartScriptReadsTheFontsAndLoadsASkinFile) {
+  const std::string folder = Project("skins");
+  EXPECT_EQ(Run({"use:" + folder}), 42) << Errors();
+}
+
 TEST_F(ObjectModelTest, AModuleComesFromALibraryItsKeyFileNames) {
   const fs::path modules = m_temp.Path("share") + "/Zebrin/HalbrinLite/modules";
   fs::create_directories(modules);

@@ -451,13 +451,50 @@ TEST_F(ApplicationTest, SubObjectsOfLaterPartsSayTheyAreNotAvailableUntilAFactor
   EXPECT_EQ(app.FindObject(TApplicationObject::Clipboard), nullptr);
 }
 
+TEST_F(ApplicationTest, HintAndMenuFontsFollowTheDesktop) {
+  struct FontDesktop final : platform::HeadlessDesktopService {
+    platform::TFontSpec ElementFont(platform::TDesktopFont element) const override {
+      if (element == platform::TDesktopFont::Status) return status;
+      return {"Cantarell", menuSize, 0};
+    }
+    platform::TFontSpec status{"DejaVu Sans", 10, platform::fsItalic};
+    int menuSize = 11;
+  } desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TApplicationEx& app = App();
+  const auto font = [&](const char* name) {
+    const platform::TPropInfo* prop = app.ClassInfo().FindProperty(name);
+    return dynamic_cast<platform::TFont*>(platform::GetObjectProp(app, *prop));
+  };
+  ASSERT_NE(font("hintFont"), nullptr);
+  EXPECT_EQ(font("hintFont")->Spec(), (platform::TFontSpec{"DejaVu Sans", 10, platform::fsItalic}));
+  EXPECT_EQ(font("menuFont")->Size(), 11);
+  desktop.menuSize = 14;
+  desktop.status.name = "MS Sans Serif";
+  EXPECT_EQ(font("menuFont")->Size(), 14);
+  EXPECT_EQ(font("hintFont")->Name(), "Cantarell");
+}
+
+TEST_F(ApplicationTest, DefaultFactoriesAreCopiedWhenTheApplicationIsMade) {
+  int made = 0;
+  SetDefaultObjectFactory(TApplicationObject::Images, [&made] {
+    ++made;
+    return std::make_unique<TCounted>();
+  });
+  TApplicationEx& app = App();
+  // Later changes of the table reach only applications made after them.
+  SetDefaultObjectFactory(TApplicationObject::Images, nullptr);
+  app.GetObject(TApplicationObject::Images);
+  EXPECT_EQ(made, 1);
+  TApplicationEx second;
+  EXPECT_THROW(second.GetObject(TApplicationObject::Images), EApplicationError);
+}
+
 TEST_F(ApplicationTest, MembersThatComeWithFormsSayTheyAreNotAvailable) {
   struct Row {
     const char* property;
     const char* message;
   } const rows[] = {
-      {"hintFont", "The application's hint font is not available"},
-      {"menuFont", "The application's menu font is not available"},
       {"image", "The application's icon is not available"},
       {"handle", "The application's window handle is not available"},
       {"mainForm", "The application's main form is not available"},

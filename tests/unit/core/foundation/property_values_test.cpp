@@ -109,6 +109,47 @@ TEST(SetPropertyValue, ScriptValuesByKind) {
   });
 }
 
+TEST(ConvertPropertyValue, ChecksWithoutSetting) {
+  const struct {
+    const char* name;
+    Variant value;
+    Variant expected;  // when no error
+    Msg error = Msg::None;
+  } cases[] = {
+      {"Level", Variant("200"), Variant(std::int64_t{200})},
+      {"Level", Variant("300"), {}, Msg::RangeCheck},
+      {"Level", Variant("abc"), {}, Msg::InvalidPropertyValue},
+      {"Align", Variant("paCenter"), Variant(std::int64_t{2})},
+      {"Align", Variant("paNowhere"), {}, Msg::InvalidPropertyValue},
+      {"Active", Variant("false"), Variant(std::int64_t{0})},
+      {"Style", Variant("[psBold, psUnderline]"), Variant(std::int64_t{5})},
+      {"Caption", Variant(12), Variant("12")},
+      {"Data", Variant::Null(), Variant::Null()},
+      {"Ratio", Variant("0.5"), Variant(0.5)},
+      {"Link", Variant(), {}, Msg::InvalidPropertyType},
+      {"Values", Variant(), {}, Msg::InvalidPropertyType},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " := " + Show(c.value));
+    TProbe probe;
+    const platform::TPropInfo* prop = probe.ClassInfo().FindProperty(c.name);
+    ASSERT_NE(prop, nullptr);
+    const Variant before = GetPropertyValue(probe, *prop);
+    if (c.error == Msg::None) {
+      const Variant converted = ConvertPropertyValue(*prop, c.value);
+      EXPECT_TRUE(converted == c.expected) << Show(converted);
+    } else {
+      try {
+        ConvertPropertyValue(*prop, c.value);
+        ADD_FAILURE() << "converted";
+      } catch (const EXMLTypeInfo& e) {
+        EXPECT_EQ(e.MessageId(), c.error);
+      }
+    }
+    EXPECT_TRUE(GetPropertyValue(probe, *prop) == before);
+  }
+}
+
 TEST(SetPropertyValue, UnknownPropertyAnswersFalse) {
   TProbe probe;
   EXPECT_FALSE(SetPropertyValue(probe, "Nope", Variant(1)));

@@ -1,0 +1,402 @@
+#include "skins/core/skin_manager.h"
+
+#include <algorithm>
+
+#include "core/foundation/colors.h"
+#include "platform/eventloop/main_event_loop.h"
+#include "skins/core/skin_file.h"
+
+namespace halbrin::skins {
+
+using platform::clDefault;
+using platform::TDesktopFont;
+using platform::TFont;
+
+namespace {
+
+// The process's manager; set by the constructor, cleared by the destructor.
+TZebrinSkinManager* g_current = nullptr;
+// The manager CreateSkinManager made.
+std::unique_ptr<TZebrinSkinManager>& Created() {
+  static std::unique_ptr<TZebrinSkinManager> created;
+  return created;
+}
+
+// Cell markers of the defaults table beside system colour numbers.
+constexpr int E = -100;        // EdgeMetric
+constexpr int S = -101;        // SizerColor
+constexpr int CAP = -102;      // CaptionHeight
+constexpr int SMALL = -103;    // SmallCaptionHeight
+constexpr int CAP_1 = -104;    // CaptionHeight - 1
+constexpr int FRAME = -105;    // FrameWidth
+constexpr int FACE = platform::COLOR_BTNFACE;
+constexpr int SHADOW = platform::COLOR_BTNSHADOW;
+constexpr int BTEXT = platform::COLOR_BTNTEXT;
+constexpr int GRAY = platform::COLOR_GRAYTEXT;
+constexpr int HOT = platform::COLOR_HOTLIGHT;
+constexpr int CTEXT = platform::COLOR_CAPTIONTEXT;
+constexpr int ICTEXT = platform::COLOR_INACTIVECAPTIONTEXT;
+constexpr int ACAP = platform::COLOR_ACTIVECAPTION;
+constexpr int ICAP = platform::COLOR_INACTIVECAPTION;
+constexpr int MTEXT = platform::COLOR_MENUTEXT;
+constexpr int WIN = platform::COLOR_WINDOW;
+
+// Per row, parameters 0..12. Colour columns hold system colour numbers; the
+// EdgeWidth, Size, Style and Name columns hold plain values or markers.
+constexpr int kDefaults[kSkinDefaultRowCount][13] = {
+    /* Caption */ {FACE, ACAP, FACE, FACE, FACE, E, HOT, ICAP, FACE, HOT, CAP, 1, -1},
+    /* SmallCaption */ {FACE, ACAP, FACE, FACE, FACE, E, HOT, ICAP, FACE, HOT, SMALL, 0, -1},
+    /* Footer */ {FACE, FACE, FACE, FACE, SHADOW, E, HOT, FACE, SHADOW, HOT, SMALL, 0, -1},
+    /* Margin */ {FACE, WIN, FACE, WIN, FACE, E, WIN, WIN, FACE, WIN, FRAME, 0, -1},
+    /* Splitter */ {S, S, S, S, FACE, E, S, S, FACE, S, FRAME, 0, -1},
+    /* Button */ {FACE, CTEXT, FACE, FACE, FACE, E, HOT, ICTEXT, FACE, HOT, CAP_1, 1, -1},
+    /* SmallButton */ {FACE, CTEXT, FACE, FACE, FACE, E, HOT, ICTEXT, FACE, HOT, SMALL, 0, -1},
+    /* ToolButton */ {FACE, FACE, FACE, FACE, SHADOW, E, S, FACE, SHADOW, S, 24, 0, -1},
+    /* ButtonBrush */ {FACE, FACE, FACE, FACE, SHADOW, E, S, FACE, SHADOW, S, -1, 1, -1},
+    /* CaptionFont */ {FACE, CTEXT, GRAY, BTEXT, ACAP, 1, HOT, ICTEXT, ICAP, HOT, 8, 1, -1},
+    /* SmallCaptionFont */ {FACE, CTEXT, GRAY, BTEXT, ACAP, 1, HOT, ICTEXT, ICAP, HOT, 8, 0, -1},
+    /* FooterFont */ {FACE, BTEXT, GRAY, BTEXT, FACE, 1, HOT, BTEXT, FACE, HOT, 8, 0, -1},
+    /* ToolButtonFont */ {FACE, MTEXT, GRAY, MTEXT, FACE, 1, HOT, GRAY, FACE, HOT, 8, 0, -1},
+};
+
+constexpr bool IsColorColumn(int param) noexcept { return param <= sdpInactiveHotColor && param != sdpEdgeWidth; }
+
+int FontIndex(TDesktopFont element) noexcept { return static_cast<int>(element); }
+
+}  // namespace
+
+// --- TZebrinSkinHint ---
+
+bool TZebrinSkinHint::Default() const noexcept {
+  return m_autoHide && m_autoHideDelay == 2500 && m_delay == 500 && m_shortDelay == 50 && m_dropShadow && m_enabled;
+}
+
+void TZebrinSkinHint::SetDefault(bool value) {
+  if (!value) return;
+  m_autoHide = true;
+  m_autoHideDelay = 2500;
+  m_delay = 500;
+  m_shortDelay = 50;
+  m_dropShadow = true;
+  m_enabled = true;
+}
+
+// --- TZebrinSkinManager ---
+
+TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent(owner) {
+  if (g_current) throw ESkinManagerException("Another instance of ZebrinSkinManager component already exists");
+  m_captionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::CaptionFont);
+  m_smallCaptionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::SmallCaptionFont);
+  m_footerFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::FooterFont);
+  m_toolButtonFont = std::make_unique<TZebrinSkinManagerToolButtonFontAdapter>(this, this);
+  m_buttonBrush = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::ButtonBrush);
+  m_button = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::Button);
+  m_smallButton = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::SmallButton);
+  m_toolButton = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::ToolButton);
+  m_caption = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Caption);
+  m_smallCaption = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::SmallCaption);
+  m_footer = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Footer);
+  m_margin = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Margin);
+  m_splitter = std::make_unique<TZebrinSkinManagerSplitterAdapter>(this, this);
+  m_theme = std::make_unique<TZebrinSkinTheme>();
+  m_hint = std::make_unique<TZebrinSkinHint>();
+  UpdateSystemFonts();
+  UpdateSystemBounds();
+  UpdateSystemColors();
+  m_desktopChanges = platform::CurrentDesktopService().Subscribe([this](platform::TDesktopChange change) {
+    if (change == platform::TDesktopChange::Monitors) return;
+    SystemSettingsChanged();
+    if (change == platform::TDesktopChange::Colors && onSystemColorsChanged) onSystemColorsChanged();
+  });
+  g_current = this;
+}
+
+TZebrinSkinManager::~TZebrinSkinManager() {
+  if (g_current == this) g_current = nullptr;
+}
+
+TZebrinSkinCustomAdapter& TZebrinSkinManager::AdapterOf(TSkinDefaultRow row) const {
+  switch (row) {
+    case TSkinDefaultRow::Caption: return *m_caption;
+    case TSkinDefaultRow::SmallCaption: return *m_smallCaption;
+    case TSkinDefaultRow::Footer: return *m_footer;
+    case TSkinDefaultRow::Margin: return *m_margin;
+    case TSkinDefaultRow::Splitter: return *m_splitter;
+    case TSkinDefaultRow::Button: return *m_button;
+    case TSkinDefaultRow::SmallButton: return *m_smallButton;
+    case TSkinDefaultRow::ToolButton: return *m_toolButton;
+    case TSkinDefaultRow::ButtonBrush: return *m_buttonBrush;
+    case TSkinDefaultRow::CaptionFont: return *m_captionFont;
+    case TSkinDefaultRow::SmallCaptionFont: return *m_smallCaptionFont;
+    case TSkinDefaultRow::FooterFont: return *m_footerFont;
+    case TSkinDefaultRow::ToolButtonFont: return *m_toolButtonFont;
+  }
+  return *m_caption;
+}
+
+int TZebrinSkinManager::DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const {
+  if (param < 0 || param > sdpName) return -1;
+  const int cell = kDefaults[static_cast<int>(row)][param];
+  int value = cell;
+  switch (cell) {
+    case E: value = m_metrics.edgeMetric; break;
+    case S: value = SizerColor(); break;
+    case CAP: value = m_metrics.captionHeight; break;
+    case SMALL: value = m_metrics.smallCaptionHeight; break;
+    case CAP_1: value = m_metrics.captionHeight - 1; break;
+    case FRAME: value = m_metrics.frameWidth; break;
+    default:
+      if (IsColorColumn(param)) value = platform::SystemColor(cell);
+      break;
+  }
+  if (onDefaultParam) onDefaultParam(row, param, value);
+  return value;
+}
+
+const TFont& TZebrinSkinManager::ElementFont(TDesktopFont element) const { return m_fonts[FontIndex(element)]; }
+
+const TFont& TZebrinSkinManager::DefaultFont(TSkinDefaultRow row) const {
+  switch (row) {
+    case TSkinDefaultRow::Caption:
+    case TSkinDefaultRow::Button:
+    case TSkinDefaultRow::CaptionFont: return ElementFont(TDesktopFont::Caption);
+    case TSkinDefaultRow::SmallCaption:
+    case TSkinDefaultRow::SmallButton:
+    case TSkinDefaultRow::SmallCaptionFont: return ElementFont(TDesktopFont::SmallCaption);
+    case TSkinDefaultRow::Footer:
+    case TSkinDefaultRow::FooterFont: return ElementFont(TDesktopFont::Status);
+    default: return ElementFont(TDesktopFont::Menu);
+  }
+}
+
+void TZebrinSkinManager::UpdateSystemFonts() {
+  const platform::IDesktopService& desktop = platform::CurrentDesktopService();
+  const TDesktopFont elements[] = {TDesktopFont::Caption, TDesktopFont::SmallCaption, TDesktopFont::Status,
+                                   TDesktopFont::Menu};
+  const int colors[] = {platform::COLOR_CAPTIONTEXT, platform::COLOR_CAPTIONTEXT, platform::COLOR_BTNTEXT,
+                        platform::COLOR_MENUTEXT};
+  for (int i = 0; i < 4; ++i) {
+    platform::TFontSpec spec = desktop.ElementFont(elements[i]);
+    spec.name = platform::FontFamilyFor(spec.name, desktop.ElementFont(TDesktopFont::Menu).name);
+    m_fonts[i].SetSpec(spec);
+    m_fonts[i].SetColor(platform::SystemColor(colors[i]));
+  }
+  if (m_autoAdjust) {
+    TFont& caption = m_fonts[0];
+    TFont& small = m_fonts[1];
+    if (small.Spec() == caption.Spec() && (small.Style() & platform::fsBold))
+      small.SetStyle(small.Style() & ~platform::fsBold);
+    m_fonts[2].SetStyle(m_fonts[2].Style() & ~platform::fsBold);
+  }
+}
+
+void TZebrinSkinManager::UpdateSystemBounds() {
+  const platform::IDesktopService& desktop = platform::CurrentDesktopService();
+  const platform::TDesktopMetrics d = desktop.Metrics();
+  TSkinMetrics m;
+  m.captionHeight = d.captionHeight;
+  m.smallCaptionHeight = d.smallCaptionHeight;
+  m.frameWidth = d.frameWidth;
+  m.edgeX = d.edge;
+  m.edgeY = d.edge;
+  m.frameInset = d.frameWidth - d.edge + 1;
+  m.edgeMetric = d.frameWidth - d.dialogFrame;
+  m.scrollWidth = d.scrollWidth;
+  if (m_autoAdjust) {
+    m.captionHeight = std::max(m.captionHeight, 18);
+    if (m.captionHeight <= m.smallCaptionHeight) m.smallCaptionHeight = (m.captionHeight * 8 + 9) / 10;
+    m.smallCaptionHeight = std::max(m.smallCaptionHeight, 15);
+    m.edgeMetric = std::min(m.edgeMetric, 4);
+    m.frameWidth = std::clamp(m.frameWidth, 4, 8);
+    m.scrollWidth = std::max(m.scrollWidth, 13);
+    if (m.scrollWidth >= 16) m.scrollWidth = (m.scrollWidth * 8 + 9) / 10;
+  }
+  m_metrics = m;
+  // A delay set explicitly survives setting changes.
+  if (!m_flashDelayStored) m_flashDelay = desktop.CaretBlinkTime() / 2;
+}
+
+void TZebrinSkinManager::UpdateSystemColors() {
+  m_computedSizer = BlendColor(platform::ColorToRGB(platform::SystemColor(platform::COLOR_BTNFACE)),
+                               platform::ColorToRGB(platform::SystemColor(platform::COLOR_BTNHIGHLIGHT)), 2, 5);
+}
+
+void TZebrinSkinManager::SystemSettingsChanged() {
+  BeginUpdate();
+  UpdateSystemFonts();
+  UpdateSystemBounds();
+  UpdateSystemColors();
+  EndUpdate();
+}
+
+void TZebrinSkinManager::SetAppTimer(int id, std::uint32_t intervalMs) {
+  if (isTerminating && isTerminating()) return;
+  std::unique_ptr<platform::TimerSource>& timer = m_timers[id];
+  if (!timer)
+    timer = std::make_unique<platform::TimerSource>(platform::MainEventLoop(), intervalMs, [this, id] {
+      if (onAppTimer) onAppTimer(id);
+    });
+  else
+    timer->SetInterval(intervalMs);
+  timer->Start();
+}
+
+void TZebrinSkinManager::KillAppTimer(int id) { m_timers.erase(id); }
+
+bool TZebrinSkinManager::AppTimerActive(int id) const {
+  const auto it = m_timers.find(id);
+  return it != m_timers.end() && it->second->Active();
+}
+
+void TZebrinSkinManager::EndUpdate() {
+  if (m_updateCount == 0) return;
+  if (--m_updateCount == 0) UpdateSkins();
+}
+
+void TZebrinSkinManager::UpdateSkins() {
+  if (m_updateCount > 0) return;
+  if (onUpdateSkins) onUpdateSkins();
+}
+
+void TZebrinSkinManager::SetSkinFolders(std::string projectFolder, std::string applicationFolder) {
+  m_projectFolder = std::move(projectFolder);
+  m_applicationFolder = std::move(applicationFolder);
+}
+
+void TZebrinSkinManager::LoadFromFile(const std::string& fileName) {
+  LoadSkinFile(*this, fileName, {m_projectFolder, m_applicationFolder, onLog});
+}
+
+void TZebrinSkinManager::ApplyApplicationColor(TColor color) {
+  BeginUpdate();
+  m_margin->SetColor(color);
+  m_buttonBrush->SetColor(color);
+  EndUpdate();
+}
+
+void TZebrinSkinManager::ApplicationActivated(bool active) {
+  if (m_applicationActive == active) return;
+  m_applicationActive = active;
+  UpdateSkins();
+}
+
+void TZebrinSkinManager::MainFormMinimized(bool minimized) {
+  if (m_mainFormMinimized == minimized) return;
+  m_mainFormMinimized = minimized;
+  UpdateSkins();
+}
+
+void TZebrinSkinManager::SetAutoAdjust(bool value) {
+  if (m_autoAdjust == value) return;
+  m_autoAdjust = value;
+  SystemSettingsChanged();
+}
+
+int TZebrinSkinManager::DropDownSize() const noexcept {
+  if (m_dropDownSize >= 8) return m_dropDownSize;
+  const int t = (m_metrics.scrollWidth - 1) * 2 / 3;
+  return std::max(t, 6);
+}
+
+void TZebrinSkinManager::SetDropDownSize(int value) {
+  value = std::clamp(value, 0, 32);
+  if (m_dropDownSize == value) return;
+  m_dropDownSize = value;
+  UpdateSkins();
+}
+
+void TZebrinSkinManager::SetFlashDelay(int value) {
+  m_flashDelay = value;
+  m_flashDelayStored = true;
+}
+
+void TZebrinSkinManager::SetSizerColor(TColor value) {
+  if (m_sizerColor == value) return;
+  m_sizerColor = value;
+  UpdateSkins();
+}
+
+bool TZebrinSkinManager::Default() const {
+  for (int r = 0; r < kSkinDefaultRowCount; ++r)
+    if (!AdapterOf(static_cast<TSkinDefaultRow>(r)).Default()) return false;
+  return m_hint->Default();
+}
+
+void TZebrinSkinManager::SetDefault(bool value) {
+  if (!value) return;
+  BeginUpdate();
+  for (int r = 0; r < kSkinDefaultRowCount; ++r) AdapterOf(static_cast<TSkinDefaultRow>(r)).SetDefault(true);
+  m_hint->SetDefault(true);
+  EndUpdate();
+}
+
+TZebrinSkinManager* SkinManager() noexcept { return g_current; }
+
+namespace {
+TSkinManagerCreator& Creator() {
+  static TSkinManagerCreator creator;
+  return creator;
+}
+}  // namespace
+
+void SetSkinManagerCreator(TSkinManagerCreator creator) { Creator() = std::move(creator); }
+
+TZebrinSkinManager& CreateSkinManager() {
+  if (g_current) return *g_current;
+  if (Creator())
+    if (TZebrinSkinManager* made = Creator()()) return *made;
+  Created() = std::make_unique<TZebrinSkinManager>();
+  return *g_current;
+}
+
+void FreeSkinManager() { Created().reset(); }
+
+// --- published members ---
+
+using M = TZebrinSkinManager;
+using H = TZebrinSkinHint;
+
+HALBRIN_DEFINE_CLASS(TZebrinSkinTheme,
+                     .Property("Enabled", &TZebrinSkinTheme::Enabled, &TZebrinSkinTheme::SetEnabled)
+                     .Property("FileName", &TZebrinSkinTheme::FileName, &TZebrinSkinTheme::SetFileName))
+
+HALBRIN_DEFINE_CLASS(TZebrinSkinHint,
+                     .Property("AutoHide", &H::AutoHide, &H::SetAutoHide)
+                     .Property("AutoHideDelay", &H::AutoHideDelay, &H::SetAutoHideDelay)
+                     .Property("Delay", &H::Delay, &H::SetDelay)
+                     .Property("ShortDelay", &H::ShortDelay, &H::SetShortDelay)
+                     .Property("DropShadow", &H::DropShadow, &H::SetDropShadow)
+                     .Property("Enabled", &H::Enabled, &H::SetEnabled)
+                     .Property("Default", &H::Default, &H::SetDefault)
+                     .Stored(false))
+
+HALBRIN_DEFINE_CLASS(TZebrinSkinManager,
+                     .Property("CaptionFont", &M::CaptionFont)
+                     .Property("SmallCaptionFont", &M::SmallCaptionFont)
+                     .Property("FooterFont", &M::FooterFont)
+                     .Property("ToolButtonFont", &M::ToolButtonFont)
+                     .Property("ButtonBrush", &M::ButtonBrush)
+                     .Property("Caption", &M::Caption)
+                     .Property("SmallCaption", &M::SmallCaption)
+                     .Property("Footer", &M::Footer)
+                     .Property("Splitter", &M::Splitter)
+                     .Property("Margin", &M::Margin)
+                     .Property("Button", &M::Button)
+                     .Property("SmallButton", &M::SmallButton)
+                     .Property("ToolButton", &M::ToolButton)
+                     .Property("Theme", &M::Theme)
+                     .Property("Hint", &M::Hint)
+                     .Property("AutoAdjust", &M::AutoAdjust, &M::SetAutoAdjust)
+                     .Default(true)
+                     .Property("DropDownSize", &M::DropDownSize, &M::SetDropDownSize)
+                     .Property("FlashDelay", &M::FlashDelay, &M::SetFlashDelay)
+                     .Property("SizerColor", &M::SizerColor, &M::SetSizerColor)
+                     .TypeName("TColor")
+                     .Property("StretchForms", &M::StretchForms, &M::SetStretchForms)
+                     .Default(true)
+                     .Property("StretchClasses", &M::StretchClasses, &M::SetStretchClasses)
+                     .Property("Default", &M::Default, &M::SetDefault)
+                     .Stored(false)
+                     .Method("loadFromFile", &M::LoadFromFile, {"fileName"}))
+
+}  // namespace halbrin::skins

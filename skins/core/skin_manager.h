@@ -1,0 +1,208 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/base/exception.h"
+#include "platform/classes/component.h"
+#include "platform/eventloop/timer_source.h"
+#include "platform/graphics/font.h"
+#include "platform/services/desktop_service.h"
+#include "skins/core/adapters.h"
+
+namespace halbrin::skins {
+
+HALBRIN_EXCEPTION(ESkinException, platform::Exception);
+HALBRIN_EXCEPTION(ESkinManagerException, ESkinException);
+
+// The theme bridge's settings; loading a theme is not built yet.
+class TZebrinSkinTheme : public platform::TPersistent {
+  HALBRIN_CLASS(TZebrinSkinTheme, platform::TPersistent)
+
+  bool Enabled() const noexcept { return m_enabled; }
+  void SetEnabled(bool value) { m_enabled = value; }
+  const std::string& FileName() const noexcept { return m_fileName; }
+  void SetFileName(const std::string& value) { m_fileName = value; }
+
+ private:
+  bool m_enabled = true;
+  std::string m_fileName;
+};
+
+// The hint settings; the hint window itself lives in the window layer.
+class TZebrinSkinHint : public platform::TPersistent {
+  HALBRIN_CLASS(TZebrinSkinHint, platform::TPersistent)
+
+  bool AutoHide() const noexcept { return m_autoHide; }
+  void SetAutoHide(bool value) { m_autoHide = value; }
+  int AutoHideDelay() const noexcept { return m_autoHideDelay; }
+  void SetAutoHideDelay(int value) { m_autoHideDelay = value; }
+  int Delay() const noexcept { return m_delay; }
+  void SetDelay(int value) { m_delay = value; }
+  int ShortDelay() const noexcept { return m_shortDelay; }
+  void SetShortDelay(int value) { m_shortDelay = value; }
+  bool DropShadow() const noexcept { return m_dropShadow; }
+  void SetDropShadow(bool value) { m_dropShadow = value; }
+  bool Enabled() const noexcept { return m_enabled; }
+  void SetEnabled(bool value) { m_enabled = value; }
+  bool Default() const noexcept;
+  void SetDefault(bool value);
+
+ private:
+  bool m_autoHide = true;
+  int m_autoHideDelay = 2500;
+  int m_delay = 500;
+  int m_shortDelay = 50;
+  bool m_dropShadow = true;
+  bool m_enabled = true;
+};
+
+// Window-part sizes after adjustment, in pixels.
+struct TSkinMetrics {
+  int captionHeight = 0;
+  int smallCaptionHeight = 0;
+  int frameWidth = 0;
+  int frameInset = 0;
+  int edgeX = 0;
+  int edgeY = 0;
+  int edgeMetric = 0;
+  int scrollWidth = 0;
+};
+
+// The process's skin manager: the system metrics and element fonts read from
+// the desktop service, the default values of every adapter, the manager's
+// own adapters and the update bracket all skins are repainted through.
+class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
+  HALBRIN_CLASS(TZebrinSkinManager, platform::TComponent)
+
+  // Raises ESkinManagerException when another manager exists.
+  explicit TZebrinSkinManager(platform::TComponent* owner = nullptr);
+  ~TZebrinSkinManager() override;
+
+  // Defaults of the adapters.
+  int DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const override;
+  const platform::TFont& DefaultFont(TSkinDefaultRow row) const override;
+  void BeginUpdate() override { ++m_updateCount; }
+  void EndUpdate() override;
+  void ApplySettings() override { UpdateSkins(); }
+  // Overrides of single defaults: (row, param, value).
+  std::function<void(TSkinDefaultRow, TZebrinSkinDefinedParam, int&)> onDefaultParam;
+
+  const platform::TFont& ElementFont(platform::TDesktopFont element) const;
+  const TSkinMetrics& Metrics() const noexcept { return m_metrics; }
+
+  // Re-read from the desktop service; a system-colour or setting change calls these.
+  void UpdateSystemFonts();
+  void UpdateSystemBounds();
+  void UpdateSystemColors();
+  // The desktop's colours or settings changed: everything is read again and the skins updated.
+  void SystemSettingsChanged();
+  // Told after the desktop's colours changed and the manager re-read them.
+  std::function<void()> onSystemColorsChanged;
+
+  // Application timers by number, one at a time per number, ticking into
+  // onAppTimer. Nothing is armed while isTerminating answers true.
+  void SetAppTimer(int id, std::uint32_t intervalMs);
+  void KillAppTimer(int id);
+  bool AppTimerActive(int id) const;
+  std::function<void(int id)> onAppTimer;
+  std::function<bool()> isTerminating;
+
+  // Repaints every skin, or waits for the outermost EndUpdate.
+  void UpdateSkins();
+  // Told whenever the skins are to be updated.
+  std::function<void()> onUpdateSkins;
+  int UpdateCount() const noexcept { return m_updateCount; }
+
+  // The application's colour: the margins' and the window buttons' background, in one update.
+  void ApplyApplicationColor(TColor color);
+  // The application became active or inactive; its main form was minimised or restored.
+  void ApplicationActivated(bool active);
+  void MainFormMinimized(bool minimized);
+  bool ApplicationActive() const noexcept { return m_applicationActive; }
+  bool MainFormIsMinimized() const noexcept { return m_mainFormMinimized; }
+
+  // Skin files: relative names are taken from the project folder; files must
+  // lie in the project or the application folder.
+  void SetSkinFolders(std::string projectFolder, std::string applicationFolder);
+  void LoadFromFile(const std::string& fileName);
+  // Where a load reports the elements it skipped; GLib's message log when unset.
+  std::function<void(const std::string&)> onLog;
+
+  // Published values.
+  bool AutoAdjust() const noexcept { return m_autoAdjust; }
+  void SetAutoAdjust(bool value);
+  int DropDownSize() const noexcept;
+  void SetDropDownSize(int value);
+  int FlashDelay() const noexcept { return m_flashDelay; }
+  void SetFlashDelay(int value);
+  TColor SizerColor() const noexcept { return m_sizerColor == platform::clDefault ? m_computedSizer : m_sizerColor; }
+  void SetSizerColor(TColor value);
+  bool StretchForms() const noexcept { return m_stretchForms; }
+  void SetStretchForms(bool value) { m_stretchForms = value; }
+  const std::string& StretchClasses() const noexcept { return m_stretchClasses; }
+  void SetStretchClasses(const std::string& value) { m_stretchClasses = value; }
+  bool Default() const;
+  void SetDefault(bool value);
+
+  TZebrinSkinManagerFontAdapter* CaptionFont() const { return m_captionFont.get(); }
+  TZebrinSkinManagerFontAdapter* SmallCaptionFont() const { return m_smallCaptionFont.get(); }
+  TZebrinSkinManagerFontAdapter* FooterFont() const { return m_footerFont.get(); }
+  TZebrinSkinManagerToolButtonFontAdapter* ToolButtonFont() const { return m_toolButtonFont.get(); }
+  TZebrinSkinManagerButtonAdapter* ButtonBrush() const { return m_buttonBrush.get(); }
+  TZebrinSkinManagerButtonAdapter* Button() const { return m_button.get(); }
+  TZebrinSkinManagerButtonAdapter* SmallButton() const { return m_smallButton.get(); }
+  TZebrinSkinManagerButtonAdapter* ToolButton() const { return m_toolButton.get(); }
+  TZebrinSkinManagerAdapter* Caption() const { return m_caption.get(); }
+  TZebrinSkinManagerAdapter* SmallCaption() const { return m_smallCaption.get(); }
+  TZebrinSkinManagerAdapter* Footer() const { return m_footer.get(); }
+  TZebrinSkinManagerAdapter* Margin() const { return m_margin.get(); }
+  TZebrinSkinManagerSplitterAdapter* Splitter() const { return m_splitter.get(); }
+  TZebrinSkinTheme* Theme() const { return m_theme.get(); }
+  TZebrinSkinHint* Hint() const { return m_hint.get(); }
+
+ private:
+  TZebrinSkinCustomAdapter& AdapterOf(TSkinDefaultRow row) const;
+
+  TSkinMetrics m_metrics;
+  std::array<platform::TFont, 4> m_fonts;
+  bool m_autoAdjust = true;
+  int m_dropDownSize = 0;
+  int m_flashDelay = 0;
+  bool m_flashDelayStored = false;
+  TColor m_sizerColor = platform::clDefault;
+  TColor m_computedSizer = platform::clDefault;
+  bool m_stretchForms = true;
+  std::string m_stretchClasses = "TMessageForm";
+  int m_updateCount = 0;
+  std::map<int, std::unique_ptr<platform::TimerSource>> m_timers;
+  platform::TDesktopSubscription m_desktopChanges;
+  std::string m_projectFolder;
+  std::string m_applicationFolder;
+  bool m_applicationActive = true;
+  bool m_mainFormMinimized = false;
+
+  std::unique_ptr<TZebrinSkinManagerFontAdapter> m_captionFont, m_smallCaptionFont, m_footerFont;
+  std::unique_ptr<TZebrinSkinManagerToolButtonFontAdapter> m_toolButtonFont;
+  std::unique_ptr<TZebrinSkinManagerButtonAdapter> m_buttonBrush, m_button, m_smallButton, m_toolButton;
+  std::unique_ptr<TZebrinSkinManagerAdapter> m_caption, m_smallCaption, m_footer, m_margin;
+  std::unique_ptr<TZebrinSkinManagerSplitterAdapter> m_splitter;
+  std::unique_ptr<TZebrinSkinTheme> m_theme;
+  std::unique_ptr<TZebrinSkinHint> m_hint;
+};
+
+// The process's manager, or null.
+TZebrinSkinManager* SkinManager() noexcept;
+// How CreateSkinManager makes the manager (the program has the application
+// own it); a creator answering null, or none, makes an unowned one.
+using TSkinManagerCreator = std::function<TZebrinSkinManager*()>;
+void SetSkinManagerCreator(TSkinManagerCreator creator);
+// Makes the process's manager when there is none; answers it.
+TZebrinSkinManager& CreateSkinManager();
+void FreeSkinManager();
+
+}  // namespace halbrin::skins

@@ -1,0 +1,26 @@
+#include "skins/gtk/register_skin_objects.h"
+
+#include <memory>
+
+#include "core/app/application_ex.h"
+#include "core/app/project_info.h"
+#include "skins/core/skin_manager.h"
+
+namespace halbrin::skins {
+
+void RegisterSkinObjects() {
+  SetDefaultObjectFactory(TApplicationObject::Skins, [] {
+    auto manager = std::make_unique<TZebrinSkinManager>();
+    // Skin files come from the project's or the application's folder.
+    manager->SetSkinFolders(ProjectInfo().folder, ApplicationFolder());
+    return manager;
+  });
+  SetSkinManagerCreator([]() -> TZebrinSkinManager* {
+    if (!ApplicationExExists()) return nullptr;
+    TApplicationEx* app = GetApplicationEx();
+    if (!app) return nullptr;
+    return dynamic_cast<TZebrinSkinManager*>(&app->GetObject(TApplicationObject::Skins));
+  });
+}
+
+}  // namespace halbrin::skins

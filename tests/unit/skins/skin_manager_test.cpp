@@ -1,0 +1,239 @@
+#include "skins/core/skin_manager.h"
+
+#include <gtest/gtest.h>
+
+#include "core/foundation/colors.h"
+#include "platform/eventloop/fake_event_loop.h"
+#include "platform/eventloop/main_event_loop.h"
+
+namespace halbrin::skins {
+namespace {
+
+using platform::SystemColor;
+
+class MetricsDesktop final : public platform::HeadlessDesktopService {
+ public:
+  platform::TDesktopMetrics Metrics() const override { return metrics; }
+  platform::TFontSpec ElementFont(platform::TDesktopFont element) const override {
+    return element == platform::TDesktopFont::Menu ? platform::TFontSpec{"Cantarell", 11, 0} : caption;
+  }
+  int CaretBlinkTime() const override { return blink; }
+  void Tell(platform::TDesktopChange change) { Notify(change); }
+  platform::TDesktopMetrics metrics;
+  platform::TFontSpec caption{"Cantarell", 11, platform::fsBold};
+  int blink = 600;
+};
+
+TEST(SkinManagerTest, AutoAdjustedMetrics) {
+  const struct {
+    platform::TDesktopMetrics in;
+    bool autoAdjust;
+    int caption, small, frame, edgeMetric, scroll;
+  } cases[] = {
+      {{10, 8, 2, 2, 0, 16}, true, 18, 15, 4, 2, 13},
+      {{30, 30, 12, 2, 3, 17}, true, 30, 24, 8, 4, 14},
+      {{20, 16, 5, 2, 3, 13}, true, 20, 16, 5, 2, 13},
+      {{10, 8, 2, 2, 0, 16}, false, 10, 8, 2, 2, 16},
+  };
+  for (const auto& c : cases) {
+    MetricsDesktop desktop;
+    desktop.metrics = c.in;
+    platform::ScopedDesktopService scope(desktop);
+    TZebrinSkinManager manager;
+    manager.SetAutoAdjust(c.autoAdjust);
+    const TSkinMetrics& m = manager.Metrics();
+    EXPECT_EQ(m.captionHeight, c.caption);
+    EXPECT_EQ(m.smallCaptionHeight, c.small);
+    EXPECT_EQ(m.frameWidth, c.frame);
+    EXPECT_EQ(m.edgeMetric, c.edgeMetric);
+    EXPECT_EQ(m.scrollWidth, c.scroll);
+  }
+}
+
+TEST(SkinManagerTest, DefaultTableWithSubstitutions) {
+  MetricsDesktop desktop;
+  desktop.metrics = {20, 16, 5, 2, 3, 16};
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  const TColor sizer = manager.SizerColor();
+  const struct {
+    TSkinDefaultRow row;
+    TZebrinSkinDefinedParam param;
+    int expected;
+  } cases[] = {
+      {TSkinDefaultRow::Caption, sdpColor, SystemColor(platform::COLOR_ACTIVECAPTION)},
+      {TSkinDefaultRow::Caption, sdpSize, 20},
+      {TSkinDefaultRow::Caption, sdpEdgeWidth, 2},
+      {TSkinDefaultRow::Button, sdpSize, 19},
+      {TSkinDefaultRow::SmallButton, sdpSize, 16},
+      {TSkinDefaultRow::Footer, sdpEdgeColor, SystemColor(platform::COLOR_BTNSHADOW)},
+      {TSkinDefaultRow::Splitter, sdpColor, sizer},
+      {TSkinDefaultRow::Splitter, sdpSize, 5},
+      {TSkinDefaultRow::Margin, sdpColor, SystemColor(platform::COLOR_WINDOW)},
+      {TSkinDefaultRow::ToolButton, sdpHotColor, sizer},
+      {TSkinDefaultRow::ToolButton, sdpSize, 24},
+      {TSkinDefaultRow::ButtonBrush, sdpSize, -1},
+      {TSkinDefaultRow::CaptionFont, sdpStyle, 1},
+      {TSkinDefaultRow::ToolButtonFont, sdpInactiveColor, SystemColor(platform::COLOR_GRAYTEXT)},
+      {TSkinDefaultRow::FooterFont, sdpEdgeWidth, 1},
+      {TSkinDefaultRow::Caption, sdpName, -1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(manager.DefaultParam(c.row, c.param), c.expected) << static_cast<int>(c.row) << "/" << c.param;
+  EXPECT_EQ(manager.SizerColor(), BlendColor(desktop.SystemColor(platform::COLOR_BTNFACE),
+                                            desktop.SystemColor(platform::COLOR_BTNHIGHLIGHT), 2, 5));
+  // The manager's adapters read the same table, and an override hook sees every default.
+  EXPECT_EQ(manager.Caption()->Size(), 20);
+  manager.onDefaultParam = [](TSkinDefaultRow, TZebrinSkinDefinedParam p, int& v) {
+    if (p == sdpSize) v = 99;
+  };
+  EXPECT_EQ(manager.Margin()->Size(), 99);
+}
+
+TEST(SkinManagerTest, ElementFontsFromTheDesktop) {
+  MetricsDesktop desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  EXPECT_EQ(manager.ElementFont(platform::TDesktopFont::Caption).Spec(),
+            (platform::TFontSpec{"Cantarell", 11, platform::fsBold}));
+  // An identical small caption loses bold, the footer is never bold.
+  EXPECT_EQ(manager.ElementFont(platform::TDesktopFont::SmallCaption).Style(), 0u);
+  EXPECT_EQ(manager.ElementFont(platform::TDesktopFont::Status).Style(), 0u);
+  EXPECT_EQ(manager.CaptionFont()->Name(), "Cantarell");
+  EXPECT_EQ(manager.ToolButtonFont()->Size(), 11);
+  // Stock names become the desktop's face.
+  desktop.caption = {"MS Sans Serif", 8, 0};
+  manager.SystemSettingsChanged();
+  EXPECT_EQ(manager.FooterFont()->Name(), "Cantarell");
+}
+
+TEST(SkinManagerTest, UpdateBracketUpdatesOnceAndNeverGoesBelowZero) {
+  TZebrinSkinManager manager;
+  int updates = 0;
+  manager.onUpdateSkins = [&] { ++updates; };
+  manager.EndUpdate();
+  EXPECT_EQ(manager.UpdateCount(), 0);
+  EXPECT_EQ(updates, 0);
+  manager.BeginUpdate();
+  manager.BeginUpdate();
+  manager.Caption()->SetColor(5);
+  manager.SetSizerColor(7);
+  manager.EndUpdate();
+  EXPECT_EQ(updates, 0);
+  manager.EndUpdate();
+  EXPECT_EQ(updates, 1);
+  manager.Splitter()->SetHotColor(3);
+  EXPECT_EQ(updates, 2);
+}
+
+TEST(SkinManagerTest, ScalarsDropDownFlashDelayAndDefault) {
+  MetricsDesktop desktop;
+  desktop.metrics = {20, 16, 5, 2, 3, 16};
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  manager.SetDropDownSize(50);
+  EXPECT_EQ(manager.DropDownSize(), 32);
+  manager.SetDropDownSize(5);
+  EXPECT_EQ(manager.DropDownSize(), 8);  // (13 - 1) * 2 / 3
+
+  EXPECT_EQ(manager.FlashDelay(), 300);
+  desktop.blink = 1000;
+  manager.SystemSettingsChanged();
+  EXPECT_EQ(manager.FlashDelay(), 500);
+  manager.SetFlashDelay(250);
+  manager.SystemSettingsChanged();
+  EXPECT_EQ(manager.FlashDelay(), 250);
+
+  EXPECT_TRUE(manager.Default());
+  manager.Hint()->SetDelay(300);
+  EXPECT_FALSE(manager.Default());
+  manager.Hint()->SetDelay(500);
+  manager.ToolButtonFont()->SetHotColor(1);
+  EXPECT_FALSE(manager.Default());
+  manager.SetDefault(true);
+  EXPECT_TRUE(manager.Default());
+}
+
+TEST(SkinManagerTest, ApplicationColourAndStateReachTheSkins) {
+  TZebrinSkinManager manager;
+  int updates = 0;
+  manager.onUpdateSkins = [&] { ++updates; };
+  manager.ApplyApplicationColor(platform::RGBColor(1, 2, 3));
+  EXPECT_EQ(manager.Margin()->Color(), platform::RGBColor(1, 2, 3));
+  EXPECT_EQ(manager.ButtonBrush()->Color(), platform::RGBColor(1, 2, 3));
+  EXPECT_EQ(updates, 1);
+  manager.ApplicationActivated(false);
+  manager.ApplicationActivated(false);
+  manager.MainFormMinimized(true);
+  EXPECT_FALSE(manager.ApplicationActive());
+  EXPECT_TRUE(manager.MainFormIsMinimized());
+  EXPECT_EQ(updates, 3);
+}
+
+TEST(SkinManagerTest, DesktopChangesAreReadAgain) {
+  MetricsDesktop desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  int updates = 0;
+  int colorEvents = 0;
+  manager.onUpdateSkins = [&] { ++updates; };
+  manager.onSystemColorsChanged = [&] { ++colorEvents; };
+  desktop.metrics.captionHeight = 30;
+  desktop.Tell(platform::TDesktopChange::Metrics);
+  EXPECT_EQ(manager.Metrics().captionHeight, 30);
+  EXPECT_EQ(updates, 1);
+  EXPECT_EQ(colorEvents, 0);
+  desktop.Tell(platform::TDesktopChange::Colors);
+  EXPECT_EQ(colorEvents, 1);
+  desktop.Tell(platform::TDesktopChange::Monitors);
+  EXPECT_EQ(updates, 2);
+}
+
+TEST(SkinManagerTest, AppTimersOnePerNumberAndNoneWhileTerminating) {
+  platform::FakeEventLoop loop;
+  platform::ScopedMainEventLoop scope(loop);
+  TZebrinSkinManager manager;
+  std::vector<int> ticks;
+  manager.onAppTimer = [&](int id) { ticks.push_back(id); };
+  manager.SetAppTimer(1004, 100);
+  manager.SetAppTimer(1004, 50);
+  manager.SetAppTimer(1011, 70);
+  loop.Advance(60);
+  EXPECT_EQ(ticks, std::vector<int>({1004}));
+  manager.KillAppTimer(1004);
+  EXPECT_FALSE(manager.AppTimerActive(1004));
+  loop.Advance(60);
+  EXPECT_EQ(ticks, std::vector<int>({1004, 1011}));
+  bool terminating = true;
+  manager.isTerminating = [&] { return terminating; };
+  manager.SetAppTimer(1012, 10);
+  EXPECT_FALSE(manager.AppTimerActive(1012));
+  manager.KillAppTimer(1011);
+}
+
+TEST(SkinManagerTest, OneManagerPerProcess) {
+  EXPECT_EQ(SkinManager(), nullptr);
+  TZebrinSkinManager& made = CreateSkinManager();
+  EXPECT_EQ(SkinManager(), &made);
+  EXPECT_EQ(&CreateSkinManager(), &made);
+  EXPECT_THROW(TZebrinSkinManager second, ESkinManagerException);
+  EXPECT_EQ(SkinManager(), &made);
+  FreeSkinManager();
+  EXPECT_EQ(SkinManager(), nullptr);
+
+  // With a creator installed, the manager comes from it.
+  std::unique_ptr<TZebrinSkinManager> owned;
+  SetSkinManagerCreator([&owned] {
+    owned = std::make_unique<TZebrinSkinManager>();
+    return owned.get();
+  });
+  TZebrinSkinManager* created = &CreateSkinManager();
+  EXPECT_EQ(created, owned.get());
+  EXPECT_EQ(SkinManager(), owned.get());
+  SetSkinManagerCreator(nullptr);
+  owned.reset();
+  EXPECT_EQ(SkinManager(), nullptr);
+}
+
+}  // namespace
+}  // namespace halbrin::skins
