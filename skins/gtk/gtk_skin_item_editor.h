@@ -13,7 +13,8 @@ namespace halbrin::skins {
 
 // The in-place editor: a GtkEntry in an undecorated window over the edited
 // item. Enter and focus loss accept, Escape cancels; the window focused
-// before the edit gets the focus back.
+// before the edit gets the focus back. Destroying the editor drops an edit
+// still going without telling its handler.
 class TGtkSkinItemEditor : public ISkinItemEditor {
  public:
   TGtkSkinItemEditor();
