@@ -44,7 +44,8 @@ class ISkinHintWindow {
   virtual ~ISkinHintWindow() = default;
 
   // Shows `text` at `rect` (placed with PlaceHintRect on the work area nearest
-  // it) without taking the focus; a hint showing already moves there.
+  // it) without taking the focus; a hint showing already moves there. A hint
+  // not `enabled` shows its text grey.
   virtual void ShowAt(const TRect& rect, std::string_view text, bool enabled, const TSkinHintOptions& options) = 0;
   virtual void Hide() = 0;
   // Frees the window; a later ShowAt makes a new one.
