@@ -1,9 +1,12 @@
+#include <optional>
+
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/register_skin_objects.h"
 #include "web/browser/web_process_init.h"
 
@@ -14,6 +17,9 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkDialogServiceScope dialogs;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
+  // Hint windows, pop-ups, indicators and the item editor need the display too.
+  std::optional<halbrin::skins::GtkSkinPopupFactoryScope> popups;
+  if (desktop.Installed()) popups.emplace();
   halbrin::RegisterShellComponentTypes();
   // The application's "skins" object and the one way the skin manager is made.
   halbrin::skins::RegisterSkinObjects();

@@ -34,6 +34,8 @@ packages=(
   libbenchmark-dev
   xvfb
   xauth
+  # XTest: display tests move the pointer and click through the X server.
+  libxtst-dev
   # A recommendation of GTK that --no-install-recommends would drop: the SVG
   # loader for the icon theme, without which icons in dialogs fail to load.
   librsvg2-common
