@@ -20,10 +20,12 @@ function(halbrin_library name)
   target_link_libraries(${name} PUBLIC halbrin_sanitize ${ARG_LIBS})
 endfunction()
 
-# halbrin_test(NAME DIRS dir... LIBS lib... [LABEL label])
+# halbrin_test(NAME DIRS dir... LIBS lib... [LABEL label] [SERIAL])
 # One GoogleTest executable per test folder; every TEST becomes a CTest case.
+# SERIAL cases run alone: they send real input events, which go to whichever
+# window has the focus on the shared X server.
 function(halbrin_test name)
-  cmake_parse_arguments(ARG "" "LABEL" "DIRS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LABEL" "DIRS;LIBS" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
@@ -43,8 +45,14 @@ function(halbrin_test name)
   endforeach()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   set(props)
+  if(ARG_LABEL OR ARG_SERIAL)
+    list(APPEND props PROPERTIES)
+  endif()
   if(ARG_LABEL)
-    set(props PROPERTIES LABELS ${ARG_LABEL})
+    list(APPEND props LABELS ${ARG_LABEL})
+  endif()
+  if(ARG_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
   # A case is named by its index or its name generator, never by a printout of
   # its parameter (a struct prints as raw memory, which differs between builds).
