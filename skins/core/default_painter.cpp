@@ -1,0 +1,252 @@
+#include "skins/core/default_painter.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/foundation/colors.h"
+#include "platform/services/desktop_service.h"
+
+namespace halbrin::skins {
+namespace {
+
+using platform::TTextAlign;
+using platform::TTextFormat;
+using platform::TTextLayout;
+
+// Blending needs plain channels, so system colours are looked up first.
+TColor Plain(TColor color) {
+  return platform::IsSystemColor(color)
+             ? platform::CurrentDesktopService().SystemColor(platform::SystemColorIndex(color))
+             : color;
+}
+
+TColor Blend(TColor a, TColor b, int step, int steps) { return BlendColor(Plain(a), Plain(b), step, steps); }
+
+TColor System(int index) { return platform::SystemColor(index); }
+
+// The strip of one side, `width` deep, in the order top, right, bottom, left.
+TRect EdgeStrip(TRect r, TZebrinSkinEdgeBorder side, int width) {
+  switch (side) {
+    case sebTop: r.Bottom = r.Top + width; break;
+    case sebRight: r.Left = r.Right - width; break;
+    case sebBottom: r.Top = r.Bottom - width; break;
+    case sebLeft: r.Right = r.Left + width; break;
+  }
+  return r;
+}
+
+void FillEdgeStrips(ICanvas& canvas, const TSkinEdgeParams& rec) {
+  if (rec.Width <= 0) return;
+  for (TZebrinSkinEdgeBorder side : {sebTop, sebRight, sebBottom, sebLeft})
+    if (rec.Edges & EdgeBit(side)) canvas.FillRect(EdgeStrip(rec.Rect, side, rec.Width), rec.Color);
+}
+
+void FillWithPattern(ICanvas& canvas, const TSkinFillParams& rec, bool pattern, TColor second) {
+  if (pattern)
+    canvas.FillRectPattern(rec.Rect, rec.Color, Blend(rec.Color, second, 3, 6));
+  else
+    canvas.FillRect(rec.Rect, rec.Color);
+}
+
+int FillBand(ICanvas& canvas, const TSkinFillParams& rec) {
+  if (!rec.Transparent) canvas.FillRect(rec.Rect, rec.Color);
+  if (rec.Designing) TSkinDefaultPainter::DrawDottedFrame(canvas, rec.Rect, platform::clDefault);
+  return 0;
+}
+
+int DrawText(ICanvas& canvas, const TSkinTextParams& rec, bool mnemonic) {
+  if (rec.Text == nullptr || rec.Rect.IsEmpty()) return 0;
+  const platform::TFont fallback;
+  const platform::TFont& font = rec.Font ? *rec.Font : fallback;
+  const int lineHeight = canvas.TextExtent("jk", font).cy;
+
+  TTextFormat format;
+  format.singleLine = true;
+  format.expandTabs = true;
+  format.mnemonic = mnemonic;
+  const auto layout = rec.Layout == silCenter ? TTextLayout::Center
+                      : rec.Layout == silBottom ? TTextLayout::Bottom
+                                                : TTextLayout::Top;
+  if (rec.Horizontal) {
+    format.endEllipsis = true;
+    format.align = rec.GlyphLayout != 1 ? TTextAlign::Center
+                   : rec.Align == siaRight ? TTextAlign::Right
+                                           : TTextAlign::Left;
+    format.layout = layout;
+    // Too low to centre: the text sits on the bottom so its baseline shows.
+    if (format.layout == TTextLayout::Center && rec.Rect.Height() < lineHeight) format.layout = TTextLayout::Bottom;
+  } else {
+    // Upwards from the bottom; the item's layout places it across the width.
+    format.rotate90 = true;
+    format.align = TTextAlign::Left;
+    format.layout = layout;
+  }
+
+  if (rec.ShadowEdges != 0 && rec.ShadowDepth >= 1) {
+    const int d = rec.ShadowDepth;
+    struct Shift {
+      TZebrinSkinEdgeBorder side;
+      int dx, dy;
+    };
+    const std::array<Shift, 4> shifts{{{sebTop, d, -d}, {sebRight, d, d}, {sebBottom, -d, d}, {sebLeft, -d, -d}}};
+    for (const Shift& s : shifts) {
+      if (!(rec.ShadowEdges & EdgeBit(s.side))) continue;
+      const TRect r{rec.Rect.Left + s.dx, rec.Rect.Top + s.dy, rec.Rect.Right + s.dx, rec.Rect.Bottom + s.dy};
+      canvas.DrawText(rec.Text, r, font, rec.ShadowColor, format);
+    }
+  }
+  canvas.DrawText(rec.Text, rec.Rect, font, rec.Color, format);
+  return 0;
+}
+
+TRect Inflate(TRect r, int dx, int dy) { return {r.Left - dx, r.Top - dy, r.Right + dx, r.Bottom + dy}; }
+TRect Offset(TRect r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
+
+}  // namespace
+
+int TSkinDefaultPainter::FillMargin(ICanvas& canvas, TSkinFillParams rec) {
+  FillWithPattern(canvas, rec, rec.Designing != 0, 0x000000);
+  return 0;
+}
+
+int TSkinDefaultPainter::FillButton(ICanvas& canvas, TSkinFillParams rec) {
+  canvas.FillRect(rec.Rect, rec.Color);
+  return 0;
+}
+
+int TSkinDefaultPainter::FillSplitter(ICanvas& canvas, TSkinFillParams rec) {
+  canvas.FillRect(rec.Rect, rec.Color);
+  return 0;
+}
+
+int TSkinDefaultPainter::FillCaptionBand(ICanvas& canvas, TSkinFillParams rec) { return FillBand(canvas, rec); }
+
+int TSkinDefaultPainter::FillFooterBand(ICanvas& canvas, TSkinFillParams rec) { return FillBand(canvas, rec); }
+
+int TSkinDefaultPainter::FillCaptionBands(ICanvas& canvas, TSkinFillParams rec) {
+  // A transparent band area shows a checker pattern while it is designed.
+  FillWithPattern(canvas, rec, rec.Designing && rec.Transparent, 0xFFFFFF);
+  return 0;
+}
+
+int TSkinDefaultPainter::FillFooterBands(ICanvas& canvas, TSkinFillParams rec) { return FillCaptionBands(canvas, rec); }
+
+int TSkinDefaultPainter::DrawMarginEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  FillEdgeStrips(canvas, rec);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawButtonEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  FillEdgeStrips(canvas, rec);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawSplitterEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  FillEdgeStrips(canvas, rec);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawBandEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  FillEdgeStrips(canvas, rec);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawWindowEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  TColor color = rec.Color;
+  if (rec.State & kWindowEdgeActive) color = System(platform::COLOR_ACTIVECAPTION);
+  if (rec.State & kWindowEdgeLighten) color = Blend(color, System(platform::COLOR_BTNHIGHLIGHT), 2, 5);
+  DrawFrameEdge(canvas, rec.Rect, rec.Width, color);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawBandItemText(ICanvas& canvas, TSkinTextParams rec) {
+  // Band items show "&" as itself.
+  return DrawText(canvas, rec, false);
+}
+
+int TSkinDefaultPainter::DrawToolButtonText(ICanvas& canvas, TSkinTextParams rec) {
+  return DrawText(canvas, rec, true);
+}
+
+int TSkinDefaultPainter::DrawBandItemProgress(ICanvas& canvas, TSkinProgressParams& rec) {
+  const bool horizontal = rec.Horizontal != 0;
+  const TRect bar = rec.Rect;
+  // A square cell across the bar, shrunk to at most 10 pixels.
+  TRect c = bar;
+  if (horizontal) c.Right = c.Left + bar.Height();
+  else c.Top = c.Bottom - bar.Width();
+  c = Inflate(c, -4, -4);
+  int margin = 4;
+  while (c.Width() > 10) {
+    c = Inflate(c, -1, -1);
+    ++margin;
+  }
+  const int size = c.Width();
+  if (size <= 0) return 0;
+  const int step = size + 2;
+  const int length = horizontal ? bar.Width() : bar.Height();
+  const int count = std::max(length / step, 0);
+  int filled = std::clamp(rec.Percent, 0, 100) * count / 100;
+  // Any progress shows once the bar has a few cells.
+  if (rec.Percent >= 1 && filled == 0 && count >= 5) filled = 1;
+  filled = std::min(filled, count);
+
+  if (horizontal) {
+    if (!rec.Reversed) {
+      c = Offset(c, -margin, 0);
+      rec.Rect.Right = bar.Left + count * step;
+    } else {
+      c = Offset(c, bar.Width() - margin - (count * step - 2), 0);
+      rec.Rect.Left = bar.Right - count * step;
+    }
+  } else {
+    if (!rec.Reversed) {
+      c = Offset(c, 0, margin);
+      rec.Rect.Top = bar.Bottom - count * step;
+    } else {
+      // The cells end at the top edge, as the horizontal reversed bar's end at the right.
+      c = Offset(c, 0, -(bar.Height() - margin) + count * step - 2);
+      rec.Rect.Bottom = bar.Top + count * step;
+    }
+  }
+
+  const TColor dim = Blend(rec.Color, rec.BackColor, 5, 7);
+  for (int i = 1; i <= count; ++i) {
+    canvas.FillRect(c, i <= filled ? rec.Color : dim);
+    c = horizontal ? Offset(c, step, 0) : Offset(c, 0, -step);
+  }
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawWindowButton(ICanvas& canvas, TSkinWindowButtonParams rec) {
+  if (rec.Images == nullptr) return 0;
+  if ((rec.State & 0xFF) == kButtonMasked)
+    canvas.DrawImageMasked(*rec.Images, rec.ImageIndex, rec.X, rec.Y, rec.GlyphColor);
+  else
+    canvas.DrawImage(*rec.Images, rec.ImageIndex, rec.X, rec.Y);
+  return 0;
+}
+
+void TSkinDefaultPainter::DrawDottedFrame(ICanvas& canvas, const TRect& r, TColor color) {
+  const TColor dot = color == platform::clDefault ? System(platform::COLOR_BTNFACE) : color;
+  for (int x = r.Left; x + 1 <= r.Right; x += 2) {
+    canvas.FillRect({x, r.Top, x + 1, r.Top + 1}, dot);
+    canvas.FillRect({x, r.Bottom - 1, x + 1, r.Bottom}, dot);
+  }
+  for (int y = r.Top; y + 1 <= r.Bottom; y += 2) {
+    canvas.FillRect({r.Left, y, r.Left + 1, y + 1}, dot);
+    canvas.FillRect({r.Right - 1, y, r.Right, y + 1}, dot);
+  }
+}
+
+bool TSkinDefaultPainter::DrawFrameEdge(ICanvas& canvas, const TRect& rect, int width, TColor color) {
+  if (color == platform::clNone) return false;
+  TRect r = rect;
+  for (int i = 0; i < width && !r.IsEmpty(); ++i) {
+    canvas.FrameRect(r, color);
+    r = Inflate(r, -1, -1);
+  }
+  return true;
+}
+
+}  // namespace halbrin::skins

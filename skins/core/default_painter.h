@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/graphics/canvas.h"
+#include "skins/core/draw_records.h"
+
+namespace halbrin::skins {
+
+using platform::ICanvas;
+
+// The draw operations a theme may replace, as the skins draw them without
+// one. Records come in by value, so nothing a painter does is seen by the
+// caller, except the rectangle DrawBandItemProgress writes back. Each returns 0.
+class TSkinDefaultPainter {
+ public:
+  static int FillMargin(ICanvas& canvas, TSkinFillParams rec);
+  static int FillButton(ICanvas& canvas, TSkinFillParams rec);
+  static int FillSplitter(ICanvas& canvas, TSkinFillParams rec);
+  static int FillCaptionBand(ICanvas& canvas, TSkinFillParams rec);
+  static int FillFooterBand(ICanvas& canvas, TSkinFillParams rec);
+  static int FillCaptionBands(ICanvas& canvas, TSkinFillParams rec);
+  static int FillFooterBands(ICanvas& canvas, TSkinFillParams rec);
+
+  static int DrawMarginEdges(ICanvas& canvas, TSkinEdgeParams rec);
+  static int DrawButtonEdges(ICanvas& canvas, TSkinEdgeParams rec);
+  static int DrawSplitterEdges(ICanvas& canvas, TSkinEdgeParams rec);
+  static int DrawBandEdges(ICanvas& canvas, TSkinEdgeParams rec);
+  static int DrawWindowEdges(ICanvas& canvas, TSkinEdgeParams rec);
+
+  static int DrawBandItemText(ICanvas& canvas, TSkinTextParams rec);
+  static int DrawToolButtonText(ICanvas& canvas, TSkinTextParams rec);
+  static int DrawBandItemProgress(ICanvas& canvas, TSkinProgressParams& rec);
+  static int DrawWindowButton(ICanvas& canvas, TSkinWindowButtonParams rec);
+
+  // 1x1 dots every 2 pixels along the inside of the rectangle; clDefault is the button face.
+  static void DrawDottedFrame(ICanvas& canvas, const TRect& rect, TColor color);
+  // `width` nested 1-pixel frames; false, and nothing drawn, for clNone.
+  static bool DrawFrameEdge(ICanvas& canvas, const TRect& rect, int width, TColor color);
+};
+
+}  // namespace halbrin::skins
