@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "core/foundation/colors.h"
 #include "platform/services/desktop_service.h"
+#include "skins/core/skin_geometry.h"
 
 namespace halbrin::skins {
 namespace {
@@ -101,6 +103,85 @@ int DrawText(ICanvas& canvas, const TSkinTextParams& rec, bool mnemonic) {
 
 TRect Inflate(TRect r, int dx, int dy) { return {r.Left - dx, r.Top - dy, r.Right + dx, r.Bottom + dy}; }
 TRect Offset(TRect r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
+
+// The outline of a tool button: tabs grow when down or hot and lose a 45-degree
+// slant at their far corner; rounded buttons keep their corner pixels out of
+// the paint and blend them back afterwards.
+class TButtonShape {
+ public:
+  TButtonShape(ICanvas& canvas, TRect rect, std::uint8_t style, std::uint8_t state, bool vertical,
+               std::uint8_t roundness, TColor paint)
+      : m_canvas(canvas), m_rect(rect), m_vertical(vertical), m_roundness(roundness), m_paint(paint) {
+    if (style == tbsTab) {
+      if (state & kButtonDown) m_rect = Inflate(m_rect, 1, 1);
+      else if (state & kButtonHot) m_rect = vertical ? Inflate(m_rect, 1, 0) : Inflate(m_rect, 0, 1);
+      else if (vertical) --m_rect.Right;
+      else --m_rect.Bottom;
+      m_tab = true;
+    }
+    canvas.Save();
+    if (m_tab) {
+      for (int k = 0; k < 8; ++k) {
+        const int y = m_rect.Top + k;
+        canvas.ExcludeClipRect(vertical ? TRect{m_rect.Left, y, m_rect.Left + 8 - k, y + 1}
+                                        : TRect{m_rect.Right - 8 + k, y, m_rect.Right, y + 1});
+      }
+      SaveCorner(vertical ? TPoint{m_rect.Left, m_rect.Bottom - 1} : TPoint{m_rect.Left, m_rect.Top}, vertical ? -1 : 1);
+    } else if (style < tbsTab && roundness > sirNone) {
+      SaveCorner({m_rect.Left, m_rect.Top}, 1);
+      SaveCorner({m_rect.Right - 1, m_rect.Top}, 1);
+      SaveCorner({m_rect.Right - 1, m_rect.Bottom - 1}, -1);
+      SaveCorner({m_rect.Left, m_rect.Bottom - 1}, -1);
+    }
+  }
+  TButtonShape(const TButtonShape&) = delete;
+  TButtonShape& operator=(const TButtonShape&) = delete;
+  // Lifts the clip and blends the saved corners into their neighbours.
+  ~TButtonShape() {
+    m_canvas.Restore();
+    if (m_roundness == sirNone) return;
+    for (const TCorner& corner : m_corners) {
+      const int inward = corner.at.X == m_rect.Left ? 1 : -1;
+      for (TPoint p : {TPoint{corner.at.X + inward, corner.at.Y}, TPoint{corner.at.X, corner.at.Y + corner.down}}) {
+        // Evident corners kept these pixels out of the paint as well.
+        const TColor now = m_roundness == sirEvident ? Plain(m_paint) : m_canvas.GetPixel(p.X, p.Y);
+        if (now != platform::clNone && corner.saved != platform::clNone)
+          m_canvas.SetPixel(p.X, p.Y, BlendColor(now, corner.saved, 1, 3));
+      }
+      if (corner.saved != platform::clNone) m_canvas.SetPixel(corner.at.X, corner.at.Y, corner.saved);
+    }
+  }
+
+  const TRect& Rect() const noexcept { return m_rect; }
+  bool Tab() const noexcept { return m_tab; }
+  bool Vertical() const noexcept { return m_vertical; }
+
+ private:
+  struct TCorner {
+    TPoint at;
+    int down;  // +1 when the corner's side neighbour lies below it, -1 above
+    TColor saved;
+  };
+
+  void SaveCorner(TPoint at, int down) {
+    m_corners.push_back({at, down, m_canvas.GetPixel(at.X, at.Y)});
+    if (m_roundness == sirNone) return;
+    m_canvas.ExcludeClipRect({at.X, at.Y, at.X + 1, at.Y + 1});
+    if (m_roundness == sirEvident) {
+      const int inward = at.X == m_rect.Left ? 1 : -1;
+      m_canvas.ExcludeClipRect({at.X + inward, at.Y, at.X + inward + 1, at.Y + 1});
+      m_canvas.ExcludeClipRect({at.X, at.Y + down, at.X + 1, at.Y + down + 1});
+    }
+  }
+
+  ICanvas& m_canvas;
+  TRect m_rect;
+  bool m_vertical;
+  std::uint8_t m_roundness;
+  TColor m_paint;
+  bool m_tab = false;
+  std::vector<TCorner> m_corners;
+};
 
 }  // namespace
 
@@ -224,6 +305,101 @@ int TSkinDefaultPainter::DrawWindowButton(ICanvas& canvas, TSkinWindowButtonPara
     canvas.DrawImageMasked(*rec.Images, rec.ImageIndex, rec.X, rec.Y, rec.GlyphColor);
   else
     canvas.DrawImage(*rec.Images, rec.ImageIndex, rec.X, rec.Y);
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawToolButton(ICanvas& canvas, TSkinToolButtonParams rec) {
+  const bool vertical = (rec.Flags & kButtonVertical) != 0;
+  if (rec.State & kButtonOpaque) {
+    const TColor color =
+        rec.Style == tbsTab && rec.TabColor != platform::clNone && (rec.State & kButtonDown) ? rec.TabColor : rec.Color;
+    const TButtonShape shape(canvas, rec.Rect, rec.Style, rec.State, vertical, rec.Roundness, color);
+    canvas.FillRect(shape.Rect(), color);
+  }
+
+  TRect c = rec.Rect;
+  if (rec.Indent > 0) c = vertical ? Inflate(c, 0, -rec.Indent) : Inflate(c, -rec.Indent, 0);
+
+  if (rec.Images != nullptr) {
+    const int w = rec.Images->Width();
+    const int h = rec.Images->Height();
+    int x = 0;
+    int y = 0;
+    switch (rec.GlyphLayout) {
+      case 0:
+        if (!vertical) { x = c.Left + (c.Width() - w) / 2; y = c.Bottom - h - 4; c.Bottom -= h; }
+        else { x = c.Right - w - 4; y = c.Top + (c.Height() - h) / 2; c.Right -= w; }
+        break;
+      case 1:
+        if (!vertical) { x = c.Left; y = c.Top + (c.Height() - h) / 2; c.Left += w + 4; }
+        else { x = c.Left + (c.Width() - w) / 2; y = c.Bottom - h; c.Bottom -= h + 4; }
+        break;
+      default:
+        if (!vertical) { x = c.Left + (c.Width() - w) / 2; y = c.Top + 4; c.Top += h; }
+        else { x = c.Left + 4; y = c.Top + (c.Height() - h) / 2; c.Left += w; }
+        break;
+    }
+    if (rec.State & (kButtonDisabled | kButtonMasked))
+      canvas.DrawImageMasked(*rec.Images, rec.ImageIndex, x, y, rec.GlyphColor);
+    else
+      canvas.DrawImage(*rec.Images, rec.ImageIndex, x, y);
+  }
+
+  if (rec.Style == tbsDropDown) {
+    const int a = (rec.DropDownSize - 4) / 2;
+    c = CutBandSide(c, !vertical, rec.DropDownSize, 1);
+    const TPoint centre{c.Left + c.Width() / 2, c.Top + c.Height() / 2};
+    if (!vertical) {
+      const int x = c.Right + 3;
+      const int y = centre.Y - a / 2;
+      const std::array<TPoint, 3> down{{{x, y}, {x + a, y + a}, {x + 2 * a, y}}};
+      canvas.FillPolygon(down, rec.GlyphColor);
+    } else {
+      const int x = centre.X - a / 2;
+      const int y = c.Bottom - 4 - 2 * a;
+      const std::array<TPoint, 3> right{{{x, y}, {x + a, y + a}, {x, y + 2 * a}}};
+      canvas.FillPolygon(right, rec.GlyphColor);
+    }
+  }
+  return 0;
+}
+
+int TSkinDefaultPainter::DrawToolButtonEdges(ICanvas& canvas, TSkinEdgeParams rec) {
+  if (rec.Width <= 0) return 0;
+  const int width = std::min(rec.Width, 4);
+  const bool vertical = (rec.ButtonFlags & kButtonVertical) != 0;
+  TRect r;
+  bool tab = false;
+  {
+    const TButtonShape shape(canvas, rec.Rect, rec.Style, rec.ButtonState, vertical, rec.Roundness, rec.Color);
+    r = shape.Rect();
+    tab = shape.Tab();
+    TSkinEdgeParams strips = rec;
+    strips.Rect = r;
+    strips.Width = width;
+    FillEdgeStrips(canvas, strips);
+    if (rec.Roundness > sirMedium && width < 3) {
+      // The inner corner where two edges meet is softened into what lies inside.
+      struct Pair {
+        TZebrinSkinEdgeBorder a, b;
+        TPoint at;
+      };
+      const std::array<Pair, 4> pairs{{{sebTop, sebLeft, {r.Left + width, r.Top + width}},
+                                       {sebTop, sebRight, {r.Right - 1 - width, r.Top + width}},
+                                       {sebBottom, sebRight, {r.Right - 1 - width, r.Bottom - 1 - width}},
+                                       {sebBottom, sebLeft, {r.Left + width, r.Bottom - 1 - width}}}};
+      for (const Pair& p : pairs) {
+        if (!(rec.Edges & EdgeBit(p.a)) || !(rec.Edges & EdgeBit(p.b))) continue;
+        const TColor now = canvas.GetPixel(p.at.X, p.at.Y);
+        if (now != platform::clNone) canvas.SetPixel(p.at.X, p.at.Y, Blend(rec.Color, now, 2, 5));
+      }
+    }
+  }
+  // The slant is drawn once the clip that cut it away is lifted.
+  if (tab) {
+    if (vertical) canvas.Line({r.Left + 8, r.Top}, {r.Left, r.Top + 8}, width, rec.Color);
+    else canvas.Line({r.Right - 8, r.Top}, {r.Right, r.Top + 8}, width, rec.Color);
+  }
   return 0;
 }
 

@@ -30,6 +30,8 @@ class TSkinDefaultPainter {
   static int DrawToolButtonText(ICanvas& canvas, TSkinTextParams rec);
   static int DrawBandItemProgress(ICanvas& canvas, TSkinProgressParams& rec);
   static int DrawWindowButton(ICanvas& canvas, TSkinWindowButtonParams rec);
+  static int DrawToolButton(ICanvas& canvas, TSkinToolButtonParams rec);
+  static int DrawToolButtonEdges(ICanvas& canvas, TSkinEdgeParams rec);
 
   // 1x1 dots every 2 pixels along the inside of the rectangle; clDefault is the button face.
   static void DrawDottedFrame(ICanvas& canvas, const TRect& rect, TColor color);
