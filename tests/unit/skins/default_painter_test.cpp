@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -307,6 +308,141 @@ TEST(DefaultPainterWindowButton, MaskedOrPlainImage) {
   TRecordingCanvas canvas;
   TSkinDefaultPainter::DrawWindowButton(canvas, TSkinWindowButtonParams{});
   EXPECT_TRUE(canvas.Calls().empty());
+}
+
+// A list of 8x6 images, so a swapped width and height shows.
+std::unique_ptr<platform::TCustomImageList> Images8x6() {
+  auto images = std::make_unique<platform::TCustomImageList>();
+  images->SetWidth(8);
+  images->SetHeight(6);
+  images->Add(platform::TArgbImage(8, 6, 0xFF000000));
+  return images;
+}
+
+TEST(DefaultPainterToolButton, GlyphPlacementPerLayoutAndOrientation) {
+  const auto images = Images8x6();
+  struct Case {
+    std::uint8_t layout;
+    bool vertical;
+    std::string call;
+  };
+  const Case cases[] = {
+      {0, false, "DrawImage(0 26,30)"}, {1, false, "DrawImage(0 0,17)"}, {2, false, "DrawImage(0 26,4)"},
+      {0, true, "DrawImage(0 28,27)"},  {1, true, "DrawImage(0 16,54)"}, {2, true, "DrawImage(0 4,27)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    TRecordingCanvas canvas;
+    TSkinToolButtonParams rec;
+    rec.Rect = c.vertical ? TRect{0, 0, 40, 60} : TRect{0, 0, 60, 40};
+    rec.Flags = c.vertical ? kButtonVertical : 0;
+    rec.Images = images.get();
+    rec.ImageIndex = 0;
+    rec.GlyphLayout = c.layout;
+    TSkinDefaultPainter::DrawToolButton(canvas, rec);
+    EXPECT_EQ(canvas.Calls(), Calls{c.call});
+  }
+}
+
+TEST(DefaultPainterToolButton, DisabledOrMaskedGlyphInGlyphColour) {
+  const auto images = Images8x6();
+  for (std::uint8_t state : {kButtonDisabled, kButtonMasked}) {
+    TRecordingCanvas canvas;
+    TSkinToolButtonParams rec;
+    rec.Rect = {0, 0, 60, 40};
+    rec.State = state;
+    rec.Images = images.get();
+    rec.ImageIndex = 0;
+    rec.GlyphLayout = 1;
+    rec.GlyphColor = kBlue;
+    TSkinDefaultPainter::DrawToolButton(canvas, rec);
+    EXPECT_EQ(canvas.Calls(), Calls{"DrawImageMasked(0 0,17 " + TRecordingCanvas::ColorText(kBlue) + ")"});
+  }
+}
+
+TEST(DefaultPainterToolButton, DropDownArrowPoints) {
+  const std::string glyph = TRecordingCanvas::ColorText(kRed);
+  struct Case {
+    bool vertical;
+    TRect rect;
+    std::string call;
+  };
+  const Case cases[] = {
+      {false, {0, 0, 40, 20}, "FillPolygon(31,8 35,12 39,8 " + glyph + ")"},
+      {true, {0, 0, 20, 40}, "FillPolygon(8,28 12,32 8,36 " + glyph + ")"},
+  };
+  for (const Case& c : cases) {
+    TRecordingCanvas canvas;
+    TSkinToolButtonParams rec;
+    rec.Rect = c.rect;
+    rec.Flags = c.vertical ? kButtonVertical : 0;
+    rec.Style = tbsDropDown;
+    rec.DropDownSize = 12;
+    rec.GlyphColor = kRed;
+    TSkinDefaultPainter::DrawToolButton(canvas, rec);
+    EXPECT_EQ(canvas.Calls(), Calls{c.call});
+  }
+}
+
+TEST(DefaultPainterToolButton, DownTabTakesTabColour) {
+  struct Case {
+    std::uint8_t style, state;
+    TColor tab;
+    std::string fill;
+  };
+  const Case cases[] = {
+      {tbsTab, kButtonOpaque | kButtonDown, kBlue, Fill({-1, -1, 41, 21}, kBlue)},
+      {tbsTab, kButtonOpaque | kButtonDown, platform::clNone, Fill({-1, -1, 41, 21}, kRed)},
+      {tbsTab, kButtonOpaque | kButtonHot, kBlue, Fill({0, -1, 40, 21}, kRed)},
+      {tbsTab, kButtonOpaque, kBlue, Fill({0, 0, 40, 19}, kRed)},
+      {tbsButton, kButtonOpaque | kButtonDown, kBlue, Fill({0, 0, 40, 20}, kRed)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fill);
+    TRecordingCanvas canvas;
+    TSkinToolButtonParams rec;
+    rec.Rect = {0, 0, 40, 20};
+    rec.State = c.state;
+    rec.Style = c.style;
+    rec.Color = kRed;
+    rec.TabColor = c.tab;
+    TSkinDefaultPainter::DrawToolButton(canvas, rec);
+    std::vector<std::string> fills;
+    for (const std::string& call : canvas.Calls())
+      if (call.rfind("FillRect", 0) == 0) fills.push_back(call);
+    EXPECT_EQ(fills, Calls{c.fill});
+  }
+}
+
+TEST(DefaultPainterToolButton, EdgesAreAtMostFourPixels) {
+  TRecordingCanvas canvas;
+  TSkinEdgeParams rec;
+  rec.Rect = {0, 0, 20, 20};
+  rec.Color = kBlue;
+  rec.Width = 7;
+  rec.Edges = EdgeBit(sebTop) | EdgeBit(sebLeft);
+  TSkinDefaultPainter::DrawToolButtonEdges(canvas, rec);
+  EXPECT_EQ(canvas.Calls(), (Calls{"Save()", Fill({0, 0, 20, 4}, kBlue), Fill({0, 0, 4, 20}, kBlue), "Restore()"}));
+
+  canvas.ClearCalls();
+  rec.Width = 0;
+  TSkinDefaultPainter::DrawToolButtonEdges(canvas, rec);
+  EXPECT_TRUE(canvas.Calls().empty());
+}
+
+TEST(DefaultPainterToolButton, TabEdgesDrawTheSlantAfterTheClipIsLifted) {
+  TRecordingCanvas canvas;
+  TSkinEdgeParams rec;
+  rec.Rect = {0, 0, 40, 21};
+  rec.Color = kBlue;
+  rec.Width = 1;
+  rec.Style = tbsTab;
+  rec.Edges = EdgeBit(sebTop);
+  TSkinDefaultPainter::DrawToolButtonEdges(canvas, rec);
+  const Calls& calls = canvas.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2], "Restore()");
+  EXPECT_EQ(calls.back(), "Line(32,0 40,8 1 " + TRecordingCanvas::ColorText(kBlue) + ")");
 }
 
 }  // namespace
