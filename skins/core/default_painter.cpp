@@ -403,6 +403,70 @@ int TSkinDefaultPainter::DrawToolButtonEdges(ICanvas& canvas, TSkinEdgeParams re
   return 0;
 }
 
+void TSkinDefaultPainter::DrawSkinGlyph(ICanvas& canvas, const TSkinGlyphParams& rec,
+                                        const TCustomImageList& optionImages) {
+  TSkinGlyphParams g = rec;
+  if (rec.Themed) {
+    TRect r = rec.Rect;
+    if (r.IsEmpty()) r = {r.Left, r.Top, r.Left + 16, r.Top + 16};
+    r = Inflate(r, -1, -1);
+    ++r.Left;
+    ++r.Top;
+    platform::TThemedGlyphState themed;
+    themed.hot = (rec.State & kButtonHot) != 0;
+    themed.pressed = (rec.State & kButtonPressed) != 0;
+    themed.disabled = (rec.State & kButtonDisabled) != 0;
+    themed.check = rec.Check & 0x03;
+    const platform::TThemedGlyph kind = rec.Kind == TSkinGlyphKind::CheckBox ? platform::TThemedGlyph::CheckBox
+                                        : rec.Kind == TSkinGlyphKind::Option ? platform::TThemedGlyph::Option
+                                                                             : platform::TThemedGlyph::Expander;
+    if (rec.Kind == TSkinGlyphKind::ExpandBox) themed.check = (rec.Check & 0x02) ? 2 : 0;
+    if (canvas.DrawThemedGlyph(kind, themed, r)) return;
+    // Without a theme: the three-colour glyph with its ground in the default colours.
+    g.State |= kButtonOpaque;
+    g.Color = platform::clDefault;
+    g.BackColor = platform::clDefault;
+  }
+
+  const bool disabled = (g.State & kButtonDisabled) != 0;
+  const TColor base = g.Color != platform::clDefault ? g.Color
+                      : (g.State & kButtonSelected) ? System(platform::COLOR_HIGHLIGHT)
+                                                    : System(platform::COLOR_BTNTEXT);
+  const TColor shadow = System(platform::COLOR_BTNSHADOW);
+  const int first = 3 * static_cast<int>(g.Kind);
+  TColor box = platform::clNone;
+  TColor ground = platform::clNone;
+  TColor mark = platform::clNone;
+  int markIndex = first + 2;
+  if (g.Kind == TSkinGlyphKind::ExpandBox) {
+    box = shadow;
+    // The expand box's second and third images are the plus and the minus.
+    markIndex = (g.Check & 0x02) ? first + 2 : first + 1;
+    mark = disabled ? shadow : base;
+  } else if (disabled) {
+    box = shadow;
+    ground = g.BackColor != platform::clDefault ? g.BackColor : System(platform::COLOR_BTNFACE);
+    if (g.Check == 1 || g.Check == 2) mark = shadow;
+  } else {
+    box = base;
+    ground = g.BackColor;
+    if (ground == platform::clDefault) {
+      ground = (g.State & kButtonPressed) ? System(platform::COLOR_BTNFACE) : System(platform::COLOR_WINDOW);
+      if (g.State & kButtonHot)
+        ground = Blend(ground, Blend(System(platform::COLOR_HIGHLIGHT), System(platform::COLOR_BTNHIGHLIGHT), 2, 5), 2, 5);
+    }
+    if (g.Check == 1 && g.Kind == TSkinGlyphKind::CheckBox) mark = shadow;
+    else if (g.Check == 2) mark = base;
+  }
+  if (!(g.State & kButtonOpaque)) ground = platform::clNone;
+
+  const int x = g.Rect.Left + (g.Rect.Width() - optionImages.Width()) / 2;
+  const int y = g.Rect.Top + (g.Rect.Height() - optionImages.Height()) / 2;
+  if (box != platform::clNone) canvas.DrawImageMasked(optionImages, first, x, y, box);
+  if (ground != platform::clNone) canvas.DrawImageMasked(optionImages, first + 1, x, y, ground);
+  if (mark != platform::clNone) canvas.DrawImageMasked(optionImages, markIndex, x, y, mark);
+}
+
 void TSkinDefaultPainter::DrawDottedFrame(ICanvas& canvas, const TRect& r, TColor color) {
   const TColor dot = color == platform::clDefault ? System(platform::COLOR_BTNFACE) : color;
   for (int x = r.Left; x + 1 <= r.Right; x += 2) {

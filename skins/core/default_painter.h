@@ -33,6 +33,12 @@ class TSkinDefaultPainter {
   static int DrawToolButton(ICanvas& canvas, TSkinToolButtonParams rec);
   static int DrawToolButtonEdges(ICanvas& canvas, TSkinEdgeParams rec);
 
+  // A check box, option or expand box: the desktop's themed glyph when the
+  // record asks for it and the canvas has one, else the glyph's layers from
+  // `optionImages` (box, ground, mark of each kind, three images per kind)
+  // drawn as masks in the record's colours.
+  static void DrawSkinGlyph(ICanvas& canvas, const TSkinGlyphParams& rec, const TCustomImageList& optionImages);
+
   // 1x1 dots every 2 pixels along the inside of the rectangle; clDefault is the button face.
   static void DrawDottedFrame(ICanvas& canvas, const TRect& rect, TColor color);
   // `width` nested 1-pixel frames; false, and nothing drawn, for clNone.

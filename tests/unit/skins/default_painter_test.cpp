@@ -445,5 +445,64 @@ TEST(DefaultPainterToolButton, TabEdgesDrawTheSlantAfterTheClipIsLifted) {
   EXPECT_EQ(calls.back(), "Line(32,0 40,8 1 " + TRecordingCanvas::ColorText(kBlue) + ")");
 }
 
+TEST(DefaultPainterGlyph, ThemedOrThreeColourLayers) {
+  platform::TCustomImageList images;
+  images.SetWidth(16);
+  images.SetHeight(16);
+  for (int i = 0; i < 9; ++i) images.Add(platform::TArgbImage(16, 16, 0xFF000000));
+  const auto sys = [](int index) { return platform::SystemColor(index); };
+  const auto plain = [](int index) { return platform::CurrentDesktopService().SystemColor(index); };
+  const auto masked = [](int index, TColor color) {
+    return "DrawImageMasked(" + std::to_string(index) + " 2,2 " + TRecordingCanvas::ColorText(color) + ")";
+  };
+  const TColor hotGround = BlendColor(plain(platform::COLOR_WINDOW),
+                                      BlendColor(plain(platform::COLOR_HIGHLIGHT), plain(platform::COLOR_BTNHIGHLIGHT), 2, 5), 2, 5);
+  struct Case {
+    const char* name;
+    bool themeAvailable;
+    std::uint8_t themed, state, check;
+    TSkinGlyphKind kind;
+    TColor color;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {"themed check box", true, 1, kButtonHot, 2, TSkinGlyphKind::CheckBox, platform::clDefault,
+       {"DrawThemedGlyph(check hot,check=2 2,2,19,19)"}},
+      {"themed expander", true, 1, 0, 2, TSkinGlyphKind::ExpandBox, platform::clDefault,
+       {"DrawThemedGlyph(expander check=2 2,2,19,19)"}},
+      {"no theme: default colours with ground", false, 1, 0, 2, TSkinGlyphKind::CheckBox, kRed,
+       {"DrawThemedGlyph(check check=2 2,2,19,19)", masked(0, sys(platform::COLOR_BTNTEXT)),
+        masked(1, sys(platform::COLOR_WINDOW)), masked(2, sys(platform::COLOR_BTNTEXT))}},
+      {"disabled mixed option has no ground", false, 0, kButtonDisabled, 1, TSkinGlyphKind::Option, kRed,
+       {masked(3, sys(platform::COLOR_BTNSHADOW)), masked(5, sys(platform::COLOR_BTNSHADOW))}},
+      {"unchecked option draws no mark", false, 0, kButtonOpaque, 0, TSkinGlyphKind::Option, kRed,
+       {masked(3, kRed), masked(4, sys(platform::COLOR_WINDOW))}},
+      {"pressed, selected, mixed check box", false, 0, kButtonOpaque | kButtonPressed | kButtonSelected, 1,
+       TSkinGlyphKind::CheckBox, platform::clDefault,
+       {masked(0, sys(platform::COLOR_HIGHLIGHT)), masked(1, sys(platform::COLOR_BTNFACE)),
+        masked(2, sys(platform::COLOR_BTNSHADOW))}},
+      {"hot ground is lightened", false, 0, kButtonOpaque | kButtonHot, 2, TSkinGlyphKind::Option, kRed,
+       {masked(3, kRed), masked(4, hotGround), masked(5, kRed)}},
+      {"expanded box shows the minus", false, 0, kButtonOpaque, 2, TSkinGlyphKind::ExpandBox, kRed,
+       {masked(6, sys(platform::COLOR_BTNSHADOW)), masked(8, kRed)}},
+      {"collapsed box shows the plus", false, 0, kButtonDisabled, 0, TSkinGlyphKind::ExpandBox, kRed,
+       {masked(6, sys(platform::COLOR_BTNSHADOW)), masked(7, sys(platform::COLOR_BTNSHADOW))}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRecordingCanvas canvas;
+    canvas.SetThemedGlyphs(c.themeAvailable);
+    TSkinGlyphParams rec;
+    rec.Rect = {0, 0, 20, 20};
+    rec.Themed = c.themed;
+    rec.State = c.state;
+    rec.Check = c.check;
+    rec.Kind = c.kind;
+    rec.Color = c.color;
+    TSkinDefaultPainter::DrawSkinGlyph(canvas, rec, images);
+    EXPECT_EQ(canvas.Calls(), c.calls);
+  }
+}
+
 }  // namespace
 }  // namespace halbrin::skins
