@@ -111,7 +111,7 @@ class TButtonShape {
  public:
   TButtonShape(ICanvas& canvas, TRect rect, std::uint8_t style, std::uint8_t state, bool vertical,
                std::uint8_t roundness, TColor paint)
-      : m_canvas(canvas), m_rect(rect), m_vertical(vertical), m_roundness(roundness), m_paint(paint) {
+      : m_canvas(canvas), m_rect(rect), m_roundness(roundness), m_paint(paint) {
     if (style == tbsTab) {
       if (state & kButtonDown) m_rect = Inflate(m_rect, 1, 1);
       else if (state & kButtonHot) m_rect = vertical ? Inflate(m_rect, 1, 0) : Inflate(m_rect, 0, 1);
@@ -154,7 +154,6 @@ class TButtonShape {
 
   const TRect& Rect() const noexcept { return m_rect; }
   bool Tab() const noexcept { return m_tab; }
-  bool Vertical() const noexcept { return m_vertical; }
 
  private:
   struct TCorner {
@@ -176,7 +175,6 @@ class TButtonShape {
 
   ICanvas& m_canvas;
   TRect m_rect;
-  bool m_vertical;
   std::uint8_t m_roundness;
   TColor m_paint;
   bool m_tab = false;
