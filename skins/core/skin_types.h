@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/classes/class_info.h"
+
+namespace halbrin::skins {
+
+// The skin enumerations, with the names scripts and skin files use. Each has
+// its TEnumInfo for published properties.
+
+enum TZebrinSkinDefinedParam : std::uint8_t {
+  sdpBackgroundColor,
+  sdpColor,
+  sdpDisabledColor,
+  sdpDownColor,
+  sdpEdgeColor,
+  sdpEdgeWidth,
+  sdpHotColor,
+  sdpInactiveColor,
+  sdpInactiveEdgeColor,
+  sdpInactiveHotColor,
+  sdpSize,
+  sdpStyle,
+  sdpName,
+};
+
+enum TZebrinSkinEdgeBorder : std::uint8_t { sebTop, sebRight, sebBottom, sebLeft };
+// A set of edge borders: bit n is element n (top 1, right 2, bottom 4, left 8).
+using TZebrinSkinEdgeBorders = std::uint8_t;
+constexpr TZebrinSkinEdgeBorders EdgeBit(TZebrinSkinEdgeBorder edge) noexcept {
+  return static_cast<TZebrinSkinEdgeBorders>(1u << edge);
+}
+inline constexpr TZebrinSkinEdgeBorders kAllEdgeBorders = 0x0F;
+
+enum TZebrinSkinItemAlign : std::uint8_t { siaLeft, siaRight };
+enum TZebrinSkinItemLayout : std::uint8_t { silTop, silCenter, silBottom };
+enum TZebrinSkinItemPosition : std::uint8_t { sipLeft, sipCenter, sipRight };
+enum TZebrinSkinItemRoundness : std::uint8_t { sirNone, sirMedium, sirEvident };
+enum TZebrinSkinToolButtonStyle : std::uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsTab, tbsStatic, tbsDivider };
+enum TZebrinSkinCaptionAlign : std::uint8_t { scaTop, scaSmartTop, scaLeft, scaAuto, scaAutoInverse, scaStupidLeft };
+
+inline const platform::TEnumInfo& SkinDefinedParamInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinDefinedParam",
+                                        {"sdpBackgroundColor", "sdpColor", "sdpDisabledColor", "sdpDownColor",
+                                         "sdpEdgeColor", "sdpEdgeWidth", "sdpHotColor", "sdpInactiveColor",
+                                         "sdpInactiveEdgeColor", "sdpInactiveHotColor", "sdpSize", "sdpStyle",
+                                         "sdpName"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinEdgeBorderInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinEdgeBorder", {"sebTop", "sebRight", "sebBottom", "sebLeft"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinItemAlignInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinItemAlign", {"siaLeft", "siaRight"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinItemLayoutInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinItemLayout", {"silTop", "silCenter", "silBottom"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinItemPositionInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinItemPosition", {"sipLeft", "sipCenter", "sipRight"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinItemRoundnessInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinItemRoundness", {"sirNone", "sirMedium", "sirEvident"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinToolButtonStyleInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinToolButtonStyle",
+                                        {"tbsButton", "tbsCheck", "tbsDropDown", "tbsTab", "tbsStatic", "tbsDivider"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinCaptionAlignInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinCaptionAlign",
+                                        {"scaTop", "scaSmartTop", "scaLeft", "scaAuto", "scaAutoInverse", "scaStupidLeft"});
+  return info;
+}
+
+}  // namespace halbrin::skins
