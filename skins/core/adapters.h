@@ -16,27 +16,14 @@
 #include "platform/classes/persistent.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/font.h"
+#include "skins/core/skin_types.h"
 
 namespace halbrin::skins {
 
 using platform::TColor;
 
-// Parameter numbers; also the bit numbers of the set flags.
-enum TZebrinSkinDefinedParam : int {
-  sdpBackgroundColor = 0,
-  sdpColor = 1,
-  sdpDisabledColor = 2,
-  sdpDownColor = 3,
-  sdpEdgeColor = 4,
-  sdpEdgeWidth = 5,
-  sdpHotColor = 6,
-  sdpInactiveColor = 7,
-  sdpInactiveEdgeColor = 8,
-  sdpInactiveHotColor = 9,
-  sdpSize = 10,
-  sdpStyle = 11,
-  sdpName = 12,
-};
+// Parameter numbers (TZebrinSkinDefinedParam, skin_types.h) are also the bit
+// numbers of the set flags.
 
 // The rows of default values the skin manager keeps, one per manager adapter.
 enum class TSkinDefaultRow {

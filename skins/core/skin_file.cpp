@@ -11,6 +11,7 @@
 #include "core/foundation/xml_node.h"
 #include "platform/base/case_fold.h"
 #include "platform/classes/property_access.h"
+#include "skins/core/skin_colors.h"
 #include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
@@ -22,28 +23,6 @@ using platform::TTypeKind;
 using platform::Variant;
 
 namespace {
-
-struct TColorName {
-  const char* name;
-  int index;
-};
-
-constexpr TColorName kColorNames[] = {
-    {"activeborder", 10},  {"activecaption", 2},     {"appworkspace", 12},       {"background", 1},
-    {"buttonface", 15},    {"buttonhighlight", 20},  {"buttonshadow", 16},       {"buttontext", 18},
-    {"captiontext", 9},    {"graytext", 17},         {"highlight", 13},          {"highlighttext", 14},
-    {"inactiveborder", 11}, {"inactivecaption", 3},  {"inactivecaptiontext", 19}, {"infobackground", 24},
-    {"infotext", 23},      {"menu", 4},              {"menutext", 7},            {"scrollbar", 0},
-    {"threeddarkshadow", 21}, {"threedhighlight", 22}, {"window", 5},            {"windowframe", 6},
-    {"windowtext", 8},
-};
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // One value to set in the second pass.
 struct TPending {
@@ -135,7 +114,7 @@ class TSkinFileReader {
     const std::string text = attribute.IsNull() || attribute.IsEmpty() ? std::string() : attribute.ToText();
     Variant value;
     if (prop.Kind() == TTypeKind::Integer && element.baseName().find("Color") != std::string::npos) {
-      value = Variant(static_cast<int>(SkinFileColorValue(text)));
+      value = Variant(static_cast<int>(SkinFileColorText(text)));
     } else {
       try {
         value = ConvertPropertyValue(prop, Variant(text));
@@ -170,26 +149,6 @@ bool IsInside(const fs::path& file, const std::string& folder) {
 }
 
 }  // namespace
-
-platform::TColor SkinFileColorValue(std::string_view text) {
-  text = Trim(text);
-  for (const TColorName& c : kColorNames)
-    if (platform::SameText(text, c.name)) return platform::SystemColor(c.index);
-  if (platform::SameText(text, "default")) return platform::clDefault;
-  std::string_view hex = text;
-  if (!hex.empty() && hex.front() == '#') hex.remove_prefix(1);
-  if (hex.empty()) return platform::clDefault;
-  // Leading zeros are fine; a value above 32 bits, a sign or "0x" is not.
-  std::uint64_t v = 0;
-  for (char ch : hex) {
-    const int digit = g_ascii_xdigit_value(ch);
-    if (digit < 0) return platform::clDefault;
-    v = v << 4 | static_cast<std::uint64_t>(digit);
-    if (v > 0xFFFFFFFFu) return platform::clDefault;
-  }
-  return platform::RGBColor(static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
-                            static_cast<int>(v & 0xFF));
-}
 
 void LoadSkinFile(TZebrinSkinManager& manager, const std::string& fileName, const TSkinFileOptions& options) {
   TSkinFileReader reader(fileName, options);

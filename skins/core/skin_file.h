@@ -24,7 +24,4 @@ inline constexpr long long kSkinFileMaxSize = 1 << 20;
 // naming the file (and the line and element of a bad value).
 void LoadSkinFile(TZebrinSkinManager& manager, const std::string& fileName, const TSkinFileOptions& options);
 
-// A colour of a skin file: a system colour name, "default", or hex "#rrggbb".
-platform::TColor SkinFileColorValue(std::string_view text);
-
 }  // namespace halbrin::skins

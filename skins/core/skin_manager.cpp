@@ -135,7 +135,7 @@ TZebrinSkinCustomAdapter& TZebrinSkinManager::AdapterOf(TSkinDefaultRow row) con
 }
 
 int TZebrinSkinManager::DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const {
-  if (param < 0 || param > sdpName) return -1;
+  if (param > sdpName) return -1;
   const int cell = kDefaults[static_cast<int>(row)][param];
   int value = cell;
   switch (cell) {

@@ -9,6 +9,7 @@
 
 #include "core/foundation/property_values.h"
 #include "platform/classes/property_access.h"
+#include "skins/core/skin_colors.h"
 #include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
@@ -158,7 +159,7 @@ TEST(SkinFileColorTest, ColourTexts) {
       {"000000001", RGBColor(0, 0, 1)}, {"#100000000", platform::clDefault}, {"-1", platform::clDefault},
       {"0x10", platform::clDefault}, {"#FFFFFFFF", RGBColor(0xFF, 0xFF, 0xFF)},
   };
-  for (const auto& c : cases) EXPECT_EQ(SkinFileColorValue(c.text), c.expected) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(SkinFileColorText(c.text), c.expected) << c.text;
 }
 
 }  // namespace
