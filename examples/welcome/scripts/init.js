@@ -1,7 +1,8 @@
 // The Welcome project: a short tour of what a start script reaches. It
 // counts its starts in a variables file in the user's data folder, declares
-// a text component, expands a template, and writes what it did to a report
-// beside the variables. main() returns 0: the project then ends, as it
+// a text component, expands a template, loads the project's skin file,
+// reads the desktop's fonts, and writes what it did to a report beside the
+// variables. main() returns 0: the project then ends, as it
 // shows no window.
 function main(project) {
   var files = client.files;
@@ -21,6 +22,14 @@ function main(project) {
   report.text = client.interpret(
       '<#project attribute=name> <#project attribute=version>: start number <#variable name=starts>, ' +
       '<#now format="dd.mm.yyyy hh:nn:ss">');
-  files.save(report.text + '\n', folder + 'report.txt');
+  var app = client.application;
+  var skins = app.skins;
+  skins.loadFromFile('skins/welcome.xml');
+  var lines = [
+    report.text.replace(/\s+$/, ''),
+    'skin: caption size ' + skins.Caption.Size + ', hint delay ' + skins.Hint.Delay,
+    'fonts: hints in ' + app.hintFont.Name + ' ' + app.hintFont.Size + ', ' + app.fonts.length + ' font families',
+  ];
+  files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;
 }
