@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/classes/persistent.h"
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/geometry.h"
 #include "skins/core/adapters.h"
 
@@ -28,6 +29,9 @@ class TZebrinSkinBandItem : public platform::TPersistent {
 
   // Takes the item's place in `rect` and leaves the rest there; this item takes none.
   virtual void Layout(TRect& rect) { (void)rect; }
+
+  // Draws the item in its rectangle; this item draws nothing.
+  virtual void Paint(platform::ICanvas& canvas) { (void)canvas; }
 
   // From another band item: Text and Visible.
   void Assign(const platform::TPersistent& source) override;

@@ -119,6 +119,30 @@ bool TZebrinSkinBand::UsesSmallCaption() const {
   return Index() > 0 || host->IsToolWindow() || host->WantsSmallCaption();
 }
 
+void TZebrinSkinBand::Paint(platform::ICanvas& canvas, const TRect& rect) {
+  TZebrinSkinCustomBands* bands = Bands();
+  ISkinBandHost* host = Host();
+  if (!bands || !host) return;
+  if (ISkinBandPainter* painter = host->Painter()) {
+    if (!m_transparent) {
+      const TSkinFillParams fill = bands->FillParams(rect, *m_metrics, m_transparent);
+      if (m_onCustomPaint.Assigned())
+        m_onCustomPaint(this, &canvas, fill);
+      else
+        painter->FillBand(canvas, fill, m_themed);
+    }
+    TSkinColorState state;
+    state.active = host->Active();
+    painter->DrawBandEdges(canvas, {rect, TZebrinSkinColor::Edge(*m_metrics, state), m_metrics->EdgeWidth(),
+                                    EffectiveEdgeBorders()});
+    if (host->Designing() && host->DesignFrames()) painter->DrawDottedFrame(canvas, rect);
+  }
+  for (ISkinBandButtons* buttons : {host->WindowButtonsIn(*this), host->ToolButtonsIn(*this)})
+    if (buttons && buttons->Visible() && !buttons->Rect().IsEmpty()) buttons->Paint(canvas);
+  for (int i = 0; i < 2; ++i)
+    if (TZebrinSkinBandItem* item = GetBandItem(i); item->Visible()) item->Paint(canvas);
+}
+
 void TZebrinSkinBand::Layout(TRect& rect) {
   if (ISkinBandHost* host = Host()) {
     for (ISkinBandButtons* buttons : {host->WindowButtonsIn(*this), host->ToolButtonsIn(*this)})
@@ -240,6 +264,46 @@ void TZebrinSkinCustomBands::MouseDown(int index, TMouseButton button, TShiftSta
   band->MouseDown(button, shift, pos);
 }
 
+TSkinFillParams TZebrinSkinCustomBands::FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics,
+                                                   bool transparent) const {
+  TSkinFillParams fill;
+  fill.rect = rect;
+  fill.transparent = transparent;
+  fill.kind = GetKind();
+  if (m_host) {
+    fill.designing = m_host->Designing();
+    fill.active = m_host->Active();
+    fill.secondState = m_host->SecondState();
+  }
+  TSkinColorState state;
+  state.active = fill.active;
+  fill.color = TZebrinSkinColor::Band(metrics, state, fill.kind == 1 ? TSkinBandKind::Footer : TSkinBandKind::Caption,
+                                      m_host && m_host->CaptionFlashOn());
+  return fill;
+}
+
+void TZebrinSkinCustomBands::Paint(platform::ICanvas& canvas, const TRect& rect) {
+  (void)rect;
+  const TRect r{0, 0, m_rect.Width(), m_rect.Height()};
+  ISkinBandPainter* painter = m_host ? m_host->Painter() : nullptr;
+  if (painter && Count() > 0) {
+    if (!m_transparent) {
+      const TSkinFillParams fill = FillParams(r, *m_metrics, m_transparent);
+      if (m_onCustomPaint.Assigned())
+        m_onCustomPaint(this, &canvas, fill);
+      else
+        painter->FillBands(canvas, fill, m_themed);
+    }
+    if (m_host->Designing() && m_host->DesignFrames()) painter->DrawDottedFrame(canvas, r);
+  }
+  for (int i = 0; i < Count(); ++i) {
+    TZebrinSkinBand* band = Items(i);
+    const TRect& b = band->BoundsRect();
+    if (!band->Visible() || b.IsEmpty()) continue;
+    band->Paint(canvas, {b.Left - m_rect.Left, b.Top - m_rect.Top, b.Right - m_rect.Left, b.Bottom - m_rect.Top});
+  }
+}
+
 void TZebrinSkinCustomBands::Layout(const TRect& frame, TRect& rect) {
   (void)frame;
   m_rect = TRect{-1, -1, -1, -1};
@@ -292,7 +356,8 @@ HALBRIN_DEFINE_CLASS(TZebrinSkinBand, .Property("AutoEdgeBorders", &B::AutoEdgeB
                                           .Default(true)
                                           .Property("Visible", &B::Visible, &B::SetVisible)
                                           .Default(true)
-                                          .Event("OnMouseDown", &B::m_onMouseDown, "TMouseEvent"))
+                                          .Event("OnMouseDown", &B::m_onMouseDown, "TMouseEvent")
+                                          .Event("OnCustomPaint", &B::m_onCustomPaint, "TCustomPaintBandEvent"))
 
 using C = TZebrinSkinCustomBands;
 HALBRIN_DEFINE_CLASS(TZebrinSkinCustomBands, .Property("Metrics", &C::Metrics)
@@ -302,6 +367,7 @@ HALBRIN_DEFINE_CLASS(TZebrinSkinCustomBands, .Property("Metrics", &C::Metrics)
                                                  .Default(true)
                                                  .Property("Transparent", &C::Transparent, &C::SetTransparent)
                                                  .Default(false)
-                                                 .Event("OnAddBand", &C::m_onAddBand, "TNotifyEvent"))
+                                                 .Event("OnAddBand", &C::m_onAddBand, "TNotifyEvent")
+                                                 .Event("OnCustomPaint", &C::m_onCustomPaint, "TCustomPaintBandEvent"))
 
 }  // namespace halbrin::skins

@@ -10,6 +10,7 @@
 #include "core/framework/std_events_component.h"
 #include "platform/classes/collection.h"
 #include "platform/classes/method.h"
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/geometry.h"
 #include "skins/core/adapters.h"
 #include "skins/core/band_items.h"
@@ -39,7 +40,41 @@ std::string RectToText(const TRect& r);
 // all of a leaves an empty rectangle.
 TRect SubtractRect(const TRect& a, const TRect& b) noexcept;
 
+// What a band fill gets: the rectangle, the colour and the state it is drawn in.
+struct TSkinFillParams {
+  TRect rect;
+  TColor color = platform::clDefault;
+  bool designing = false;
+  bool transparent = false;
+  bool active = true;
+  bool secondState = false;
+  int kind = 0;  // 0 caption, 1 footer
+};
+
+// What band edges get.
+struct TSkinEdgeParams {
+  TRect rect;
+  TColor color = platform::clDefault;
+  int width = 0;
+  TSkinEdgeBorders edges = 0;
+};
+
 }  // namespace band_local
+
+// (Sender, canvas, fill record): replaces the background fill.
+using TCustomPaintBandEvent = platform::TEvent<platform::TObject*, platform::ICanvas*, const band_local::TSkinFillParams&>;
+
+// Where band painting goes: the theme's operations when themed, the default painter's otherwise.
+class ISkinBandPainter {
+ public:
+  virtual ~ISkinBandPainter() = default;
+  // The whole caption or footer area (by the record's kind).
+  virtual void FillBands(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
+  // One caption or footer band.
+  virtual void FillBand(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
+  virtual void DrawBandEdges(platform::ICanvas& canvas, const band_local::TSkinEdgeParams& params) = 0;
+  virtual void DrawDottedFrame(platform::ICanvas& canvas, const TRect& rect) = 0;
+};
 
 class TZebrinSkinBand;
 class TZebrinSkinCustomBands;
@@ -51,6 +86,9 @@ class ISkinBandButtons {
   virtual bool Visible() const = 0;
   // Takes the buttons' place inside `area` and answers the rectangle taken.
   virtual TRect Place(const TRect& area) = 0;
+  // Where the buttons are, in the coordinates they paint in.
+  virtual TRect Rect() const = 0;
+  virtual void Paint(platform::ICanvas& canvas) = 0;
 };
 
 // What bands ask of the skin that owns them.
@@ -73,6 +111,14 @@ class ISkinBandHost {
     (void)band;
     return nullptr;
   }
+  // Band painting; without a painter bands paint only their buttons.
+  virtual ISkinBandPainter* Painter() { return nullptr; }
+  // The skin's state for colours and fill records.
+  virtual bool Active() const { return true; }
+  virtual bool SecondState() const { return false; }
+  virtual bool CaptionFlashOn() const { return false; }
+  // Dotted frames around areas and bands while designing.
+  virtual bool DesignFrames() const { return false; }
   // Repaints the band area of `bands` now.
   virtual void RepaintBands(TZebrinSkinCustomBands& bands) { (void)bands; }
   // Recomputes and repaints the skin's frame.
@@ -122,6 +168,8 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   band_local::TSkinEdgeBorders EffectiveEdgeBorders() const;
   bool UsesSmallCaption() const;
 
+  // Background, edges, hosted buttons, then the visible items; `rect` is where the band paints.
+  virtual void Paint(platform::ICanvas& canvas, const TRect& rect);
   // Places the hosted buttons, cuts them out of `rect`, then lays the items out in what is left.
   virtual void Layout(TRect& rect);
   // Design time only: the name path, then the band's values, lines joined by CR LF.
@@ -134,6 +182,7 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   void Assign(const platform::TPersistent& source) override;
 
   TMouseEvent& OnMouseDown() noexcept { return m_onMouseDown; }
+  TCustomPaintBandEvent& OnCustomPaint() noexcept { return m_onCustomPaint; }
 
  private:
   template <class T>
@@ -157,6 +206,7 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   bool m_transparent = true;
   bool m_visible = true;
   TMouseEvent m_onMouseDown;
+  TCustomPaintBandEvent m_onCustomPaint;
 };
 
 // The base of the caption and footer band collections; the owner is the skin.
@@ -197,6 +247,9 @@ class TZebrinSkinCustomBands : public platform::TOwnedCollection {
   // A press on band `index`: ignored unless the band captures the mouse;
   // `modifiers` are the event's Ctrl/Shift/Alt bits, the button's bit is added.
   virtual void MouseDown(int index, TMouseButton button, TShiftState modifiers, TPoint pos);
+  // The area's background, then each visible band with a rectangle, all
+  // moved so the area starts at the canvas origin.
+  virtual void Paint(platform::ICanvas& canvas, const TRect& rect);
   // Lays the area out inside `frame`; this base has no area: (-1, -1, -1, -1).
   virtual void Layout(const TRect& frame, TRect& rect);
   // Design time only: the name path, then the area's values, lines joined by CR LF.
@@ -209,6 +262,11 @@ class TZebrinSkinCustomBands : public platform::TOwnedCollection {
   void Assign(const platform::TPersistent& source) override;
 
   platform::TNotifyEvent& OnAddBand() noexcept { return m_onAddBand; }
+  TCustomPaintBandEvent& OnCustomPaint() noexcept { return m_onCustomPaint; }
+
+  // A fill record for this area's state with the colour of `metrics`.
+  band_local::TSkinFillParams FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics,
+                                         bool transparent) const;
 
  protected:
   // A band changed: repaint the area now; the whole collection: refresh the frame.
@@ -223,6 +281,7 @@ class TZebrinSkinCustomBands : public platform::TOwnedCollection {
   bool m_transparent = false;
   bool m_visible = true;
   platform::TNotifyEvent m_onAddBand;
+  TCustomPaintBandEvent m_onCustomPaint;
   TRect m_rect;
 };
 

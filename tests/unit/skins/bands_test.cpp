@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/classes/property_access.h"
+#include "platform/graphics/recording_canvas.h"
 
 namespace halbrin::skins {
 namespace {
@@ -27,10 +29,14 @@ class FakeHost final : public ISkinBandHost {
   ISkinBandButtons* ToolButtonsIn(const TZebrinSkinBand& band) override {
     return &band == buttonsBand ? toolButtons : nullptr;
   }
+  ISkinBandPainter* Painter() override { return painter; }
+  bool DesignFrames() const override { return designFrames; }
   void RepaintBands(TZebrinSkinCustomBands&) override { log.push_back("repaint"); }
   void RefreshFrame() override { log.push_back("refresh"); }
 
   TPoint origin;
+  ISkinBandPainter* painter = nullptr;
+  bool designFrames = false;
   bool designing = false, formSkin = false, toolWindow = false, smallCaption = false;
   const TZebrinSkinBand* buttonsBand = nullptr;
   ISkinBandButtons* windowButtons = nullptr;
@@ -47,9 +53,34 @@ class FakeButtons final : public ISkinBandButtons {
     given.push_back(area);
     return takes;
   }
+  TRect Rect() const override { return takes; }
+  void Paint(platform::ICanvas&) override { ++paints; }
+  int paints = 0;
   bool visible;
   TRect takes;
   std::vector<TRect> given;
+};
+
+// Records which paint operation ran, with its rectangle.
+class RecordingPainter final : public ISkinBandPainter {
+ public:
+  void FillBands(platform::ICanvas&, const TSkinFillParams& p, bool themed) override {
+    Log(themed ? "theme area" : "default area", p.rect);
+    fills.push_back(p);
+  }
+  void FillBand(platform::ICanvas&, const TSkinFillParams& p, bool themed) override {
+    Log(themed ? "theme band" : "default band", p.rect);
+    fills.push_back(p);
+  }
+  void DrawBandEdges(platform::ICanvas&, const TSkinEdgeParams& p) override {
+    Log("edges", p.rect);
+    edges.push_back(p.edges);
+  }
+  void DrawDottedFrame(platform::ICanvas&, const TRect& r) override { Log("frame", r); }
+  void Log(const std::string& what, const TRect& r) { log.push_back(what + " " + RectToText(r)); }
+  std::vector<std::string> log;
+  std::vector<TSkinFillParams> fills;
+  std::vector<TSkinEdgeBorders> edges;
 };
 
 // A band collection with a chosen kind and orientation.
@@ -80,6 +111,10 @@ class EventLog final : public TObject {
     int x, y;
   };
   std::vector<Down> downs;
+  void CustomPaint(TObject* sender, platform::ICanvas*, const TSkinFillParams& p) {
+    custom.push_back({sender, p.rect});
+  }
+  std::vector<std::pair<TObject*, TRect>> custom;
   std::vector<TObject*> added;
   bool updatingWhenAdded = true;
 };
@@ -457,10 +492,148 @@ TEST(SkinBandTest, PublishedPropertiesAndDefaults) {
                                                                                    : *b.Item();
     EXPECT_EQ(platform::GetPropValue(object, *prop).ToBool(), c.defaultValue) << c.info.Name() << "." << c.name;
   }
-  for (const char* name : {"EdgeBorders", "Indent", "Item", "ItemEx", "Metrics", "OnMouseDown"})
+  for (const char* name : {"EdgeBorders", "Indent", "Item", "ItemEx", "Metrics", "OnMouseDown", "OnCustomPaint"})
     EXPECT_NE(TZebrinSkinBand::StaticClassInfo().FindProperty(name), nullptr) << name;
-  for (const char* name : {"Metrics", "OnAddBand"})
+  for (const char* name : {"Metrics", "OnAddBand", "OnCustomPaint"})
     EXPECT_NE(TZebrinSkinCustomBands::StaticClassInfo().FindProperty(name), nullptr) << name;
+}
+
+TEST(SkinBandPaintTest, BackgroundChoice) {
+  struct Case {
+    bool transparent, custom, themed;
+    const char* fill;  // the painter's fill, or "" for none
+  };
+  const Case cases[] = {
+      {false, false, true, "theme"},  {false, false, false, "default"}, {false, true, true, ""},
+      {false, true, false, ""},       {true, false, true, ""},          {true, false, false, ""},
+      {true, true, true, ""},
+  };
+  for (const Case& c : cases) {
+    for (bool area : {true, false}) {
+      FakeHost host;
+      RecordingPainter painter;
+      host.painter = &painter;
+      TestBands bands(&host);
+      bands.SetBoundsRect({10, 100, 310, 124});
+      TZebrinSkinBand& b = bands.Add();
+      b.SetBoundsRect({10, 100, 110, 124});
+      bands.SetTransparent(area ? c.transparent : true);
+      b.SetTransparent(area ? true : c.transparent);
+      if (area)
+        bands.SetThemed(c.themed);
+      else
+        b.SetThemed(c.themed);
+      EventLog log;
+      if (c.custom) {
+        if (area)
+          bands.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
+        else
+          b.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
+      }
+      platform::TRecordingCanvas canvas;
+      bands.Paint(canvas, bands.BoundsRect());
+      const std::string what = std::string(area ? "area" : "band") + " transparent " + (c.transparent ? "1" : "0") +
+                               " custom " + (c.custom ? "1" : "0") + " themed " + (c.themed ? "1" : "0");
+      const TRect expectedRect = area ? TRect{0, 0, 300, 24} : TRect{0, 0, 100, 24};
+      std::vector<std::string> expected;
+      if (*c.fill) expected.push_back(std::string(c.fill) + (area ? " area " : " band ") + RectToText(expectedRect));
+      expected.push_back("edges " + RectToText({0, 0, 100, 24}));
+      EXPECT_EQ(painter.log, expected) << what;
+      const bool customRuns = c.custom && !c.transparent;
+      ASSERT_EQ(log.custom.size(), customRuns ? 1u : 0u) << what;
+      if (customRuns) {
+        EXPECT_EQ(log.custom[0].first, area ? static_cast<TObject*>(&bands) : static_cast<TObject*>(&b)) << what;
+        EXPECT_EQ(log.custom[0].second, expectedRect) << what;
+      }
+    }
+  }
+}
+
+TEST(SkinBandPaintTest, BandsPaintMovedToTheAreaAndSkipHiddenOrEmptyOnes) {
+  FakeHost host;
+  RecordingPainter painter;
+  host.painter = &painter;
+  TestBands bands(&host);
+  bands.SetTransparent(true);
+  bands.SetBoundsRect({20, 5, 220, 30});
+  TZebrinSkinBand& shown = bands.Add();
+  TZebrinSkinBand& hidden = bands.Add();
+  TZebrinSkinBand& empty = bands.Add();
+  shown.SetBoundsRect({120, 5, 220, 30});
+  hidden.SetBoundsRect({20, 5, 120, 30});
+  hidden.SetVisible(false);
+  empty.SetBoundsRect({20, 5, 20, 30});
+  platform::TRecordingCanvas canvas;
+  bands.Paint(canvas, bands.BoundsRect());
+  EXPECT_EQ(painter.log, std::vector<std::string>({"edges " + RectToText({100, 0, 200, 25})}));
+}
+
+TEST(SkinBandPaintTest, EdgesFollowTheOrientationAndDesignFramesShowWhileDesigning) {
+  struct Case {
+    bool horizontal;
+    TSkinEdgeBorder drawn;
+  };
+  for (const Case& c : {Case{true, sebTop}, Case{false, sebLeft}}) {
+    FakeHost host;
+    RecordingPainter painter;
+    host.painter = &painter;
+    host.designing = true;
+    host.designFrames = true;
+    TestBands bands(&host, 0, c.horizontal);
+    bands.SetTransparent(true);
+    bands.SetBoundsRect({0, 0, 24, 200});
+    TZebrinSkinBand& b = bands.Add();
+    b.SetEdgeBorders(EdgeBit(sebTop));
+    b.SetBoundsRect({0, 0, 24, 100});
+    platform::TRecordingCanvas canvas;
+    bands.Paint(canvas, bands.BoundsRect());
+    EXPECT_EQ(painter.edges, std::vector<TSkinEdgeBorders>({EdgeBit(c.drawn)}));
+    EXPECT_EQ(painter.log, std::vector<std::string>({"frame " + RectToText({0, 0, 24, 200}),
+                                                     "edges " + RectToText({0, 0, 24, 100}),
+                                                     "frame " + RectToText({0, 0, 24, 100})}));
+  }
+}
+
+TEST(SkinBandPaintTest, HostedButtonsPaintWhenVisibleAndPlaced) {
+  struct Case {
+    bool visible;
+    TRect rect;
+    int paints;
+  };
+  const Case cases[] = {{true, {80, 0, 100, 24}, 1}, {false, {80, 0, 100, 24}, 0}, {true, {}, 0}};
+  for (const Case& c : cases) {
+    FakeHost host;
+    TestBands bands(&host);
+    bands.SetBoundsRect({0, 0, 100, 24});
+    TZebrinSkinBand& b = bands.Add();
+    b.SetBoundsRect({0, 0, 100, 24});
+    FakeButtons window(c.visible, c.rect), tool(c.visible, c.rect);
+    host.buttonsBand = &b;
+    host.windowButtons = &window;
+    host.toolButtons = &tool;
+    platform::TRecordingCanvas canvas;
+    bands.Paint(canvas, bands.BoundsRect());
+    EXPECT_EQ(window.paints, c.paints);
+    EXPECT_EQ(tool.paints, c.paints);
+  }
+}
+
+TEST(SkinBandPaintTest, FillRecordCarriesTheAreaState) {
+  FakeHost host;
+  RecordingPainter painter;
+  host.painter = &painter;
+  host.designing = true;
+  TestBands footer(&host, 1);
+  footer.SetBoundsRect({0, 0, 50, 20});
+  footer.Metrics()->SetColor(platform::RGBColor(1, 2, 3));
+  footer.Add().SetBoundsRect({0, 0, 50, 20});
+  platform::TRecordingCanvas canvas;
+  footer.Paint(canvas, footer.BoundsRect());
+  ASSERT_FALSE(painter.fills.empty());
+  EXPECT_EQ(painter.fills[0].kind, 1);
+  EXPECT_TRUE(painter.fills[0].designing);
+  EXPECT_FALSE(painter.fills[0].transparent);
+  EXPECT_EQ(painter.fills[0].color, platform::RGBColor(1, 2, 3));
 }
 
 }  // namespace
