@@ -1,0 +1,288 @@
+#pragma once
+
+// Bands: the strips that make up a skin's caption and footer areas. A band
+// holds two band items and may host the skin's window or tool buttons.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/framework/std_events_component.h"
+#include "platform/classes/collection.h"
+#include "platform/classes/method.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/geometry.h"
+#include "skins/core/adapters.h"
+#include "skins/core/band_items.h"
+
+namespace halbrin::skins {
+
+using platform::TPoint;
+using platform::TRect;
+
+// Local stand-ins for the shared skin enumerations and rectangle helpers.
+namespace band_local {
+
+// The edges of a band, as bit numbers of TSkinEdgeBorders.
+enum TSkinEdgeBorder : std::uint8_t { sebLeft = 0, sebTop = 1, sebRight = 2, sebBottom = 3 };
+using TSkinEdgeBorders = std::uint8_t;
+constexpr TSkinEdgeBorders EdgeBit(TSkinEdgeBorder edge) noexcept {
+  return static_cast<TSkinEdgeBorders>(1u << edge);
+}
+
+const platform::TEnumInfo& EdgeBorderInfo();
+
+// "Left: L; Top: T; Right: R; Bottom: B".
+std::string RectToText(const TRect& r);
+
+// a minus b, but only when what is left is still one rectangle: b must
+// cover a whole side of a; otherwise a is given back unchanged. b covering
+// all of a leaves an empty rectangle.
+TRect SubtractRect(const TRect& a, const TRect& b) noexcept;
+
+// What a band fill gets: the rectangle, the colour and the state it is drawn in.
+struct TSkinFillParams {
+  TRect rect;
+  TColor color = platform::clDefault;
+  bool designing = false;
+  bool transparent = false;
+  bool active = true;
+  bool secondState = false;
+  int kind = 0;  // 0 caption, 1 footer
+};
+
+// What band edges get.
+struct TSkinEdgeParams {
+  TRect rect;
+  TColor color = platform::clDefault;
+  int width = 0;
+  TSkinEdgeBorders edges = 0;
+};
+
+}  // namespace band_local
+
+// (Sender, canvas, fill record): replaces the background fill.
+using TCustomPaintBandEvent = platform::TEvent<platform::TObject*, platform::ICanvas*, const band_local::TSkinFillParams&>;
+
+// Where band painting goes: the theme's operations when themed, the default painter's otherwise.
+class ISkinBandPainter {
+ public:
+  virtual ~ISkinBandPainter() = default;
+  // The whole caption or footer area (by the record's kind).
+  virtual void FillBands(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
+  // One caption or footer band.
+  virtual void FillBand(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
+  virtual void DrawBandEdges(platform::ICanvas& canvas, const band_local::TSkinEdgeParams& params) = 0;
+  virtual void DrawDottedFrame(platform::ICanvas& canvas, const TRect& rect) = 0;
+};
+
+class TZebrinSkinBand;
+class TZebrinSkinCustomBands;
+
+// A set of buttons a band can host (the window buttons or the tool buttons).
+class ISkinBandButtons {
+ public:
+  virtual ~ISkinBandButtons() = default;
+  virtual bool Visible() const = 0;
+  // Takes the buttons' place inside `area` and answers the rectangle taken.
+  virtual TRect Place(const TRect& area) = 0;
+  // Where the buttons are, in the coordinates they paint in.
+  virtual TRect Rect() const = 0;
+  virtual void Paint(platform::ICanvas& canvas) = 0;
+};
+
+// What bands ask of the skin that owns them.
+class ISkinBandHost {
+ public:
+  virtual ~ISkinBandHost() = default;
+  // The window's origin in screen coordinates.
+  virtual TPoint WindowOrigin() const = 0;
+  virtual bool Designing() const { return false; }
+  // For small captions: a form skin, its window a tool window, or asking for small captions.
+  virtual bool IsFormSkin() const { return false; }
+  virtual bool IsToolWindow() const { return false; }
+  virtual bool WantsSmallCaption() const { return false; }
+  // The button sets that sit in `band`; none by default.
+  virtual ISkinBandButtons* WindowButtonsIn(const TZebrinSkinBand& band) {
+    (void)band;
+    return nullptr;
+  }
+  virtual ISkinBandButtons* ToolButtonsIn(const TZebrinSkinBand& band) {
+    (void)band;
+    return nullptr;
+  }
+  // Band painting; without a painter bands paint only their buttons.
+  virtual ISkinBandPainter* Painter() { return nullptr; }
+  // The skin's state for colours and fill records.
+  virtual bool Active() const { return true; }
+  virtual bool SecondState() const { return false; }
+  virtual bool CaptionFlashOn() const { return false; }
+  // Dotted frames around areas and bands while designing.
+  virtual bool DesignFrames() const { return false; }
+  // Repaints the band area of `bands` now.
+  virtual void RepaintBands(TZebrinSkinCustomBands& bands) { (void)bands; }
+  // Recomputes and repaints the skin's frame.
+  virtual void RefreshFrame() {}
+};
+
+class TZebrinSkinBand : public platform::TCollectionItem {
+  HALBRIN_CLASS(TZebrinSkinBand, platform::TCollectionItem)
+
+  explicit TZebrinSkinBand(platform::TCollection& collection);
+  ~TZebrinSkinBand() override;
+
+  bool AutoEdgeBorders() const noexcept { return m_autoEdgeBorders; }
+  void SetAutoEdgeBorders(bool value) { Store(m_autoEdgeBorders, value); }
+  bool AutoSize() const noexcept { return m_autoSize; }
+  void SetAutoSize(bool value) { Store(m_autoSize, value); }
+  bool CaptureMouse() const noexcept { return m_captureMouse; }
+  void SetCaptureMouse(bool value) { Store(m_captureMouse, value); }
+  band_local::TSkinEdgeBorders EdgeBorders() const noexcept { return m_edgeBorders; }
+  void SetEdgeBorders(band_local::TSkinEdgeBorders value) { Store(m_edgeBorders, value); }
+  int Indent() const noexcept { return m_indent; }
+  void SetIndent(int value) { Store(m_indent, value); }
+  bool Themed() const noexcept { return m_themed; }
+  void SetThemed(bool value) { Store(m_themed, value); }
+  bool Transparent() const noexcept { return m_transparent; }
+  void SetTransparent(bool value) { Store(m_transparent, value); }
+  bool Visible() const noexcept { return m_visible; }
+  void SetVisible(bool value) { Store(m_visible, value); }
+
+  TZebrinSkinBandItem* Item() const noexcept { return m_item.get(); }
+  TZebrinSkinBandItemEx* ItemEx() const noexcept { return m_itemEx.get(); }
+  TZebrinSkinBandAdapter* Metrics() const noexcept { return m_metrics.get(); }
+
+  // In window coordinates; set by the area's layout.
+  const TRect& BoundsRect() const noexcept { return m_rect; }
+  void SetBoundsRect(const TRect& value) noexcept { m_rect = value; }
+
+  TZebrinSkinCustomBands* Bands() const;
+
+  // 0 Item, 1 ItemEx, nullptr otherwise.
+  TZebrinSkinBandItem* GetBandItem(int index) const;
+  // The first of the two items whose rectangle holds `windowPoint`.
+  TZebrinSkinBandItem* BandItemAtPos(TPoint windowPoint) const;
+
+  // The edges drawn: EdgeBorders turned a quarter in caption bands that
+  // run vertically and set their edges automatically.
+  band_local::TSkinEdgeBorders EffectiveEdgeBorders() const;
+  bool UsesSmallCaption() const;
+
+  // Background, edges, hosted buttons, then the visible items; `rect` is where the band paints.
+  virtual void Paint(platform::ICanvas& canvas, const TRect& rect);
+  // Places the hosted buttons, cuts them out of `rect`, then lays the items out in what is left.
+  virtual void Layout(TRect& rect);
+  // Design time only: the name path, then the band's values, lines joined by CR LF.
+  virtual std::string GetDumpText() const;
+  // Fires OnMouseDown with this band as sender.
+  virtual void MouseDown(TMouseButton button, TShiftState shift, TPoint pos);
+
+  // Items' texts as "Item [ItemEx]"; the class name when both are empty.
+  std::string DisplayName() const override;
+  void Assign(const platform::TPersistent& source) override;
+
+  TMouseEvent& OnMouseDown() noexcept { return m_onMouseDown; }
+  TCustomPaintBandEvent& OnCustomPaint() noexcept { return m_onCustomPaint; }
+
+ private:
+  template <class T>
+  void Store(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    Changed(true);
+  }
+  ISkinBandHost* Host() const;
+
+  bool m_autoEdgeBorders = true;
+  bool m_autoSize = true;
+  TRect m_rect;
+  bool m_captureMouse = true;
+  band_local::TSkinEdgeBorders m_edgeBorders = 0;
+  int m_indent = 0;
+  std::unique_ptr<TZebrinSkinBandItem> m_item;
+  std::unique_ptr<TZebrinSkinBandItemEx> m_itemEx;
+  std::unique_ptr<TZebrinSkinBandAdapter> m_metrics;
+  bool m_themed = true;
+  bool m_transparent = true;
+  bool m_visible = true;
+  TMouseEvent m_onMouseDown;
+  TCustomPaintBandEvent m_onCustomPaint;
+};
+
+// The base of the caption and footer band collections; the owner is the skin.
+class TZebrinSkinCustomBands : public platform::TOwnedCollection {
+  HALBRIN_CLASS(TZebrinSkinCustomBands, platform::TOwnedCollection)
+
+  TZebrinSkinCustomBands(platform::TPersistent* owner = nullptr, ISkinBandHost* host = nullptr,
+                         ISkinDefaults* defaults = nullptr);
+  ~TZebrinSkinCustomBands() override;
+
+  ISkinBandHost* Host() const noexcept { return m_host; }
+  ISkinDefaults* Defaults() const noexcept { return m_defaults; }
+
+  bool CaptureMouse() const noexcept { return m_captureMouse; }
+  void SetCaptureMouse(bool value) noexcept { m_captureMouse = value; }
+  bool Themed() const noexcept { return m_themed; }
+  void SetThemed(bool value);
+  bool Transparent() const noexcept { return m_transparent; }
+  void SetTransparent(bool value);
+  bool Visible() const noexcept { return m_visible; }
+  void SetVisible(bool value);
+  TZebrinSkinBandAdapter* Metrics() const noexcept { return m_metrics.get(); }
+
+  // The area in window coordinates.
+  const TRect& BoundsRect() const noexcept { return m_rect; }
+  void SetBoundsRect(const TRect& value) noexcept { m_rect = value; }
+
+  // A new band at the end, then OnAddBand with it.
+  TZebrinSkinBand& Add();
+  TZebrinSkinBand* Items(int index) const;
+
+  // Visible, holding a band, and not inside an update.
+  bool IsVisible() const;
+  TZebrinSkinBand* FirstVisibleBand() const;
+  // The first band whose rectangle holds `screenPoint` (made relative to the window).
+  TZebrinSkinBand* BandAtPos(TPoint screenPoint) const;
+
+  // A press on band `index`: ignored unless the band captures the mouse;
+  // `modifiers` are the event's Ctrl/Shift/Alt bits, the button's bit is added.
+  virtual void MouseDown(int index, TMouseButton button, TShiftState modifiers, TPoint pos);
+  // The area's background, then each visible band with a rectangle, all
+  // moved so the area starts at the canvas origin.
+  virtual void Paint(platform::ICanvas& canvas, const TRect& rect);
+  // Lays the area out inside `frame`; this base has no area: (-1, -1, -1, -1).
+  virtual void Layout(const TRect& frame, TRect& rect);
+  // Design time only: the name path, then the area's values, lines joined by CR LF.
+  virtual std::string GetDumpText() const;
+  // 0 caption, 1 footer.
+  virtual int GetKind() const { return 0; }
+  virtual bool IsHorizontalLayout() const { return true; }
+
+  // From another band collection: Transparent, Visible and Metrics only.
+  void Assign(const platform::TPersistent& source) override;
+
+  platform::TNotifyEvent& OnAddBand() noexcept { return m_onAddBand; }
+  TCustomPaintBandEvent& OnCustomPaint() noexcept { return m_onCustomPaint; }
+
+  // A fill record for this area's state with the colour of `metrics`.
+  band_local::TSkinFillParams FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics,
+                                         bool transparent) const;
+
+ protected:
+  // A band changed: repaint the area now; the whole collection: refresh the frame.
+  void Update(platform::TCollectionItem* item) override;
+
+ private:
+  ISkinBandHost* m_host;
+  ISkinDefaults* m_defaults;
+  bool m_captureMouse = true;
+  std::unique_ptr<TZebrinSkinBandAdapter> m_metrics;
+  bool m_themed = true;
+  bool m_transparent = false;
+  bool m_visible = true;
+  platform::TNotifyEvent m_onAddBand;
+  TCustomPaintBandEvent m_onCustomPaint;
+  TRect m_rect;
+};
+
+}  // namespace halbrin::skins
