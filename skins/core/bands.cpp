@@ -8,11 +8,6 @@ namespace halbrin::skins {
 
 namespace band_local {
 
-std::string RectToText(const TRect& r) {
-  return "Left: " + std::to_string(r.Left) + "; Top: " + std::to_string(r.Top) + "; Right: " + std::to_string(r.Right) +
-         "; Bottom: " + std::to_string(r.Bottom);
-}
-
 TRect SubtractRect(const TRect& a, const TRect& b) noexcept {
   if (a.IsEmpty()) return TRect{};
   TRect r = a;
@@ -33,11 +28,6 @@ TRect SubtractRect(const TRect& a, const TRect& b) noexcept {
   return r;
 }
 
-const platform::TEnumInfo& EdgeBorderInfo() {
-  static const platform::TEnumInfo info("TSkinEdgeBorder", {"sebLeft", "sebTop", "sebRight", "sebBottom"});
-  return info;
-}
-
 }  // namespace band_local
 
 namespace {
@@ -47,8 +37,8 @@ using namespace band_local;
 const char* BoolText(bool value) { return value ? "True" : "False"; }
 
 // An edge set turned a quarter: top to left, right to top, bottom to right, left to bottom.
-TSkinEdgeBorders TurnEdges(TSkinEdgeBorders edges) {
-  TSkinEdgeBorders turned = 0;
+TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) {
+  TZebrinSkinEdgeBorders turned = 0;
   if (edges & EdgeBit(sebTop)) turned |= EdgeBit(sebLeft);
   if (edges & EdgeBit(sebRight)) turned |= EdgeBit(sebTop);
   if (edges & EdgeBit(sebBottom)) turned |= EdgeBit(sebRight);
@@ -105,7 +95,7 @@ TZebrinSkinBandItem* TZebrinSkinBand::BandItemAtPos(TPoint windowPoint) const {
   return nullptr;
 }
 
-TSkinEdgeBorders TZebrinSkinBand::EffectiveEdgeBorders() const {
+TZebrinSkinEdgeBorders TZebrinSkinBand::EffectiveEdgeBorders() const {
   const TZebrinSkinCustomBands* bands = Bands();
   const bool caption = !bands || bands->GetKind() == 0;
   const bool horizontal = !bands || bands->IsHorizontalLayout();
@@ -343,8 +333,8 @@ HALBRIN_DEFINE_CLASS(TZebrinSkinBand, .Property("AutoEdgeBorders", &B::AutoEdgeB
                                           .Default(true)
                                           .Property("CaptureMouse", &B::CaptureMouse, &B::SetCaptureMouse)
                                           .Default(true)
-                                          .Set("EdgeBorders", &B::EdgeBorders, &B::SetEdgeBorders, EdgeBorderInfo(),
-                                               "TSkinEdgeBorders")
+                                          .Set("EdgeBorders", &B::EdgeBorders, &B::SetEdgeBorders, SkinEdgeBorderInfo(),
+                                               "TZebrinSkinEdgeBorders")
                                           .Property("Indent", &B::Indent, &B::SetIndent)
                                           .Default(0)
                                           .Property("Item", &B::Item)

@@ -14,26 +14,16 @@
 #include "platform/graphics/geometry.h"
 #include "skins/core/adapters.h"
 #include "skins/core/band_items.h"
+#include "skins/core/skin_geometry.h"
+#include "skins/core/skin_types.h"
 
 namespace halbrin::skins {
 
 using platform::TPoint;
 using platform::TRect;
 
-// Local stand-ins for the shared skin enumerations and rectangle helpers.
+// Helpers and records of the bands.
 namespace band_local {
-
-// The edges of a band, as bit numbers of TSkinEdgeBorders.
-enum TSkinEdgeBorder : std::uint8_t { sebLeft = 0, sebTop = 1, sebRight = 2, sebBottom = 3 };
-using TSkinEdgeBorders = std::uint8_t;
-constexpr TSkinEdgeBorders EdgeBit(TSkinEdgeBorder edge) noexcept {
-  return static_cast<TSkinEdgeBorders>(1u << edge);
-}
-
-const platform::TEnumInfo& EdgeBorderInfo();
-
-// "Left: L; Top: T; Right: R; Bottom: B".
-std::string RectToText(const TRect& r);
 
 // a minus b, but only when what is left is still one rectangle: b must
 // cover a whole side of a; otherwise a is given back unchanged. b covering
@@ -56,7 +46,7 @@ struct TSkinEdgeParams {
   TRect rect;
   TColor color = platform::clDefault;
   int width = 0;
-  TSkinEdgeBorders edges = 0;
+  TZebrinSkinEdgeBorders edges = 0;
 };
 
 }  // namespace band_local
@@ -137,8 +127,8 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   void SetAutoSize(bool value) { Store(m_autoSize, value); }
   bool CaptureMouse() const noexcept { return m_captureMouse; }
   void SetCaptureMouse(bool value) { Store(m_captureMouse, value); }
-  band_local::TSkinEdgeBorders EdgeBorders() const noexcept { return m_edgeBorders; }
-  void SetEdgeBorders(band_local::TSkinEdgeBorders value) { Store(m_edgeBorders, value); }
+  TZebrinSkinEdgeBorders EdgeBorders() const noexcept { return m_edgeBorders; }
+  void SetEdgeBorders(TZebrinSkinEdgeBorders value) { Store(m_edgeBorders, value); }
   int Indent() const noexcept { return m_indent; }
   void SetIndent(int value) { Store(m_indent, value); }
   bool Themed() const noexcept { return m_themed; }
@@ -165,7 +155,7 @@ class TZebrinSkinBand : public platform::TCollectionItem {
 
   // The edges drawn: EdgeBorders turned a quarter in caption bands that
   // run vertically and set their edges automatically.
-  band_local::TSkinEdgeBorders EffectiveEdgeBorders() const;
+  TZebrinSkinEdgeBorders EffectiveEdgeBorders() const;
   bool UsesSmallCaption() const;
 
   // Background, edges, hosted buttons, then the visible items; `rect` is where the band paints.
@@ -197,7 +187,7 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   bool m_autoSize = true;
   TRect m_rect;
   bool m_captureMouse = true;
-  band_local::TSkinEdgeBorders m_edgeBorders = 0;
+  TZebrinSkinEdgeBorders m_edgeBorders = 0;
   int m_indent = 0;
   std::unique_ptr<TZebrinSkinBandItem> m_item;
   std::unique_ptr<TZebrinSkinBandItemEx> m_itemEx;

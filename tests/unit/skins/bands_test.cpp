@@ -80,7 +80,7 @@ class RecordingPainter final : public ISkinBandPainter {
   void Log(const std::string& what, const TRect& r) { log.push_back(what + " " + RectToText(r)); }
   std::vector<std::string> log;
   std::vector<TSkinFillParams> fills;
-  std::vector<TSkinEdgeBorders> edges;
+  std::vector<TZebrinSkinEdgeBorders> edges;
 };
 
 // A band collection with a chosen kind and orientation.
@@ -251,8 +251,8 @@ TEST(SkinBandEdgeTest, VerticalCaptionBandsTurnTheirEdges) {
     int kind;
     bool horizontal;
     bool autoEdges;
-    TSkinEdgeBorder edge;
-    TSkinEdgeBorder drawn;
+    TZebrinSkinEdgeBorder edge;
+    TZebrinSkinEdgeBorder drawn;
   };
   const Case cases[] = {
       {0, false, true, sebTop, sebLeft},     {0, false, true, sebRight, sebTop},
@@ -571,7 +571,7 @@ TEST(SkinBandPaintTest, BandsPaintMovedToTheAreaAndSkipHiddenOrEmptyOnes) {
 TEST(SkinBandPaintTest, EdgesFollowTheOrientationAndDesignFramesShowWhileDesigning) {
   struct Case {
     bool horizontal;
-    TSkinEdgeBorder drawn;
+    TZebrinSkinEdgeBorder drawn;
   };
   for (const Case& c : {Case{true, sebTop}, Case{false, sebLeft}}) {
     FakeHost host;
@@ -587,7 +587,7 @@ TEST(SkinBandPaintTest, EdgesFollowTheOrientationAndDesignFramesShowWhileDesigni
     b.SetBoundsRect({0, 0, 24, 100});
     platform::TRecordingCanvas canvas;
     bands.Paint(canvas, bands.BoundsRect());
-    EXPECT_EQ(painter.edges, std::vector<TSkinEdgeBorders>({EdgeBit(c.drawn)}));
+    EXPECT_EQ(painter.edges, std::vector<TZebrinSkinEdgeBorders>({EdgeBit(c.drawn)}));
     EXPECT_EQ(painter.log, std::vector<std::string>({"frame " + RectToText({0, 0, 24, 200}),
                                                      "edges " + RectToText({0, 0, 24, 100}),
                                                      "frame " + RectToText({0, 0, 24, 100})}));
