@@ -9,6 +9,7 @@
 
 #include "platform/ui/gtk_init.h"
 #include "platform/ui/window_holder.h"
+#include "support/main_context_wait.h"
 
 namespace halbrin::platform {
 namespace {
@@ -19,20 +20,7 @@ using namespace std::chrono_literals;
 // to map a window; a healthy run needs milliseconds.
 constexpr auto kWaitLimit = 20s;
 
-// Runs the default main context until done() holds or the time is up.
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kWaitLimit) {
-  // A ticking source wakes the blocking iteration so the deadline is seen
-  // even when no events arrive.
-  const guint tick = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  bool reached = done();
-  while (!reached && std::chrono::steady_clock::now() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    reached = done();
-  }
-  g_source_remove(tick);
-  return reached;
-}
+using testing::RunUntil;
 
 // Tracks whether a GObject is finalised, without keeping it alive. Weak
 // pointers are cleared at dispose, which a destroyed widget reaches long

@@ -8,6 +8,7 @@
 
 #include "platform/ui/gtk_init.h"
 #include "platform/ui/window_holder.h"
+#include "support/main_context_wait.h"
 
 namespace halbrin::skins::skintest {
 
@@ -17,18 +18,7 @@ using namespace std::chrono_literals;
 // to map a window; a healthy run needs milliseconds.
 constexpr auto kWaitLimit = std::chrono::milliseconds(20s);
 
-// Runs the default main context until done() holds or the time is up.
-inline bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kWaitLimit) {
-  const guint tick = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  bool reached = done();
-  while (!reached && std::chrono::steady_clock::now() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    reached = done();
-  }
-  g_source_remove(tick);
-  return reached;
-}
+using testing::RunUntil;
 
 // Real input through the X server (XTest), so input shapes and focus apply.
 void FakeClick(int x, int y);
