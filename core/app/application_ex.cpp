@@ -357,6 +357,7 @@ void TApplicationEx::Log(std::string_view className, std::string_view message) n
 }
 
 void TApplicationEx::ApplicationException(TObject*, const std::exception& error) {
+  if (dynamic_cast<const platform::EAbort*>(&error)) return;
   if (m_logger && m_eLog) m_logger->WriteException(error);
   if (!m_silent) ShowMessageBox(error.what(), -1);
 }

@@ -36,6 +36,8 @@ HALBRIN_EXCEPTION(EListError, Exception);
 HALBRIN_EXCEPTION(EPropertyError, Exception);
 HALBRIN_EXCEPTION(EComponentError, Exception);
 HALBRIN_EXCEPTION(EObjectFreed, Exception);
+// The silent abort: it ends an operation, and the application's handler drops it.
+HALBRIN_EXCEPTION(EAbort, Exception);
 
 // File and stream errors of the class library.
 HALBRIN_EXCEPTION(EStreamError, Exception);

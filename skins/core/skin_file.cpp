@@ -82,6 +82,17 @@ class TSkinFileReader {
   }
 
  private:
+  // The unprefixed "value" attribute, else a "value" in the element's own namespace.
+  static Variant ValueAttribute(const XmlNode& element) {
+    Variant plain = element.getAttribute("value");
+    if (!plain.IsNull()) return plain;
+    const std::string ns = element.namespaceURI();
+    if (ns.empty()) return plain;
+    for (const XmlNode& attribute : element.attributes())
+      if (attribute.baseName() == "value" && attribute.namespaceURI() == ns) return attribute.nodeValue();
+    return plain;
+  }
+
   static std::vector<XmlNode> ElementChildren(const XmlNode& node) {
     std::vector<XmlNode> out;
     for (const XmlNode& child : node.childNodes())
@@ -110,7 +121,7 @@ class TSkinFileReader {
       Skip(path);
       return;
     }
-    const Variant attribute = element.getAttribute("value");
+    const Variant attribute = ValueAttribute(element);
     const std::string text = attribute.IsNull() || attribute.IsEmpty() ? std::string() : attribute.ToText();
     Variant value;
     if (prop.Kind() == TTypeKind::Integer && element.baseName().find("Color") != std::string::npos) {

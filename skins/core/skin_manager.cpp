@@ -234,7 +234,8 @@ void TZebrinSkinManager::SetAppTimer(int id, std::uint32_t intervalMs) {
   std::unique_ptr<platform::TimerSource>& timer = m_timers[id];
   if (!timer)
     timer = std::make_unique<platform::TimerSource>(platform::MainEventLoop(), intervalMs, [this, id] {
-      if (onAppTimer) onAppTimer(id);
+      const auto handler = m_timerHandlers.find(id);
+      if (handler != m_timerHandlers.end() && handler->second) handler->second();
     });
   else
     timer->SetInterval(intervalMs);
@@ -248,6 +249,32 @@ bool TZebrinSkinManager::AppTimerActive(int id) const {
   return it != m_timers.end() && it->second->Active();
 }
 
+void TZebrinSkinManager::SetAppTimerHandler(int id, std::function<void()> handler) {
+  m_timerHandlers[id] = std::move(handler);
+}
+
+void TZebrinSkinManager::AddSkin(IManagedSkin& skin) {
+  if (std::find(m_skins.begin(), m_skins.end(), &skin) == m_skins.end()) m_skins.push_back(&skin);
+}
+
+void TZebrinSkinManager::RemoveSkin(IManagedSkin& skin) { std::erase(m_skins, &skin); }
+
+IManagedSkin* TZebrinSkinManager::FindSkin(const platform::TComponent* control) const {
+  if (!control) return nullptr;
+  for (IManagedSkin* skin : m_skins)
+    if (skin->SkinControl() == control) return skin;
+  return nullptr;
+}
+
+void TZebrinSkinManager::CheckNotSkinned(const platform::TComponent& control) const {
+  const IManagedSkin* skin = FindSkin(&control);
+  if (!skin) return;
+  const platform::TComponent& component = skin->SkinComponent();
+  std::string name = component.Name();
+  if (const platform::TComponent* owner = component.Owner()) name = owner->Name() + "." + name;
+  throw ESkinException(control.Name() + " already skinned by " + name);
+}
+
 void TZebrinSkinManager::EndUpdate() {
   if (m_updateCount == 0) return;
   if (--m_updateCount == 0) UpdateSkins();
@@ -255,6 +282,10 @@ void TZebrinSkinManager::EndUpdate() {
 
 void TZebrinSkinManager::UpdateSkins() {
   if (m_updateCount > 0) return;
+  // A skin may leave the list while others are told; it is then skipped.
+  const std::vector<IManagedSkin*> skins = m_skins;
+  for (IManagedSkin* skin : skins)
+    if (std::find(m_skins.begin(), m_skins.end(), skin) != m_skins.end()) skin->SkinChanged();
   if (onUpdateSkins) onUpdateSkins();
 }
 
@@ -331,6 +362,8 @@ void TZebrinSkinManager::SetDefault(bool value) {
 }
 
 TZebrinSkinManager* SkinManager() noexcept { return g_current; }
+
+void SkinAbort() { throw ESkinAbort("Skin operation aborted"); }
 
 namespace {
 TSkinManagerCreator& Creator() {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/base/exception.h"
 #include "platform/classes/component.h"
@@ -18,6 +19,23 @@ namespace halbrin::skins {
 
 HALBRIN_EXCEPTION(ESkinException, platform::Exception);
 HALBRIN_EXCEPTION(ESkinManagerException, ESkinException);
+HALBRIN_EXCEPTION(ESubSkinException, ESkinException);
+HALBRIN_EXCEPTION(ESkinAbort, platform::EAbort);
+
+// What the manager needs of a skin in its list.
+class IManagedSkin {
+ public:
+  virtual ~IManagedSkin() = default;
+  // The skin as a component (its name and owner name it in messages).
+  virtual const platform::TComponent& SkinComponent() const = 0;
+  // The control the skin is on, or null.
+  virtual const platform::TComponent* SkinControl() const = 0;
+  // The skins' shared settings changed: re-read them and repaint.
+  virtual void SkinChanged() = 0;
+};
+
+// Raises ESkinAbort "Skin operation aborted".
+[[noreturn]] void SkinAbort();
 
 // The theme bridge's settings; loading a theme is not built yet.
 class TZebrinSkinTheme : public platform::TPersistent {
@@ -104,17 +122,28 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   // Told after the desktop's colours changed and the manager re-read them.
   std::function<void()> onSystemColorsChanged;
 
-  // Application timers by number, one at a time per number, ticking into
-  // onAppTimer. Nothing is armed while isTerminating answers true.
+  // Application timers by number, one at a time per number; each tick runs
+  // the handler set for its number (the hint engine's, the tracker's...).
+  // Nothing is armed while isTerminating answers true.
   void SetAppTimer(int id, std::uint32_t intervalMs);
   void KillAppTimer(int id);
   bool AppTimerActive(int id) const;
-  std::function<void(int id)> onAppTimer;
+  void SetAppTimerHandler(int id, std::function<void()> handler);
   std::function<bool()> isTerminating;
 
-  // Repaints every skin, or waits for the outermost EndUpdate.
+  // The live skins in registration order.
+  void AddSkin(IManagedSkin& skin);
+  void RemoveSkin(IManagedSkin& skin);
+  int SkinCount() const noexcept { return static_cast<int>(m_skins.size()); }
+  IManagedSkin& Skins(int index) const { return *m_skins.at(static_cast<std::size_t>(index)); }
+  // The first skin on the control; null for null or none.
+  IManagedSkin* FindSkin(const platform::TComponent* control) const;
+  // Raises ESkinException "<control> already skinned by <skin>" when a skin is on the control.
+  void CheckNotSkinned(const platform::TComponent& control) const;
+
+  // Tells every skin in list order, or waits for the outermost EndUpdate.
   void UpdateSkins();
-  // Told whenever the skins are to be updated.
+  // Told whenever the skins are updated.
   std::function<void()> onUpdateSkins;
   int UpdateCount() const noexcept { return m_updateCount; }
 
@@ -180,6 +209,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   std::string m_stretchClasses = "TMessageForm";
   int m_updateCount = 0;
   std::map<int, std::unique_ptr<platform::TimerSource>> m_timers;
+  std::map<int, std::function<void()>> m_timerHandlers;
+  std::vector<IManagedSkin*> m_skins;
   platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;

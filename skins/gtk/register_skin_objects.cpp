@@ -13,6 +13,11 @@ void RegisterSkinObjects() {
     auto manager = std::make_unique<TZebrinSkinManager>();
     // Skin files come from the project's or the application's folder.
     manager->SetSkinFolders(ProjectInfo().folder, ApplicationFolder());
+    // No timers once the application ends, or when there is none.
+    manager->isTerminating = [] { return !ApplicationExExists() || GetApplicationEx()->Terminated(); };
+    manager->onLog = [](const std::string& message) {
+      if (ApplicationExExists()) GetApplicationEx()->Log("TZebrinSkinManager", message);
+    };
     return manager;
   });
   SetSkinManagerCreator([]() -> TZebrinSkinManager* {

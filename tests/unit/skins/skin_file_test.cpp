@@ -148,6 +148,27 @@ TEST(SkinFileLimitsTest, LargeFilesAreRefused) {
   std::filesystem::remove_all(folder);
 }
 
+// A prefixed document: the value attribute may carry the element's prefix;
+// the unprefixed one wins when both are there, one of another namespace is not read.
+TEST(SkinFileNamespaceTest, ValueInTheElementsNamespace) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "halbrin_skin_namespace";
+  std::filesystem::create_directories(folder);
+  {
+    std::ofstream out(folder / "prefixed.xml");
+    out << "<s:skin xmlns:s=\"urn:x\" xmlns:o=\"urn:other\">"
+           "<s:FlashDelay s:value=\"9\"/>"
+           "<s:DropDownSize s:value=\"20\" value=\"12\"/>"
+           "<s:StretchClasses o:value=\"TOther\"/></s:skin>";
+  }
+  TZebrinSkinManager manager;
+  manager.SetSkinFolders(folder.string(), "");
+  manager.LoadFromFile("prefixed.xml");
+  EXPECT_EQ(manager.FlashDelay(), 9);
+  EXPECT_EQ(manager.DropDownSize(), 12);
+  EXPECT_EQ(manager.StretchClasses(), "");
+  std::filesystem::remove_all(folder);
+}
+
 TEST(SkinFileColorTest, ColourTexts) {
   const struct {
     const char* text;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "core/foundation/colors.h"
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
@@ -194,7 +198,7 @@ TEST(SkinManagerTest, AppTimersOnePerNumberAndNoneWhileTerminating) {
   platform::ScopedMainEventLoop scope(loop);
   TZebrinSkinManager manager;
   std::vector<int> ticks;
-  manager.onAppTimer = [&](int id) { ticks.push_back(id); };
+  for (int id : {1004, 1011}) manager.SetAppTimerHandler(id, [&ticks, id] { ticks.push_back(id); });
   manager.SetAppTimer(1004, 100);
   manager.SetAppTimer(1004, 50);
   manager.SetAppTimer(1011, 70);
@@ -209,6 +213,112 @@ TEST(SkinManagerTest, AppTimersOnePerNumberAndNoneWhileTerminating) {
   manager.SetAppTimer(1012, 10);
   EXPECT_FALSE(manager.AppTimerActive(1012));
   manager.KillAppTimer(1011);
+}
+
+// A handler may kill its own timer (the hint timers do).
+TEST(SkinManagerTest, AppTimerHandlerKillsItsOwnTimer) {
+  platform::FakeEventLoop loop;
+  platform::ScopedMainEventLoop scope(loop);
+  TZebrinSkinManager manager;
+  int ticks = 0;
+  manager.SetAppTimerHandler(1005, [&] {
+    ++ticks;
+    manager.KillAppTimer(1005);
+  });
+  manager.SetAppTimer(1005, 50);
+  manager.SetAppTimer(1013, 10);  // no handler: ticks harmlessly
+  loop.Advance(200);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_FALSE(manager.AppTimerActive(1005));
+  EXPECT_TRUE(manager.AppTimerActive(1013));
+}
+
+class ListedSkin final : public IManagedSkin {
+ public:
+  ListedSkin(const char* name, platform::TComponent* owner, const platform::TComponent* control)
+      : component(owner), control(control) {
+    component.SetName(name);
+  }
+  const platform::TComponent& SkinComponent() const override { return component; }
+  const platform::TComponent* SkinControl() const override { return control; }
+  void SkinChanged() override {
+    ++changes;
+    if (onChanged) onChanged();
+  }
+  platform::TComponent component;
+  const platform::TComponent* control;
+  int changes = 0;
+  std::function<void()> onChanged;
+};
+
+TEST(SkinManagerTest, SkinListFindAndCheck) {
+  TZebrinSkinManager manager;
+  platform::TComponent form;
+  form.SetName("Form1");
+  platform::TComponent pane(&form), other(&form);
+  pane.SetName("Pane");
+  other.SetName("Other");
+  ListedSkin owned("PaneSkin", &form, &pane), loose("LooseSkin", nullptr, &other);
+  manager.AddSkin(owned);
+  manager.AddSkin(loose);
+  manager.AddSkin(owned);
+  ASSERT_EQ(manager.SkinCount(), 2);
+  EXPECT_EQ(&manager.Skins(0), &owned);
+  EXPECT_EQ(manager.FindSkin(&pane), &owned);
+  EXPECT_EQ(manager.FindSkin(nullptr), nullptr);
+  EXPECT_EQ(manager.FindSkin(&form), nullptr);
+
+  const struct {
+    const platform::TComponent* control;
+    const char* message;
+  } cases[] = {{&pane, "Pane already skinned by Form1.PaneSkin"}, {&other, "Other already skinned by LooseSkin"}};
+  for (const auto& c : cases) {
+    try {
+      manager.CheckNotSkinned(*c.control);
+      ADD_FAILURE() << c.message;
+    } catch (const ESkinException& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+  }
+  EXPECT_NO_THROW(manager.CheckNotSkinned(form));
+
+  manager.RemoveSkin(owned);
+  manager.RemoveSkin(owned);
+  EXPECT_EQ(manager.SkinCount(), 1);
+  EXPECT_EQ(manager.FindSkin(&pane), nullptr);
+}
+
+// Updates reach every skin in order once the outermost bracket closes; a
+// skin removed by another's update is not told.
+TEST(SkinManagerTest, UpdateSkinsTellsEachListedSkin) {
+  TZebrinSkinManager manager;
+  platform::TComponent a, b, c;
+  ListedSkin first("A", nullptr, &a), second("B", nullptr, &b), third("C", nullptr, &c);
+  std::vector<std::string> order;
+  first.onChanged = [&] {
+    order.push_back("A");
+    manager.RemoveSkin(second);
+  };
+  third.onChanged = [&] { order.push_back("C"); };
+  for (ListedSkin* skin : {&first, &second, &third}) manager.AddSkin(*skin);
+  manager.BeginUpdate();
+  manager.BeginUpdate();
+  manager.SetSizerColor(platform::RGBColor(1, 2, 3));
+  manager.EndUpdate();
+  EXPECT_TRUE(order.empty());
+  manager.EndUpdate();
+  EXPECT_EQ(order, std::vector<std::string>({"A", "C"}));
+  EXPECT_EQ(second.changes, 0);
+}
+
+TEST(SkinManagerTest, SkinAbortIsSilent) {
+  try {
+    SkinAbort();
+    ADD_FAILURE() << "no abort";
+  } catch (const platform::EAbort& e) {
+    EXPECT_EQ(e.Message(), "Skin operation aborted");
+    EXPECT_NE(dynamic_cast<const ESkinAbort*>(&e), nullptr);
+  }
 }
 
 TEST(SkinManagerTest, OneManagerPerProcess) {

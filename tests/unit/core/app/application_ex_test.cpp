@@ -277,11 +277,14 @@ TEST_F(ApplicationTest, UnhandledErrorsAreLoggedAndShownUnlessSilent) {
   app.ApplicationException(nullptr, platform::EConvertError("bad number"));
   app.SetSilent(true);
   app.ApplicationException(nullptr, platform::EConvertError("quiet"));
+  app.SetSilent(false);
+  app.ApplicationException(nullptr, platform::EAbort("aborted"));  // silent abort: neither shown nor logged
   EXPECT_EQ(m_dialogs.boxes, std::vector<std::string>{"Halbrin Lite: bad number"});
   EXPECT_EQ(m_dialogs.lastFlags, kDefaultMessageBoxFlags);
   const std::string log = testing::ReadFile(app.Logger()->Path());
   EXPECT_NE(log.find(" [EConvertError]: bad number\r\n"), std::string::npos);
   EXPECT_NE(log.find("quiet"), std::string::npos);
+  EXPECT_EQ(log.find("aborted"), std::string::npos);
 }
 
 // ----------------------------------------------------------------- project
