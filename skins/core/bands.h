@@ -30,6 +30,10 @@ namespace band_local {
 // all of a leaves an empty rectangle.
 TRect SubtractRect(const TRect& a, const TRect& b) noexcept;
 
+// An edge set turned a quarter for a vertical run: top to left, right to top,
+// bottom to right, left to bottom.
+TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) noexcept;
+
 // What a band fill gets: the rectangle, the colour and the state it is drawn in.
 struct TSkinFillParams {
   TRect rect;
