@@ -83,11 +83,13 @@ TZebrinSkinWindowButton* TZebrinSkinWindowButtons::ButtonAt(int index) const {
 }
 
 TZebrinSkinWindowButton& TZebrinSkinWindowButtons::AddButton(TZebrinSkinButtonStyle style, const std::string& hint) {
-  TUpdateScope update(*this);
-  TZebrinSkinWindowButton& button = Add();
-  button.SetStyle(style);
-  button.SetHint(hint);
-  return button;
+  // Finished before it joins, so the item reports see its style and hint.
+  auto made = std::make_unique<TZebrinSkinWindowButton>(*this);
+  made->SetStyle(style);
+  made->SetHint(hint);
+  TZebrinSkinWindowButton* button = made.get();
+  CallOut(*this, [&] { InsertItem(std::move(made)); });
+  return *button;
 }
 
 TZebrinSkinBand* TZebrinSkinWindowButtons::Band() const {

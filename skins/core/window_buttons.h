@@ -52,7 +52,7 @@ class TZebrinSkinWindowButtons : public TZebrinSkinCustomButtons {
   TZebrinSkinWindowButton& Add();
   TZebrinSkinWindowButton* Items(int index) const;
   TZebrinSkinWindowButton* ButtonAt(int index) const;
-  // A button of `style` with `hint`, at the end.
+  // A button of `style` with `hint`, at the end; the item reports see both.
   TZebrinSkinWindowButton& AddButton(TZebrinSkinButtonStyle style, const std::string& hint = {});
 
   // The background of the buttons (fill and edges); the buttons' own Metrics colour the glyphs.

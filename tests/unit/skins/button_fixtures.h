@@ -95,7 +95,10 @@ class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public I
   bool CursorIsDefault() const override { return cursorIsDefault; }
   void SetCursor(TCursor value) override { cursor = value; }
   void DesignerModified() override { Log("designer"); }
-  void ItemAdded(TObject& item) override { Log("added " + Describe(item)); }
+  void ItemAdded(TObject& item) override {
+    Log("added " + Describe(item));
+    if (onItemAdded) onItemAdded(item);
+  }
   void ItemDeleting(TObject& item) override { Log("deleting " + Describe(item)); }
   void ItemPropertyUpdated(TObject& item) override { Log("updated " + Describe(item)); }
   void ForgetItem(const TObject& item) override { Log("forget " + Describe(item)); }
@@ -132,6 +135,7 @@ class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public I
   TPoint mouse;
   TCursor cursor = crDefault;
   std::function<void(TZebrinSkinWindowButton&)> onButtonClick;
+  std::function<void(TObject&)> onItemAdded;
   std::vector<std::string> log;
   // Also gets every line, for tests in which the skin goes away.
   std::vector<std::string>* mirror = nullptr;

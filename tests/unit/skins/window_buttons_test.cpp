@@ -56,6 +56,18 @@ TEST(WindowButtonsTest, AddedButtonsTakeTheStylesInOrder) {
   EXPECT_EQ(b.State(), StateBit(sbsCreated) | StateBit(sbsMasked));
 }
 
+TEST(WindowButtonsTest, AddButtonIsFinishedWhenTheSkinHearsOfIt) {
+  FakeSkin skin;
+  std::string seen;
+  skin.onItemAdded = [&](TObject& item) {
+    const auto& button = dynamic_cast<const TZebrinSkinWindowButton&>(item);
+    seen = std::to_string(button.Style()) + " " + button.Hint();
+  };
+  TZebrinSkinWindowButton& b = skin.buttons.AddButton(btsHelp, "Help");
+  EXPECT_EQ(seen, "4 Help");
+  EXPECT_EQ(&b, skin.buttons.Items(0));
+}
+
 TEST(WindowButtonsTest, CollectionDefaultsAndPublishedMembers) {
   FakeSkin skin;
   const TZebrinSkinWindowButtons& buttons = skin.buttons;
