@@ -91,7 +91,9 @@ void TZebrinSkinFooterBands::Layout(const TRect& frame, TRect& rect) {
   int used = 0;
   for (int i = 0; i < Count(); ++i) {
     TZebrinSkinBand* band = Items(i);
-    if (ended || !band->Visible()) {
+    // A hidden band ends the stack; bands not reached get no room.
+    if (!band->Visible()) ended = true;
+    if (ended) {
       band->SetBoundsRect(TRect{});
       continue;
     }
