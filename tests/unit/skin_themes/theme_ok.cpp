@@ -57,6 +57,23 @@ int32_t FillFooterBand(SkinCanvas* canvas, void* record) {
   return 0;
 }
 
+// Every canvas function once; what the canvas answered goes into the last fill.
+int32_t FillSplitter(SkinCanvas* canvas, void* record) {
+  const auto* rec = static_cast<const SkinFillParams*>(record);
+  void* ctx = canvas->ctx;
+  canvas->frame_rect(ctx, &rec->rect, 1);
+  canvas->line(ctx, SkinPoint{0, 0}, SkinPoint{5, 0}, 2, 2);
+  const SkinPoint triangle[] = {{0, 0}, {4, 0}, {0, 4}};
+  canvas->fill_polygon(ctx, triangle, 3, 3);
+  canvas->set_pixel(ctx, 1, 1, 4);
+  const SkinColor pixel = canvas->get_pixel(ctx, 1, 1);
+  int32_t width = 0, height = 0;
+  canvas->text_extent(ctx, "abc", nullptr, &width, &height);
+  const SkinRect answer = {0, 0, width, height};
+  canvas->fill_rect(ctx, &answer, pixel);
+  return 0;
+}
+
 int32_t DrawSplitterEdges(SkinCanvas*, void*) { throw std::runtime_error("splitter edges failed"); }
 
 int32_t DrawBandItemText(SkinCanvas*, void* record) {
@@ -83,7 +100,10 @@ int32_t DrawBandItemProgress(SkinCanvas* canvas, void* record) {
 
 int32_t DrawWindowButton(SkinCanvas* canvas, void* record) {
   auto* rec = static_cast<SkinWindowButtonParams*>(record);
-  canvas->draw_image(canvas->ctx, rec->images, rec->image_index, rec->x, rec->y);
+  if (rec->state & SKIN_STATE_MASKED)
+    canvas->draw_image_masked(canvas->ctx, rec->images, rec->image_index, rec->x, rec->y, rec->glyph_color);
+  else
+    canvas->draw_image(canvas->ctx, rec->images, rec->image_index, rec->x, rec->y);
   rec->x = -1;
   return 0;
 }

@@ -300,8 +300,35 @@ TEST_F(SkinThemeTest, HooksDrawThroughTheCanvasTheyAreGiven) {
   TSkinToolButtonParams tool;
   tool.Images = &images;
   Theme().DrawToolButton(canvas, tool);
-  EXPECT_EQ(canvas.Calls(), std::vector<std::string>({"Save()", "DrawImage(0 5,6)", "Restore()", "Save()", "Restore()"}))
+  button.State = kButtonMasked;
+  button.GlyphColor = 0x00FF00;
+  Theme().DrawWindowButton(canvas, button);
+  EXPECT_EQ(canvas.Calls(), std::vector<std::string>({"Save()", "DrawImage(0 5,6)", "Restore()", "Save()", "Restore()",
+                                                      "Save()", "DrawImageMasked(0 5,6 " +
+                                                          TRecordingCanvas::ColorText(0x00FF00) + ")",
+                                                      "Restore()"}))
       << "only the record's image list is drawn";
+
+  // Each canvas function reaches the canvas; answers come back.
+  canvas.ClearCalls();
+  Theme().FillSplitter(canvas, Fill({0, 0, 8, 8}, 0));
+  const std::vector<std::string> calls = canvas.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls.front(), "Save()");
+  EXPECT_EQ(calls.back(), "Restore()");
+  const std::vector<std::string> inner(calls.begin() + 1, calls.end() - 1);
+  TRecordingCanvas direct;
+  direct.FrameRect({0, 0, 8, 8}, 1);
+  direct.Line({0, 0}, {5, 0}, 2, 2);
+  const platform::TPoint triangle[] = {{0, 0}, {4, 0}, {0, 4}};
+  direct.FillPolygon(triangle, 3);
+  direct.SetPixel(1, 1, 4);
+  const platform::TColor pixel = direct.GetPixel(1, 1);
+  const platform::TSize extent = direct.TextExtent("abc", platform::TFont());
+  direct.FillRect({0, 0, extent.cx, extent.cy}, pixel);
+  EXPECT_EQ(inner, direct.Calls());
+  EXPECT_EQ(inner.back(), "FillRect(" + TRecordingCanvas::RectText({0, 0, extent.cx, extent.cy}) + " " +
+                              TRecordingCanvas::ColorText(4) + ")");
 }
 
 TEST_F(SkinThemeTest, MissingHooksDrawWithTheDefaultPainter) {
