@@ -59,7 +59,8 @@ class SkinThemeTest : public ::testing::Test {
     for (const char* folder : {"project/skins", "app/skins", "outside"}) fs::create_directories(Path(folder));
     for (const char* lib : {"libtheme_ok.so", "libtheme_invalid.so", "libtheme_noprops.so", "libtheme_initfail.so"})
       fs::copy_file(kThemes / lib, Path("project/skins") / lib);
-    for (const char* folder : {"app/skins", "outside"}) fs::copy_file(kThemes / "libtheme_ok.so", Path(folder) / "libtheme_ok.so");
+    for (const char* folder : {"app/skins", "outside"})
+      fs::copy_file(kThemes / "libtheme_ok.so", Path(folder) / "libtheme_ok.so");
     manager = std::make_unique<TZebrinSkinManager>();
     manager->SetSkinFolders(Path("project").string(), Path("app").string());
     manager->onLoadSkin = [this] {
@@ -176,8 +177,10 @@ TEST_F(SkinThemeTest, LibrariesThatFailLeaveTheThemeUnloaded) {
     EXPECT_EQ(loadSkins, 1);
     EXPECT_EQ(initfail.InitCalls() - initfailInit, std::string(c.name) == "libtheme_initfail.so" ? c.initCalls : 0);
     EXPECT_EQ(initfail.DoneCalls() - initfailDone, std::string(c.name) == "libtheme_initfail.so" ? c.doneCalls : 0);
-    for (int hook = 0; hook < kSkinThemeHookCount; ++hook)
-      EXPECT_FALSE(Theme().HookBound(static_cast<TSkinThemeHook>(hook))) << SkinThemeHookName(static_cast<TSkinThemeHook>(hook));
+    for (int i = 0; i < kSkinThemeHookCount; ++i) {
+      const auto hook = static_cast<TSkinThemeHook>(i);
+      EXPECT_FALSE(Theme().HookBound(hook)) << SkinThemeHookName(hook);
+    }
     const std::vector<std::string> log = TakeSkinLogMessages();
     ASSERT_EQ(log.size(), 1u);
     const std::string start = std::string("Theme library \"") + c.name + "\" not loaded: " + c.reason;
@@ -206,7 +209,8 @@ TEST_F(SkinThemeTest, DisabledThemeDrawsWithTheDefaultPainter) {
     Theme().FillButton(canvas, Fill({1, 2, 11, 12}, 0x00FF00));
     return canvas.Calls();
   };
-  const std::vector<std::string> themed = {"Save()", "FillRect(1,2,11,12 " + TRecordingCanvas::ColorText(kMagenta) + ")",
+  const std::vector<std::string> themed = {"Save()",
+                                           "FillRect(1,2,11,12 " + TRecordingCanvas::ColorText(kMagenta) + ")",
                                            "Restore()"};
   const std::vector<std::string> plain =
       DefaultCalls([](TRecordingCanvas& c) { TSkinDefaultPainter::FillButton(c, Fill({1, 2, 11, 12}, 0x00FF00)); });
@@ -461,7 +465,8 @@ TEST_F(SkinThemeTest, ASkinFileLoadsALibraryBesideIt) {
   fs::create_directories(Path("project/skins/dark"));
   fs::copy_file(kThemes / "libtheme_ok.so", Path("project/skins/dark/libtheme_ok.so"));
   halbrin::testing::WriteFile(Path("project/skins/dark/dark.xml").string(),
-                              "<skin><FlashDelay value=\"77\"/><Theme><FileName value=\"libtheme_ok.so\"/></Theme></skin>");
+                              "<skin><FlashDelay value=\"77\"/>"
+                              "<Theme><FileName value=\"libtheme_ok.so\"/></Theme></skin>");
   const HeldLibrary beside(Path("project/skins/dark/libtheme_ok.so"));
   const HeldLibrary project(Path("project/skins/libtheme_ok.so"));
   manager->LoadFromFile("skins/dark/dark.xml");
