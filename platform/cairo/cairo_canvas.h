@@ -17,6 +17,8 @@ using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
 
 // A surface holding a copy of the image's pixels.
 CairoSurfacePtr SurfaceFromImage(const TArgbImage& image);
+// A copy of the pixels of an ARGB32 image surface; an empty image for any other surface.
+TArgbImage ImageFromSurface(cairo_surface_t* surface);
 
 // ICanvas over a Cairo context; it needs no display, so it draws on image
 // surfaces in tests and benchmarks as it does on windows. Shapes are not
@@ -52,6 +54,7 @@ class TCairoCanvas final : public ICanvas {
   // Cairo has no theme: always false.
   bool DrawThemedGlyph(TThemedGlyph glyph, const TThemedGlyphState& state, const TRect& rect) override;
   void Blit(const TArgbImage& source, int x, int y) override;
+  void* CairoContext() const noexcept override { return m_cr; }
 
  private:
   // Sets the colour as the source; false for a colour that draws nothing.

@@ -48,28 +48,16 @@ class TSkinBusy {
   std::optional<TComponent::TBusyGuard> m_busy;
 };
 
-class TDefaultButtonPainter final : public ISkinButtonPainter {
- public:
-  int FillButton(platform::ICanvas& canvas, TSkinFillParams rec) override {
-    return TSkinDefaultPainter::FillButton(canvas, rec);
-  }
-  int DrawButtonEdges(platform::ICanvas& canvas, TSkinEdgeParams rec) override {
-    return TSkinDefaultPainter::DrawButtonEdges(canvas, rec);
-  }
-  int DrawWindowButton(platform::ICanvas& canvas, TSkinWindowButtonParams rec) override {
-    return TSkinDefaultPainter::DrawWindowButton(canvas, rec);
-  }
-};
-
 const TZebrinSkinCustomButtons* ButtonsOf(const platform::TCollection& collection) {
   return dynamic_cast<const TZebrinSkinCustomButtons*>(&collection);
 }
 
 }  // namespace
 
-ISkinButtonPainter& DefaultButtonPainter() noexcept {
-  static TDefaultButtonPainter painter;
-  return painter;
+platform::TCustomImageList* ISkinButtonsOwner::WindowButtonImages(bool smallCaption) {
+  const TZebrinSkinManager* manager = SkinManager();
+  if (!manager) return nullptr;
+  return smallCaption ? manager->SmallButtonImages() : manager->ButtonImages();
 }
 
 // ---- TZebrinSkinCustomButton ----
@@ -503,9 +491,15 @@ TPoint TZebrinSkinCustomButtons::PaintOrigin() const {
   return {bands->BoundsRect().Left, bands->BoundsRect().Top};
 }
 
-ISkinButtonPainter& TZebrinSkinCustomButtons::Painter() const {
-  ISkinButtonPainter* painter = m_skin ? m_skin->ButtonPainter() : nullptr;
-  return painter ? *painter : DefaultButtonPainter();
+ISkinPainter& TZebrinSkinCustomButtons::Painter() const {
+  ISkinBandHost* host = BandHost();
+  ISkinPainter* theme = host ? host->Painter() : nullptr;
+  return theme ? *theme : DefaultSkinPainter();
+}
+
+ISkinPainter& TZebrinSkinCustomButtons::DefaultPainter() const {
+  ISkinBandHost* host = BandHost();
+  return host ? host->DefaultPainter() : DefaultSkinPainter();
 }
 
 void TZebrinSkinCustomButtons::Paint(platform::ICanvas& canvas) {
@@ -571,7 +565,7 @@ void TZebrinSkinCustomButtons::PaintButton(platform::ICanvas& canvas, int index,
     if (button->Themed())
       Painter().FillButton(canvas, fill);
     else
-      TSkinDefaultPainter::FillButton(canvas, fill);
+      DefaultPainter().FillButton(canvas, fill);
   }
   const TZebrinSkinEdgeBorders edges = EffectiveEdgeBorders(*button);
   if (metrics.EdgeWidth() > 0 && edges != 0) {

@@ -21,6 +21,7 @@
 #include "skins/core/adapters.h"
 #include "skins/core/bands.h"
 #include "skins/core/draw_records.h"
+#include "skins/core/skin_painter.h"
 #include "skins/core/skin_types.h"
 #include "skins/core/window_command.h"
 
@@ -47,20 +48,6 @@ enum TSkinButtonStateBit : std::uint8_t {
 };
 constexpr std::uint32_t StateBit(TSkinButtonStateBit bit) noexcept { return 1u << bit; }
 
-// Where buttons draw their fills, edges and glyphs: the theme's operations
-// (with the default painter's signatures), or the default painter when the
-// skin has none.
-class ISkinButtonPainter {
- public:
-  virtual ~ISkinButtonPainter() = default;
-  virtual int FillButton(platform::ICanvas& canvas, TSkinFillParams rec) = 0;
-  virtual int DrawButtonEdges(platform::ICanvas& canvas, TSkinEdgeParams rec) = 0;
-  virtual int DrawWindowButton(platform::ICanvas& canvas, TSkinWindowButtonParams rec) = 0;
-};
-
-// The default painter behind ISkinButtonPainter.
-ISkinButtonPainter& DefaultButtonPainter() noexcept;
-
 // What window buttons show and allow for the window's state (UpdateButtonStates).
 struct TSkinWindowButtonState {
   // A control is set and it is not aligned alClient.
@@ -85,7 +72,7 @@ class ISkinButtonsOwner {
 
   // The skin as a component, kept busy across call-outs; null for none.
   virtual platform::TComponent* OwnerComponent() = 0;
-  // Window origin, design state, active state, band repaint and frame refresh.
+  // Window origin, design state, active state, the painters, band repaint and frame refresh.
   virtual ISkinBandHost* BandHost() = 0;
   // The caption (0) or footer (1) band collection; null when there is none.
   virtual TZebrinSkinCustomBands* BandsAt(int bandsIndex) = 0;
@@ -93,10 +80,8 @@ class ISkinButtonsOwner {
   virtual bool Loading() const = 0;
   // The skinned control is enabled (the colour rules' "skin enabled").
   virtual bool ControlEnabled() const = 0;
-  // The theme's painter; null draws with the default painter.
-  virtual ISkinButtonPainter* ButtonPainter() = 0;
-  // The manager's window-button glyphs for normal or small captions.
-  virtual platform::TCustomImageList* WindowButtonImages(bool smallCaption) = 0;
+  // The window-button glyphs for normal or small captions; by default the manager's.
+  virtual platform::TCustomImageList* WindowButtonImages(bool smallCaption);
 
   // Ctrl, Shift and Alt held now (ssCtrl, ssShift, ssAlt).
   virtual TShiftState KeyboardShift() const = 0;
@@ -476,8 +461,10 @@ class TZebrinSkinCustomButtons : public platform::TOwnedCollection, public ISkin
   virtual std::string ImageListText() const;
   // Where a new button's Metrics take their defaults.
   virtual TSkinOwnerKind ButtonKind() const { return TSkinOwnerKind::Other; }
-  // The theme's painter, or the default one.
-  ISkinButtonPainter& Painter() const;
+  // What themed parts draw with (the band host's theme, else the default
+  // painter), and what the others draw with.
+  ISkinPainter& Painter() const;
+  ISkinPainter& DefaultPainter() const;
   // Runs a call-out with the skin busy; false when `alive` died meanwhile.
   bool CallOut(const platform::TObject& alive, const std::function<void()>& call);
   template <class T>

@@ -7,13 +7,16 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "platform/base/exception.h"
 #include "platform/classes/component.h"
 #include "platform/eventloop/timer_source.h"
 #include "platform/graphics/font.h"
+#include "platform/graphics/image_list.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/adapters.h"
+#include "skins/core/skin_theme.h"
 
 namespace halbrin::skins {
 
@@ -36,20 +39,6 @@ class IManagedSkin {
 
 // Raises ESkinAbort "Skin operation aborted".
 [[noreturn]] void SkinAbort();
-
-// The theme bridge's settings; loading a theme is not built yet.
-class TZebrinSkinTheme : public platform::TPersistent {
-  HALBRIN_CLASS(TZebrinSkinTheme, platform::TPersistent)
-
-  bool Enabled() const noexcept { return m_enabled; }
-  void SetEnabled(bool value) { m_enabled = value; }
-  const std::string& FileName() const noexcept { return m_fileName; }
-  void SetFileName(const std::string& value) { m_fileName = value; }
-
- private:
-  bool m_enabled = true;
-  std::string m_fileName;
-};
 
 // The hint settings; the hint window itself lives in the window layer.
 class TZebrinSkinHint : public platform::TPersistent {
@@ -156,11 +145,35 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   bool MainFormIsMinimized() const noexcept { return m_mainFormMinimized; }
 
   // Skin files: relative names are taken from the project folder; files must
-  // lie in the project or the application folder.
+  // lie in the project or the application folder. Theme libraries come from
+  // the `skins` folders of both (and from the folder of the skin file read).
   void SetSkinFolders(std::string projectFolder, std::string applicationFolder);
+  const std::string& ProjectFolder() const noexcept { return m_projectFolder; }
+  const std::string& ApplicationFolder() const noexcept { return m_applicationFolder; }
   void LoadFromFile(const std::string& fileName);
-  // Where a load reports the elements it skipped; GLib's message log when unset.
+  // Where a load reports the elements it skipped; the skin log when unset.
   std::function<void(const std::string&)> onLog;
+
+  // The folder of the skin file being read; empty outside a load.
+  const std::string& LoadingSkinFolder() const noexcept { return m_loadingSkinFolder; }
+  // Holds the folder of the skin file being read for its lifetime.
+  class TLoadingSkinFolder {
+   public:
+    TLoadingSkinFolder(TZebrinSkinManager& manager, std::string folder)
+        : m_manager(manager), m_previous(std::exchange(manager.m_loadingSkinFolder, std::move(folder))) {}
+    ~TLoadingSkinFolder() { m_manager.m_loadingSkinFolder = std::move(m_previous); }
+    TLoadingSkinFolder(const TLoadingSkinFolder&) = delete;
+    TLoadingSkinFolder& operator=(const TLoadingSkinFolder&) = delete;
+
+   private:
+    TZebrinSkinManager& m_manager;
+    std::string m_previous;
+  };
+
+  // The theme loaded or unloaded a library: the skins are repainted and,
+  // after the current update, onLoadSkin is told once.
+  void ThemeChanged();
+  std::function<void()> onLoadSkin;
 
   // Published values.
   bool AutoAdjust() const noexcept { return m_autoAdjust; }
@@ -194,6 +207,18 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   TZebrinSkinTheme* Theme() const { return m_theme.get(); }
   TZebrinSkinHint* Hint() const { return m_hint.get(); }
 
+  // The window-button glyphs (TZebrinSkinButtonStyle order) at the Button and
+  // SmallButton sizes, and the four drop-down arrows; owned sub-components.
+  platform::TCustomImageList* ButtonImages() const noexcept { return m_buttonImages; }
+  platform::TCustomImageList* SmallButtonImages() const noexcept { return m_smallButtonImages; }
+  platform::TCustomImageList* ArrowButtonImages() const noexcept { return m_arrowButtonImages; }
+  // Draws the glyphs again at the adapters' sizes; arrows at DropDownSize, or
+  // at ScrollWidth when DropDownSize is below 8.
+  void UpdateButtonImages(bool small);
+  void UpdateArrowImages();
+  // The check box, option and expand box masks, made once per process.
+  static const platform::TCustomImageList& OptionImages();
+
  private:
   TZebrinSkinCustomAdapter& AdapterOf(TSkinDefaultRow row) const;
 
@@ -214,6 +239,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;
+  std::string m_loadingSkinFolder;
+  bool m_themeChangePending = false;
   bool m_applicationActive = true;
   bool m_mainFormMinimized = false;
 
@@ -224,6 +251,10 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   std::unique_ptr<TZebrinSkinManagerSplitterAdapter> m_splitter;
   std::unique_ptr<TZebrinSkinTheme> m_theme;
   std::unique_ptr<TZebrinSkinHint> m_hint;
+  // Owned through the component list.
+  platform::TCustomImageList* m_buttonImages = nullptr;
+  platform::TCustomImageList* m_smallButtonImages = nullptr;
+  platform::TCustomImageList* m_arrowButtonImages = nullptr;
 };
 
 // The process's manager, or null.

@@ -10,6 +10,7 @@
 
 #include "platform/classes/component.h"
 #include "platform/graphics/image_list.h"
+#include "fixtures/recording_painter.h"
 #include "platform/graphics/recording_canvas.h"
 #include "skins/core/bands.h"
 #include "skins/core/skin_buttons.h"
@@ -35,30 +36,7 @@ class OrientedBands final : public TZebrinSkinCustomBands {
   bool horizontal;
 };
 
-// Records what the buttons hand to the theme's painter.
-class RecordingButtonPainter final : public ISkinButtonPainter {
- public:
-  int FillButton(platform::ICanvas&, TSkinFillParams rec) override {
-    log.push_back("fill " + platform::TRecordingCanvas::RectText(rec.Rect));
-    fills.push_back(rec);
-    return 0;
-  }
-  int DrawButtonEdges(platform::ICanvas&, TSkinEdgeParams rec) override {
-    log.push_back("edges " + platform::TRecordingCanvas::RectText(rec.Rect) + " " + std::to_string(rec.Edges));
-    edges.push_back(rec);
-    return 0;
-  }
-  int DrawWindowButton(platform::ICanvas&, TSkinWindowButtonParams rec) override {
-    log.push_back("glyph " + std::to_string(rec.X) + "," + std::to_string(rec.Y) + " " +
-                  std::to_string(rec.ImageIndex));
-    glyphs.push_back(rec);
-    return 0;
-  }
-  std::vector<std::string> log;
-  std::vector<TSkinFillParams> fills;
-  std::vector<TSkinEdgeParams> edges;
-  std::vector<TSkinWindowButtonParams> glyphs;
-};
+using RecordingButtonPainter = testing::TRecordingSkinPainter;
 
 class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public ISkinBandHost {
  public:
@@ -76,6 +54,7 @@ class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public I
   bool Designing() const override { return designing; }
   bool IsFormSkin() const override { return formSkin; }
   bool Active() const override { return active; }
+  ISkinPainter* Painter() override { return painter; }
   void RepaintBands(TZebrinSkinCustomBands&) override { Log("repaint"); }
   void RefreshFrame() override { Log("refresh"); }
 
@@ -85,7 +64,6 @@ class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public I
   TZebrinSkinCustomBands* BandsAt(int bandsIndex) override { return bandsIndex == 0 ? &bands : nullptr; }
   bool Loading() const override { return loading; }
   bool ControlEnabled() const override { return controlEnabled; }
-  ISkinButtonPainter* ButtonPainter() override { return painter; }
   TCustomImageList* WindowButtonImages(bool smallCaption) override {
     if (!managerImages) return nullptr;
     return smallCaption ? &smallImages : &images;
@@ -130,7 +108,7 @@ class FakeSkin : public platform::TComponent, public ISkinButtonsOwner, public I
   TPoint origin;
   bool designing = false, formSkin = true, active = true, loading = false, controlEnabled = true;
   bool managerImages = true, cursorIsDefault = true, autoButtons = true;
-  ISkinButtonPainter* painter = nullptr;
+  ISkinPainter* painter = nullptr;
   TShiftState keyboard = 0;
   TPoint mouse;
   TCursor cursor = crDefault;

@@ -8,6 +8,7 @@
 #include "button_fixtures.h"
 #include "platform/classes/class_info.h"
 #include "platform/graphics/recording_canvas.h"
+#include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
 namespace {
@@ -146,6 +147,16 @@ TEST(WindowButtonsTest, GlyphsComeFromTheManagerUnlessAnImageListIsSet) {
   skin.managerImages = false;
   EXPECT_EQ(buttons.Images(), nullptr);
   EXPECT_EQ(buttons.ButtonSize(0), 0);
+}
+
+TEST(WindowButtonsTest, TheOwnersDefaultGlyphsAreTheManagers) {
+  FakeSkin skin;
+  ISkinButtonsOwner& owner = skin;
+  EXPECT_EQ(owner.ISkinButtonsOwner::WindowButtonImages(false), nullptr) << "no manager";
+  TZebrinSkinManager manager;
+  EXPECT_EQ(owner.ISkinButtonsOwner::WindowButtonImages(false), manager.ButtonImages());
+  EXPECT_EQ(owner.ISkinButtonsOwner::WindowButtonImages(true), manager.SmallButtonImages());
+  EXPECT_NE(manager.ButtonImages(), nullptr);
 }
 
 TEST(WindowButtonsTest, ButtonSizeIsTheImageAndItsMargins) {
