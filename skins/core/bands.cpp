@@ -185,12 +185,14 @@ void TZebrinSkinBand::Assign(const platform::TPersistent& source) {
 
 // ---- TZebrinSkinCustomBands ----
 
-TZebrinSkinCustomBands::TZebrinSkinCustomBands(platform::TPersistent* owner, ISkinBandHost* host, ISkinDefaults* defaults)
+TZebrinSkinCustomBands::TZebrinSkinCustomBands(platform::TPersistent* owner, ISkinBandHost* host, ISkinDefaults* defaults,
+                                               TSkinOwnerKind metricsKind)
     : TOwnedCollection(owner, TZebrinSkinBand::StaticClassInfo(), FactoryOf<TZebrinSkinBand>()),
       m_host(host),
       m_defaults(defaults),
-      m_metrics(std::make_unique<TZebrinSkinBandAdapter>(this, defaults, TSkinOwnerKind::CaptionBand)) {
-  m_metrics->ownerChanged = [this](bool) { Update(nullptr); };
+      m_metrics(std::make_unique<TZebrinSkinBandAdapter>(this, defaults, metricsKind)) {
+  // Inside an update the change waits for its end, as band changes do.
+  m_metrics->ownerChanged = [this](bool) { Changed(); };
 }
 
 TZebrinSkinCustomBands::~TZebrinSkinCustomBands() = default;

@@ -113,6 +113,11 @@ class ISkinBandHost {
   virtual void RepaintBands(TZebrinSkinCustomBands& bands) { (void)bands; }
   // Recomputes and repaints the skin's frame.
   virtual void RefreshFrame() {}
+  // The skin's caption runs along the top (else along the left).
+  virtual bool CaptionHorizontal() const { return true; }
+  // Where the caption bands were last laid out, in window coordinates; the
+  // footer stacks in what the caption leaves.
+  virtual TRect CaptionBandsRect() const { return TRect{}; }
 };
 
 class TZebrinSkinBand : public platform::TCollectionItem {
@@ -203,8 +208,9 @@ class TZebrinSkinBand : public platform::TCollectionItem {
 class TZebrinSkinCustomBands : public platform::TOwnedCollection {
   HALBRIN_CLASS(TZebrinSkinCustomBands, platform::TOwnedCollection)
 
+  // `metricsKind` picks the defaults row of the area's own Metrics.
   TZebrinSkinCustomBands(platform::TPersistent* owner = nullptr, ISkinBandHost* host = nullptr,
-                         ISkinDefaults* defaults = nullptr);
+                         ISkinDefaults* defaults = nullptr, TSkinOwnerKind metricsKind = TSkinOwnerKind::CaptionBand);
   ~TZebrinSkinCustomBands() override;
 
   ISkinBandHost* Host() const noexcept { return m_host; }

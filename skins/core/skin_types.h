@@ -38,7 +38,20 @@ enum TZebrinSkinItemLayout : std::uint8_t { silTop, silCenter, silBottom };
 enum TZebrinSkinItemPosition : std::uint8_t { sipLeft, sipCenter, sipRight };
 enum TZebrinSkinItemRoundness : std::uint8_t { sirNone, sirMedium, sirEvident };
 enum TZebrinSkinToolButtonStyle : std::uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsTab, tbsStatic, tbsDivider };
-enum TZebrinSkinCaptionAlign : std::uint8_t { scaTop, scaSmartTop, scaLeft, scaAuto, scaAutoInverse, scaStupidLeft };
+enum TZebrinSkinCaptionAlign : std::uint8_t { scaTop, scaLeft, scaAuto, scaAutoInverse, scaSmartTop, scaStupidLeft };
+// The window buttons; also the order of the manager's button glyphs.
+enum TZebrinSkinButtonStyle : std::uint8_t {
+  btsClose,
+  btsMaximize,
+  btsRestore,
+  btsMinimize,
+  btsHelp,
+  btsNext,
+  btsPrevious,
+  btsCombo,
+  btsCheck,
+};
+inline constexpr int kSkinButtonStyleCount = btsCheck + 1;
 
 inline const platform::TEnumInfo& SkinDefinedParamInfo() {
   static const platform::TEnumInfo info("TZebrinSkinDefinedParam",
@@ -75,7 +88,13 @@ inline const platform::TEnumInfo& SkinToolButtonStyleInfo() {
 }
 inline const platform::TEnumInfo& SkinCaptionAlignInfo() {
   static const platform::TEnumInfo info("TZebrinSkinCaptionAlign",
-                                        {"scaTop", "scaSmartTop", "scaLeft", "scaAuto", "scaAutoInverse", "scaStupidLeft"});
+                                        {"scaTop", "scaLeft", "scaAuto", "scaAutoInverse", "scaSmartTop", "scaStupidLeft"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinButtonStyleInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinButtonStyle", {"btsClose", "btsMaximize", "btsRestore",
+                                                                   "btsMinimize", "btsHelp", "btsNext",
+                                                                   "btsPrevious", "btsCombo", "btsCheck"});
   return info;
 }
 

@@ -25,6 +25,11 @@ TEST(SkinTypes, EnumerationNamesMatchTheirOrdinals) {
       {SkinToolButtonStyleInfo(), tbsTab, "tbsTab", tbsDivider + 1},
       {SkinToolButtonStyleInfo(), tbsDivider, "tbsDivider", tbsDivider + 1},
       {SkinCaptionAlignInfo(), scaStupidLeft, "scaStupidLeft", scaStupidLeft + 1},
+      // Skin files give the caption's Align by ordinal: scaLeft is 1, scaSmartTop 4.
+      {SkinCaptionAlignInfo(), 1, "scaLeft", scaStupidLeft + 1},
+      {SkinCaptionAlignInfo(), 4, "scaSmartTop", scaStupidLeft + 1},
+      {SkinButtonStyleInfo(), btsRestore, "btsRestore", kSkinButtonStyleCount},
+      {SkinButtonStyleInfo(), 8, "btsCheck", kSkinButtonStyleCount},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
