@@ -52,6 +52,7 @@ class TCairoCanvas final : public ICanvas {
   // Cairo has no theme: always false.
   bool DrawThemedGlyph(TThemedGlyph glyph, const TThemedGlyphState& state, const TRect& rect) override;
   void Blit(const TArgbImage& source, int x, int y) override;
+  void* CairoContext() const noexcept override { return m_cr; }
 
  private:
   // Sets the colour as the source; false for a colour that draws nothing.

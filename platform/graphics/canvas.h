@@ -90,6 +90,10 @@ class ICanvas {
   // Copies the pixels of `source` (alpha included) with its top-left corner at (x, y).
   virtual void Blit(const TArgbImage& source, int x, int y) = 0;
 
+  // The cairo_t the canvas draws on, for code that draws with Cairo itself
+  // (theme libraries); null when the canvas has none.
+  virtual void* CairoContext() const noexcept { return nullptr; }
+
  protected:
   ICanvas() = default;
   ICanvas(const ICanvas&) = default;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/classes/class_builder.h"
+#include "skins/core/default_painter.h"
 
 namespace halbrin::skins {
 
@@ -113,19 +114,29 @@ void TZebrinSkinBand::Paint(platform::ICanvas& canvas, const TRect& rect) {
   TZebrinSkinCustomBands* bands = Bands();
   ISkinBandHost* host = Host();
   if (!bands || !host) return;
-  if (ISkinBandPainter* painter = host->Painter()) {
+  if (ISkinPainter* painter = host->Painter()) {
     if (!m_transparent) {
       const TSkinFillParams fill = bands->FillParams(rect, *m_metrics, m_transparent);
-      if (m_onCustomPaint.Assigned())
+      if (m_onCustomPaint.Assigned()) {
         m_onCustomPaint(this, &canvas, fill);
-      else
-        painter->FillBand(canvas, fill, m_themed);
+      } else {
+        ISkinPainter& fillPainter = m_themed ? *painter : host->DefaultPainter();
+        if (bands->GetKind() == 1)
+          fillPainter.FillFooterBand(canvas, fill);
+        else
+          fillPainter.FillCaptionBand(canvas, fill);
+      }
     }
     TSkinColorState state;
     state.active = host->Active();
-    painter->DrawBandEdges(canvas, {rect, TZebrinSkinColor::Edge(*m_metrics, state), m_metrics->EdgeWidth(),
-                                    EffectiveEdgeBorders()});
-    if (host->Designing() && host->DesignFrames()) painter->DrawDottedFrame(canvas, rect);
+    TSkinEdgeParams edges;
+    edges.Rect = rect;
+    edges.Color = TZebrinSkinColor::Edge(*m_metrics, state);
+    edges.Width = m_metrics->EdgeWidth();
+    edges.Edges = EffectiveEdgeBorders();
+    painter->DrawBandEdges(canvas, edges);
+    if (host->Designing() && host->DesignFrames())
+      TSkinDefaultPainter::DrawDottedFrame(canvas, rect, platform::clDefault);
   }
   for (ISkinBandButtons* buttons : {host->WindowButtonsIn(*this), host->ToolButtonsIn(*this)})
     if (buttons && buttons->Visible() && !buttons->Rect().IsEmpty()) buttons->Paint(canvas);
@@ -259,17 +270,18 @@ void TZebrinSkinCustomBands::MouseDown(int index, TMouseButton button, TShiftSta
 TSkinFillParams TZebrinSkinCustomBands::FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics,
                                                    bool transparent) const {
   TSkinFillParams fill;
-  fill.rect = rect;
-  fill.transparent = transparent;
-  fill.kind = GetKind();
+  fill.Rect = rect;
+  fill.Transparent = transparent;
+  fill.Value = GetKind();
+  const bool active = !m_host || m_host->Active();
+  fill.Active = active;
   if (m_host) {
-    fill.designing = m_host->Designing();
-    fill.active = m_host->Active();
-    fill.secondState = m_host->SecondState();
+    fill.Designing = m_host->Designing();
+    fill.State2 = m_host->SecondState();
   }
   TSkinColorState state;
-  state.active = fill.active;
-  fill.color = TZebrinSkinColor::Band(metrics, state, fill.kind == 1 ? TSkinBandKind::Footer : TSkinBandKind::Caption,
+  state.active = active;
+  fill.Color = TZebrinSkinColor::Band(metrics, state, fill.Value == 1 ? TSkinBandKind::Footer : TSkinBandKind::Caption,
                                       m_host && m_host->CaptionFlashOn());
   return fill;
 }
@@ -277,16 +289,22 @@ TSkinFillParams TZebrinSkinCustomBands::FillParams(const TRect& rect, const TZeb
 void TZebrinSkinCustomBands::Paint(platform::ICanvas& canvas, const TRect& rect) {
   (void)rect;
   const TRect r{0, 0, m_rect.Width(), m_rect.Height()};
-  ISkinBandPainter* painter = m_host ? m_host->Painter() : nullptr;
+  ISkinPainter* painter = m_host ? m_host->Painter() : nullptr;
   if (painter && Count() > 0) {
     if (!m_transparent) {
       const TSkinFillParams fill = FillParams(r, *m_metrics, m_transparent);
-      if (m_onCustomPaint.Assigned())
+      if (m_onCustomPaint.Assigned()) {
         m_onCustomPaint(this, &canvas, fill);
-      else
-        painter->FillBands(canvas, fill, m_themed);
+      } else {
+        ISkinPainter& fillPainter = m_themed ? *painter : m_host->DefaultPainter();
+        if (GetKind() == 1)
+          fillPainter.FillFooterBands(canvas, fill);
+        else
+          fillPainter.FillCaptionBands(canvas, fill);
+      }
     }
-    if (m_host->Designing() && m_host->DesignFrames()) painter->DrawDottedFrame(canvas, r);
+    if (m_host->Designing() && m_host->DesignFrames())
+      TSkinDefaultPainter::DrawDottedFrame(canvas, r, platform::clDefault);
   }
   for (int i = 0; i < Count(); ++i) {
     TZebrinSkinBand* band = Items(i);

@@ -15,6 +15,7 @@
 #include "skins/core/adapters.h"
 #include "skins/core/band_items.h"
 #include "skins/core/skin_geometry.h"
+#include "skins/core/skin_painter.h"
 #include "skins/core/skin_types.h"
 
 namespace halbrin::skins {
@@ -22,7 +23,7 @@ namespace halbrin::skins {
 using platform::TPoint;
 using platform::TRect;
 
-// Helpers and records of the bands.
+// Helpers of the bands.
 namespace band_local {
 
 // a minus b, but only when what is left is still one rectangle: b must
@@ -30,41 +31,10 @@ namespace band_local {
 // all of a leaves an empty rectangle.
 TRect SubtractRect(const TRect& a, const TRect& b) noexcept;
 
-// What a band fill gets: the rectangle, the colour and the state it is drawn in.
-struct TSkinFillParams {
-  TRect rect;
-  TColor color = platform::clDefault;
-  bool designing = false;
-  bool transparent = false;
-  bool active = true;
-  bool secondState = false;
-  int kind = 0;  // 0 caption, 1 footer
-};
-
-// What band edges get.
-struct TSkinEdgeParams {
-  TRect rect;
-  TColor color = platform::clDefault;
-  int width = 0;
-  TZebrinSkinEdgeBorders edges = 0;
-};
-
 }  // namespace band_local
 
 // (Sender, canvas, fill record): replaces the background fill.
-using TCustomPaintBandEvent = platform::TEvent<platform::TObject*, platform::ICanvas*, const band_local::TSkinFillParams&>;
-
-// Where band painting goes: the theme's operations when themed, the default painter's otherwise.
-class ISkinBandPainter {
- public:
-  virtual ~ISkinBandPainter() = default;
-  // The whole caption or footer area (by the record's kind).
-  virtual void FillBands(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
-  // One caption or footer band.
-  virtual void FillBand(platform::ICanvas& canvas, const band_local::TSkinFillParams& params, bool themed) = 0;
-  virtual void DrawBandEdges(platform::ICanvas& canvas, const band_local::TSkinEdgeParams& params) = 0;
-  virtual void DrawDottedFrame(platform::ICanvas& canvas, const TRect& rect) = 0;
-};
+using TCustomPaintBandEvent = platform::TEvent<platform::TObject*, platform::ICanvas*, const TSkinFillParams&>;
 
 class TZebrinSkinBand;
 class TZebrinSkinCustomBands;
@@ -101,8 +71,11 @@ class ISkinBandHost {
     (void)band;
     return nullptr;
   }
-  // Band painting; without a painter bands paint only their buttons.
-  virtual ISkinBandPainter* Painter() { return nullptr; }
+  // The theme's painter, which themed parts draw with; without one bands
+  // paint only their buttons.
+  virtual ISkinPainter* Painter() { return nullptr; }
+  // What parts that are not themed draw with.
+  virtual ISkinPainter& DefaultPainter() { return DefaultSkinPainter(); }
   // The skin's state for colours and fill records.
   virtual bool Active() const { return true; }
   virtual bool SecondState() const { return false; }
@@ -261,8 +234,7 @@ class TZebrinSkinCustomBands : public platform::TOwnedCollection {
   TCustomPaintBandEvent& OnCustomPaint() noexcept { return m_onCustomPaint; }
 
   // A fill record for this area's state with the colour of `metrics`.
-  band_local::TSkinFillParams FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics,
-                                         bool transparent) const;
+  TSkinFillParams FillParams(const TRect& rect, const TZebrinSkinCustomAdapter& metrics, bool transparent) const;
 
  protected:
   // A band changed: repaint the area now; the whole collection: refresh the frame.

@@ -1,7 +1,5 @@
 #include "skins/core/skin_file.h"
 
-#include <glib.h>
-
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -12,6 +10,7 @@
 #include "platform/base/case_fold.h"
 #include "platform/classes/property_access.h"
 #include "skins/core/skin_colors.h"
+#include "skins/core/skin_log.h"
 #include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
@@ -74,7 +73,7 @@ class TSkinFileReader {
     std::string line = "Skin file \"" + m_fileName + "\": skipped";
     for (const std::string& name : m_skipped) line += " " + name;
     if (m_options.log) m_options.log(line);
-    else g_message("%s", line.c_str());
+    else SkinLog("TZebrinSkinManager", line);
   }
 
   [[noreturn]] void Fail(const std::string& what) const {
@@ -101,6 +100,10 @@ class TSkinFileReader {
   }
 
   void Skip(const std::string& name) { m_skipped.insert(name); }
+
+  std::string Where(const XmlNode& element, const std::string& path) const {
+    return "Skin file \"" + m_fileName + "\", line " + std::to_string(element.lineNumber()) + ", " + path;
+  }
 
   void Collect(TObject& object, const TPropInfo& prop, const XmlNode& element, const std::string& path) {
     switch (prop.Kind()) {
@@ -133,8 +136,14 @@ class TSkinFileReader {
         const char* kind = prop.Kind() == TTypeKind::Integer || prop.Kind() == TTypeKind::Int64 ? "an integer"
                            : prop.Kind() == TTypeKind::Set                                    ? "a set"
                                                                                               : "a valid value";
-        throw ESkinManagerException("Skin file \"" + m_fileName + "\", line " + std::to_string(element.lineNumber()) +
-                                    ", " + path + ": \"" + text + "\" is not " + kind);
+        throw ESkinManagerException(Where(element, path) + ": \"" + text + "\" is not " + kind);
+      }
+    }
+    if (const auto* check = dynamic_cast<const ISkinFileValueCheck*>(&object)) {
+      try {
+        check->CheckSkinFileValue(prop, value);
+      } catch (const platform::Exception& e) {
+        throw ESkinManagerException(Where(element, path) + ": " + e.Message());
       }
     }
     m_pending.push_back({&object, &prop, std::move(value)});
@@ -173,6 +182,8 @@ void LoadSkinFile(TZebrinSkinManager& manager, const std::string& fileName, cons
   const auto size = fs::file_size(path, ec);
   if (!ec && size > static_cast<std::uintmax_t>(kSkinFileMaxSize)) reader.Fail("larger than 1 MiB");
 
+  // Relative theme names are taken from here, in the check pass and while the values are set.
+  const TZebrinSkinManager::TLoadingSkinFolder loading(manager, path.parent_path().string());
   const std::vector<TPending> pending = reader.Read(manager, path.string());
   reader.ReportSkipped();
 

@@ -1,6 +1,7 @@
 #include "skins/core/skin_manager.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/foundation/colors.h"
 #include "platform/eventloop/main_event_loop.h"
@@ -99,7 +100,8 @@ TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent
   m_footer = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Footer);
   m_margin = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Margin);
   m_splitter = std::make_unique<TZebrinSkinManagerSplitterAdapter>(this, this);
-  m_theme = std::make_unique<TZebrinSkinTheme>();
+  m_theme = std::make_unique<TZebrinSkinTheme>(this);
+  m_theme->onChange = [this] { ThemeChanged(); };
   m_hint = std::make_unique<TZebrinSkinHint>();
   UpdateSystemFonts();
   UpdateSystemBounds();
@@ -364,7 +366,18 @@ void TZebrinSkinManager::CheckNotSkinned(const platform::TComponent& control) co
 
 void TZebrinSkinManager::EndUpdate() {
   if (m_updateCount == 0) return;
-  if (--m_updateCount == 0) UpdateSkins();
+  if (--m_updateCount > 0) return;
+  UpdateSkins();
+  if (std::exchange(m_themeChangePending, false) && onLoadSkin) onLoadSkin();
+}
+
+void TZebrinSkinManager::ThemeChanged() {
+  if (m_updateCount > 0) {
+    m_themeChangePending = true;
+    return;
+  }
+  UpdateSkins();
+  if (onLoadSkin) onLoadSkin();
 }
 
 void TZebrinSkinManager::UpdateSkins() {
@@ -475,10 +488,6 @@ void FreeSkinManager() { Created().reset(); }
 
 using M = TZebrinSkinManager;
 using H = TZebrinSkinHint;
-
-HALBRIN_DEFINE_CLASS(TZebrinSkinTheme,
-                     .Property("Enabled", &TZebrinSkinTheme::Enabled, &TZebrinSkinTheme::SetEnabled)
-                     .Property("FileName", &TZebrinSkinTheme::FileName, &TZebrinSkinTheme::SetFileName))
 
 HALBRIN_DEFINE_CLASS(TZebrinSkinHint,
                      .Property("AutoHide", &H::AutoHide, &H::SetAutoHide)

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/exception.h"
@@ -15,6 +16,7 @@
 #include "platform/graphics/font.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/adapters.h"
+#include "skins/core/skin_theme.h"
 
 namespace halbrin::skins {
 
@@ -56,20 +58,6 @@ class ISkinDragIndicator;
 
 // Raises ESkinAbort "Skin operation aborted".
 [[noreturn]] void SkinAbort();
-
-// The theme bridge's settings; loading a theme is not built yet.
-class TZebrinSkinTheme : public platform::TPersistent {
-  HALBRIN_CLASS(TZebrinSkinTheme, platform::TPersistent)
-
-  bool Enabled() const noexcept { return m_enabled; }
-  void SetEnabled(bool value) { m_enabled = value; }
-  const std::string& FileName() const noexcept { return m_fileName; }
-  void SetFileName(const std::string& value) { m_fileName = value; }
-
- private:
-  bool m_enabled = true;
-  std::string m_fileName;
-};
 
 // The hint settings; the hint window itself lives in the window layer.
 class TZebrinSkinHint : public platform::TPersistent {
@@ -197,11 +185,35 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   bool MainFormIsMinimized() const noexcept { return m_mainFormMinimized; }
 
   // Skin files: relative names are taken from the project folder; files must
-  // lie in the project or the application folder.
+  // lie in the project or the application folder. Theme libraries come from
+  // the `skins` folders of both (and from the folder of the skin file read).
   void SetSkinFolders(std::string projectFolder, std::string applicationFolder);
+  const std::string& ProjectFolder() const noexcept { return m_projectFolder; }
+  const std::string& ApplicationFolder() const noexcept { return m_applicationFolder; }
   void LoadFromFile(const std::string& fileName);
-  // Where a load reports the elements it skipped; GLib's message log when unset.
+  // Where a load reports the elements it skipped; the skin log when unset.
   std::function<void(const std::string&)> onLog;
+
+  // The folder of the skin file being read; empty outside a load.
+  const std::string& LoadingSkinFolder() const noexcept { return m_loadingSkinFolder; }
+  // Holds the folder of the skin file being read for its lifetime.
+  class TLoadingSkinFolder {
+   public:
+    TLoadingSkinFolder(TZebrinSkinManager& manager, std::string folder)
+        : m_manager(manager), m_previous(std::exchange(manager.m_loadingSkinFolder, std::move(folder))) {}
+    ~TLoadingSkinFolder() { m_manager.m_loadingSkinFolder = std::move(m_previous); }
+    TLoadingSkinFolder(const TLoadingSkinFolder&) = delete;
+    TLoadingSkinFolder& operator=(const TLoadingSkinFolder&) = delete;
+
+   private:
+    TZebrinSkinManager& m_manager;
+    std::string m_previous;
+  };
+
+  // The theme loaded or unloaded a library: the skins are repainted and,
+  // after the current update, onLoadSkin is told once.
+  void ThemeChanged();
+  std::function<void()> onLoadSkin;
 
   // Published values.
   bool AutoAdjust() const noexcept { return m_autoAdjust; }
@@ -267,6 +279,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;
+  std::string m_loadingSkinFolder;
+  bool m_themeChangePending = false;
   bool m_applicationActive = true;
   bool m_mainFormMinimized = false;
 

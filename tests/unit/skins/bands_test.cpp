@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fixtures/recording_painter.h"
 #include "platform/classes/property_access.h"
 #include "platform/graphics/recording_canvas.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 using namespace band_local;
 using platform::TObject;
+using testing::TRecordingSkinPainter;
 
 // A skin stand-in: a window origin, form-skin answers, hosted buttons and a log of refreshes.
 class FakeHost final : public ISkinBandHost {
@@ -29,14 +31,19 @@ class FakeHost final : public ISkinBandHost {
   ISkinBandButtons* ToolButtonsIn(const TZebrinSkinBand& band) override {
     return &band == buttonsBand ? toolButtons : nullptr;
   }
-  ISkinBandPainter* Painter() override { return painter; }
+  ISkinPainter* Painter() override { return painter; }
+  ISkinPainter& DefaultPainter() override { return defaultPainter ? *defaultPainter : DefaultSkinPainter(); }
   bool DesignFrames() const override { return designFrames; }
+  bool Active() const override { return active; }
+  bool SecondState() const override { return secondState; }
   void RepaintBands(TZebrinSkinCustomBands&) override { log.push_back("repaint"); }
   void RefreshFrame() override { log.push_back("refresh"); }
 
   TPoint origin;
-  ISkinBandPainter* painter = nullptr;
+  ISkinPainter* painter = nullptr;
+  ISkinPainter* defaultPainter = nullptr;
   bool designFrames = false;
+  bool active = true, secondState = false;
   bool designing = false, formSkin = false, toolWindow = false, smallCaption = false;
   const TZebrinSkinBand* buttonsBand = nullptr;
   ISkinBandButtons* windowButtons = nullptr;
@@ -59,28 +66,6 @@ class FakeButtons final : public ISkinBandButtons {
   bool visible;
   TRect takes;
   std::vector<TRect> given;
-};
-
-// Records which paint operation ran, with its rectangle.
-class RecordingPainter final : public ISkinBandPainter {
- public:
-  void FillBands(platform::ICanvas&, const TSkinFillParams& p, bool themed) override {
-    Log(themed ? "theme area" : "default area", p.rect);
-    fills.push_back(p);
-  }
-  void FillBand(platform::ICanvas&, const TSkinFillParams& p, bool themed) override {
-    Log(themed ? "theme band" : "default band", p.rect);
-    fills.push_back(p);
-  }
-  void DrawBandEdges(platform::ICanvas&, const TSkinEdgeParams& p) override {
-    Log("edges", p.rect);
-    edges.push_back(p.edges);
-  }
-  void DrawDottedFrame(platform::ICanvas&, const TRect& r) override { Log("frame", r); }
-  void Log(const std::string& what, const TRect& r) { log.push_back(what + " " + RectToText(r)); }
-  std::vector<std::string> log;
-  std::vector<TSkinFillParams> fills;
-  std::vector<TZebrinSkinEdgeBorders> edges;
 };
 
 // A band collection with a chosen kind and orientation.
@@ -112,7 +97,7 @@ class EventLog final : public TObject {
   };
   std::vector<Down> downs;
   void CustomPaint(TObject* sender, platform::ICanvas*, const TSkinFillParams& p) {
-    custom.push_back({sender, p.rect});
+    custom.push_back({sender, p.Rect});
   }
   std::vector<std::pair<TObject*, TRect>> custom;
   std::vector<TObject*> added;
@@ -501,7 +486,7 @@ TEST(SkinBandTest, PublishedPropertiesAndDefaults) {
 TEST(SkinBandPaintTest, BackgroundChoice) {
   struct Case {
     bool transparent, custom, themed;
-    const char* fill;  // the painter's fill, or "" for none
+    const char* fill;  // which painter fills: "theme", "default" or "" for none
   };
   const Case cases[] = {
       {false, false, true, "theme"},  {false, false, false, "default"}, {false, true, true, ""},
@@ -509,41 +494,48 @@ TEST(SkinBandPaintTest, BackgroundChoice) {
       {true, true, true, ""},
   };
   for (const Case& c : cases) {
-    for (bool area : {true, false}) {
-      FakeHost host;
-      RecordingPainter painter;
-      host.painter = &painter;
-      TestBands bands(&host);
-      bands.SetBoundsRect({10, 100, 310, 124});
-      TZebrinSkinBand& b = bands.Add();
-      b.SetBoundsRect({10, 100, 110, 124});
-      bands.SetTransparent(area ? c.transparent : true);
-      b.SetTransparent(area ? true : c.transparent);
-      if (area)
-        bands.SetThemed(c.themed);
-      else
-        b.SetThemed(c.themed);
-      EventLog log;
-      if (c.custom) {
+    for (int kind : {0, 1}) {
+      for (bool area : {true, false}) {
+        FakeHost host;
+        TRecordingSkinPainter theme("theme"), plain("default");
+        host.painter = &theme;
+        host.defaultPainter = &plain;
+        TestBands bands(&host, kind);
+        bands.SetBoundsRect({10, 100, 310, 124});
+        TZebrinSkinBand& b = bands.Add();
+        b.SetBoundsRect({10, 100, 110, 124});
+        bands.SetTransparent(area ? c.transparent : true);
+        b.SetTransparent(area ? true : c.transparent);
         if (area)
-          bands.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
+          bands.SetThemed(c.themed);
         else
-          b.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
-      }
-      platform::TRecordingCanvas canvas;
-      bands.Paint(canvas, bands.BoundsRect());
-      const std::string what = std::string(area ? "area" : "band") + " transparent " + (c.transparent ? "1" : "0") +
-                               " custom " + (c.custom ? "1" : "0") + " themed " + (c.themed ? "1" : "0");
-      const TRect expectedRect = area ? TRect{0, 0, 300, 24} : TRect{0, 0, 100, 24};
-      std::vector<std::string> expected;
-      if (*c.fill) expected.push_back(std::string(c.fill) + (area ? " area " : " band ") + RectToText(expectedRect));
-      expected.push_back("edges " + RectToText({0, 0, 100, 24}));
-      EXPECT_EQ(painter.log, expected) << what;
-      const bool customRuns = c.custom && !c.transparent;
-      ASSERT_EQ(log.custom.size(), customRuns ? 1u : 0u) << what;
-      if (customRuns) {
-        EXPECT_EQ(log.custom[0].first, area ? static_cast<TObject*>(&bands) : static_cast<TObject*>(&b)) << what;
-        EXPECT_EQ(log.custom[0].second, expectedRect) << what;
+          b.SetThemed(c.themed);
+        EventLog log;
+        if (c.custom) {
+          if (area)
+            bands.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
+          else
+            b.OnCustomPaint().Bind(log, &EventLog::CustomPaint);
+        }
+        platform::TRecordingCanvas canvas;
+        bands.Paint(canvas, bands.BoundsRect());
+        const std::string what = std::string(area ? "area" : "band") + " kind " + std::to_string(kind) +
+                                 " transparent " + (c.transparent ? "1" : "0") + " custom " + (c.custom ? "1" : "0") +
+                                 " themed " + (c.themed ? "1" : "0");
+        const TRect expectedRect = area ? TRect{0, 0, 300, 24} : TRect{0, 0, 100, 24};
+        const std::string operation = std::string(kind == 1 ? "FillFooterBand" : "FillCaptionBand") + (area ? "s" : "");
+        std::vector<std::string> expectedTheme, expectedDefault;
+        if (std::string(c.fill) == "theme") expectedTheme.push_back(theme.Line(operation, expectedRect));
+        if (std::string(c.fill) == "default") expectedDefault.push_back(plain.Line(operation, expectedRect));
+        expectedTheme.push_back(theme.Line("DrawBandEdges", {0, 0, 100, 24}));
+        EXPECT_EQ(theme.log, expectedTheme) << what;
+        EXPECT_EQ(plain.log, expectedDefault) << what;
+        const bool customRuns = c.custom && !c.transparent;
+        ASSERT_EQ(log.custom.size(), customRuns ? 1u : 0u) << what;
+        if (customRuns) {
+          EXPECT_EQ(log.custom[0].first, area ? static_cast<TObject*>(&bands) : static_cast<TObject*>(&b)) << what;
+          EXPECT_EQ(log.custom[0].second, expectedRect) << what;
+        }
       }
     }
   }
@@ -551,7 +543,7 @@ TEST(SkinBandPaintTest, BackgroundChoice) {
 
 TEST(SkinBandPaintTest, BandsPaintMovedToTheAreaAndSkipHiddenOrEmptyOnes) {
   FakeHost host;
-  RecordingPainter painter;
+  TRecordingSkinPainter painter;
   host.painter = &painter;
   TestBands bands(&host);
   bands.SetTransparent(true);
@@ -565,7 +557,7 @@ TEST(SkinBandPaintTest, BandsPaintMovedToTheAreaAndSkipHiddenOrEmptyOnes) {
   empty.SetBoundsRect({20, 5, 20, 30});
   platform::TRecordingCanvas canvas;
   bands.Paint(canvas, bands.BoundsRect());
-  EXPECT_EQ(painter.log, std::vector<std::string>({"edges " + RectToText({100, 0, 200, 25})}));
+  EXPECT_EQ(painter.log, std::vector<std::string>({painter.Line("DrawBandEdges", {100, 0, 200, 25})}));
 }
 
 TEST(SkinBandPaintTest, EdgesFollowTheOrientationAndDesignFramesShowWhileDesigning) {
@@ -573,24 +565,36 @@ TEST(SkinBandPaintTest, EdgesFollowTheOrientationAndDesignFramesShowWhileDesigni
     bool horizontal;
     TZebrinSkinEdgeBorder drawn;
   };
+  // The dotted frames' last dot on the left side: y 199 for the area, 99 for the band.
+  const auto dotAt = [](const platform::TRecordingCanvas& canvas, int y) {
+    const std::string prefix = "FillRect(" + platform::TRecordingCanvas::RectText({0, y, 1, y + 1});
+    for (const std::string& call : canvas.Calls())
+      if (call.rfind(prefix, 0) == 0) return true;
+    return false;
+  };
   for (const Case& c : {Case{true, sebTop}, Case{false, sebLeft}}) {
-    FakeHost host;
-    RecordingPainter painter;
-    host.painter = &painter;
-    host.designing = true;
-    host.designFrames = true;
-    TestBands bands(&host, 0, c.horizontal);
-    bands.SetTransparent(true);
-    bands.SetBoundsRect({0, 0, 24, 200});
-    TZebrinSkinBand& b = bands.Add();
-    b.SetEdgeBorders(EdgeBit(sebTop));
-    b.SetBoundsRect({0, 0, 24, 100});
-    platform::TRecordingCanvas canvas;
-    bands.Paint(canvas, bands.BoundsRect());
-    EXPECT_EQ(painter.edges, std::vector<TZebrinSkinEdgeBorders>({EdgeBit(c.drawn)}));
-    EXPECT_EQ(painter.log, std::vector<std::string>({"frame " + RectToText({0, 0, 24, 200}),
-                                                     "edges " + RectToText({0, 0, 24, 100}),
-                                                     "frame " + RectToText({0, 0, 24, 100})}));
+    for (bool frames : {true, false}) {
+      FakeHost host;
+      TRecordingSkinPainter painter;
+      host.painter = &painter;
+      host.designing = true;
+      host.designFrames = frames;
+      TestBands bands(&host, 0, c.horizontal);
+      bands.SetTransparent(true);
+      bands.SetBoundsRect({0, 0, 24, 200});
+      TZebrinSkinBand& b = bands.Add();
+      b.SetEdgeBorders(EdgeBit(sebTop));
+      b.SetBoundsRect({0, 0, 24, 100});
+      b.Metrics()->SetEdgeWidth(2);
+      platform::TRecordingCanvas canvas;
+      bands.Paint(canvas, bands.BoundsRect());
+      ASSERT_EQ(painter.edges.size(), 1u);
+      EXPECT_EQ(painter.edges[0].Edges, EdgeBit(c.drawn));
+      EXPECT_EQ(painter.edges[0].Width, 2);
+      EXPECT_EQ(painter.log, std::vector<std::string>({painter.Line("DrawBandEdges", {0, 0, 24, 100})}));
+      EXPECT_EQ(dotAt(canvas, 199), frames) << "the area's frame";
+      EXPECT_EQ(dotAt(canvas, 99), frames) << "the band's frame";
+    }
   }
 }
 
@@ -619,21 +623,29 @@ TEST(SkinBandPaintTest, HostedButtonsPaintWhenVisibleAndPlaced) {
 }
 
 TEST(SkinBandPaintTest, FillRecordCarriesTheAreaState) {
-  FakeHost host;
-  RecordingPainter painter;
-  host.painter = &painter;
-  host.designing = true;
-  TestBands footer(&host, 1);
-  footer.SetBoundsRect({0, 0, 50, 20});
-  footer.Metrics()->SetColor(platform::RGBColor(1, 2, 3));
-  footer.Add().SetBoundsRect({0, 0, 50, 20});
-  platform::TRecordingCanvas canvas;
-  footer.Paint(canvas, footer.BoundsRect());
-  ASSERT_FALSE(painter.fills.empty());
-  EXPECT_EQ(painter.fills[0].kind, 1);
-  EXPECT_TRUE(painter.fills[0].designing);
-  EXPECT_FALSE(painter.fills[0].transparent);
-  EXPECT_EQ(painter.fills[0].color, platform::RGBColor(1, 2, 3));
+  for (bool active : {true, false}) {
+    FakeHost host;
+    TRecordingSkinPainter painter;
+    host.painter = &painter;
+    host.designing = true;
+    host.active = active;
+    host.secondState = !active;
+    TestBands footer(&host, 1);
+    footer.SetBoundsRect({0, 0, 50, 20});
+    footer.Metrics()->SetColor(platform::RGBColor(1, 2, 3));
+    footer.Metrics()->SetInactiveColor(platform::RGBColor(4, 5, 6));
+    footer.Add().SetBoundsRect({0, 0, 50, 20});
+    platform::TRecordingCanvas canvas;
+    footer.Paint(canvas, footer.BoundsRect());
+    ASSERT_FALSE(painter.fills.empty());
+    const TSkinFillParams& fill = painter.fills[0];
+    EXPECT_EQ(fill.Value, 1) << "the collection's kind";
+    EXPECT_TRUE(fill.Designing);
+    EXPECT_FALSE(fill.Transparent);
+    EXPECT_EQ(fill.Active, active);
+    EXPECT_EQ(fill.State2, !active);
+    EXPECT_EQ(fill.Color, active ? platform::RGBColor(1, 2, 3) : platform::RGBColor(4, 5, 6));
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/foundation/property_values.h"
 #include "platform/classes/property_access.h"
 #include "skins/core/skin_colors.h"
+#include "skins/core/skin_log.h"
 #include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
@@ -72,7 +73,11 @@ TEST_F(SkinFileTest, FixtureSetsEveryConvertibleValue) {
     EXPECT_EQ(manager.CaptionFont()->Name(), "Sans");
     EXPECT_EQ(manager.Hint()->Delay(), 300);
     EXPECT_EQ(manager.Hint()->ShortDelay(), 40);
-    EXPECT_EQ(manager.Theme()->FileName(), "skins/libtheme_ok.so");
+    // The theme's name is taken from the skin file's folder, where no such
+    // library lies: logged, and the theme stays unloaded.
+    EXPECT_EQ(manager.Theme()->FileName(), "");
+    EXPECT_EQ(TakeSkinLogMessages(), std::vector<std::string>({"Theme library \"skins/libtheme_ok.so\" not loaded: "
+                                                               "No such file or directory"}));
     EXPECT_EQ(updates, 1);
     // Unknown elements are reported once, in one line.
     ASSERT_EQ(logged.size(), 1u);
