@@ -36,6 +36,8 @@ HALBRIN_EXCEPTION(EListError, Exception);
 HALBRIN_EXCEPTION(EPropertyError, Exception);
 HALBRIN_EXCEPTION(EComponentError, Exception);
 HALBRIN_EXCEPTION(EObjectFreed, Exception);
+// An operation the object cannot do in its present state (the class library's name).
+HALBRIN_EXCEPTION(EInvalidOperation, Exception);
 
 // File and stream errors of the class library.
 HALBRIN_EXCEPTION(EStreamError, Exception);
