@@ -1057,20 +1057,12 @@ void TZebrinCustomSkin::BuildSystemButtons() {
     platform::TCollection::TUpdateScope update(*m_buttons);
     m_buttons->Clear();
     if (HasWindow())
-      for (TZebrinSkinButtonStyle style : DefaultButtons()) {
-        TZebrinSkinWindowButton& button = static_cast<TZebrinSkinWindowButton&>(m_buttons->Add());
-        button.SetStyle(style);
-        button.SetHint(WindowButtonHint(style));
-      }
+      for (TZebrinSkinButtonStyle style : DefaultButtons()) m_buttons->AddButton(style, WindowButtonHint(style));
   }
   UpdateButtons();
 }
 
-void TZebrinCustomSkin::UpdateButtons() {
-  platform::TCollection::TUpdateScope update(*m_buttons);
-  for (int i = 0; i < m_buttons->Count(); ++i)
-    if (!m_buttons->Items(i)->SelfManaged()) UpdateButtonStates(i);
-}
+void TZebrinCustomSkin::UpdateButtons() { m_buttons->UpdateButtons(WindowState()); }
 
 TSkinWindowButtonState TZebrinCustomSkin::WindowState() const {
   TSkinWindowButtonState state;
@@ -1083,31 +1075,7 @@ TSkinWindowButtonState TZebrinCustomSkin::WindowState() const {
   return state;
 }
 
-void TZebrinCustomSkin::UpdateButtonStates(int index) {
-  auto* button = dynamic_cast<TZebrinSkinWindowButton*>(m_buttons->ButtonAt(index));
-  if (!button) return;
-  const TSkinWindowButtonState s = WindowState();
-  switch (button->Style()) {
-    case btsMaximize: button->SetVisible(!s.maximized && s.hasControl); break;
-    case btsRestore: button->SetVisible((s.maximized || s.minimized) && s.hasControl); break;
-    case btsMinimize: button->SetVisible(!s.minimized && s.hasControl); break;
-    case btsHelp:
-      if (m_autoButtons)
-        button->SetVisible(s.contextHelp);
-      else
-        button->SetEnabled(s.helpEnabled);
-      break;
-    case btsCombo: {
-      const bool dropDown = s.hasDropDown || button->HasDropDown();
-      if (m_autoButtons)
-        button->SetVisible(dropDown);
-      else
-        button->SetEnabled(dropDown);
-      break;
-    }
-    default: break;
-  }
-}
+void TZebrinCustomSkin::UpdateButtonStates(int index) { m_buttons->UpdateButtonStates(index, WindowState()); }
 
 ISkinBandButtons* TZebrinCustomSkin::WindowButtonsIn(const TZebrinSkinBand& band) {
   if (band.Collection() != BandsAt(m_buttons->BandsIndex()) || band.Index() != m_buttons->BandIndex()) return nullptr;
@@ -1120,6 +1088,10 @@ ISkinBandButtons* TZebrinCustomSkin::ToolButtonsIn(const TZebrinSkinBand& band) 
 }
 
 TZebrinSkinCustomBands* TZebrinCustomSkin::BandsAt(int bandsIndex) {
+  return static_cast<const TZebrinCustomSkin&>(*this).BandsAt(bandsIndex);
+}
+
+TZebrinSkinCustomBands* TZebrinCustomSkin::BandsAt(int bandsIndex) const {
   switch (bandsIndex) {
     case 0: return m_caption.get();
     case 1: return m_footer.get();
@@ -1132,9 +1104,9 @@ ISkinPainter* TZebrinCustomSkin::Painter() {
   return manager ? manager->Theme() : nullptr;
 }
 
-platform::TCustomImageList* TZebrinCustomSkin::WindowButtonImages(bool smallCaption) {
-  TZebrinSkinManager* manager = SkinManager();
-  return manager ? manager->WindowButtonImages(smallCaption) : nullptr;
+platform::TCustomImageList* TZebrinCustomSkin::WindowButtonImages(bool) {
+  // The manager's glyph lists are not built yet: buttons without an image list draw no glyph.
+  return nullptr;
 }
 
 TPoint TZebrinCustomSkin::WindowOrigin() const { return m_host ? m_host->WindowToScreen(TPoint{}) : TPoint{}; }

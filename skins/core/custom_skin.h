@@ -296,6 +296,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   platform::TComponent* OwnerComponent() override { return this; }
   ISkinBandHost* BandHost() override { return this; }
   TZebrinSkinCustomBands* BandsAt(int bandsIndex) override;
+  TZebrinSkinCustomBands* BandsAt(int bandsIndex) const;
   bool Loading() const override { return IsLoading() || (ComponentState() & platform::csReading) != 0; }
   bool ControlEnabled() const override { return m_control && m_control->Enabled(); }
   ISkinButtonPainter* ButtonPainter() override { return nullptr; }

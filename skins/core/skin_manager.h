@@ -166,6 +166,9 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   // Frees the drag picture and forgets the drag.
   void EndDrag();
   ISkinDragIndicator* DragIndicator() const noexcept { return m_drag.indicator.get(); }
+  // While set, skins ignore activation changes (a window switch in progress).
+  bool ActivationFrozen() const noexcept { return m_activationFrozen; }
+  void SetActivationFrozen(bool value) noexcept { m_activationFrozen = value; }
   // Set while a system menu or a button drag holds the mouse.
   bool DragFlag() const noexcept { return m_dragFlag; }
   void SetDragFlag(bool value) noexcept { m_dragFlag = value; }
@@ -276,6 +279,7 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   IManagedSkin* SkinAtScreenPoint(platform::TPoint screen) const;
   TButtonDrag m_drag;
   bool m_dragFlag = false;
+  bool m_activationFrozen = false;
   platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;

@@ -26,7 +26,7 @@ namespace {
 // takes the margins the skin answers, and cancels every menu.
 class HeadlessWindowHost final : public IWindowHost {
  public:
-  HeadlessWindowHost(platform::TWinControl& control, IWindowHostClient& client) : m_control(control), m_client(&client) {}
+  HeadlessWindowHost(platform::TWinControl& control, IWindowHostClient& client) : m_control(&control), m_client(&client) {}
 
   bool HasWindow() const override { return m_control.Get() && m_control->HandleAllocated(); }
   void Detach() override { m_client = nullptr; }
