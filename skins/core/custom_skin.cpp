@@ -98,15 +98,14 @@ void TZebrinCustomSkin::SetControl(TWinControl* control) {
   if (control == m_control) return;
   if (control)
     if (TZebrinSkinManager* manager = SkinManager()) manager->CheckNotSkinned(*control);
-  const bool loading = IsLoading();
-  if (!loading) {
+  if (!IsLoading()) {
     m_rememberedEnabled = m_enabled;
     SetEnabled(false);
   }
-  if (m_control) RemoveFreeNotification(m_control);
+  if (m_control && !m_control->IsDestroying()) RemoveFreeNotification(m_control);
   m_control = control;
   if (m_control) FreeNotification(m_control);
-  if (!loading && m_control) SetEnabled(m_rememberedEnabled);
+  SetEnabled(m_rememberedEnabled);
 }
 
 void TZebrinCustomSkin::SetEnabled(bool value) {
@@ -115,12 +114,9 @@ void TZebrinCustomSkin::SetEnabled(bool value) {
     return;
   }
   if (value == m_enabled) return;
-  if (!HasControl()) {
-    // Kept until a control is set.
-    m_rememberedEnabled = value;
-    return;
-  }
+  // Without a control the value waits for one.
   m_enabled = value;
+  if (!HasControl()) return;
   if (value)
     HookWindow();
   else
@@ -137,11 +133,7 @@ bool TZebrinCustomSkin::HasWindow() const { return m_control && m_control->Handl
 void TZebrinCustomSkin::Notification(platform::TComponent* component, platform::TOperation operation) {
   Inherited::Notification(component, operation);
   if (operation != platform::TOperation::opRemove || !component) return;
-  if (component == m_control) {
-    const bool remembered = m_enabled;
-    SetControl(nullptr);
-    m_rememberedEnabled = remembered;
-  }
+  if (component == m_control) SetControl(nullptr);
   if (component == m_subSkin) m_subSkin = nullptr;
   if (component == m_actionList) m_actionList = nullptr;
   if (component == m_popupMenu) m_popupMenu = nullptr;
@@ -175,10 +167,12 @@ void TZebrinCustomSkin::UnhookWindow() {
   KillSkinTimer(kSkinTimerFlash);
   m_mouse = TSkinMouseState{};
   if (m_editor) m_editor->Cancel();
-  if (m_observer) m_control->RemoveObserver(m_observer);
+  // A control being destroyed has dropped its observers already, and keeps its decorations.
+  const bool destroying = m_control->IsDestroying();
+  if (m_observer && !destroying) m_control->RemoveObserver(m_observer);
   m_observer = 0;
   ReleaseHost();
-  if (m_control->IsDestroying()) return;
+  if (destroying) return;
   platform::TWindowTraits traits = m_control->WindowTraits();
   traits.caption = traits.caption || m_saved.caption;
   traits.border = traits.border || m_saved.border;

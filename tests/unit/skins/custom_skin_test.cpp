@@ -72,6 +72,7 @@ class Handlers final : public TComponent {
 class CustomSkinTest : public ::testing::Test {
  protected:
   CustomSkinTest() {
+    root.SetName("App");
     images.SetName("Glyphs");
     FillImages(images, 9);
     form = MakeForm("Form1", SizableTraits());
@@ -228,6 +229,7 @@ TEST_F(CustomSkinTest, AutoCaptionOnAWideWindowRunsDownTheLeft) {
 TEST_F(CustomSkinTest, MinMaxInfoWithSiblings) {
   auto& parent = platform::MakeComponent<TWinControl>(root);
   parent.SetBounds(0, 0, 400, 300);
+  parent.HandleNeeded();
   const auto child = [&](platform::TAlign align, int w, int h) -> TWinControl& {
     auto& c = platform::MakeComponent<TWinControl>(root);
     c.SetParent(&parent);
@@ -400,7 +402,7 @@ TEST_F(CustomSkinTest, RightClickOnTheCaptionOpensTheSystemMenu) {
   skin->PointerPress(p);
   skin->PointerRelease(p);
   ASSERT_TRUE(host.lastMenu);
-  EXPECT_EQ(*host.lastMenu, (TSystemMenuState{false, true, true, true, false, true, TWindowCommand::Maximize}));
+  EXPECT_EQ(*host.lastMenu, (TSystemMenuState{false, true, true, true, true, true, TWindowCommand::Maximize}));
   EXPECT_FALSE(Logged("Execute"));
 
   // Maximised: Move, Size and Maximize greyed, Restore the default; the choice runs.
@@ -519,7 +521,7 @@ TEST_F(CustomSkinTest, EnabledAndControlTransitions) {
     second->SetControl(other);
     FAIL() << "no exception";
   } catch (const ESkinException& e) {
-    EXPECT_STREQ(e.what(), "Form2 already skinned by Skin1");
+    EXPECT_STREQ(e.what(), "Form2 already skinned by App.Skin1");
   }
   EXPECT_EQ(second->Control(), form);
   EXPECT_THROW(SkinManager()->CheckNotSkinned(*other), ESkinException);
@@ -545,8 +547,8 @@ TEST_F(CustomSkinTest, ControlFreedUnhooksAndRemembers) {
   Hook(*skin, *form);
   TComponent::Free(*form);
   EXPECT_EQ(skin->Control(), nullptr);
-  EXPECT_FALSE(skin->Enabled());
-  EXPECT_TRUE(skin->RememberedEnabled());
+  EXPECT_FALSE(skin->Hooked());
+  EXPECT_TRUE(skin->Enabled());
   EXPECT_EQ(Count("Detached"), 1);
   TWinControl* other = MakeForm("Form3", SizableTraits());
   skin->SetControl(other);
