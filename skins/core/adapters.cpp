@@ -327,6 +327,11 @@ int TZebrinSkinBandAdapter::Size() const {
   return sizeFloor ? std::max(size, sizeFloor()) : size;
 }
 
+int TZebrinSkinButtonAdapter::GetDefaultParam(TZebrinSkinDefinedParam param) const {
+  if (rowOf && Defaults()) return Defaults()->DefaultParam(rowOf(), param);
+  return TZebrinSkinElementAdapter::GetDefaultParam(param);
+}
+
 TColor TZebrinSkinMarginAdapter::Color() const {
   if (!IsSet(sdpColor) && brushColor)
     if (std::optional<TColor> brush = brushColor()) return *brush;

@@ -305,12 +305,18 @@ class TZebrinSkinBandAdapter : public TZebrinSkinElementAdapter {
   std::function<int()> sizeFloor;
 };
 
+// A button's adapter. When rowOf is set, defaults come from the row it
+// answers (a window button's Button or SmallButton, by its caption's size).
 class TZebrinSkinButtonAdapter : public TZebrinSkinElementAdapter {
   HALBRIN_CLASS(TZebrinSkinButtonAdapter, TZebrinSkinElementAdapter)
 
   explicit TZebrinSkinButtonAdapter(platform::TPersistent* owner = nullptr, ISkinDefaults* defaults = nullptr,
                                     TSkinOwnerKind kind = TSkinOwnerKind::CaptionButton)
       : TZebrinSkinElementAdapter(owner, defaults, kind) {}
+  std::function<TSkinDefaultRow()> rowOf;
+
+ protected:
+  int GetDefaultParam(TZebrinSkinDefinedParam param) const override;
 };
 
 class TZebrinSkinSplitterAdapter : public TZebrinSkinElementAdapter {

@@ -29,16 +29,7 @@ TRect SubtractRect(const TRect& a, const TRect& b) noexcept {
   return r;
 }
 
-}  // namespace band_local
-
-namespace {
-
-using namespace band_local;
-
-const char* BoolText(bool value) { return value ? "True" : "False"; }
-
-// An edge set turned a quarter: top to left, right to top, bottom to right, left to bottom.
-TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) {
+TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) noexcept {
   TZebrinSkinEdgeBorders turned = 0;
   if (edges & EdgeBit(sebTop)) turned |= EdgeBit(sebLeft);
   if (edges & EdgeBit(sebRight)) turned |= EdgeBit(sebTop);
@@ -46,6 +37,14 @@ TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) {
   if (edges & EdgeBit(sebLeft)) turned |= EdgeBit(sebBottom);
   return turned;
 }
+
+}  // namespace band_local
+
+namespace {
+
+using namespace band_local;
+
+const char* BoolText(bool value) { return value ? "True" : "False"; }
 
 TSkinOwnerKind BandKindOf(const platform::TCollection& collection) {
   const auto* bands = dynamic_cast<const TZebrinSkinCustomBands*>(&collection);

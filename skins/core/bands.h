@@ -31,6 +31,10 @@ namespace band_local {
 // all of a leaves an empty rectangle.
 TRect SubtractRect(const TRect& a, const TRect& b) noexcept;
 
+// An edge set turned a quarter for a vertical run: top to left, right to top,
+// bottom to right, left to bottom.
+TZebrinSkinEdgeBorders TurnEdges(TZebrinSkinEdgeBorders edges) noexcept;
+
 }  // namespace band_local
 
 // (Sender, canvas, fill record): replaces the background fill.

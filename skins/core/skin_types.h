@@ -53,6 +53,21 @@ enum TZebrinSkinButtonStyle : std::uint8_t {
 };
 inline constexpr int kSkinButtonStyleCount = btsCheck + 1;
 
+// A set of button styles: bit n is style n.
+using TZebrinSkinButtonStyles = std::uint16_t;
+constexpr TZebrinSkinButtonStyles ButtonStyleBit(TZebrinSkinButtonStyle style) noexcept {
+  return static_cast<TZebrinSkinButtonStyles>(1u << style);
+}
+// What a button's OnUpdate reports.
+enum TZebrinSkinButtonUpdate : std::uint8_t { sbuAuto, sbuBounds, sbuState };
+// Whether a button can be dragged out of its collection.
+enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
+
+// The skins' cursor numbers (skins/gtk/skin_cursors.h names them).
+using TCursor = int;
+inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crHandPoint = -21;
+
 inline const platform::TEnumInfo& SkinDefinedParamInfo() {
   static const platform::TEnumInfo info("TZebrinSkinDefinedParam",
                                         {"sdpBackgroundColor", "sdpColor", "sdpDisabledColor", "sdpDownColor",
@@ -95,6 +110,15 @@ inline const platform::TEnumInfo& SkinButtonStyleInfo() {
   static const platform::TEnumInfo info("TZebrinSkinButtonStyle", {"btsClose", "btsMaximize", "btsRestore",
                                                                    "btsMinimize", "btsHelp", "btsNext",
                                                                    "btsPrevious", "btsCombo", "btsCheck"});
+  return info;
+}
+
+inline const platform::TEnumInfo& SkinButtonUpdateInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinButtonUpdate", {"sbuAuto", "sbuBounds", "sbuState"});
+  return info;
+}
+inline const platform::TEnumInfo& DragModeInfo() {
+  static const platform::TEnumInfo info("TDragMode", {"dmManual", "dmAutomatic"});
   return info;
 }
 

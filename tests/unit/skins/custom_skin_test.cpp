@@ -136,11 +136,12 @@ class CustomSkinTest : public ::testing::Test {
 
   int Inset() const { return SkinManager()->Metrics().frameInset; }
 
+  // Hosts let go of inside a delivery wait in the loop: the factory outlives it.
+  TRecordingWindowHostFactory hosts;
   platform::FakeEventLoop loop;
   platform::ScopedMainEventLoop loopScope{loop};
   platform::TRecordingControlBackend backend;
   platform::ScopedControlBackend backendScope{backend};
-  TRecordingWindowHostFactory hosts;
   ScopedWindowHostFactory hostScope{hosts};
   platform::TCustomImageList images;
   TComponent root;
