@@ -735,7 +735,11 @@ void TZebrinCustomSkin::PointerPress(const TWindowPointer& pointer) {
         if (auto* parentSkin = dynamic_cast<TZebrinCustomSkin*>(manager->FindSkin(m_control->Parent()));
             parentSkin && parentSkin->m_host && parentSkin->m_lastHit == kHitSkinCaption)
           mover = parentSkin;
-    if (mover->m_host) mover->m_host->BeginMove(pointer);
+    if (!mover->m_host) return;
+    // The window comes to the front and moves under the size-all cursor.
+    if (!Designing()) mover->m_host->BringToFront();
+    mover->m_host->SetCursor(crSizeAll);
+    mover->m_host->BeginMove(pointer);
     return;
   }
   Press(pointer);

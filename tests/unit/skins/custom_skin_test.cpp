@@ -313,7 +313,7 @@ TEST_F(CustomSkinTest, CaptionPressStartsAMoveAndSizingEdgesAResize) {
   Hook(*skin, *form);
   hosts.log.clear();
   skin->PointerPress(At(40, Inset() + 5));
-  EXPECT_TRUE(Logged("BeginMove"));
+  EXPECT_EQ(hosts.log, (std::vector<std::string>{"BringToFront", "SetCursor -22", "BeginMove 40," + std::to_string(Inset() + 5)}));
   skin->PointerRelease(At(40, Inset() + 5));
   skin->PointerPress(At(kWidth - 1, kHeight - 1));
   EXPECT_EQ(hosts.log.back(), "BeginResize SouthEast");
@@ -431,6 +431,92 @@ TEST_F(CustomSkinTest, NoSystemMenuWithoutOne) {
   s->PointerPress(p);
   s->PointerRelease(p);
   EXPECT_FALSE(Logged("SystemMenu"));
+}
+
+// An editor that keeps the edit it was given for the test to end.
+class FakeEditor final : public ISkinItemEditor {
+ public:
+  void Edit(const TRect& r, std::string text, const TFontSpec&, std::weak_ptr<const void>,
+            TItemEditSession::EndHandler end) override {
+    rect = r;
+    started = std::move(text);
+    onEnd = std::move(end);
+  }
+  void Cancel() override { onEnd = nullptr; }
+  bool Editing() const override { return static_cast<bool>(onEnd); }
+  TRect rect;
+  std::string started;
+  TItemEditSession::EndHandler onEnd;
+};
+
+class EditorFactory final : public HeadlessSkinPopupFactory {
+ public:
+  std::unique_ptr<ISkinItemEditor> CreateItemEditor() override {
+    auto made = std::make_unique<FakeEditor>();
+    editor = made.get();
+    return made;
+  }
+  FakeEditor* editor = nullptr;
+};
+
+class EditHandler final : public TComponent {
+ public:
+  using TComponent::TComponent;
+  void Edit(TObject* item, std::string& text) {
+    edited = item;
+    text += "!";
+  }
+  TObject* edited = nullptr;
+};
+
+TEST_F(CustomSkinTest, EditableBandItemOpensTheEditor) {
+  EditorFactory factory;
+  ScopedSkinPopupFactory scope(factory);
+  skin->SetContentEditable(true);
+  auto& edits = platform::MakeComponent<EditHandler>(root);
+  skin->OnEditItem().Bind(edits, &EditHandler::Edit);
+  Hook(*skin, *form);
+  // A band that does not take the mouse leaves it to its items (108), not to moving.
+  skin->Caption()->Items(0)->SetCaptureMouse(false);
+  TZebrinSkinBandItem* item = skin->Caption()->Items(0)->Item();
+  item->SetText("Title");
+  const int f = Inset();
+  item->SetRect(TRect{f + 10, f + 2, f + 60, f + 18});
+  skin->PointerPress(At(f + 20, f + 5));
+  EXPECT_EQ(skin->LastHitCode(), kHitSkinBandItem);
+  EXPECT_FALSE(Logged("BeginMove"));
+  skin->PointerRelease(At(f + 20, f + 5));
+  ASSERT_NE(factory.editor, nullptr);
+  ASSERT_TRUE(factory.editor->Editing());
+  EXPECT_EQ(factory.editor->started, "Title");
+  // In screen coordinates: the recording host's first window sits at the origin.
+  EXPECT_EQ(factory.editor->rect, item->Rect());
+  factory.editor->onEnd(TItemEditResult{true, "New", true});
+  EXPECT_EQ(edits.edited, item);
+  EXPECT_EQ(item->Text(), "New!");
+}
+
+TEST_F(CustomSkinTest, DoubleClickCursorAndControlEnterLeave) {
+  Hook(*skin, *form);
+  skin->OnDblClick().Bind(*handlers, &Handlers::Mouse);
+  skin->OnMouseEnter().Bind(*handlers, &Handlers::Notify);
+  skin->OnMouseLeave().Bind(*handlers, &Handlers::Notify);
+  const TRect r = skin->Buttons()->Items(0)->BoundsRect();
+  skin->PointerDoubleClick(At(r.Left + 2, r.Top + 2));
+  ASSERT_EQ(handlers->senders.size(), 1u);
+  EXPECT_EQ(handlers->senders[0], skin->Buttons()->Items(0));
+
+  hosts.log.clear();
+  EXPECT_TRUE(skin->SetCursorFor(kHitSysMenu));
+  EXPECT_EQ(hosts.log.back(), "SetCursor -21");
+  skin->HitTest(TPoint{r.Left + 2, r.Top + 2});
+  EXPECT_TRUE(skin->SetCursorFor(kHitSkinButton));
+  EXPECT_FALSE(skin->SetCursorFor(kHitSkinCaption));
+
+  skin->ControlEnter();
+  skin->ControlEnter();
+  skin->ControlLeave();
+  EXPECT_EQ(handlers->notifies, 2);
 }
 
 // ---- Window buttons ----
