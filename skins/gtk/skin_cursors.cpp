@@ -10,11 +10,10 @@ struct CursorName {
   const char* name;
 };
 
-// The hand, size-all, the "no" cursors, and the drag (-31..-34), zoom (-35, -36),
+// The hand, the "no" cursors, and the drag (-31..-34), zoom (-35, -36),
 // drag up and down (-37, -38), select (-39..-44) and hand-no (-45) cursors.
 constexpr std::array kCursorNames{
     CursorName{-13, "not-allowed"}, CursorName{-18, "not-allowed"}, CursorName{-21, "pointer"},
-    CursorName{-22, "move"},
     CursorName{-30, "pointer"},     CursorName{-31, "grabbing"},    CursorName{-32, "copy"},
     CursorName{-33, "default"},     CursorName{-34, "default"},     CursorName{-35, "zoom-in"},
     CursorName{-36, "zoom-out"},    CursorName{-37, "n-resize"},    CursorName{-38, "s-resize"},
