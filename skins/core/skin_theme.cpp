@@ -187,53 +187,49 @@ void TZebrinSkinTheme::Failed(const std::string& name, const std::string& reason
 void TZebrinSkinTheme::Load(const std::string& name, const std::string& path) {
   Unload(false);
   if (!name.empty()) {
-    std::error_code error;
-    if (!fs::exists(path, error)) {
-      Failed(name, std::make_error_code(std::errc::no_such_file_or_directory).message());
-    } else {
-      dlerror();
-      void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (!handle) {
-        const char* reason = dlerror();
-        Failed(name, reason ? reason : "dlopen failed");
-      } else {
-        m_module.reset(handle);
-        const auto bind = [handle](const char* symbol) { return dlsym(handle, symbol); };
-        const auto getProperties = reinterpret_cast<SkinGetPropertiesFunction>(bind("GetSkinProperties"));
-        m_properties = {SKIN_THEME_PROPERTIES_SIZE, SKIN_THEME_ABI_VERSION, 0, {}};
-        std::string reason;
-        if (!getProperties) {
-          reason = "it has no GetSkinProperties";
-        } else {
-          try {
-            getProperties(&m_properties);
-            if (!m_properties.valid) reason = "it does not mark itself valid";
-          } catch (...) {
-            reason = "GetSkinProperties failed: " + ExceptionText(std::current_exception());
-          }
-        }
-        if (reason.empty()) {
-          m_init = reinterpret_cast<SkinThemeFunction>(bind("Init"));
-          m_done = reinterpret_cast<SkinThemeFunction>(bind("Done"));
-          for (int i = 0; i < kSkinThemeHookCount; ++i)
-            m_hooks[i] = reinterpret_cast<SkinDrawFunction>(bind(kHookNames[i]));
-          m_failureLogged.fill(false);
-          m_fileName = name;
-          m_initCalled = true;
-          try {
-            if (m_init) m_init(this);
-          } catch (...) {
-            reason = "Init failed: " + ExceptionText(std::current_exception());
-          }
-        }
-        if (!reason.empty()) {
-          Failed(name, reason);
-          Unload(false);
-        }
-      }
+    const std::string reason = Open(name, path);
+    if (!reason.empty()) {
+      Failed(name, reason);
+      Unload(false);
     }
   }
   Notify();
+}
+
+std::string TZebrinSkinTheme::Open(const std::string& name, const std::string& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return std::make_error_code(std::errc::no_such_file_or_directory).message();
+  dlerror();
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* reason = dlerror();
+    return reason ? reason : "dlopen failed";
+  }
+  m_module.reset(handle);
+  const auto getProperties = reinterpret_cast<SkinGetPropertiesFunction>(dlsym(handle, "GetSkinProperties"));
+  if (!getProperties) return "it has no GetSkinProperties";
+  m_properties = {SKIN_THEME_PROPERTIES_SIZE, SKIN_THEME_ABI_VERSION, 0, {}};
+  try {
+    getProperties(&m_properties);
+  } catch (...) {
+    return "GetSkinProperties failed: " + ExceptionText(std::current_exception());
+  }
+  if (!m_properties.valid) return "it does not mark itself valid";
+
+  m_init = reinterpret_cast<SkinThemeFunction>(dlsym(handle, "Init"));
+  m_done = reinterpret_cast<SkinThemeFunction>(dlsym(handle, "Done"));
+  for (int i = 0; i < kSkinThemeHookCount; ++i)
+    m_hooks[i] = reinterpret_cast<SkinDrawFunction>(dlsym(handle, kHookNames[i]));
+  m_failureLogged.fill(false);
+  m_fileName = name;
+  // From here on Done belongs to an unload, whatever Init does.
+  m_initCalled = true;
+  try {
+    if (m_init) m_init(this);
+  } catch (...) {
+    return "Init failed: " + ExceptionText(std::current_exception());
+  }
+  return {};
 }
 
 void TZebrinSkinTheme::Unload(bool notify) {

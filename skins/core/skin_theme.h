@@ -118,6 +118,9 @@ class TZebrinSkinTheme : public platform::TPersistent, public ISkinPainter, publ
   using TModule = std::unique_ptr<void, TModuleCloser>;
 
   void Load(const std::string& name, const std::string& path);
+  // Opens and binds the library and calls its Init; why it cannot be used,
+  // empty when it can.
+  std::string Open(const std::string& name, const std::string& path);
   // Done (when Init was called), the library freed, every binding cleared.
   void Unload(bool notify);
   void Failed(const std::string& name, const std::string& reason);

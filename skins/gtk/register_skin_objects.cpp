@@ -1,9 +1,13 @@
 #include "skins/gtk/register_skin_objects.h"
 
+#include <glib.h>
+
 #include <memory>
+#include <string_view>
 
 #include "core/app/application_ex.h"
 #include "core/app/project_info.h"
+#include "skins/core/skin_log.h"
 #include "skins/core/skin_manager.h"
 
 namespace halbrin::skins {
@@ -25,6 +29,17 @@ void RegisterSkinObjects() {
     TApplicationEx* app = GetApplicationEx();
     if (!app) return nullptr;
     return dynamic_cast<TZebrinSkinManager*>(&app->GetObject(TApplicationObject::Skins));
+  });
+  // What the skins could not do goes to the application's log; before and
+  // after an application, to GLib's message log.
+  SetSkinLogSink([](std::string_view source, std::string_view message) {
+    if (ApplicationExExists())
+      if (TApplicationEx* app = GetApplicationEx()) {
+        app->Log(source, message);
+        return;
+      }
+    g_message("%.*s: %.*s", static_cast<int>(source.size()), source.data(), static_cast<int>(message.size()),
+              message.data());
   });
 }
 

@@ -72,6 +72,8 @@ TEST_F(ObjectModelTest, FilesAreWrittenAndReadInTheProjectsCodePage) {
 
 TEST_F(ObjectModelTest, TheStartScriptReadsTheFontsAndLoadsASkinFile) {
   const std::string folder = Project("skins");
+  // The theme library the skin file names, beside it.
+  fs::copy_file(HALBRIN_THEME_OK, folder + "/skins/libtheme_ok.so");
   EXPECT_EQ(Run({"use:" + folder}), 42) << Errors();
 }
 

@@ -1,5 +1,5 @@
-// Reads the application's fonts and loads a skin file through the skin
-// manager. 42: passed.
+// Reads the application's fonts, loads a skin file through the skin manager
+// and names theme libraries. 42: passed.
 function main(project) {
   var app = client.application;
   if (typeof app.hintFont.Name != 'string' || app.hintFont.Name.length == 0) return 1;
@@ -14,5 +14,20 @@ function main(project) {
   } catch (e) {
   }
   if (skins.FlashDelay != 250) return 6;
+  // The skin file's theme library lies beside it; a script's relative name
+  // is taken from the project's skins folder and may not leave it.
+  var theme = skins.Theme;
+  if (theme.FileName != 'libtheme_ok.so') return 7;
+  try {
+    theme.FileName = '../libtheme_ok.so';
+    return 8;
+  } catch (e) {
+    if (e.message != 'Theme library "../libtheme_ok.so" lies outside the skin folders') return 9;
+  }
+  if (theme.FileName != 'libtheme_ok.so') return 10;
+  theme.FileName = 'missing.so';
+  if (theme.FileName != '') return 11;
+  theme.FileName = 'libtheme_ok.so';
+  if (theme.FileName != 'libtheme_ok.so') return 12;
   return 42;
 }
