@@ -106,6 +106,23 @@ CairoSurfacePtr SurfaceFromImage(const TArgbImage& image) {
   return surface;
 }
 
+TArgbImage ImageFromSurface(cairo_surface_t* surface) {
+  if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+      cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32)
+    return {};
+  cairo_surface_flush(surface);
+  TArgbImage image(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  if (data) {
+    for (int y = 0; y < image.Height; ++y)
+      std::memcpy(image.Pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Width),
+                  data + static_cast<std::ptrdiff_t>(y) * stride,
+                  static_cast<std::size_t>(image.Width) * sizeof(std::uint32_t));
+  }
+  return image;
+}
+
 TCairoCanvas::TCairoCanvas(cairo_t* cr) : m_cr(cairo_reference(cr)) {
   cairo_save(m_cr);
   cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);

@@ -17,6 +17,8 @@ using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
 
 // A surface holding a copy of the image's pixels.
 CairoSurfacePtr SurfaceFromImage(const TArgbImage& image);
+// A copy of the pixels of an ARGB32 image surface; an empty image for any other surface.
+TArgbImage ImageFromSurface(cairo_surface_t* surface);
 
 // ICanvas over a Cairo context; it needs no display, so it draws on image
 // surfaces in tests and benchmarks as it does on windows. Shapes are not

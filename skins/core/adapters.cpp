@@ -318,6 +318,11 @@ void TZebrinSkinManagerCustomAdapter::RouteChange(bool) {
   Defaults()->EndUpdate();
 }
 
+void TZebrinSkinManagerButtonAdapter::RouteChange(bool recalc) {
+  if (onChanged) onChanged();
+  TZebrinSkinManagerCustomAdapter::RouteChange(recalc);
+}
+
 void TZebrinSkinElementAdapter::RouteChange(bool recalc) {
   if (ownerChanged) ownerChanged(recalc);
 }

@@ -271,6 +271,12 @@ class TZebrinSkinManagerButtonAdapter : public TZebrinSkinManagerCustomAdapter {
   explicit TZebrinSkinManagerButtonAdapter(platform::TPersistent* owner = nullptr, ISkinDefaults* defaults = nullptr,
                                            TSkinDefaultRow row = TSkinDefaultRow::Button)
       : TZebrinSkinManagerCustomAdapter(owner, defaults, row) {}
+
+  // Told of each change before the skins are updated (the manager redraws its glyphs).
+  std::function<void()> onChanged;
+
+ protected:
+  void RouteChange(bool recalc) override;
 };
 
 class TZebrinSkinManagerSplitterAdapter : public TZebrinSkinManagerAdapter {

@@ -5,6 +5,7 @@
 
 #include "core/foundation/colors.h"
 #include "platform/eventloop/main_event_loop.h"
+#include "skins/core/glyph_images.h"
 #include "skins/core/skin_file.h"
 #include "skins/core/skin_windows.h"
 
@@ -87,6 +88,14 @@ void TZebrinSkinHint::SetDefault(bool value) {
 
 TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent(owner) {
   if (g_current) throw ESkinManagerException("Another instance of ZebrinSkinManager component already exists");
+  const auto imageList = [this](const char* name) {
+    platform::TCustomImageList& list = platform::MakeComponent<platform::TCustomImageList>(*this);
+    list.SetName(name);
+    return &list;
+  };
+  m_buttonImages = imageList("ButtonImages");
+  m_smallButtonImages = imageList("SmallButtonImages");
+  m_arrowButtonImages = imageList("ArrowButtonImages");
   m_captionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::CaptionFont);
   m_smallCaptionFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::SmallCaptionFont);
   m_footerFont = std::make_unique<TZebrinSkinManagerFontAdapter>(this, this, TSkinDefaultRow::FooterFont);
@@ -95,6 +104,8 @@ TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent
   m_button = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::Button);
   m_smallButton = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::SmallButton);
   m_toolButton = std::make_unique<TZebrinSkinManagerButtonAdapter>(this, this, TSkinDefaultRow::ToolButton);
+  m_button->onChanged = [this] { UpdateButtonImages(false); };
+  m_smallButton->onChanged = [this] { UpdateButtonImages(true); };
   m_caption = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Caption);
   m_smallCaption = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::SmallCaption);
   m_footer = std::make_unique<TZebrinSkinManagerAdapter>(this, this, TSkinDefaultRow::Footer);
@@ -217,6 +228,30 @@ void TZebrinSkinManager::UpdateSystemBounds() {
   m_metrics = m;
   // A delay set explicitly survives setting changes.
   if (!m_flashDelayStored) m_flashDelay = desktop.CaretBlinkTime() / 2;
+  UpdateButtonImages(false);
+  UpdateButtonImages(true);
+  UpdateArrowImages();
+}
+
+void TZebrinSkinManager::UpdateButtonImages(bool small) {
+  if (small)
+    BuildButtonImages(*m_smallButtonImages, m_smallButton->Size());
+  else
+    BuildButtonImages(*m_buttonImages, m_button->Size());
+}
+
+void TZebrinSkinManager::UpdateArrowImages() {
+  const int size = DropDownSize();
+  BuildArrowImages(*m_arrowButtonImages, size < 8 ? m_metrics.scrollWidth : size);
+}
+
+const platform::TCustomImageList& TZebrinSkinManager::OptionImages() {
+  static const std::unique_ptr<platform::TCustomImageList> images = [] {
+    auto list = std::make_unique<platform::TCustomImageList>();
+    BuildOptionImages(*list);
+    return list;
+  }();
+  return *images;
 }
 
 void TZebrinSkinManager::UpdateSystemColors() {
@@ -433,6 +468,7 @@ void TZebrinSkinManager::SetDropDownSize(int value) {
   value = std::clamp(value, 0, 32);
   if (m_dropDownSize == value) return;
   m_dropDownSize = value;
+  UpdateArrowImages();
   UpdateSkins();
 }
 

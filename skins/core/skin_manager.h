@@ -14,6 +14,7 @@
 #include "platform/classes/component.h"
 #include "platform/eventloop/timer_source.h"
 #include "platform/graphics/font.h"
+#include "platform/graphics/image_list.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/adapters.h"
 #include "skins/core/skin_theme.h"
@@ -250,6 +251,18 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   TZebrinSkinTheme* Theme() const { return m_theme.get(); }
   TZebrinSkinHint* Hint() const { return m_hint.get(); }
 
+  // The window-button glyphs (TZebrinSkinButtonStyle order) at the Button and
+  // SmallButton sizes, and the four drop-down arrows; owned sub-components.
+  platform::TCustomImageList* ButtonImages() const noexcept { return m_buttonImages; }
+  platform::TCustomImageList* SmallButtonImages() const noexcept { return m_smallButtonImages; }
+  platform::TCustomImageList* ArrowButtonImages() const noexcept { return m_arrowButtonImages; }
+  // Draws the glyphs again at the adapters' sizes; arrows at DropDownSize, or
+  // at ScrollWidth when DropDownSize is below 8.
+  void UpdateButtonImages(bool small);
+  void UpdateArrowImages();
+  // The check box, option and expand box masks, made once per process.
+  static const platform::TCustomImageList& OptionImages();
+
  private:
   TZebrinSkinCustomAdapter& AdapterOf(TSkinDefaultRow row) const;
 
@@ -295,6 +308,10 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   std::unique_ptr<TZebrinSkinManagerSplitterAdapter> m_splitter;
   std::unique_ptr<TZebrinSkinTheme> m_theme;
   std::unique_ptr<TZebrinSkinHint> m_hint;
+  // Owned through the component list.
+  platform::TCustomImageList* m_buttonImages = nullptr;
+  platform::TCustomImageList* m_smallButtonImages = nullptr;
+  platform::TCustomImageList* m_arrowButtonImages = nullptr;
 };
 
 // The process's manager, or null.

@@ -239,6 +239,17 @@ TEST(CairoCanvasTest, ImagesBlendOverTheGroundAndBlitsReplaceIt) {
   EXPECT_EQ(blitted.Argb(0, 0), 0xFFFFFFFFu);
 }
 
+TEST(CairoCanvasTest, ImagesRoundTripThroughSurfaces) {
+  TArgbImage image(3, 2);
+  image.SetPixel(0, 0, 0xFF0000FFu);
+  image.SetPixel(2, 1, 0x80400000u);
+  const CairoSurfacePtr surface = SurfaceFromImage(image);
+  EXPECT_EQ(ImageFromSurface(surface.get()), image);
+
+  CairoSurfacePtr a8(cairo_image_surface_create(CAIRO_FORMAT_A8, 4, 4));
+  EXPECT_EQ(ImageFromSurface(a8.get()), TArgbImage{});
+}
+
 TEST(CairoCanvasTest, IndexesTheListLacksDrawNothing) {
   TCustomImageList list;
   Glyphs(list);

@@ -345,5 +345,82 @@ TEST(SkinManagerTest, OneManagerPerProcess) {
   EXPECT_EQ(SkinManager(), nullptr);
 }
 
+TEST(SkinManagerGlyphTest, ButtonImagesFollowTheButtonSizes) {
+  MetricsDesktop desktop;
+  desktop.metrics = {20, 16, 5, 2, 3, 16};
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  struct Case {
+    platform::TCustomImageList* list;
+    const char* name;
+    int size, count;
+  };
+  const Case cases[] = {
+      {manager.ButtonImages(), "ButtonImages", 19, 9},
+      {manager.SmallButtonImages(), "SmallButtonImages", 16, 9},
+      {manager.ArrowButtonImages(), "ArrowButtonImages", 8, 4},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(c.list, nullptr) << c.name;
+    EXPECT_EQ(manager.FindComponent(c.name), c.list) << "an owned sub-component by its name";
+    EXPECT_EQ(c.list->Width(), c.size) << c.name;
+    EXPECT_EQ(c.list->Height(), c.size) << c.name;
+    EXPECT_EQ(c.list->Count(), c.count) << c.name;
+  }
+
+  // The glyphs are drawn again before the skins hear of the change.
+  int sizeWhenUpdated = 0;
+  manager.onUpdateSkins = [&] { sizeWhenUpdated = manager.ButtonImages()->Width(); };
+  manager.Button()->SetSize(30);
+  EXPECT_EQ(sizeWhenUpdated, 30);
+  EXPECT_EQ(manager.ButtonImages()->Count(), 9);
+  EXPECT_EQ(manager.SmallButtonImages()->Width(), 16);
+  manager.SmallButton()->SetSize(12);
+  EXPECT_EQ(manager.SmallButtonImages()->Width(), 12);
+  EXPECT_EQ(manager.SmallButtonImages()->Count(), 9);
+  EXPECT_EQ(manager.ButtonImages()->Width(), 30);
+
+  // New metrics change the defaults, and so the glyphs.
+  manager.SmallButton()->SetDefault(true);
+  desktop.metrics.smallCaptionHeight = 17;
+  desktop.Tell(platform::TDesktopChange::Metrics);
+  EXPECT_EQ(manager.SmallButtonImages()->Width(), 17);
+}
+
+TEST(SkinManagerGlyphTest, ArrowsAtTheDropDownSizeOrTheScrollWidth) {
+  const struct {
+    bool autoAdjust;
+    int scrollWidth, dropDownSize, expected;
+  } cases[] = {
+      {true, 16, 0, 8},    // scroll 13 after adjusting: (13 - 1) * 2 / 3
+      {false, 30, 0, 19},  // (30 - 1) * 2 / 3
+      {true, 16, 20, 20},
+      {false, 10, 0, 10},  // 6 is below 8: the scroll width
+      {false, 10, 5, 10},
+      {false, 10, 12, 12},
+  };
+  for (const auto& c : cases) {
+    MetricsDesktop desktop;
+    desktop.metrics.scrollWidth = c.scrollWidth;
+    platform::ScopedDesktopService scope(desktop);
+    TZebrinSkinManager manager;
+    manager.SetAutoAdjust(c.autoAdjust);
+    manager.SetDropDownSize(c.dropDownSize);
+    const platform::TCustomImageList& arrows = *manager.ArrowButtonImages();
+    EXPECT_EQ(arrows.Width(), c.expected) << c.scrollWidth << " " << c.dropDownSize;
+    EXPECT_EQ(arrows.Height(), c.expected);
+    EXPECT_EQ(arrows.Count(), 4);
+  }
+}
+
+TEST(SkinManagerGlyphTest, OptionImagesAreMadeOncePerProcess) {
+  const platform::TCustomImageList& images = TZebrinSkinManager::OptionImages();
+  EXPECT_EQ(&TZebrinSkinManager::OptionImages(), &images);
+  EXPECT_EQ(images.Count(), 9);
+  EXPECT_EQ(images.Width(), 16);
+  EXPECT_EQ(images.Height(), 16);
+  EXPECT_EQ(SkinManager(), nullptr) << "no manager is needed for them";
+}
+
 }  // namespace
 }  // namespace halbrin::skins
