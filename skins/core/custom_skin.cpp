@@ -1102,9 +1102,10 @@ ISkinPainter* TZebrinCustomSkin::Painter() {
   return manager ? manager->Theme() : nullptr;
 }
 
-platform::TCustomImageList* TZebrinCustomSkin::WindowButtonImages(bool) {
-  // The manager's glyph lists are not built yet: buttons without an image list draw no glyph.
-  return nullptr;
+platform::TCustomImageList* TZebrinCustomSkin::WindowButtonImages(bool smallCaption) {
+  const TZebrinSkinManager* manager = SkinManager();
+  if (!manager) return nullptr;
+  return smallCaption ? manager->SmallButtonImages() : manager->ButtonImages();
 }
 
 TPoint TZebrinCustomSkin::WindowOrigin() const { return m_host ? m_host->WindowToScreen(TPoint{}) : TPoint{}; }
