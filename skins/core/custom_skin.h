@@ -265,6 +265,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   // ---- IWindowHostClient ----
   TRect FrameResized(TSize frame) override;
   void PaintFrame(ICanvas& canvas) override;
+  // EraseBackground off: handled, nothing erased.
+  bool EraseBackgroundHandled() override { return m_enabled && !m_eraseBackground; }
   int HitTest(TPoint pos) override;
   void PointerPress(const TWindowPointer& pointer) override;
   void PointerRelease(const TWindowPointer& pointer) override;

@@ -147,6 +147,8 @@ class IWindowHostClient {
   virtual TRect FrameResized(TSize frame) = 0;
   // Paints the non-client area onto `canvas` (window coordinates).
   virtual void PaintFrame(ICanvas& canvas) = 0;
+  // True when the window is to paint no background of its own under the client.
+  virtual bool EraseBackgroundHandled() = 0;
   // The hit code at a window point.
   virtual int HitTest(TPoint pos) = 0;
   virtual void PointerPress(const TWindowPointer& pointer) = 0;

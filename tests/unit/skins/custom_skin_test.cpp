@@ -648,12 +648,16 @@ TEST_F(CustomSkinTest, DisabledSkinPassesEverythingThrough) {
   EXPECT_EQ(skin->HitTest(TPoint{40, 5}), kHitClient);
   EXPECT_EQ(skin->FrameResized(TSize{kWidth, kHeight}), (TRect{0, 0, kWidth, kHeight}));
   EXPECT_FALSE(skin->SetCursorFor(kHitSysMenu));
+  skin->SetEraseBackground(false);
+  EXPECT_FALSE(skin->EraseBackgroundHandled());
   skin->PointerPress(At(40, 5));
   skin->PointerRelease(At(40, 5, TMouseButton::mbRight));
   platform::TRecordingCanvas canvas;
   skin->PaintFrame(canvas);
   EXPECT_TRUE(canvas.Calls().empty());
   EXPECT_TRUE(hosts.log.empty());
+  skin->SetEnabled(true);
+  EXPECT_TRUE(skin->EraseBackgroundHandled());
 }
 
 // ---- Painting ----
