@@ -38,6 +38,8 @@ HALBRIN_EXCEPTION(EComponentError, Exception);
 HALBRIN_EXCEPTION(EObjectFreed, Exception);
 // The silent abort: it ends an operation, and the application's handler drops it.
 HALBRIN_EXCEPTION(EAbort, Exception);
+// An operation the object cannot do in its present state (the class library's name).
+HALBRIN_EXCEPTION(EInvalidOperation, Exception);
 
 // File and stream errors of the class library.
 HALBRIN_EXCEPTION(EStreamError, Exception);

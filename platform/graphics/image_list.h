@@ -10,8 +10,6 @@
 
 namespace halbrin::platform {
 
-HALBRIN_EXCEPTION(EInvalidOperation, Exception);
-
 // A picture of premultiplied ARGB32 pixels, row by row without padding; each
 // pixel is 0xAARRGGBB in native byte order, as a Cairo ARGB32 surface holds it.
 struct TArgbImage {

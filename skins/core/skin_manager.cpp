@@ -7,6 +7,7 @@
 #include "platform/eventloop/main_event_loop.h"
 #include "skins/core/glyph_images.h"
 #include "skins/core/skin_file.h"
+#include "skins/core/skin_windows.h"
 
 namespace halbrin::skins {
 
@@ -294,7 +295,93 @@ void TZebrinSkinManager::AddSkin(IManagedSkin& skin) {
   if (std::find(m_skins.begin(), m_skins.end(), &skin) == m_skins.end()) m_skins.push_back(&skin);
 }
 
-void TZebrinSkinManager::RemoveSkin(IManagedSkin& skin) { std::erase(m_skins, &skin); }
+void TZebrinSkinManager::RemoveSkin(IManagedSkin& skin) {
+  std::erase(m_skins, &skin);
+  if (m_drag.target == &skin) m_drag.target = nullptr;
+  if (m_drag.source == &skin) EndDrag();
+}
+
+// ---- Button drags between skins ----
+
+bool TZebrinSkinManager::StartButtonDrag(platform::TCollectionItem& button, IManagedSkin& source) {
+  EndDrag();
+  m_drag.source = &source;
+  m_drag.button.Reset(&button);
+  m_drag.indicator = CurrentSkinPopupFactory().CreateDragIndicator();
+  m_dragFlag = true;
+  return true;
+}
+
+void TZebrinSkinManager::DropButton(platform::TPoint screen) {
+  if (!IsDragging()) return;
+  m_drag.following = true;
+  MoveDrag(screen);
+}
+
+IManagedSkin* TZebrinSkinManager::SkinAtScreenPoint(platform::TPoint screen) const {
+  for (auto it = m_skins.rbegin(); it != m_skins.rend(); ++it)
+    if ((*it)->ContainsScreenPoint(screen)) return *it;
+  return nullptr;
+}
+
+void TZebrinSkinManager::MoveDrag(platform::TPoint screen) {
+  if (!IsDragging() || !m_drag.following) return;
+  platform::TCollectionItem* button = m_drag.button.Get();
+  if (!button) {
+    EndDrag();
+    return;
+  }
+  if (m_drag.indicator) {
+    const TRect at{screen.X, screen.Y, screen.X + 16, screen.Y + 16};
+    if (!m_drag.indicator->Visible() || m_drag.indicator->Bounds() != at) m_drag.indicator->ShowAt(at);
+  }
+  IManagedSkin* target = SkinAtScreenPoint(screen);
+  if (target != m_drag.target) {
+    if (IManagedSkin* old = m_drag.target) {
+      m_drag.target = nullptr;
+      old->ButtonDragOver(*button, screen, dsDragLeave);
+      if (!IsDragging() || !m_drag.button.Get()) return;
+    }
+    m_drag.target = target;
+    m_drag.accepted = target && target->ButtonDragOver(*button, screen, dsDragEnter);
+  } else if (target) {
+    m_drag.accepted = target->ButtonDragOver(*button, screen, dsDragMove);
+  }
+}
+
+void TZebrinSkinManager::EndButtonDrag(platform::TPoint screen) {
+  if (!IsDragging()) return;
+  MoveDrag(screen);
+  if (!IsDragging()) return;
+  // A skin that goes in a handler leaves the drag (RemoveSkin): the source
+  // ends it, the target is forgotten.
+  if (m_drag.accepted && m_drag.target) {
+    if (platform::TCollectionItem* button = m_drag.button.Get()) {
+      m_drag.target->ButtonDragDrop(*button, screen);
+      if (!IsDragging()) return;
+      // The dropped button leaves its old collection.
+      if (platform::TCollectionItem* still = m_drag.button.Get())
+        if (platform::TCollection* old = still->Collection()) old->Delete(still->Index());
+      if (!IsDragging()) return;
+    }
+  } else {
+    m_drag.target = nullptr;
+  }
+  IManagedSkin* source = m_drag.source;
+  IManagedSkin* target = m_drag.target;
+  EndDrag();
+  source->ButtonDragEnd(target, screen);
+}
+
+void TZebrinSkinManager::EndDrag() {
+  m_drag.source = nullptr;
+  m_drag.target = nullptr;
+  m_drag.button.Reset();
+  m_drag.accepted = false;
+  m_drag.following = false;
+  m_drag.indicator.reset();
+  m_dragFlag = false;
+}
 
 IManagedSkin* TZebrinSkinManager::FindSkin(const platform::TComponent* control) const {
   if (!control) return nullptr;

@@ -6,10 +6,11 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "platform/base/exception.h"
+#include "platform/classes/collection.h"
 #include "platform/classes/component.h"
 #include "platform/eventloop/timer_source.h"
 #include "platform/graphics/font.h"
@@ -25,6 +26,8 @@ HALBRIN_EXCEPTION(ESkinManagerException, ESkinException);
 HALBRIN_EXCEPTION(ESubSkinException, ESkinException);
 HALBRIN_EXCEPTION(ESkinAbort, platform::EAbort);
 
+enum TDragState : std::uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+
 // What the manager needs of a skin in its list.
 class IManagedSkin {
  public:
@@ -35,7 +38,24 @@ class IManagedSkin {
   virtual const platform::TComponent* SkinControl() const = 0;
   // The skins' shared settings changed: re-read them and repaint.
   virtual void SkinChanged() = 0;
+
+  // Button drags between skins. The screen point lies on this skin's window.
+  virtual bool ContainsScreenPoint(platform::TPoint screen) const {
+    (void)screen;
+    return false;
+  }
+  // A button dragged from another skin (or this one) is over the point: may it drop?
+  virtual bool ButtonDragOver(platform::TObject& button, platform::TPoint screen, TDragState state) {
+    (void)button, (void)screen, (void)state;
+    return false;
+  }
+  // It was dropped there, after ButtonDragOver accepted it.
+  virtual void ButtonDragDrop(platform::TObject& button, platform::TPoint screen) { (void)button, (void)screen; }
+  // The drag of a button of this skin ended; `target` is the skin that took it, or null.
+  virtual void ButtonDragEnd(IManagedSkin* target, platform::TPoint screen) { (void)target, (void)screen; }
 };
+
+class ISkinDragIndicator;
 
 // Raises ESkinAbort "Skin operation aborted".
 [[noreturn]] void SkinAbort();
@@ -129,6 +149,30 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   IManagedSkin* FindSkin(const platform::TComponent* control) const;
   // Raises ESkinException "<control> already skinned by <skin>" when a skin is on the control.
   void CheckNotSkinned(const platform::TComponent& control) const;
+
+  // Button drags between skins. StartButtonDrag makes the drag picture for a
+  // button of `source` (a collection item); DropButton shows it at the
+  // point, and from then on the source passes the pointer on: MoveDrag asks
+  // the skin under the point (ButtonDragOver), EndButtonDrag drops the
+  // button on the skin that accepted it (ButtonDragDrop, then the button
+  // leaves its collection) and tells the source (ButtonDragEnd).
+  bool StartButtonDrag(platform::TCollectionItem& button, IManagedSkin& source);
+  void DropButton(platform::TPoint screen);
+  void MoveDrag(platform::TPoint screen);
+  void EndButtonDrag(platform::TPoint screen);
+  // A drag started and has not ended.
+  bool IsDragging() const noexcept { return m_drag.source != nullptr; }
+  // The skin a drag started from; null when none.
+  IManagedSkin* DragSource() const noexcept { return m_drag.source; }
+  // Frees the drag picture and forgets the drag.
+  void EndDrag();
+  ISkinDragIndicator* DragIndicator() const noexcept { return m_drag.indicator.get(); }
+  // While set, skins ignore activation changes (a window switch in progress).
+  bool ActivationFrozen() const noexcept { return m_activationFrozen; }
+  void SetActivationFrozen(bool value) noexcept { m_activationFrozen = value; }
+  // Set while a system menu or a button drag holds the mouse.
+  bool DragFlag() const noexcept { return m_dragFlag; }
+  void SetDragFlag(bool value) noexcept { m_dragFlag = value; }
 
   // Tells every skin in list order, or waits for the outermost EndUpdate.
   void UpdateSkins();
@@ -236,6 +280,19 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   std::map<int, std::unique_ptr<platform::TimerSource>> m_timers;
   std::map<int, std::function<void()>> m_timerHandlers;
   std::vector<IManagedSkin*> m_skins;
+  struct TButtonDrag {
+    IManagedSkin* source = nullptr;
+    platform::TWeakRef<platform::TCollectionItem> button;
+    IManagedSkin* target = nullptr;
+    bool accepted = false;
+    bool following = false;
+    std::unique_ptr<ISkinDragIndicator> indicator;
+  };
+  // The target under the point: the last registered skin whose window holds it.
+  IManagedSkin* SkinAtScreenPoint(platform::TPoint screen) const;
+  TButtonDrag m_drag;
+  bool m_dragFlag = false;
+  bool m_activationFrozen = false;
   platform::TDesktopSubscription m_desktopChanges;
   std::string m_projectFolder;
   std::string m_applicationFolder;

@@ -67,6 +67,7 @@ enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
 using TCursor = int;
 inline constexpr TCursor crDefault = 0;
 inline constexpr TCursor crHandPoint = -21;
+inline constexpr TCursor crSizeAll = -22;
 
 inline const platform::TEnumInfo& SkinDefinedParamInfo() {
   static const platform::TEnumInfo info("TZebrinSkinDefinedParam",
@@ -112,6 +113,7 @@ inline const platform::TEnumInfo& SkinButtonStyleInfo() {
                                                                    "btsPrevious", "btsCombo", "btsCheck"});
   return info;
 }
+
 inline const platform::TEnumInfo& SkinButtonUpdateInfo() {
   static const platform::TEnumInfo info("TZebrinSkinButtonUpdate", {"sbuAuto", "sbuBounds", "sbuState"});
   return info;

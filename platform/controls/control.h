@@ -1,0 +1,177 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/classes/component.h"
+#include "platform/controls/control_observer_list.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
+
+namespace halbrin::platform {
+
+class TWinControl;
+
+// Where a control sits in its parent's client area; the align layout reads it.
+enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+
+const TEnumInfo& AlignInfo();
+
+// alTop, alBottom, alLeft or alRight.
+constexpr bool IsSideAlign(TAlign align) noexcept {
+  return align == alTop || align == alBottom || align == alLeft || align == alRight;
+}
+
+// Both along the top and bottom, or both along the left and right.
+constexpr bool AlignsOnSameAxis(TAlign a, TAlign b) noexcept {
+  const auto vertical = [](TAlign x) { return x == alTop || x == alBottom; };
+  const auto horizontal = [](TAlign x) { return x == alLeft || x == alRight; };
+  return (vertical(a) && vertical(b)) || (horizontal(a) && horizontal(b));
+}
+
+// A control's size limits in pixels; 0 is no limit. A minimum is never above
+// a set maximum: raising the minimum past the maximum raises the maximum, and
+// lowering the maximum below the minimum lowers the minimum.
+class TSizeConstraints : public TPersistent {
+  HALBRIN_CLASS(TSizeConstraints, TPersistent)
+
+  TSizeConstraints() = default;
+
+  int MinWidth() const noexcept { return m_minWidth; }
+  int MinHeight() const noexcept { return m_minHeight; }
+  int MaxWidth() const noexcept { return m_maxWidth; }
+  int MaxHeight() const noexcept { return m_maxHeight; }
+  // Negative values count as 0.
+  void SetMinWidth(int value);
+  void SetMinHeight(int value);
+  void SetMaxWidth(int value);
+  void SetMaxHeight(int value);
+
+  // A size brought inside the limits (and never below 0).
+  int ConstrainWidth(int width) const noexcept;
+  int ConstrainHeight(int height) const noexcept;
+
+  void Assign(const TPersistent& source) override;
+
+  // Told after each change; the owning control re-applies its bounds.
+  void SetOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+
+ private:
+  void Changed();
+
+  int m_minWidth = 0;
+  int m_minHeight = 0;
+  int m_maxWidth = 0;
+  int m_maxHeight = 0;
+  std::function<void()> m_onChange;
+};
+
+// The class library's control, display-free: a parent, an alignment, bounds
+// in the parent's client coordinates (screen coordinates for a top-level),
+// visibility, enabled state, text, colour and font, and observers told of
+// each change (see ControlEvent). TWinControl adds the window.
+class TControl : public TComponent {
+  HALBRIN_CLASS(TControl, TComponent)
+
+  explicit TControl(TComponent* owner = nullptr);
+  ~TControl() override;
+
+  TWinControl* Parent() const noexcept { return m_parent; }
+  // Appends the control to the new parent's children (on top of them).
+  // Raises EInvalidOperation "A control cannot have itself as its parent" for
+  // the control itself or one of its own descendants.
+  void SetParent(TWinControl* parent);
+
+  TAlign Align() const noexcept { return m_align; }
+  void SetAlign(TAlign align) { m_align = align; }
+
+  int Left() const noexcept { return m_bounds.Left; }
+  int Top() const noexcept { return m_bounds.Top; }
+  int Width() const noexcept { return m_bounds.Width(); }
+  int Height() const noexcept { return m_bounds.Height(); }
+  void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
+  void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
+  void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
+  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  // The size is brought inside Constraints first.
+  void SetBounds(int left, int top, int width, int height);
+  TRect BoundsRect() const noexcept { return m_bounds; }
+  void SetBoundsRect(const TRect& rect) { SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height()); }
+  // The client area at the origin: the bounds' size, less the non-client
+  // margins of a windowed control.
+  virtual TRect ClientRect() const;
+  int ClientWidth() const { return ClientRect().Width(); }
+  int ClientHeight() const { return ClientRect().Height(); }
+
+  TSizeConstraints& Constraints() noexcept { return m_constraints; }
+  const TSizeConstraints& Constraints() const noexcept { return m_constraints; }
+
+  bool Visible() const noexcept { return m_visible; }
+  void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible, and so is every parent up to a top-level that has its window.
+  virtual bool Showing() const;
+
+  bool Enabled() const noexcept { return m_enabled; }
+  void SetEnabled(bool enabled);
+
+  const std::string& Text() const noexcept { return m_text; }
+  void SetText(const std::string& text);
+
+  TColor Color() const noexcept { return m_color; }
+  void SetColor(TColor color);
+  TFont& Font() noexcept { return m_font; }
+  const TFont& Font() const noexcept { return m_font; }
+  void SetFont(const TFont& font) { m_font.Assign(font); }
+
+  // Moves the control to the top (the end) or the bottom (the start) of its
+  // parent's children; a top-level window is raised or lowered.
+  void BringToFront();
+  void SendToBack();
+
+  // Asks for a repaint.
+  virtual void Invalidate();
+
+  // Observers are told of each change of this control (see ControlObserverList).
+  ObserverToken AddObserver(ControlObserverList::Observer observer) { return m_observers.Add(std::move(observer)); }
+  bool RemoveObserver(ObserverToken token) { return m_observers.Remove(token); }
+
+ protected:
+  void Notify(ControlEvent event) { m_observers.Notify(*this, event); }
+
+  // Where a windowed control passes each change on to its window.
+  virtual void ApplyBounds() {}
+  virtual void ApplyVisible() {}
+  virtual void ApplyEnabled() {}
+  virtual void ApplyText() {}
+  virtual void ApplyZOrder(bool /*toFront*/) {}
+  // Around a change of parent: the old one is still set in ParentChanging.
+  virtual void ParentChanging() {}
+  virtual void ParentChanged() {}
+
+  // Stores bounds the window system already gave the window, without passing
+  // them back, and tells the observers what changed.
+  void StoreBounds(const TRect& bounds);
+
+ private:
+  friend class TWinControl;
+
+  void FontChanged(TObject* sender);
+  void DetachFromParent() noexcept;
+
+  TWinControl* m_parent = nullptr;
+  TAlign m_align = alNone;
+  TRect m_bounds;
+  TSizeConstraints m_constraints;
+  bool m_visible = true;
+  bool m_enabled = true;
+  std::string m_text;
+  TColor m_color = SystemColor(15);  // button face
+  TFont m_font;
+  ControlObserverList m_observers;
+};
+
+}  // namespace halbrin::platform

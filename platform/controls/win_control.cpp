@@ -1,0 +1,294 @@
+#include "platform/controls/win_control.h"
+
+#include <algorithm>
+
+#include "platform/base/exception.h"
+#include "platform/base/format.h"
+#include "platform/classes/class_builder.h"
+#include "platform/controls/popup_menu.h"
+
+namespace halbrin::platform {
+
+HALBRIN_DEFINE_CLASS(TWinControl,
+                     .Property("PopupMenu", &TWinControl::PopupMenu, &TWinControl::SetPopupMenu)
+                     .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                     .Stored(false)
+                     .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop))
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  // Out of the parent's lists before anything else, so the parent never sees
+  // a half-destroyed child; then the windows, children's first.
+  DetachFromParent();
+  DestroyHandle();
+  for (TControl* control : m_controls) control->m_parent = nullptr;
+  m_controls.clear();
+  m_tabList.clear();
+}
+
+TControl* TWinControl::Controls(int index) const {
+  if (index < 0 || index >= ControlCount()) throw EListError(Format("List index out of bounds (%d)", {index}));
+  return m_controls[static_cast<std::size_t>(index)];
+}
+
+bool TWinControl::ContainsControl(const TControl& control) const {
+  for (const TWinControl* parent = control.Parent(); parent; parent = parent->Parent())
+    if (parent == this) return true;
+  return false;
+}
+
+TWinControl& TWinControl::TopLevel() {
+  TWinControl* control = this;
+  while (control->Parent()) control = control->Parent();
+  return *control;
+}
+
+const TWinControl& TWinControl::TopLevel() const { return const_cast<TWinControl*>(this)->TopLevel(); }
+
+void TWinControl::InsertControl(TControl& control) {
+  m_controls.push_back(&control);
+  if (auto* windowed = dynamic_cast<TWinControl*>(&control)) m_tabList.push_back(windowed);
+}
+
+void TWinControl::RemoveControl(TControl& control) noexcept {
+  std::erase(m_controls, &control);
+  std::erase(m_tabList, &control);
+}
+
+// --- The window -------------------------------------------------------------------
+
+void TWinControl::HandleNeeded() {
+  if (m_window != kNoWindow) return;
+  if (TWinControl* parent = Parent()) {
+    // Making the parent's window makes this one too.
+    parent->HandleNeeded();
+    if (m_window != kNoWindow) return;
+  }
+  CreateWindowTree();
+}
+
+void TWinControl::CreateWindowTree() {
+  TWinControl* parent = Parent();
+  IControlBackend& backend = parent ? *parent->m_backend : CurrentControlBackend();
+  m_window = backend.CreateWindow(*this, parent ? parent->m_window : kNoWindow);
+  m_backend = &backend;
+  backend.SetTraits(m_window, m_traits);
+  backend.SetNonClientMargins(m_window, m_margins);
+  backend.SetBounds(m_window, BoundsRect());
+  backend.SetText(m_window, Text());
+  backend.SetEnabled(m_window, Enabled());
+  if (m_content) backend.SetContentWidget(m_window, m_content);
+  // Bottom first, so each new child window lands above the ones before it.
+  for (TControl* control : std::vector<TControl*>(m_controls)) {
+    auto* child = dynamic_cast<TWinControl*>(control);
+    if (child && child->m_window == kNoWindow) child->CreateWindowTree();
+  }
+  if (Visible()) backend.SetVisible(m_window, true);
+}
+
+void TWinControl::DestroyHandle() {
+  if (m_window == kNoWindow) return;
+  for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
+    if (auto* child = dynamic_cast<TWinControl*>(*it)) child->DestroyHandle();
+  IControlBackend* backend = std::exchange(m_backend, nullptr);
+  const ControlWindow window = std::exchange(m_window, kNoWindow);
+  m_active = false;
+  backend->DestroyWindow(window);
+}
+
+void TWinControl::ForgetWindows() noexcept {
+  m_window = kNoWindow;
+  m_backend = nullptr;
+  m_active = false;
+  for (TWinControl* child : m_tabList) child->ForgetWindows();
+}
+
+bool TWinControl::Showing() const {
+  if (!Visible()) return false;
+  return Parent() ? Parent()->Showing() : HandleAllocated();
+}
+
+void TWinControl::SetWindowTraits(const TWindowTraits& traits) {
+  if (traits == m_traits) return;
+  m_traits = traits;
+  if (m_window != kNoWindow) m_backend->SetTraits(m_window, m_traits);
+}
+
+void TWinControl::SetNonClientMargins(const TRect& margins) {
+  const TRect clamped{std::max(margins.Left, 0), std::max(margins.Top, 0), std::max(margins.Right, 0),
+                      std::max(margins.Bottom, 0)};
+  if (clamped == m_margins) return;
+  m_margins = clamped;
+  if (m_window != kNoWindow) m_backend->SetNonClientMargins(m_window, m_margins);
+}
+
+TRect TWinControl::ClientRect() const {
+  return {0, 0, std::max(Width() - m_margins.Left - m_margins.Right, 0),
+          std::max(Height() - m_margins.Top - m_margins.Bottom, 0)};
+}
+
+void TWinControl::SetContentWidget(NativeWidget widget) {
+  if (widget == m_content) return;
+  m_content = widget;
+  if (m_window != kNoWindow) m_backend->SetContentWidget(m_window, m_content);
+}
+
+void TWinControl::Invalidate() {
+  if (m_window != kNoWindow) m_backend->Invalidate(m_window);
+}
+
+void TWinControl::InvalidateRect(const TRect& rect) {
+  if (m_window != kNoWindow) m_backend->InvalidateRect(m_window, rect);
+}
+
+void TWinControl::ApplyBounds() {
+  if (m_window != kNoWindow) m_backend->SetBounds(m_window, BoundsRect());
+}
+
+void TWinControl::ApplyVisible() {
+  if (m_window == kNoWindow) {
+    // A top-level shows once it has its window; a child gets its window with its parent's.
+    if (Visible() && (!Parent() || Parent()->HandleAllocated())) HandleNeeded();
+    return;
+  }
+  m_backend->SetVisible(m_window, Visible());
+}
+
+void TWinControl::ApplyEnabled() {
+  if (m_window != kNoWindow) m_backend->SetEnabled(m_window, Enabled());
+}
+
+void TWinControl::ApplyText() {
+  if (m_window != kNoWindow) m_backend->SetText(m_window, Text());
+}
+
+void TWinControl::ApplyZOrder(bool toFront) {
+  if (m_window == kNoWindow) return;
+  if (toFront)
+    m_backend->BringToFront(m_window);
+  else
+    m_backend->SendToBack(m_window);
+}
+
+void TWinControl::ParentChanging() {
+  TWinControl& top = TopLevel();
+  if (TWinControl* focused = top.m_focusedControl.Get(); focused && (focused == this || ContainsControl(*focused)))
+    top.SetFocusedControl(nullptr);
+  // The window belongs under the old parent; a new one is made under the new.
+  DestroyHandle();
+  m_active = false;
+}
+
+void TWinControl::ParentChanged() {
+  if (Parent() && Parent()->HandleAllocated()) CreateWindowTree();
+}
+
+// --- Focus and tab order --------------------------------------------------------------
+
+bool TWinControl::Focused() const { return TopLevel().m_focusedControl.Get() == this; }
+
+TWinControl* TWinControl::FocusedControl() const { return TopLevel().m_focusedControl.Get(); }
+
+bool TWinControl::Active() const { return TopLevel().m_active; }
+
+bool TWinControl::CanFocus() const {
+  for (const TWinControl* control = this; control; control = control->Parent())
+    if (!control->Visible() || !control->Enabled()) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  const TWeakRef<TWinControl> alive(this);
+  TopLevel().SetFocusedControl(this);
+  if (alive && m_window != kNoWindow) m_backend->SetFocus(m_window);
+}
+
+void TWinControl::SetFocusedControl(TWinControl* control) {
+  TWinControl* old = m_focusedControl.Get();
+  if (old == control) return;
+  m_focusedControl.Reset(control);
+  const TWeakRef<TWinControl> self(this);
+  const TWeakRef<TWinControl> entered(control);
+  if (old) old->Notify(ControlEvent::FocusExited);
+  // An observer of the old control may have moved the focus on already.
+  if (self && entered && m_focusedControl.Get() == control) control->Notify(ControlEvent::FocusEntered);
+}
+
+int TWinControl::TabOrder() const {
+  if (!Parent()) return -1;
+  const auto& list = Parent()->m_tabList;
+  return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TWinControl::SetTabOrder(int tabOrder) {
+  if (!Parent()) return;
+  auto& list = Parent()->m_tabList;
+  std::erase(list, this);
+  const auto index = static_cast<std::size_t>(std::clamp(tabOrder, 0, static_cast<int>(list.size())));
+  list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), this);
+}
+
+std::vector<TWinControl*> TWinControl::TabOrderList() const {
+  std::vector<TWinControl*> list;
+  AppendTabOrder(list);
+  return list;
+}
+
+void TWinControl::AppendTabOrder(std::vector<TWinControl*>& list) const {
+  for (TWinControl* child : m_tabList) {
+    list.push_back(child);
+    child->AppendTabOrder(list);
+  }
+}
+
+void TWinControl::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == m_popupMenu) return;
+  if (m_popupMenu) RemoveFreeNotification(m_popupMenu);
+  m_popupMenu = menu;
+  if (m_popupMenu) FreeNotification(m_popupMenu);
+}
+
+void TWinControl::Notification(TComponent* component, TOperation operation) {
+  TControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == m_popupMenu) m_popupMenu = nullptr;
+}
+
+// --- Told by the backend --------------------------------------------------------------
+
+void TWinControl::WindowBoundsChanged(const TRect& bounds) { StoreBounds(bounds); }
+
+void TWinControl::WindowActivationChanged(bool active) {
+  if (active == m_active) return;
+  m_active = active;
+  Notify(active ? ControlEvent::Activated : ControlEvent::Deactivated);
+}
+
+void TWinControl::WindowFocusChanged(bool focused) {
+  if (focused)
+    TopLevel().SetFocusedControl(this);
+  else if (Focused())
+    TopLevel().SetFocusedControl(nullptr);
+}
+
+void TWinControl::WindowDestroyed() { ForgetWindows(); }
+
+void TWinControl::WindowCloseRequested() { SetVisible(false); }
+
+// --- Free functions -------------------------------------------------------------------
+
+TWinControl* FocusFirstControl(TWinControl& control) {
+  for (TWinControl* candidate : control.TabOrderList()) {
+    if (!candidate->Visible() || !candidate->TabStop() || !candidate->CanFocus()) continue;
+    const TWeakRef<TWinControl> alive(candidate);
+    const bool hadFocus = candidate->Focused();
+    candidate->SetFocus();
+    // SetFocus tells of a change only; the caller is promised one FocusEntered.
+    if (alive && hadFocus) candidate->Notify(ControlEvent::FocusEntered);
+    return alive.Get();
+  }
+  return nullptr;
+}
+
+}  // namespace halbrin::platform
