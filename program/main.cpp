@@ -4,6 +4,7 @@
 #include "components/shell/shell_component_types.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
+#include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "skins/gtk/gtk_skin_popup_factory.h"
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkDialogServiceScope dialogs;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
+  // Controls get GTK windows when there is a display; headless ones show nothing.
+  halbrin::platform::GtkControlBackendScope controls;
   // Hint windows, pop-ups, indicators and the item editor need the display too.
   std::optional<halbrin::skins::GtkSkinPopupFactoryScope> popups;
   if (desktop.Installed()) popups.emplace();

@@ -36,6 +36,9 @@ packages=(
   xauth
   # XTest: display tests move the pointer and click through the X server.
   libxtst-dev
+  # The window manager display tests of top-level windows run under
+  # (moves, activation, decorations); they are skipped without it.
+  openbox
   # A recommendation of GTK that --no-install-recommends would drop: the SVG
   # loader for the icon theme, without which icons in dialogs fail to load.
   librsvg2-common

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/controls/control_backend.h"
+#include "platform/controls/win_control.h"
+#include "platform/ui/halbrin_frame.h"
+
+namespace halbrin::platform {
+
+// TWinControls as GTK widgets. A top-level control is a GtkWindow (held by a
+// WindowHolder) whose one child is the control's HalbrinFrame; a child
+// control is a HalbrinFrame placed in its parent's frame. Non-client margins
+// are the frame's, a supplied content widget fills the frame's client area.
+//
+// What the window system does comes back to the control: configure events as
+// bounds (position from gtk_window_get_position, so it reads back what
+// gtk_window_move set), "notify::is-active" as activation, the window's
+// focus widget as the focused control, "delete-event" as a close request, and
+// a frame destroyed from outside as WindowDestroyed.
+//
+// Traits of a top-level: decorated with a caption or a border, resizable
+// when sizable, a utility window for a tool window, and the window manager's
+// functions (close with the system menu, minimise, maximise) from the boxes.
+// Children ignore them: what a child frame shows is its skin's.
+class GtkControlBackend final : public IControlBackend {
+ public:
+  GtkControlBackend();
+  // Destroys the windows still there; their controls forget them.
+  ~GtkControlBackend() override;
+  GtkControlBackend(const GtkControlBackend&) = delete;
+  GtkControlBackend& operator=(const GtkControlBackend&) = delete;
+
+  ControlWindow CreateWindow(TWinControl& control, ControlWindow parent) override;
+  void DestroyWindow(ControlWindow window) override;
+  void SetBounds(ControlWindow window, const TRect& bounds) override;
+  void SetVisible(ControlWindow window, bool visible) override;
+  void SetEnabled(ControlWindow window, bool enabled) override;
+  void SetText(ControlWindow window, const std::string& text) override;
+  void SetTraits(ControlWindow window, const TWindowTraits& traits) override;
+  void SetNonClientMargins(ControlWindow window, const TRect& margins) override;
+  // The widget is shown and kept by a reference of the backend's while it is
+  // placed; the supplier keeps its own for as long as the control holds it,
+  // since windows are made again (a new parent) with the same widget.
+  void SetContentWidget(ControlWindow window, NativeWidget widget) override;
+  void BringToFront(ControlWindow window) override;
+  void SendToBack(ControlWindow window) override;
+  // Focuses the content widget when there is one, else the frame.
+  void SetFocus(ControlWindow window) override;
+  void Invalidate(ControlWindow window) override;
+  void InvalidateRect(ControlWindow window, const TRect& rect) override;
+
+  // The frame of a window (a top-level's content frame); nullptr for an unknown window.
+  HalbrinFrame* Frame(ControlWindow window) const;
+  // The GtkWindow of a top-level; nullptr for a child or an unknown window.
+  GtkWindow* TopLevelWindow(ControlWindow window) const;
+  // The window whose frame this is; kNoWindow for any other widget.
+  ControlWindow WindowOfFrame(const GtkWidget* frame) const;
+
+ private:
+  struct Window;
+  friend struct GtkControlSignals;
+
+  Window* Find(ControlWindow window) const;
+  void Connect(Window& window, gpointer instance, const char* signal, GCallback callback, bool after = false);
+  static void Disconnect(Window& window);
+  void ApplySize(Window& window);
+  void ApplyFunctions(Window& window);
+  // The frame went without DestroyWindow (its top-level or parent was destroyed).
+  void FrameDestroyed(ControlWindow window);
+
+  std::map<ControlWindow, std::unique_ptr<Window>> m_windows;
+  ControlWindow m_next = 1;
+};
+
+// Installs a GtkControlBackend as the current control backend for the life
+// of the object when InitGtk() finds a display; otherwise the headless one stays.
+class GtkControlBackendScope {
+ public:
+  GtkControlBackendScope();
+  GtkControlBackendScope(const GtkControlBackendScope&) = delete;
+  GtkControlBackendScope& operator=(const GtkControlBackendScope&) = delete;
+
+  bool Installed() const noexcept { return m_scope.has_value(); }
+  GtkControlBackend* Backend() noexcept { return m_backend ? &*m_backend : nullptr; }
+
+ private:
+  std::optional<GtkControlBackend> m_backend;
+  // Declared after the backend, so it is restored before the backend goes.
+  std::optional<ScopedControlBackend> m_scope;
+};
+
+}  // namespace halbrin::platform

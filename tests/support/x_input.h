@@ -1,0 +1,22 @@
+#pragma once
+
+// Real input through the X server (XTest) on $DISPLAY, so grabs, input shapes
+// and focus apply as for a user. Coordinates are screen coordinates. Each call
+// returns once the X server has the events; the toolkit still has to read
+// them (RunUntil). Link tests/support/x_input.cpp and the xtst and x11
+// libraries; cases that use it run SERIAL, since the one pointer and keyboard
+// of a test run are shared.
+
+namespace halbrin::testing {
+
+void PointerMoveTo(int x, int y);
+void PointerPress(unsigned button = 1);
+void PointerRelease(unsigned button = 1);
+// Moves there, presses and releases.
+void PointerClick(int x, int y, unsigned button = 1);
+// Presses at the start, moves to the end in `steps` even steps and releases.
+void PointerDrag(int fromX, int fromY, int toX, int toY, int steps = 8, unsigned button = 1);
+// Presses and releases the key of an X keysym (XK_Return, XK_Escape, XK_x...).
+void KeyTap(unsigned long keysym);
+
+}  // namespace halbrin::testing
