@@ -114,9 +114,9 @@ void TZebrinCustomSkin::SetEnabled(bool value) {
     return;
   }
   if (value == m_enabled) return;
-  // Without a control the value waits for one.
-  m_enabled = value;
+  // Without a control there is nothing to hook, and the value is not kept.
   if (!HasControl()) return;
+  m_enabled = value;
   if (value)
     HookWindow();
   else

@@ -585,9 +585,11 @@ TEST_F(CustomSkinTest, StackedAttachmentsLeaveInAnyOrder) {
 // ---- Enabled and Control ----
 
 TEST_F(CustomSkinTest, EnabledAndControlTransitions) {
-  skin->SetEnabled(true);
-  EXPECT_EQ(Count("Created"), 0);  // no control yet
+  skin->SetEnabled(true);  // no control yet: not kept
+  EXPECT_FALSE(skin->Enabled());
   skin->SetControl(form);
+  EXPECT_EQ(Count("Created"), 0);
+  skin->SetEnabled(true);
   EXPECT_EQ(Count("Created"), 1);
   EXPECT_TRUE(skin->Hooked());
   skin->SetControl(form);  // the same control: nothing
@@ -635,10 +637,13 @@ TEST_F(CustomSkinTest, ControlFreedUnhooksAndRemembers) {
   TComponent::Free(*form);
   EXPECT_EQ(skin->Control(), nullptr);
   EXPECT_FALSE(skin->Hooked());
-  EXPECT_TRUE(skin->Enabled());
+  EXPECT_FALSE(skin->Enabled());
   EXPECT_EQ(Count("Detached"), 1);
+  // The next control is hooked once the skin is enabled again.
   TWinControl* other = MakeForm("Form3", SizableTraits());
   skin->SetControl(other);
+  EXPECT_FALSE(skin->Hooked());
+  skin->SetEnabled(true);
   EXPECT_TRUE(skin->Hooked());
 }
 
