@@ -135,12 +135,21 @@ void DrawRing(ICanvas& canvas, TPoint origin, int inner, int outer, TColor color
   }
 }
 
+void Resize(TCustomImageList& list, int size) {
+  list.Clear();
+  list.SetWidth(size);
+  list.SetHeight(size);
+}
+
+TColor GlyphColor() { return platform::SystemColor(platform::COLOR_BTNTEXT); }
+
 struct CairoDeleter {
   void operator()(cairo_t* cr) const noexcept { cairo_destroy(cr); }
 };
 
-// A size x size picture: `ground` under what `draw` puts on it, or transparent for clNone.
-platform::TArgbImage Render(int width, int height, TColor ground, const std::function<void(ICanvas&)>& draw) {
+}  // namespace
+
+platform::TArgbImage RenderImage(int width, int height, TColor ground, const std::function<void(ICanvas&)>& draw) {
   const platform::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
   {
     const std::unique_ptr<cairo_t, CairoDeleter> cr(cairo_create(surface.get()));
@@ -150,16 +159,6 @@ platform::TArgbImage Render(int width, int height, TColor ground, const std::fun
   }
   return platform::ImageFromSurface(surface.get());
 }
-
-void Resize(TCustomImageList& list, int size) {
-  list.Clear();
-  list.SetWidth(size);
-  list.SetHeight(size);
-}
-
-TColor GlyphColor() { return platform::SystemColor(platform::COLOR_BTNTEXT); }
-
-}  // namespace
 
 void DrawButtonGlyph(ICanvas& canvas, TZebrinSkinButtonStyle style, const TRect& rect, TColor color) {
   const TRect a = GlyphArea(rect);
@@ -208,7 +207,7 @@ void BuildButtonImages(TCustomImageList& list, int size, bool masked) {
   const TColor glyph = GlyphColor();
   for (int style = 0; style < kSkinButtonStyleCount; ++style) {
     const TColor ground = platform::SystemColor(style == btsCheck ? platform::COLOR_WINDOW : platform::COLOR_BTNFACE);
-    list.Add(Render(size, size, masked ? platform::clNone : ground, [&](ICanvas& canvas) {
+    list.Add(RenderImage(size, size, masked ? platform::clNone : ground, [&](ICanvas& canvas) {
       DrawButtonGlyph(canvas, static_cast<TZebrinSkinButtonStyle>(style), {0, 0, size, size}, glyph);
     }));
   }
@@ -219,7 +218,7 @@ void BuildArrowImages(TCustomImageList& list, int size) {
   Resize(list, size);
   const TColor glyph = GlyphColor();
   for (TSkinArrow arrow : {TSkinArrow::Left, TSkinArrow::Right, TSkinArrow::Up, TSkinArrow::Down})
-    list.Add(Render(size, size, platform::clNone,
+    list.Add(RenderImage(size, size, platform::clNone,
                     [&](ICanvas& canvas) { DrawArrowGlyph(canvas, arrow, {0, 0, size, size}, glyph); }));
 }
 
@@ -227,7 +226,7 @@ void BuildOptionImages(TCustomImageList& list) {
   Resize(list, kSkinOptionImageSize);
   const TColor glyph = GlyphColor();
   for (int image = 0; image < kSkinOptionImageCount; ++image)
-    list.Add(Render(kSkinOptionImageSize, kSkinOptionImageSize, platform::clNone, [&](ICanvas& canvas) {
+    list.Add(RenderImage(kSkinOptionImageSize, kSkinOptionImageSize, platform::clNone, [&](ICanvas& canvas) {
       DrawOptionMask(canvas, static_cast<TSkinOptionImage>(image), {2, 2}, glyph);
     }));
 }

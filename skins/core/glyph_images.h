@@ -4,6 +4,8 @@
 // window-button glyphs, the drop-down arrows, and the masks of the check box,
 // option and expand box. Glyph pixels are the button-text colour.
 
+#include <functional>
+
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/image_list.h"
 #include "skins/core/skin_types.h"
@@ -39,6 +41,10 @@ void DrawButtonGlyph(platform::ICanvas& canvas, TZebrinSkinButtonStyle style, co
 void DrawArrowGlyph(platform::ICanvas& canvas, TSkinArrow arrow, const TRect& rect, TColor color);
 // Option mask `image` with its 13x13 cell at the top-left of `origin`.
 void DrawOptionMask(platform::ICanvas& canvas, TSkinOptionImage image, platform::TPoint origin, TColor color);
+
+// A width x height picture: `ground` (transparent for clNone) under what `draw` puts on it.
+platform::TArgbImage RenderImage(int width, int height, TColor ground,
+                                 const std::function<void(platform::ICanvas&)>& draw);
 
 // `list` emptied and made size x size (at least 1), then the nine window-button
 // glyphs in TZebrinSkinButtonStyle order. Masked, only the glyph is opaque;

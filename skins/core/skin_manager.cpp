@@ -6,6 +6,7 @@
 #include "core/foundation/colors.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "skins/core/glyph_images.h"
+#include "skins/core/skin_buttons.h"
 #include "skins/core/skin_file.h"
 #include "skins/core/skin_windows.h"
 
@@ -303,11 +304,27 @@ void TZebrinSkinManager::RemoveSkin(IManagedSkin& skin) {
 
 // ---- Button drags between skins ----
 
-bool TZebrinSkinManager::StartButtonDrag(platform::TCollectionItem& button, IManagedSkin& source) {
+bool TZebrinSkinManager::StartButtonDrag(platform::TCollectionItem& item, IManagedSkin& source) {
   EndDrag();
+  auto* button = dynamic_cast<TZebrinSkinCustomButton*>(&item);
+  TZebrinSkinCustomButtons* buttons = button ? button->Buttons() : nullptr;
+  if (!buttons) return false;
   m_drag.source = &source;
-  m_drag.button.Reset(&button);
+  m_drag.button.Reset(&item);
+  // The button painted on white (colour keys are not used), one pixel back
+  // along the band when pressed buttons are drawn shifted.
+  const TRect bounds = button->BoundsRect();
+  m_drag.size = platform::TSize{std::max(1, bounds.Width()), std::max(1, bounds.Height())};
+  TRect at{0, 0, m_drag.size.cx, m_drag.size.cy};
+  if (buttons->DownShift()) {
+    const int dx = buttons->Horizontal() ? 0 : -1, dy = buttons->Horizontal() ? -1 : 0;
+    at = TRect{at.Left + dx, at.Top + dy, at.Right + dx, at.Bottom + dy};
+  }
+  platform::TArgbImage picture =
+      RenderImage(m_drag.size.cx, m_drag.size.cy, platform::RGBColor(0xFF, 0xFF, 0xFF),
+                  [&](platform::ICanvas& canvas) { buttons->PaintButton(canvas, button->Index(), at); });
   m_drag.indicator = CurrentSkinPopupFactory().CreateDragIndicator();
+  m_drag.indicator->SetImage(std::move(picture));
   m_dragFlag = true;
   return true;
 }
@@ -332,7 +349,7 @@ void TZebrinSkinManager::MoveDrag(platform::TPoint screen) {
     return;
   }
   if (m_drag.indicator) {
-    const TRect at{screen.X, screen.Y, screen.X + 16, screen.Y + 16};
+    const TRect at{screen.X, screen.Y, screen.X + m_drag.size.cx, screen.Y + m_drag.size.cy};
     if (!m_drag.indicator->Visible() || m_drag.indicator->Bounds() != at) m_drag.indicator->ShowAt(at);
   }
   IManagedSkin* target = SkinAtScreenPoint(screen);

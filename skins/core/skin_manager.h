@@ -151,7 +151,7 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   void CheckNotSkinned(const platform::TComponent& control) const;
 
   // Button drags between skins. StartButtonDrag makes the drag picture for a
-  // button of `source` (a collection item); DropButton shows it at the
+  // skin button of `source` (false, and no drag, for any other item); DropButton shows it at the
   // point, and from then on the source passes the pointer on: MoveDrag asks
   // the skin under the point (ButtonDragOver), EndButtonDrag drops the
   // button on the skin that accepted it (ButtonDragDrop, then the button
@@ -286,6 +286,7 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
     IManagedSkin* target = nullptr;
     bool accepted = false;
     bool following = false;
+    platform::TSize size;  // of the picture
     std::unique_ptr<ISkinDragIndicator> indicator;
   };
   // The target under the point: the last registered skin whose window holds it.

@@ -775,6 +775,13 @@ TEST_F(CustomSkinTest, ControlFreedFromTheMouseDownHandler) {
 
 // ---- Button drags between skins ----
 
+TEST_F(CustomSkinTest, OnlySkinButtonsAreDragged) {
+  Hook(*skin, *form);
+  EXPECT_FALSE(SkinManager()->StartButtonDrag(*skin->Caption()->Items(0), *skin));
+  EXPECT_FALSE(SkinManager()->IsDragging());
+  EXPECT_EQ(SkinManager()->DragIndicator(), nullptr);
+}
+
 TEST_F(CustomSkinTest, ButtonDraggedToAnotherSkin) {
   for (const bool accept : {true, false}) {
     SCOPED_TRACE(accept ? "accepted" : "refused");
@@ -802,6 +809,9 @@ TEST_F(CustomSkinTest, ButtonDraggedToAnotherSkin) {
     skin->PointerPress(On(from, r.Left + 2, r.Top + 2));
     skin->PointerMotion(On(from, r.Left + 10, r.Top + 2, ssLeft));
     ASSERT_TRUE(SkinManager()->IsDragging());
+    // The picture has the button's size.
+    const TRect shown = SkinManager()->DragIndicator()->Bounds();
+    EXPECT_EQ((TSize{shown.Width(), shown.Height()}), (TSize{r.Width(), r.Height()}));
     // Over the other window: the skin's drag-over answers.
     TWindowPointer over = On(from, 0, 0, ssLeft);
     over.screen = to.WindowToScreen(TPoint{50, 60});
