@@ -351,6 +351,112 @@ TEST_F(SkinnedWindowTest, ARightClickOnTheCaptionOpensTheSystemMenuAndEscapeCanc
   EXPECT_FALSE(Host().IsMinimized());
 }
 
+// A second attachment to a skinned control: counts what its host delivers.
+class CountingClient final : public IWindowHostClient {
+ public:
+  explicit CountingClient(TWinControl& control) : m_control(control) {}
+  // Keeps the margins the skin gave.
+  TRect FrameResized(TSize frame) override {
+    const platform::TRect m = m_control.NonClientMargins();
+    return TRect{m.Left, m.Top, frame.cx - m.Right, frame.cy - m.Bottom};
+  }
+  void PaintFrame(ICanvas&) override { ++paints; }
+  bool EraseBackgroundHandled() override { return false; }
+  int HitTest(TPoint) override { return kHitNowhere; }
+  void PointerPress(const TWindowPointer&) override { ++events; }
+  void PointerRelease(const TWindowPointer&) override { ++events; }
+  void PointerDoubleClick(const TWindowPointer&) override { ++events; }
+  void PointerMotion(const TWindowPointer&) override { ++events; }
+  void PointerLeave() override {}
+  void ControlEnter() override {}
+  void ControlLeave() override {}
+  bool SetCursorFor(int) override { return true; }
+  bool DialogKey(int, TShiftState) override { return false; }
+  void Activated(bool) override {}
+  void ShowChanged(bool) override {}
+  void TextChanged() override {}
+  void EnabledChanged() override {}
+
+  int paints = 0;
+  int events = 0;
+
+ private:
+  TWinControl& m_control;
+};
+
+TEST_F(SkinnedWindowTest, AttachmentsStackAndLeaveInAnyOrder) {
+  ShowSkinned();
+  ASSERT_FALSE(HasFatalFailure());
+  // The skin's attachment first, then two more; the middle one leaves first.
+  CountingClient first(*form), second(*form);
+  auto firstHost = std::make_unique<TGtkWindowHost>(*form, first);
+  auto secondHost = std::make_unique<TGtkWindowHost>(*form, second);
+  const TPoint caption = CaptionPoint();
+  auto stir = [&] {
+    first.events = first.paints = second.events = second.paints = 0;
+    testing::PointerMoveTo(caption.X + 3, caption.Y + 1);
+    Spin(30ms);
+    testing::PointerMoveTo(caption.X - 3, caption.Y + 1);
+    gtk_widget_queue_draw(Frame());
+    Spin(200ms);
+  };
+
+  stir();
+  EXPECT_GT(first.events, 0);
+  EXPECT_GT(second.paints, 0);
+  firstHost->Detach();
+  stir();
+  EXPECT_EQ(first.events + first.paints, 0) << "a detached host still delivers";
+  EXPECT_GT(second.events, 0) << "the later attachment went too";
+  EXPECT_GT(second.paints, 0);
+  secondHost->Detach();
+  stir();
+  EXPECT_EQ(second.events + second.paints, 0);
+
+  // The skin's own attachment still paints and takes clicks.
+  EXPECT_EQ(ScreenPixel(caption.X, caption.Y), kCaptionColor);
+  const TPoint close = ButtonCenter(btsClose);
+  testing::PointerClick(close.X, close.Y);
+  EXPECT_TRUE(RunUntil([&] { return !form->Visible(); })) << "the skin no longer takes clicks";
+}
+
+TEST_F(SkinnedWindowTest, AChildPaneMovesByItsCaptionWithADragOfItsOwn) {
+  ShowSkinned();
+  ASSERT_FALSE(HasFatalFailure());
+  auto& pane = platform::MakeComponent<TWinControl>(*form);
+  pane.SetName("Pane");
+  pane.SetParent(form);
+  pane.SetBounds(20, 20, 200, 150);
+  auto& paneSkin = platform::MakeComponent<test::TThreeButtonSkin>(*form);
+  paneSkin.Caption()->Add().Metrics()->SetSize(kCaption);
+  paneSkin.Caption()->SetCaptureMouse(true);
+  paneSkin.SetControl(&pane);
+  paneSkin.SetEnabled(true);
+  auto& host = static_cast<LoggingHost*>(paneSkin.Host())->Inner();
+  ASSERT_TRUE(RunUntil([&] { return host.Frame() && gtk_widget_get_mapped(GTK_WIDGET(host.Frame())); }));
+  ASSERT_TRUE(RunUntil([&] {
+    return gtk_widget_get_allocated_width(GTK_WIDGET(host.Frame())) == 200 && paneSkin.Caption()->BoundsRect().Width() == 200;
+  }));
+
+  const TRect area = paneSkin.Caption()->BoundsRect();
+  const TPoint from = host.WindowToScreen(TPoint{area.Left + area.Width() / 2, area.Top + 2});
+  testing::PointerMoveTo(from.X, from.Y);
+  Spin(50ms);
+  testing::PointerPress();
+  ASSERT_TRUE(RunUntil([&] { return host.Dragging(); }))
+      << "the caption press started no drag; last hit " << paneSkin.LastHitCode();
+  EXPECT_STREQ(host.CursorName(), "move");
+  for (int step = 1; step <= 5; ++step) {
+    testing::PointerMoveTo(from.X + step * 6, from.Y + step * 4);
+    Spin(20ms);
+  }
+  testing::PointerRelease();
+  ASSERT_TRUE(RunUntil([&] { return !host.Dragging(); })) << "the release did not end the drag";
+  EXPECT_EQ(pane.BoundsRect(), (platform::TRect{50, 40, 250, 190}));
+  EXPECT_EQ(form->Left(), 200) << "the form stays where it was";
+  EXPECT_EQ(host.CursorName(), nullptr);
+}
+
 TEST(GtkWindowHostCursors, SizingHitsAndStandardNumbersGetCssNames) {
   const struct {
     int hit;
