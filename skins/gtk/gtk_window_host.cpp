@@ -191,6 +191,7 @@ struct TGtkWindowHost::Signals {
     if ((event->changed_mask & kWatched) && host->m_client) {
       host->m_lastSize.reset();
       host->RecalcFrame();
+      if (host->m_client) host->m_client->WindowStateChanged();
     }
     return FALSE;
   }

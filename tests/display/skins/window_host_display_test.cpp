@@ -376,6 +376,7 @@ class CountingClient final : public IWindowHostClient {
   void ShowChanged(bool) override {}
   void TextChanged() override {}
   void EnabledChanged() override {}
+  void WindowStateChanged() override {}
 
   int paints = 0;
   int events = 0;
