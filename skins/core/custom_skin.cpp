@@ -153,6 +153,8 @@ void TZebrinCustomSkin::HookWindow() {
   stripped.border = false;
   stripped.clientEdge = false;
   m_control->SetWindowTraits(stripped);
+  // The window is made now if it does not exist yet (undecorated from the start).
+  m_control->HandleNeeded();
   m_savedBounds = m_control->BoundsRect();
   if (m_autoButtons)
     BuildSystemButtons();
@@ -975,6 +977,14 @@ void TZebrinCustomSkin::EnabledChanged() {
   if (!m_enabled) return;
   Redraw();
   CallOut([&] { m_onControlEnabled(this); });
+}
+
+// The maximise and restore buttons follow the window's state.
+void TZebrinCustomSkin::WindowStateChanged() {
+  THostEvent event(*this);
+  if (!m_enabled) return;
+  UpdateButtons();
+  Redraw();
 }
 
 // ---- System menu and drop-downs ----

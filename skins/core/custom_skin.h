@@ -282,6 +282,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   void ShowChanged(bool shown) override;
   void TextChanged() override;
   void EnabledChanged() override;
+  void WindowStateChanged() override;
 
   // ---- ISkinBandHost ----
   TPoint WindowOrigin() const override;

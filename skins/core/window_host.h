@@ -173,6 +173,8 @@ class IWindowHostClient {
   virtual void ShowChanged(bool shown) = 0;
   virtual void TextChanged() = 0;
   virtual void EnabledChanged() = 0;
+  // The window was maximised, minimised or restored by any means.
+  virtual void WindowStateChanged() = 0;
 };
 
 // Makes the host of a skinned control's window.

@@ -576,7 +576,7 @@ TEST_F(CustomSkinTest, ButtonsFollowTheWindowState) {
   EXPECT_FALSE(buttons.Items(1)->Visible());
   EXPECT_TRUE(buttons.Items(2)->Visible());
   host.minimized = true;
-  skin->UpdateButtons();
+  skin->WindowStateChanged();  // the window system tells of the new state
   EXPECT_FALSE(buttons.Items(2)->Visible());
 
   // A control that fills its parent shows no maximise or minimise button.
@@ -777,11 +777,17 @@ TEST_F(CustomSkinTest, FlashTogglesTwicePerCount) {
   EXPECT_FALSE(skin->Flashing());
 }
 
-TEST_F(CustomSkinTest, NoTimersWithoutAWindow) {
+TEST_F(CustomSkinTest, NoTimersWithoutAWindowAndHookingMakesOne) {
   auto& windowless = platform::MakeComponent<TWinControl>(root);
   skin->SetControl(&windowless);
   skin->SetSkinTimer(kSkinTimerRedraw, 50);
   EXPECT_FALSE(skin->SkinTimerActive(kSkinTimerRedraw));
+  // Hooking makes the window, undecorated, and builds the window buttons on it.
+  skin->SetEnabled(true);
+  EXPECT_TRUE(windowless.HandleAllocated());
+  EXPECT_EQ(skin->Buttons()->Count(), 3);
+  skin->SetSkinTimer(kSkinTimerRedraw, 50);
+  EXPECT_TRUE(skin->SkinTimerActive(kSkinTimerRedraw));
 }
 
 // ---- Call-outs ----
