@@ -136,7 +136,11 @@ std::unique_ptr<TActionLink> TControl::CreateActionLink() { return std::make_uni
 
 void TControl::Click() {
   TCustomAction* action = Action();
-  if (m_onClick.Assigned() && (!action || !(m_onClick.Method() == action->m_onExecute.Method()))) {
+  // The same published handler as the action's OnExecute would run twice; a
+  // natively bound one carries no handler to compare and counts as its own.
+  const TMethod& click = m_onClick.Method();
+  const bool sameAsAction = action && click.code && click == action->m_onExecute.Method();
+  if (m_onClick.Assigned() && !sameAsAction) {
     m_onClick(this);
   } else if (action) {
     m_actionLink->Execute();
