@@ -1,5 +1,6 @@
 #include <optional>
 
+#include "components/forms/form_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "core/app/files.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     if (controls.Installed()) windowHosts.emplace();
   }
   halbrin::RegisterShellComponentTypes();
+  halbrin::RegisterFormComponentTypes();
   // The application's "skins" object and the one way the skin manager is made.
   halbrin::skins::RegisterSkinObjects();
   // The files object reaches the shell engine through this handler (core cannot include components).

@@ -13,6 +13,7 @@
 
 namespace halbrin::platform {
 class TComponent;
+class TObject;
 }
 
 namespace halbrin {
@@ -95,6 +96,26 @@ class IScriptEvent {
 
  protected:
   ~IScriptEvent() = default;
+};
+
+// A list whose items declarations make and find ("item" with "new" adds one,
+// "item_" + n addresses one, any other element names one): an action list,
+// a tool-button list. The items may belong to someone else.
+class IDeclaredItemList {
+ public:
+  static constexpr std::string_view Iid = "0F5B2C1E-6D0A-4B7E-9C43-2A8E7D51B6F4";
+
+  // A new item in the list, named `name` when it is not empty (an item the
+  // list cannot make is null). A name already taken raises and makes nothing.
+  virtual platform::TObject* NewItem(const std::string& name) = 0;
+  // Null out of range.
+  virtual platform::TObject* ItemAt(int index) const = 0;
+  virtual int Count() const = 0;
+  // The first item of that name, without regard to case; null when none.
+  virtual platform::TObject* FindItem(std::string_view name) const = 0;
+
+ protected:
+  ~IDeclaredItemList() = default;
 };
 
 }  // namespace halbrin

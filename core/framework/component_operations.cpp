@@ -175,6 +175,11 @@ FoundItem GetChildByName(TObject& object, std::string_view name) {
     const std::optional<std::int64_t> index = NumberedItem(name);
     return FoundItem(index && *index < collection->Count() ? collection->Items(static_cast<int>(*index)) : nullptr);
   }
+  if (auto* items = dynamic_cast<IDeclaredItemList*>(&object)) {
+    if (TObject* found = items->FindItem(name)) return FoundItem(found);
+    const std::optional<std::int64_t> index = NumberedItem(name);
+    return FoundItem(index && *index < items->Count() ? items->ItemAt(static_cast<int>(*index)) : nullptr);
+  }
   if (auto* component = dynamic_cast<TComponent*>(&object)) return FoundItem(component->FindComponent(name));
   return FoundItem();
 }
@@ -185,6 +190,8 @@ FoundItem GetChildByVariant(TObject& object, const Variant& value) {
     const std::int64_t index = value.ToInt64();
     if (auto* list = dynamic_cast<TCustomApplicationComponents*>(&object)) {
       if (index >= 0 && index < list->GetLength()) return FoundItem(list->GetItem(static_cast<int>(index)));
+    } else if (auto* items = dynamic_cast<IDeclaredItemList*>(&object)) {
+      if (index >= 0 && index < items->Count()) return FoundItem(items->ItemAt(static_cast<int>(index)));
     } else if (auto* collection = dynamic_cast<TCollection*>(&object)) {
       if (index >= 0 && index < collection->Count()) return FoundItem(collection->Items(static_cast<int>(index)));
     } else if (auto* component = dynamic_cast<TComponent*>(&object)) {
@@ -205,6 +212,7 @@ FoundItem GetChildByVariant(TObject& object, const Variant& value) {
 int GetChildCount(const TObject& object) {
   if (const auto* collection = dynamic_cast<const TCollection*>(&object)) return collection->Count();
   if (const auto* list = dynamic_cast<const TCustomApplicationComponents*>(&object)) return list->GetLength();
+  if (const auto* items = dynamic_cast<const IDeclaredItemList*>(&object)) return items->Count();
   if (const auto* component = dynamic_cast<const TComponent*>(&object)) return component->ComponentCount();
   if (const auto* items = dynamic_cast<const IItemCollection*>(&object)) return items->length();
   return 0;

@@ -28,34 +28,19 @@ TCustomComponentEx::~TCustomComponentEx() {
 
 std::string TCustomComponentEx::GetTypeName() const { return "none"; }
 
-TScriptEvents* TCustomComponentEx::GetEvents() {
-  if (!m_events && !IsDestroying()) {
-    TScriptEvents& events = MakeComponent<TScriptEvents>(*this);
-    FreeNotification(&events);
-    m_events = &events;
-  }
-  return m_events;
-}
+TScriptEvents* TCustomComponentEx::GetEvents() { return m_events.Get(); }
 
-void TCustomComponentEx::SetEvents(TScriptEvents* events) {
-  if (!events || events == m_events) return;
-  if (TScriptEvents* own = GetEvents()) own->Assign(*events);
-}
+void TCustomComponentEx::SetEvents(TScriptEvents* events) { m_events.Assign(events); }
 
 Variant TCustomComponentEx::FireEvent(std::string_view name, std::span<const Variant> args, TComponent* sender) {
   return FireScriptEvent(*this, *this, name, args, sender);
 }
 
-void TCustomComponentEx::FreeEvents() {
-  if (TScriptEvents* events = m_events) {
-    m_events = nullptr;
-    TComponent::Free(*events);
-  }
-}
+void TCustomComponentEx::FreeEvents() { m_events.Free(); }
 
 void TCustomComponentEx::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  if (operation == TOperation::opRemove && component && component == m_events) m_events = nullptr;
+  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/framework/component_interfaces.h"
+#include "core/framework/script_events_slot.h"
 #include "platform/classes/component.h"
 #include "platform/variant/variant.h"
 
@@ -35,7 +36,7 @@ class TCustomComponentEx : public platform::TComponent, public IComponentType, p
   void SetEvents(TScriptEvents* events) override;
   platform::Variant GetEventData() const override { return m_eventData; }
   void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events != nullptr; }
+  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   // FireScriptEvent with this component as the source.
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
@@ -49,7 +50,7 @@ class TCustomComponentEx : public platform::TComponent, public IComponentType, p
 
  private:
   platform::Variant m_data;
-  TScriptEvents* m_events = nullptr;  // an owned component, forgotten through its free notification
+  TScriptEventsSlot m_events{*this};
   platform::Variant m_eventData;
 };
 

@@ -157,6 +157,29 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
     created = true;
     return &events->AttachEvent(name);
   }
+  if (auto* items = dynamic_cast<IDeclaredItemList*>(instance)) {
+    if (SameText(element, "item")) {
+      lookedUp = id;
+      if (!id.empty())
+        if (TObject* found = items->FindItem(id)) return found;
+      if (!isNew) return nullptr;
+      TObject* made = items->NewItem(id);
+      created = made != nullptr;
+      return made;
+    }
+    lookedUp = element;
+    if (const std::optional<std::int64_t> number = NumberedItem(element)) {
+      if (*number > kMaxDeclaredItemIndex)
+        throw EXMLTypeInfo(Format("Item index %s is too large (at most %d)",
+                                  {std::string(element.substr(5)), kMaxDeclaredItemIndex}));
+      const int index = static_cast<int>(*number);
+      if (isNew)
+        while (items->Count() <= index)
+          if (!items->NewItem({})) break;
+      return items->ItemAt(index);
+    }
+    return items->FindItem(element);
+  }
   if (auto* list = dynamic_cast<TCustomApplicationComponents*>(instance)) {
     lookedUp = SameText(element, "item") ? id : element;
     return list->ItemByName(lookedUp);

@@ -91,6 +91,7 @@ void TSizeConstraints::Changed() {
 
 HALBRIN_DEFINE_CLASS(TControl,
                      .Enum("Align", &TControl::Align, &TControl::SetAlign, AlignInfo())
+                     .Property("Action", &TControl::Action, &TControl::SetAction)
                      .Property("Color", &TControl::Color, &TControl::SetColor)
                      .TypeName("TColor")
                      .Property("Constraints", [](const TControl& self) {
@@ -101,6 +102,7 @@ HALBRIN_DEFINE_CLASS(TControl,
                      .Property("Font", [](const TControl& self) { return const_cast<TFont*>(&self.Font()); })
                      .Owned()
                      .Property("Height", &TControl::Height, &TControl::SetHeight)
+                     .Property("Hint", &TControl::Hint, &TControl::SetHint)
                      .Property("Left", &TControl::Left, &TControl::SetLeft)
                      .Property("Parent", &TControl::Parent, &TControl::SetParent)
                      .Stored(false)
@@ -108,14 +110,44 @@ HALBRIN_DEFINE_CLASS(TControl,
                      .TypeName("TCaption")
                      .Property("Top", &TControl::Top, &TControl::SetTop)
                      .Property("Visible", &TControl::Visible, &TControl::SetVisible)
-                     .Property("Width", &TControl::Width, &TControl::SetWidth))
+                     .Property("Width", &TControl::Width, &TControl::SetWidth)
+                     .Event("OnClick", &TControl::m_onClick, "TNotifyEvent"))
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
   m_font.OnChange().Bind(*this, &TControl::FontChanged);
   m_constraints.SetOnChange([this] { SetBounds(Left(), Top(), Width(), Height()); });
 }
 
-TControl::~TControl() { DetachFromParent(); }
+TControl::~TControl() {
+  m_actionLink.reset();
+  DetachFromParent();
+}
+
+void TControl::SetAction(TCustomAction* action) {
+  if (!action) {
+    m_actionLink.reset();
+    return;
+  }
+  if (!m_actionLink) m_actionLink = CreateActionLink();
+  m_actionLink->SetAction(action);
+}
+
+std::unique_ptr<TActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(*this); }
+
+void TControl::Click() {
+  TCustomAction* action = Action();
+  // The same published handler as the action's OnExecute would run twice; a
+  // natively bound one carries no handler to compare and counts as its own.
+  const TMethod& click = m_onClick.Method();
+  const bool sameAsAction = action && click.code && click == action->m_onExecute.Method();
+  if (m_onClick.Assigned() && !sameAsAction) {
+    m_onClick(this);
+  } else if (action) {
+    m_actionLink->Execute();
+  } else if (m_onClick.Assigned()) {
+    m_onClick(this);
+  }
+}
 
 void TControl::SetParent(TWinControl* parent) {
   if (parent == m_parent) return;

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/classes/component.h"
+#include "platform/classes/method.h"
+#include "platform/controls/action_link.h"
 #include "platform/controls/control_observer_list.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/font.h"
@@ -121,6 +124,20 @@ class TControl : public TComponent {
   const std::string& Text() const noexcept { return m_text; }
   void SetText(const std::string& text);
 
+  const std::string& Hint() const noexcept { return m_hint; }
+  void SetHint(const std::string& hint) { m_hint = hint; }
+
+  // The action the control follows (Text, Enabled, Visible and Hint come
+  // from it); null when none, also once the action was freed.
+  TCustomAction* Action() const noexcept { return m_actionLink ? m_actionLink->Action() : nullptr; }
+  void SetAction(TCustomAction* action);
+  TActionLink* ActionLink() const noexcept { return m_actionLink.get(); }
+
+  // OnClick when it is assigned and is not the action's OnExecute; else the
+  // action, through the link; else OnClick.
+  virtual void Click();
+  TNotifyEvent& OnClick() noexcept { return m_onClick; }
+
   TColor Color() const noexcept { return m_color; }
   void SetColor(TColor color);
   TFont& Font() noexcept { return m_font; }
@@ -153,6 +170,8 @@ class TControl : public TComponent {
   // Around a change of parent: the old one is still set in ParentChanging.
   virtual void ParentChanging() {}
   virtual void ParentChanged() {}
+  // The link SetAction makes; clients with more to follow return their own.
+  virtual std::unique_ptr<TActionLink> CreateActionLink();
 
   // Stores bounds the window system already gave the window, without passing
   // them back, and tells the observers what changed.
@@ -171,6 +190,9 @@ class TControl : public TComponent {
   bool m_visible = true;
   bool m_enabled = true;
   std::string m_text;
+  std::string m_hint;
+  std::unique_ptr<TActionLink> m_actionLink;
+  TNotifyEvent m_onClick;
   TColor m_color = SystemColor(15);  // button face
   TFont m_font;
   ControlObserverList m_observers;

@@ -1,0 +1,10 @@
+#include "components/forms/form_component_types.h"
+
+#include "components/forms/action_ex.h"
+#include "core/framework/component_types.h"
+
+namespace halbrin {
+
+void RegisterFormComponentTypes() { RegisterComponentClass<TActionEx>("action"); }
+
+}  // namespace halbrin
