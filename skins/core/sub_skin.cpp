@@ -26,8 +26,11 @@ void TZebrinCustomSubSkin::SetSubSkin(TZebrinCustomSubSkin* value) {
   }
   if (TZebrinCustomSubSkin* old = m_subSkin) {
     m_subSkin = nullptr;
-    old->Unlink(this);
-    if (!m_clearing) RemoveFreeNotification(old);
+    // A link being destroyed is only forgotten.
+    if (!m_clearing) {
+      old->Unlink(this);
+      RemoveFreeNotification(old);
+    }
   }
   if (value) {
     value->LinkTo(this);
