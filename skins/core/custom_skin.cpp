@@ -117,10 +117,17 @@ void TZebrinCustomSkin::SetEnabled(bool value) {
   // Without a control there is nothing to hook, and the value is not kept.
   if (!HasControl()) return;
   m_enabled = value;
-  if (value)
+  if (value) {
     HookWindow();
-  else
+    // A window on the screen already: the sub-skins see it come on.
+    m_showing = false;
+    if (m_host && m_control->Showing()) {
+      m_showing = true;
+      OfferSubSkins(TSubSkinMessage::ShowingChanged);
+    }
+  } else {
     UnhookWindow();
+  }
 }
 
 void TZebrinCustomSkin::Loaded() {
@@ -165,6 +172,8 @@ void TZebrinCustomSkin::HookWindow() {
 }
 
 void TZebrinCustomSkin::UnhookWindow() {
+  // Let go of while both live: the window goes as far as the sub-skins are concerned.
+  if (!IsDestroying() && !m_control->IsDestroying()) OfferSubSkins(TSubSkinMessage::Destroy);
   KillSkinTimer(kSkinTimerRedraw);
   KillSkinTimer(kSkinTimerFlash);
   m_mouse = TSkinMouseState{};
@@ -205,8 +214,15 @@ void TZebrinCustomSkin::ControlEvent(platform::ControlEvent event) {
       if (m_control->Parent()) SetActive(event == ControlEvent::FocusEntered);
       break;
     case ControlEvent::Shown:
-    case ControlEvent::Hidden:
-      ShowChanged(event == ControlEvent::Shown);
+    case ControlEvent::Hidden: {
+      platform::TWeakRef<TZebrinCustomSkin> self(this);
+      OfferSubSkins(TSubSkinMessage::VisibleChanged);
+      if (self && m_enabled) ShowChanged(event == ControlEvent::Shown);
+      break;
+    }
+    case ControlEvent::Resized:
+    case ControlEvent::Moved:
+      ControlBoundsChanged();
       break;
     case ControlEvent::TextChanged:
       TextChanged();
@@ -251,13 +267,26 @@ void TZebrinCustomSkin::SetMinimized(bool value) {
 
 void TZebrinCustomSkin::SetSubSkin(TZebrinCustomSubSkin* value) {
   if (value == m_subSkin) return;
-  if (m_subSkin) RemoveFreeNotification(m_subSkin);
-  m_subSkin = value;
-  if (m_subSkin) {
-    m_subSkin->SetOwnerSkin(this);
-    FreeNotification(m_subSkin);
+  if (value && m_subSkin)
+    for (const TZebrinCustomSubSkin* link = m_subSkin->SubSkin(); link; link = link->SubSkin())
+      if (link == value) throw ESubSkinException("Impossible to insert SubSkin to the same chain");
+  if (TZebrinCustomSubSkin* old = m_subSkin) {
+    m_subSkin = nullptr;
+    old->Unlink(this);
+    RemoveFreeNotification(old);
   }
-  if (!IsDestroying()) Changed();
+  if (value) {
+    value->LinkTo(this);
+    m_subSkin = value;
+    FreeNotification(value);
+  }
+  if (!IsDestroying() && !IsLoading()) Changed();
+}
+
+bool TZebrinCustomSkin::OfferSubSkins(TSubSkinMessage message) {
+  if (!m_subSkin) return false;
+  platform::TComponent::TBusyGuard guard(*this);
+  return OfferSubSkinMessage(m_subSkin, *this, message);
 }
 
 void TZebrinCustomSkin::SetAutoButtons(bool value) {
@@ -327,8 +356,14 @@ bool TZebrinCustomSkin::GetMoveable() {
 }
 
 void TZebrinCustomSkin::Execute(TWindowCommand command) {
-  if (m_host && m_host->HasWindow()) m_host->Execute(command);
+  if (!m_host || !m_host->HasWindow()) return;
+  platform::TWeakRef<TZebrinCustomSkin> self(this);
+  if (command == TWindowCommand::Close) OfferSubSkins(TSubSkinMessage::Close);
+  if (!self || !m_host || HandleWindowCommand(command)) return;
+  if (self && m_host) m_host->Execute(command);
 }
+
+bool TZebrinCustomSkin::HandleWindowCommand(TWindowCommand) { return false; }
 
 void TZebrinCustomSkin::Maximize() { Execute(TWindowCommand::Maximize); }
 void TZebrinCustomSkin::Minimize() { Execute(TWindowCommand::Minimize); }
@@ -563,6 +598,7 @@ void TZebrinCustomSkin::PaintFrame(ICanvas& canvas) {
     bands->Paint(surface->Canvas(), area);
     surface->CopyTo(canvas, TPoint{area.Left, area.Top});
   }
+  if (m_subSkin) m_subSkin->Paint(canvas);
 }
 
 // ---- Hit testing ----
@@ -963,6 +999,12 @@ bool TZebrinCustomSkin::DialogKey(int, TShiftState) {
 void TZebrinCustomSkin::ShowChanged(bool) {
   THostEvent event(*this);
   if (!m_enabled) return;
+  if (const bool showing = m_control->Showing(); showing != m_showing) {
+    m_showing = showing;
+    platform::TWeakRef<TZebrinCustomSkin> self(this);
+    OfferSubSkins(TSubSkinMessage::ShowingChanged);
+    if (!self || !m_enabled) return;
+  }
   Changed();
   if (!Ending()) UpdateButtons();
 }

@@ -147,7 +147,11 @@ class TZebrinCustomSkin : public platform::TComponent,
   bool ShowHint() const noexcept { return m_showHint; }
   void SetShowHint(bool value) noexcept { m_showHint = value; }
   TZebrinCustomSubSkin* SubSkin() const noexcept { return m_subSkin; }
+  // Raises ESubSkinException "Impossible to insert SubSkin to the same chain"
+  // for a link further down this skin's chain; a link of another chain leaves it.
   void SetSubSkin(TZebrinCustomSubSkin* value);
+  // Offers a window event down the sub-skin chain; true when a link handled it.
+  bool OfferSubSkins(TSubSkinMessage message);
   TZebrinSkinTimers* Timers() const noexcept { return m_timers.get(); }
   TZebrinSkinToolButtons* ToolButtons() const noexcept { return m_toolButtons.get(); }
 
@@ -186,6 +190,10 @@ class TZebrinCustomSkin : public platform::TComponent,
   virtual bool GetMoveable();
   // The traits the window had when hooked.
   const platform::TWindowTraits& SavedTraits() const noexcept { return m_saved; }
+  // The bounds the skin keeps for the normal state (taken at hook time; a
+  // form skin follows the normal state, a pane skin its expanded extent).
+  const TRect& NormalBounds() const noexcept { return m_savedBounds; }
+  void SetNormalBounds(const TRect& bounds) noexcept { m_savedBounds = bounds; }
 
   // The window commands; nothing without a window.
   void Maximize();
@@ -348,6 +356,11 @@ class TZebrinCustomSkin : public platform::TComponent,
 
   virtual void HookWindow();
   virtual void UnhookWindow();
+  // A window command (button, system menu, Maximize()...) before the host
+  // carries it out; true when the skin did it itself. Base: false.
+  virtual bool HandleWindowCommand(TWindowCommand command);
+  // The control moved or was resized.
+  virtual void ControlBoundsChanged() {}
   // The skin timers' expiry.
   virtual void SkinTimerExpired(int id);
   // The skin or its control is going (destroyed or freed from a handler), or
@@ -392,6 +405,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   bool m_defaultNCPaint = false;
   bool m_horizontal = true;
   bool m_trackedActive = false;
+  bool m_showing = false;  // as last offered to the sub-skins
   int m_lastHit = kHitNowhere;
   int m_flashCount = 0;
   int m_repaintLock = 0;

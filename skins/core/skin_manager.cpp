@@ -5,6 +5,7 @@
 
 #include "core/foundation/colors.h"
 #include "platform/eventloop/main_event_loop.h"
+#include "skins/core/form_skin.h"
 #include "skins/core/glyph_images.h"
 #include "skins/core/skin_buttons.h"
 #include "skins/core/skin_file.h"
@@ -580,5 +581,56 @@ HALBRIN_DEFINE_CLASS(TZebrinSkinManager,
                      .Property("Default", &M::Default, &M::SetDefault)
                      .Stored(false)
                      .Method("loadFromFile", &M::LoadFromFile, {"fileName"}))
+
+// ---- Stretching our own dialogs ----
+
+namespace {
+
+// A new form skin on `form` when its class is one of StretchClasses and it has none.
+TZebrinFormSkin* MakeStretchedSkin(TZebrinSkinManager& manager, platform::TWinControl& form) {
+  if (form.IsDestroying() || form.IsFreePending() || manager.FindSkin(&form)) return nullptr;
+  const std::string_view className = form.ClassName();
+  if (className.empty() || manager.StretchClasses().find(className) == std::string::npos) return nullptr;
+  auto& skin = platform::MakeComponent<TZebrinFormSkin>(form);
+  skin.SetStretched(true);
+  skin.Caption()->SetDefaultText(true);
+  skin.Caption()->Add();
+  skin.SetForm(&form);
+  bool accept = true;
+  if (manager.onStretchSkin) manager.onStretchSkin(skin, accept);
+  if (accept) return &skin;
+  platform::TComponent::Free(skin);
+  return nullptr;
+}
+
+}  // namespace
+
+TZebrinFormSkin* TZebrinSkinManager::StretchSkin(platform::TWinControl& form) {
+  TZebrinFormSkin* skin = MakeStretchedSkin(*this, form);
+  if (skin) skin->SetEnabled(true);
+  return skin;
+}
+
+TZebrinFormSkin* TZebrinSkinManager::StretchSkinTracked(platform::TWinControl& form) {
+  if (auto* existing = dynamic_cast<TZebrinFormSkin*>(FindSkin(&form))) return existing;
+  TZebrinFormSkin* skin = MakeStretchedSkin(*this, form);
+  if (!skin) return nullptr;
+  // Enabled when the form is first activated; the observer then leaves.
+  auto token = std::make_shared<platform::ObserverToken>(0);
+  platform::TWeakRef<TZebrinFormSkin> weak(skin);
+  platform::TWeakRef<TZebrinSkinManager> self(this);
+  *token = form.AddObserver([token, weak, self](platform::TControl& control, platform::ControlEvent event) {
+    if (event != platform::ControlEvent::Activated) return;
+    control.RemoveObserver(*token);
+    if (TZebrinFormSkin* still = weak.Get(); still && self) self->FormActivated(*still);
+  });
+  return skin;
+}
+
+void TZebrinSkinManager::FormActivated(TZebrinFormSkin& skin) {
+  if (!skin.Enabled()) skin.SetEnabled(true);
+  // Enabled while the form is already active: the skin draws it active.
+  if (skin.Control() && skin.Control()->Active()) skin.SetActive(true);
+}
 
 }  // namespace halbrin::skins

@@ -12,6 +12,7 @@
 #include "platform/base/exception.h"
 #include "platform/classes/collection.h"
 #include "platform/classes/component.h"
+#include "platform/controls/win_control.h"
 #include "platform/eventloop/timer_source.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image_list.h"
@@ -56,6 +57,7 @@ class IManagedSkin {
 };
 
 class ISkinDragIndicator;
+class TZebrinFormSkin;
 
 // Raises ESkinAbort "Skin operation aborted".
 [[noreturn]] void SkinAbort();
@@ -234,6 +236,18 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   void SetStretchClasses(const std::string& value) { m_stretchClasses = value; }
   bool Default() const;
   void SetDefault(bool value);
+
+  // Our own forms whose class name occurs (letter case kept) in
+  // StretchClasses and that have no skin get a form skin owned by the form,
+  // its caption's DefaultText on with one band; onStretchSkin may refuse it
+  // (the skin is freed). StretchSkin enables it at once; StretchSkinTracked
+  // answers a skin already on the form, and enables a new one when the form
+  // is first activated (FormActivated). Null when no skin results.
+  TZebrinFormSkin* StretchSkin(platform::TWinControl& form);
+  TZebrinFormSkin* StretchSkinTracked(platform::TWinControl& form);
+  void FormActivated(TZebrinFormSkin& skin);
+  // (Skin, var Accept): Accept starts true.
+  std::function<void(TZebrinFormSkin&, bool&)> onStretchSkin;
 
   TZebrinSkinManagerFontAdapter* CaptionFont() const { return m_captionFont.get(); }
   TZebrinSkinManagerFontAdapter* SmallCaptionFont() const { return m_smallCaptionFont.get(); }
