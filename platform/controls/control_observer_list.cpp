@@ -18,6 +18,7 @@ std::string_view ControlEventName(ControlEvent event) noexcept {
     case ControlEvent::Deactivated: return "Deactivated";
     case ControlEvent::FocusEntered: return "FocusEntered";
     case ControlEvent::FocusExited: return "FocusExited";
+    case ControlEvent::CloseRequested: return "CloseRequested";
   }
   return "?";
 }

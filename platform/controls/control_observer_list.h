@@ -22,6 +22,7 @@ enum class ControlEvent {
   Deactivated,
   FocusEntered,  // the control became its top-level's focused control
   FocusExited,
+  CloseRequested,  // a skin closed the control (it is hidden already)
 };
 
 std::string_view ControlEventName(ControlEvent event) noexcept;
