@@ -8,6 +8,7 @@
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "skins/gtk/gtk_skin_popup_factory.h"
+#include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
 #include "web/browser/web_process_init.h"
 
@@ -22,7 +23,12 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkControlBackendScope controls;
   // Hint windows, pop-ups, indicators and the item editor need the display too.
   std::optional<halbrin::skins::GtkSkinPopupFactoryScope> popups;
-  if (desktop.Installed()) popups.emplace();
+  // Skinned controls paint and take input on their GTK windows.
+  std::optional<halbrin::skins::GtkWindowHostFactoryScope> windowHosts;
+  if (desktop.Installed()) {
+    popups.emplace();
+    if (controls.Installed()) windowHosts.emplace();
+  }
   halbrin::RegisterShellComponentTypes();
   // The application's "skins" object and the one way the skin manager is made.
   halbrin::skins::RegisterSkinObjects();

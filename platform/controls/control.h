@@ -136,13 +136,11 @@ class TControl : public TComponent {
   // Asks for a repaint.
   virtual void Invalidate();
 
-  // Tells the observers ControlEvent::CloseRequested: a skin closed the
-  // control and hid it; its owner decides what follows.
-  void NotifyCloseRequested() { Notify(ControlEvent::CloseRequested); }
-
   // Observers are told of each change of this control (see ControlObserverList).
   ObserverToken AddObserver(ControlObserverList::Observer observer) { return m_observers.Add(std::move(observer)); }
   bool RemoveObserver(ObserverToken token) { return m_observers.Remove(token); }
+  // Tells the observers CloseRequested: a skin closed this pane and has hidden it already.
+  void NotifyCloseRequested() { Notify(ControlEvent::CloseRequested); }
 
  protected:
   void Notify(ControlEvent event) { m_observers.Notify(*this, event); }

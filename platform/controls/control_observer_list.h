@@ -22,7 +22,9 @@ enum class ControlEvent {
   Deactivated,
   FocusEntered,  // the control became its top-level's focused control
   FocusExited,
-  CloseRequested,  // a skin closed the control (it is hidden already)
+  // A pane was closed by its skin: it is hidden already; listeners (the tool
+  // button linked to it, the frame that holds it) react after the hide.
+  CloseRequested,
 };
 
 std::string_view ControlEventName(ControlEvent event) noexcept;

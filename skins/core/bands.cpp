@@ -4,6 +4,7 @@
 
 #include "platform/classes/class_builder.h"
 #include "skins/core/default_painter.h"
+#include "skins/core/tool_buttons.h"
 
 namespace halbrin::skins {
 
@@ -58,16 +59,30 @@ ISkinDefaults* DefaultsOf(const platform::TCollection& collection) {
 
 }  // namespace
 
+TSize ISkinBandHost::TextExtent(std::string_view utf8, const platform::TFont&) { return EstimateTextExtent(utf8); }
+
 // ---- TZebrinSkinBand ----
 
+namespace {
+
+ISkinBandHost* HostOf(const platform::TCollection& collection) {
+  const auto* bands = dynamic_cast<const TZebrinSkinCustomBands*>(&collection);
+  return bands ? bands->Host() : nullptr;
+}
+
+}  // namespace
+
 TZebrinSkinBand::TZebrinSkinBand(platform::TCollection& collection)
-    : m_item(std::make_unique<TZebrinSkinBandItem>(this)),
-      m_itemEx(std::make_unique<TZebrinSkinBandItemEx>(this)),
+    : m_item(std::make_unique<TZebrinSkinBandItem>(this, HostOf(collection), DefaultsOf(collection),
+                                                   BandKindOf(collection) == TSkinOwnerKind::FooterBand)),
+      m_itemEx(std::make_unique<TZebrinSkinBandItemEx>(this, HostOf(collection), DefaultsOf(collection),
+                                                       BandKindOf(collection) == TSkinOwnerKind::FooterBand)),
       m_metrics(std::make_unique<TZebrinSkinBandAdapter>(this, DefaultsOf(collection), BandKindOf(collection))) {
-  const auto changed = [this](bool) { Changed(true); };
+  // Item changes that need no new layout only repaint the band.
+  const auto changed = [this](bool recalc) { Changed(recalc); };
   m_item->ownerChanged = changed;
   m_itemEx->ownerChanged = changed;
-  m_metrics->ownerChanged = changed;
+  m_metrics->ownerChanged = [this](bool) { Changed(true); };
 }
 
 TZebrinSkinBand::~TZebrinSkinBand() = default;
@@ -81,7 +96,7 @@ ISkinBandHost* TZebrinSkinBand::Host() const {
   return bands ? bands->Host() : nullptr;
 }
 
-TZebrinSkinBandItem* TZebrinSkinBand::GetBandItem(int index) const {
+TZebrinSkinCustomBandItem* TZebrinSkinBand::GetBandItem(int index) const {
   switch (index) {
     case 0: return m_item.get();
     case 1: return m_itemEx.get();
@@ -89,9 +104,10 @@ TZebrinSkinBandItem* TZebrinSkinBand::GetBandItem(int index) const {
   }
 }
 
-TZebrinSkinBandItem* TZebrinSkinBand::BandItemAtPos(TPoint windowPoint) const {
+TZebrinSkinCustomBandItem* TZebrinSkinBand::BandItemAtPos(TPoint windowPoint) const {
   for (int i = 0; i < 2; ++i)
-    if (TZebrinSkinBandItem* item = GetBandItem(i); item->Rect().Contains(windowPoint)) return item;
+    if (TZebrinSkinCustomBandItem* item = GetBandItem(i); item->Visible() && item->Rect().Contains(windowPoint))
+      return item;
   return nullptr;
 }
 
@@ -140,7 +156,7 @@ void TZebrinSkinBand::Paint(platform::ICanvas& canvas, const TRect& rect) {
   for (ISkinBandButtons* buttons : {host->WindowButtonsIn(*this), host->ToolButtonsIn(*this)})
     if (buttons && buttons->Visible() && !buttons->Rect().IsEmpty()) buttons->Paint(canvas);
   for (int i = 0; i < 2; ++i)
-    if (TZebrinSkinBandItem* item = GetBandItem(i); item->Visible()) item->Paint(canvas);
+    if (TZebrinSkinCustomBandItem* item = GetBandItem(i); item->Visible()) item->Paint(canvas);
 }
 
 void TZebrinSkinBand::Layout(TRect& rect) {
@@ -148,8 +164,10 @@ void TZebrinSkinBand::Layout(TRect& rect) {
     for (ISkinBandButtons* buttons : {host->WindowButtonsIn(*this), host->ToolButtonsIn(*this)})
       if (buttons && buttons->Visible()) rect = SubtractRect(rect, buttons->Place(rect));
   }
-  m_item->Layout(rect);
-  m_itemEx->Layout(rect);
+  TRect rest = rect;
+  m_item->LayoutItem(rect, rest);
+  TRect last = rest;
+  m_itemEx->LayoutItem(rest, last);
 }
 
 std::string TZebrinSkinBand::GetDumpText() const {
@@ -164,8 +182,9 @@ void TZebrinSkinBand::MouseDown(TMouseButton button, TShiftState shift, TPoint p
 }
 
 std::string TZebrinSkinBand::DisplayName() const {
-  if (m_item->Text().empty() && m_itemEx->Text().empty()) return Inherited::DisplayName();
-  return m_item->Text() + " [" + m_itemEx->Text() + "]";
+  const std::string item = m_item->Text(), itemEx = m_itemEx->Text();
+  if (item.empty() && itemEx.empty()) return Inherited::DisplayName();
+  return item + " [" + itemEx + "]";
 }
 
 void TZebrinSkinBand::Assign(const platform::TPersistent& source) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/framework/std_events_component.h"
 #include "platform/classes/collection.h"
@@ -22,6 +23,7 @@ namespace halbrin::skins {
 
 using platform::TPoint;
 using platform::TRect;
+using platform::TSize;
 
 // Helpers of the bands.
 namespace band_local {
@@ -42,6 +44,7 @@ using TCustomPaintBandEvent = platform::TEvent<platform::TObject*, platform::ICa
 
 class TZebrinSkinBand;
 class TZebrinSkinCustomBands;
+class ISkinButtonsOwner;
 
 // A set of buttons a band can host (the window buttons or the tool buttons).
 class ISkinBandButtons {
@@ -95,7 +98,14 @@ class ISkinBandHost {
   // Where the caption bands were last laid out, in window coordinates; the
   // footer stacks in what the caption leaves.
   virtual TRect CaptionBandsRect() const { return TRect{}; }
+  // The window's caption, which band items show while Caption.DefaultText is on.
+  virtual std::string WindowText() const { return {}; }
+  // A text's size on one line in `font`; by default EstimateTextExtent.
+  virtual TSize TextExtent(std::string_view utf8, const platform::TFont& font);
+  // What the band items' buttons report to; null for none.
+  virtual ISkinButtonsOwner* ButtonsOwner() { return nullptr; }
 };
+
 
 class TZebrinSkinBand : public platform::TCollectionItem {
   HALBRIN_CLASS(TZebrinSkinBand, platform::TCollectionItem)
@@ -131,9 +141,9 @@ class TZebrinSkinBand : public platform::TCollectionItem {
   TZebrinSkinCustomBands* Bands() const;
 
   // 0 Item, 1 ItemEx, nullptr otherwise.
-  TZebrinSkinBandItem* GetBandItem(int index) const;
+  TZebrinSkinCustomBandItem* GetBandItem(int index) const;
   // The first of the two items whose rectangle holds `windowPoint`.
-  TZebrinSkinBandItem* BandItemAtPos(TPoint windowPoint) const;
+  TZebrinSkinCustomBandItem* BandItemAtPos(TPoint windowPoint) const;
 
   // The edges drawn: EdgeBorders turned a quarter in caption bands that
   // run vertically and set their edges automatically.
@@ -142,7 +152,8 @@ class TZebrinSkinBand : public platform::TCollectionItem {
 
   // Background, edges, hosted buttons, then the visible items; `rect` is where the band paints.
   virtual void Paint(platform::ICanvas& canvas, const TRect& rect);
-  // Places the hosted buttons, cuts them out of `rect`, then lays the items out in what is left.
+  // Places the hosted buttons and cuts them out of `rect` (which ends as the
+  // items' space), then lays Item out in it and ItemEx in what Item leaves.
   virtual void Layout(TRect& rect);
   // Design time only: the name path, then the band's values, lines joined by CR LF.
   virtual std::string GetDumpText() const;

@@ -109,8 +109,6 @@ void TZebrinControlSkin::SetAutoExpand(bool value) {
   }
 }
 
-TAlign TZebrinControlSkin::ControlAlign() const { return Control() ? Control()->Align() : alNone; }
-
 void TZebrinControlSkin::SetDefaultButtonSet(TZebrinSkinButtonStyles value) {
   if (value == m_defaultButtons) return;
   m_defaultButtons = value;

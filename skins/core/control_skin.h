@@ -54,8 +54,7 @@ class TZebrinControlSkin : public TZebrinCustomSkin {
   void SetExpandDelay(int value) noexcept { m_expandDelay = value; }
   TZebrinSkinConstrainStyle ConstrainStyle() const noexcept { return m_constrainStyle; }
   void SetConstrainStyle(TZebrinSkinConstrainStyle value) noexcept { m_constrainStyle = value; }
-  // The control's Align (alNone without one); writing it moves the pane to that side.
-  TAlign ControlAlign() const;
+  // ControlAlign (the base's: the control's Align) written moves the pane to that side.
   void SetControlAlign(TAlign value) { MoveAligned(value); }
   TZebrinSkinMargins* Margins() const noexcept { return m_margins.get(); }
   TZebrinSkinSplitter* Splitter() const noexcept { return m_splitter.get(); }

@@ -139,6 +139,8 @@ void TZebrinCustomSkin::HookWindow() {
   stripped.border = false;
   stripped.clientEdge = false;
   m_control->SetWindowTraits(stripped);
+  // The window is made now if it does not exist yet (undecorated from the start).
+  m_control->HandleNeeded();
   m_savedBounds = m_control->BoundsRect();
   if (m_autoButtons)
     BuildSystemButtons();
@@ -590,7 +592,12 @@ TSkinElement TZebrinCustomSkin::ItemAtPos(TPoint pos) const {
   for (int i = 0; i < bands->Count(); ++i) {
     TZebrinSkinBand* band = bands->Items(i);
     if (!band->Visible() || !band->BoundsRect().Contains(pos)) continue;
-    if (TZebrinSkinBandItem* item = band->BandItemAtPos(pos)) return {Kind::BandItem, item};
+    for (int k = 0; k < 2; ++k) {
+      const TZebrinSkinCustomBandItem* item = band->GetBandItem(k);
+      if (!item->Visible() || !item->Buttons()->Visible()) continue;
+      if (TZebrinSkinCustomButton* button = item->Buttons()->ButtonAtPos(pos)) return {Kind::Button, button};
+    }
+    if (TZebrinSkinCustomBandItem* item = band->BandItemAtPos(pos)) return {Kind::BandItem, item};
     return {Kind::Band, band};
   }
   return {Kind::Bands, bands};
@@ -616,10 +623,10 @@ int TZebrinCustomSkin::HitTest(TPoint pos) {
   else if (element.kind == Kind::Icon && m_icon->CaptureMouse())
     hit = kHitSkinIcon;
   else if (inCaption) {
-    auto* item = element.kind == Kind::BandItem ? element.As<TZebrinSkinBandItem>() : nullptr;
+    auto* item = element.kind == Kind::BandItem ? element.As<TZebrinSkinCustomBandItem>() : nullptr;
     auto* band = element.kind == Kind::Band ? element.As<TZebrinSkinBand>() : nullptr;
-    if (item) band = dynamic_cast<TZebrinSkinBand*>(item->GetOwner());
-    if (item && band && !band->CaptureMouse())
+    if (item) band = item->Band();
+    if (item && item->CapturesMouse())
       hit = kHitSkinBandItem;
     else if (band && !band->CaptureMouse())
       hit = kHitSkinBand;
@@ -781,7 +788,10 @@ void TZebrinCustomSkin::ClickElement(const TSkinElement& element, const TWindowP
   platform::TWeakRef<TZebrinCustomSkin> self(this);
   switch (element.kind) {
     case Kind::BandItem:
-      if (auto* item = element.As<TZebrinSkinBandItem>(); item && m_contentEditable) EditBandItem(*item);
+      // The skin's or the item's ContentEditable, or an edit field, opens the editor.
+      if (auto* item = element.As<TZebrinSkinCustomBandItem>();
+          item && (m_contentEditable || item->ContentEditable() || item->ShownStyle() == sbsEdit))
+        EditBandItem(*item);
       break;
     case Kind::Button:
       if (auto* button = element.As<TZebrinSkinCustomButton>()) {
@@ -808,7 +818,7 @@ void TZebrinCustomSkin::ClickElement(const TSkinElement& element, const TWindowP
   }
 }
 
-void TZebrinCustomSkin::EditBandItem(TZebrinSkinBandItem& item) {
+void TZebrinCustomSkin::EditBandItem(TZebrinSkinCustomBandItem& item) {
   if (!m_editor) m_editor = CurrentSkinPopupFactory().CreateItemEditor();
   TRect rect = item.Rect();
   if (m_host) {
@@ -816,15 +826,15 @@ void TZebrinCustomSkin::EditBandItem(TZebrinSkinBandItem& item) {
     rect = TRect{origin.X, origin.Y, origin.X + rect.Width(), origin.Y + rect.Height()};
   }
   platform::TWeakRef<TZebrinCustomSkin> self(this);
-  platform::TWeakRef<TZebrinSkinBandItem> target(&item);
+  platform::TWeakRef<TZebrinSkinCustomBandItem> target(&item);
   const platform::TFont& font = m_control ? m_control->Font() : SkinManager()->ElementFont(platform::TDesktopFont::Caption);
   m_editor->Edit(rect, item.Text(), font.Spec(), item.AliveToken(), [self, target](const TItemEditResult& result) {
     TZebrinCustomSkin* skin = self.Get();
-    TZebrinSkinBandItem* edited = target.Get();
+    TZebrinSkinCustomBandItem* edited = target.Get();
     if (!skin || !edited || !result.accepted || !result.changed) return;
     std::string text = result.text;
     if (!skin->CallOut([&] { skin->m_onEditItem(edited, text); })) return;
-    if (TZebrinSkinBandItem* still = target.Get()) still->SetText(text);
+    if (TZebrinSkinCustomBandItem* still = target.Get()) still->SetText(text);
   });
 }
 
@@ -954,6 +964,14 @@ void TZebrinCustomSkin::EnabledChanged() {
   if (!m_enabled) return;
   Redraw();
   CallOut([&] { m_onControlEnabled(this); });
+}
+
+// The maximise and restore buttons follow the window's state.
+void TZebrinCustomSkin::WindowStateChanged() {
+  THostEvent event(*this);
+  if (!m_enabled) return;
+  UpdateButtons();
+  Redraw();
 }
 
 // ---- System menu and drop-downs ----
@@ -1093,6 +1111,10 @@ platform::TCustomImageList* TZebrinCustomSkin::WindowButtonImages(bool smallCapt
   const TZebrinSkinManager* manager = SkinManager();
   if (!manager) return nullptr;
   return smallCaption ? manager->SmallButtonImages() : manager->ButtonImages();
+}
+
+TSize TZebrinCustomSkin::TextExtent(std::string_view utf8, const platform::TFont& font) {
+  return m_host ? m_host->TextExtent(utf8, font) : EstimateTextExtent(utf8);
 }
 
 TPoint TZebrinCustomSkin::WindowOrigin() const { return m_host ? m_host->WindowToScreen(TPoint{}) : TPoint{}; }

@@ -153,6 +153,7 @@ class TZebrinCustomSkin : public platform::TComponent,
 
   // ---- Published by form and control skins ----
   bool AutoButtons() const override { return m_autoButtons; }
+  platform::TAlign ControlAlign() const override { return m_control ? m_control->Align() : platform::alNone; }
   void SetAutoButtons(bool value);
   bool AutoConstraints() const noexcept { return m_autoConstraints; }
   void SetAutoConstraints(bool value);
@@ -282,6 +283,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   void ShowChanged(bool shown) override;
   void TextChanged() override;
   void EnabledChanged() override;
+  void WindowStateChanged() override;
 
   // ---- ISkinBandHost ----
   TPoint WindowOrigin() const override;
@@ -294,6 +296,10 @@ class TZebrinCustomSkin : public platform::TComponent,
   void RefreshFrame() override { Refresh(); }
   bool CaptionHorizontal() const override { return m_horizontal; }
   TRect CaptionBandsRect() const override { return m_caption->BoundsRect(); }
+  std::string WindowText() const override { return m_control ? m_control->Text() : std::string(); }
+  // Measured by the host; estimated without one.
+  TSize TextExtent(std::string_view utf8, const platform::TFont& font) override;
+  ISkinButtonsOwner* ButtonsOwner() override { return this; }
 
   // ---- ISkinButtonsOwner ----
   platform::TComponent* OwnerComponent() override { return this; }
@@ -370,7 +376,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   void ReleasePressed();
   void SetHot(const TSkinElement& element);
   void ClickElement(const TSkinElement& element, const TWindowPointer& pointer);
-  void EditBandItem(TZebrinSkinBandItem& item);
+  void EditBandItem(TZebrinSkinCustomBandItem& item);
   bool StartButtonDragFrom(const TWindowPointer& pointer);
   void Execute(TWindowCommand command);
   // The control's observer: activation, show, text, enabled, resize.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/controls/win_control.h"
+#include "skins/core/skin_geometry.h"
 
 namespace halbrin::skins {
 
@@ -124,6 +125,11 @@ TPoint TRecordingWindowHost::WindowToScreen(TPoint window) const {
 
 TPoint TRecordingWindowHost::ScreenToWindow(TPoint screen) const {
   return TPoint{screen.X - screenOrigin.X, screen.Y - screenOrigin.Y};
+}
+
+TSize TRecordingWindowHost::TextExtent(std::string_view utf8, const platform::TFont&) {
+  const TSize estimate = EstimateTextExtent(utf8);
+  return {estimate.cx / 7 * charWidth, lineHeight};
 }
 
 std::unique_ptr<ISkinSurface> TRecordingWindowHost::CreateSurface(TSize size) {

@@ -59,6 +59,10 @@ class TRecordingWindowHost final : public IWindowHost {
   TPoint ScreenToWindow(TPoint screen) const override;
   TRect WorkArea() const override { return workArea; }
   std::unique_ptr<ISkinSurface> CreateSurface(TSize size) override;
+  // `charWidth` per character and `lineHeight` high, as the recording canvas measures; not logged.
+  TSize TextExtent(std::string_view utf8, const platform::TFont& font) override;
+  int charWidth = 7;
+  int lineHeight = 13;
 
   static std::string CommandName(TWindowCommand command);
 

@@ -320,13 +320,14 @@ int TZebrinSkinCustomButtons::ImageExtent(bool along) const {
   return along == Horizontal() ? images->Width() : images->Height();
 }
 
-int TZebrinSkinCustomButtons::ButtonHeight() const {
-  return m_height >= 0 ? m_height : ImageExtent(false) + 2 * m_borderWidth;
+int TZebrinSkinCustomButtons::RowThickness() const {
+  return m_height >= 0 ? m_height - 2 * m_borderWidth : ImageExtent(false);
 }
 
+int TZebrinSkinCustomButtons::ButtonHeight() const { return RowThickness() + 2 * m_borderWidth; }
+
 int TZebrinSkinCustomButtons::TotalThickness() const {
-  const int row = m_height >= 0 ? m_height - 2 * m_borderWidth : ImageExtent(false);
-  return row * m_rows + (m_rows + 1) * m_borderWidth;
+  return RowThickness() * m_rows + (m_rows + 1) * m_borderWidth;
 }
 
 int TZebrinSkinCustomButtons::NaturalExtent() const {

@@ -14,6 +14,7 @@
 #include "platform/classes/collection.h"
 #include "platform/classes/component.h"
 #include "platform/classes/method.h"
+#include "platform/controls/control.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/image_list.h"
@@ -43,6 +44,7 @@ enum TSkinButtonStateBit : std::uint8_t {
   sbsOverflow = 11,   // hidden by the layout
   sbsHidden = 12,     // Visible negated
   sbsCreated = 13,    // set on every new button
+  sbsToolButton = 14, // set on every new tool button
   sbsHotOpaque = 15,  // TransparentHot negated
   sbsDownOpaque = 16, // TransparentDown negated
 };
@@ -104,6 +106,8 @@ class ISkinButtonsOwner {
   // Window buttons. The skin's OnButtonClick when assigned; true when it ran.
   virtual bool ButtonClick(TZebrinSkinWindowButton& button) = 0;
   virtual bool AutoButtons() const = 0;
+  // The skinned control's Align (drop-down menus open at a corner chosen by it).
+  virtual platform::TAlign ControlAlign() const { return platform::alNone; }
   // With AutoButtons: the command goes to the control's window.
   virtual void SendWindowCommand(TWindowCommand command) = 0;
   // Without: the skin's own Close, Maximize, Restore, Minimize or ContextHelp
@@ -365,7 +369,10 @@ class TZebrinSkinCustomButtons : public platform::TOwnedCollection, public ISkin
   virtual platform::TCustomImageList* Images() const { return ImageList(); }
   // The images' extent along (or across) the band; 0 without images.
   int ImageExtent(bool along) const;
-  // Height when set, else the image extent across plus BorderWidth on both sides.
+  // One row's thickness across the band inside BorderWidth: Height less the
+  // borders when set, else the image extent across.
+  virtual int RowThickness() const;
+  // RowThickness plus BorderWidth on both sides.
   int ButtonHeight() const;
   // The rows' thickness across the band, with BorderWidth around and between them.
   int TotalThickness() const;

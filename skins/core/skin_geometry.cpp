@@ -98,4 +98,11 @@ TRect BandSidePiece(const TRect& rect, bool horizontal, std::int32_t n, int side
   return r;
 }
 
+TSize EstimateTextExtent(std::string_view utf8) noexcept {
+  int chars = 0;
+  for (const char c : utf8)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++chars;
+  return {chars * 7, 13};
+}
+
 }  // namespace halbrin::skins

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/geometry.h"
 
@@ -9,6 +10,7 @@ namespace halbrin::skins {
 
 using platform::TPoint;
 using platform::TRect;
+using platform::TSize;
 
 // Rectangle arithmetic along an orientation. Horizontal measures and cuts along
 // X (sides Left and Right), vertical along Y (sides Bottom and Top). Side 0 is
@@ -29,6 +31,9 @@ void ShiftRectSides(TRect& rect, std::int32_t deltaLeft, std::int32_t deltaRight
 std::int64_t PointDistance(TPoint a, TPoint b) noexcept;
 // "Left: 0; Top: 0; Right: 10; Bottom: 5", for diagnostic dumps.
 std::string RectToText(const TRect& rect);
+
+// A text's size without a window to measure on: 7 pixels a character, 13 high.
+TSize EstimateTextExtent(std::string_view utf8) noexcept;
 
 // What remains after a piece of size n is taken off that side. The cut stops
 // at the opposite edge, so over-cutting leaves an empty rectangle, not an

@@ -38,6 +38,8 @@ enum TZebrinSkinItemLayout : std::uint8_t { silTop, silCenter, silBottom };
 enum TZebrinSkinItemPosition : std::uint8_t { sipLeft, sipCenter, sipRight };
 enum TZebrinSkinItemRoundness : std::uint8_t { sirNone, sirMedium, sirEvident };
 enum TZebrinSkinToolButtonStyle : std::uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsTab, tbsStatic, tbsDivider };
+// What a band item shows.
+enum TZebrinSkinBandItemStyle : std::uint8_t { sbsText, sbsProgress, sbsEdit };
 enum TZebrinSkinCaptionAlign : std::uint8_t { scaTop, scaLeft, scaAuto, scaAutoInverse, scaSmartTop, scaStupidLeft };
 // The window buttons; also the order of the manager's button glyphs.
 enum TZebrinSkinButtonStyle : std::uint8_t {
@@ -103,6 +105,10 @@ inline const platform::TEnumInfo& SkinItemRoundnessInfo() {
 inline const platform::TEnumInfo& SkinToolButtonStyleInfo() {
   static const platform::TEnumInfo info("TZebrinSkinToolButtonStyle",
                                         {"tbsButton", "tbsCheck", "tbsDropDown", "tbsTab", "tbsStatic", "tbsDivider"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinBandItemStyleInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinBandItemStyle", {"sbsText", "sbsProgress", "sbsEdit"});
   return info;
 }
 inline const platform::TEnumInfo& SkinCaptionAlignInfo() {

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/controls/win_control.h"
+#include "skins/core/skin_geometry.h"
 
 namespace halbrin::skins {
 
@@ -18,6 +19,11 @@ std::optional<TWindowEdge> EdgeOfHit(int hit) noexcept {
     case kHitBottomRight: return TWindowEdge::SouthEast;
     default: return std::nullopt;
   }
+}
+
+TSize IWindowHost::TextExtent(std::string_view utf8, const platform::TFont& font) {
+  if (std::unique_ptr<ISkinSurface> surface = CreateSurface(TSize{1, 1})) return surface->Canvas().TextExtent(utf8, font);
+  return EstimateTextExtent(utf8);
 }
 
 namespace {

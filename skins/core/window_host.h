@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "core/framework/std_events_component.h"
 #include "platform/graphics/canvas.h"
@@ -135,6 +136,9 @@ class IWindowHost {
 
   // An off-screen picture of `size` for painting parts of the frame.
   virtual std::unique_ptr<ISkinSurface> CreateSurface(TSize size) = 0;
+  // A text's size on one line in `font`: measured on a small off-screen
+  // picture, or 7 pixels a character and 13 high without one.
+  virtual TSize TextExtent(std::string_view utf8, const platform::TFont& font);
 };
 
 // The events a window host delivers to its skin. Each answers what the
@@ -169,6 +173,8 @@ class IWindowHostClient {
   virtual void ShowChanged(bool shown) = 0;
   virtual void TextChanged() = 0;
   virtual void EnabledChanged() = 0;
+  // The window was maximised, minimised or restored by any means.
+  virtual void WindowStateChanged() = 0;
 };
 
 // Makes the host of a skinned control's window.

@@ -221,7 +221,7 @@ TEST(SkinBandHitTest, BandItemAtPosFindsTheFirstItemHoldingThePoint) {
   b.ItemEx()->SetRect({40, 0, 100, 20});
   struct Case {
     TPoint p;
-    TZebrinSkinBandItem* expected;
+    TZebrinSkinCustomBandItem* expected;
   };
   const Case cases[] = {{{0, 0}, b.Item()}, {{45, 10}, b.Item()}, {{50, 10}, b.ItemEx()},
                         {{99, 19}, b.ItemEx()}, {{100, 10}, nullptr}, {{10, 20}, nullptr}};

@@ -478,7 +478,7 @@ TEST_F(CustomSkinTest, EditableBandItemOpensTheEditor) {
   Hook(*skin, *form);
   // A band that does not take the mouse leaves it to its items (108), not to moving.
   skin->Caption()->Items(0)->SetCaptureMouse(false);
-  TZebrinSkinBandItem* item = skin->Caption()->Items(0)->Item();
+  TZebrinSkinCustomBandItem* item = skin->Caption()->Items(0)->Item();
   item->SetText("Title");
   const int f = Inset();
   item->SetRect(TRect{f + 10, f + 2, f + 60, f + 18});
@@ -494,6 +494,46 @@ TEST_F(CustomSkinTest, EditableBandItemOpensTheEditor) {
   factory.editor->onEnd(TItemEditResult{true, "New", true});
   EXPECT_EQ(edits.edited, item);
   EXPECT_EQ(item->Text(), "New!");
+}
+
+TEST_F(CustomSkinTest, BandItemButtonsAndItemsTakeTheMouse) {
+  EditorFactory factory;
+  ScopedSkinPopupFactory scope(factory);
+  TZebrinSkinCustomBandItem* item = skin->Caption()->Items(0)->Item();
+  item->Buttons()->SetImageList(&images);
+  auto& check = item->Buttons()->Add();
+  check.SetImageIndex(0);
+  check.SetStyle(tbsCheck);
+  item->SetText("Title");
+  item->SetCaptureMouse(true);
+  form->SetText("Editor");
+  skin->Caption()->SetDefaultText(true);
+  Hook(*skin, *form);
+  EXPECT_EQ(item->Text(), "Editor");
+  const TRect b = check.BoundsRect();
+  ASSERT_FALSE(b.IsEmpty());
+  const TRect t = item->BoundsRect();
+  ASSERT_FALSE(t.IsEmpty());
+  EXPECT_GE(t.Left, b.Right) << "the item's text follows its buttons";
+  EXPECT_EQ(t.Width(), static_cast<int>(std::string("Editor").size()) * 7) << "measured by the host";
+  // A press and release on the item's button: 106, and the check button toggles.
+  skin->PointerPress(At(b.Left + 2, b.Top + 2));
+  EXPECT_EQ(skin->LastHitCode(), kHitSkinButton);
+  EXPECT_TRUE(check.Pressed());
+  skin->PointerRelease(At(b.Left + 2, b.Top + 2));
+  EXPECT_TRUE(check.Down());
+  // An item that captures the mouse: 108, not a caption drag.
+  skin->PointerPress(At(t.Left + 2, t.Top + 2));
+  EXPECT_EQ(skin->LastHitCode(), kHitSkinBandItem);
+  EXPECT_FALSE(Logged("BeginMove"));
+  skin->PointerRelease(At(t.Left + 2, t.Top + 2));
+  EXPECT_EQ(factory.editor, nullptr) << "a text item is not edited";
+  // An edit field opens the editor without ContentEditable.
+  item->SetStyle(sbsEdit);
+  skin->PointerPress(At(t.Left + 2, t.Top + 2));
+  skin->PointerRelease(At(t.Left + 2, t.Top + 2));
+  ASSERT_NE(factory.editor, nullptr);
+  EXPECT_TRUE(factory.editor->Editing());
 }
 
 TEST_F(CustomSkinTest, DoubleClickCursorAndControlEnterLeave) {
@@ -536,7 +576,7 @@ TEST_F(CustomSkinTest, ButtonsFollowTheWindowState) {
   EXPECT_FALSE(buttons.Items(1)->Visible());
   EXPECT_TRUE(buttons.Items(2)->Visible());
   host.minimized = true;
-  skin->UpdateButtons();
+  skin->WindowStateChanged();  // the window system tells of the new state
   EXPECT_FALSE(buttons.Items(2)->Visible());
 
   // A control that fills its parent shows no maximise or minimise button.
@@ -737,11 +777,17 @@ TEST_F(CustomSkinTest, FlashTogglesTwicePerCount) {
   EXPECT_FALSE(skin->Flashing());
 }
 
-TEST_F(CustomSkinTest, NoTimersWithoutAWindow) {
+TEST_F(CustomSkinTest, NoTimersWithoutAWindowAndHookingMakesOne) {
   auto& windowless = platform::MakeComponent<TWinControl>(root);
   skin->SetControl(&windowless);
   skin->SetSkinTimer(kSkinTimerRedraw, 50);
   EXPECT_FALSE(skin->SkinTimerActive(kSkinTimerRedraw));
+  // Hooking makes the window, undecorated, and builds the window buttons on it.
+  skin->SetEnabled(true);
+  EXPECT_TRUE(windowless.HandleAllocated());
+  EXPECT_EQ(skin->Buttons()->Count(), 3);
+  skin->SetSkinTimer(kSkinTimerRedraw, 50);
+  EXPECT_TRUE(skin->SkinTimerActive(kSkinTimerRedraw));
 }
 
 // ---- Call-outs ----
