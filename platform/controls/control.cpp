@@ -167,6 +167,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   const TRect old = std::exchange(m_bounds, bounds);
   ApplyBounds();
   const TWeakRef<TControl> alive(this);
+  RealignAfter(old);
+  if (!alive) return;
   if (old.Left != bounds.Left || old.Top != bounds.Top) Notify(ControlEvent::Moved);
   if (alive && (old.Width() != bounds.Width() || old.Height() != bounds.Height())) Notify(ControlEvent::Resized);
 }
@@ -175,17 +177,35 @@ void TControl::StoreBounds(const TRect& bounds) {
   if (bounds == m_bounds) return;
   const TRect old = std::exchange(m_bounds, bounds);
   const TWeakRef<TControl> alive(this);
+  RealignAfter(old);
+  if (!alive) return;
   if (old.Left != bounds.Left || old.Top != bounds.Top) Notify(ControlEvent::Moved);
   if (alive && (old.Width() != bounds.Width() || old.Height() != bounds.Height())) Notify(ControlEvent::Resized);
 }
 
 TRect TControl::ClientRect() const { return {0, 0, Width(), Height()}; }
 
+void TControl::SetAlign(TAlign align) {
+  if (align == m_align) return;
+  const TAlign old = std::exchange(m_align, align);
+  if (m_parent && m_visible && (old != alNone || align != alNone)) m_parent->Realign();
+}
+
+void TControl::RealignAfter(const TRect& old) {
+  auto* self = dynamic_cast<TWinControl*>(this);
+  const TWeakRef<TControl> alive(this);
+  if (self && (old.Width() != m_bounds.Width() || old.Height() != m_bounds.Height())) self->Realign();
+  if (!alive) return;
+  if (m_parent && m_visible && m_align != alNone && m_align != alCustom && !m_parent->m_aligning) m_parent->Realign();
+}
+
 void TControl::SetVisible(bool visible) {
   if (visible == m_visible) return;
   m_visible = visible;
   ApplyVisible();
-  Notify(visible ? ControlEvent::Shown : ControlEvent::Hidden);
+  const TWeakRef<TControl> alive(this);
+  if (m_parent && m_align != alNone && m_align != alCustom) m_parent->Realign();
+  if (alive) Notify(visible ? ControlEvent::Shown : ControlEvent::Hidden);
 }
 
 bool TControl::Showing() const { return m_visible && m_parent && m_parent->Showing(); }

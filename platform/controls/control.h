@@ -88,7 +88,8 @@ class TControl : public TComponent {
   void SetParent(TWinControl* parent);
 
   TAlign Align() const noexcept { return m_align; }
-  void SetAlign(TAlign align) { m_align = align; }
+  // The parent realigns its children (see TWinControl::Realign).
+  void SetAlign(TAlign align);
 
   int Left() const noexcept { return m_bounds.Left; }
   int Top() const noexcept { return m_bounds.Top; }
@@ -182,6 +183,9 @@ class TControl : public TComponent {
 
   void FontChanged(TObject* sender);
   void DetachFromParent() noexcept;
+  // After a bounds change: the children of a resized windowed control and
+  // the siblings of an aligned one are laid out again.
+  void RealignAfter(const TRect& old);
 
   TWinControl* m_parent = nullptr;
   TAlign m_align = alNone;

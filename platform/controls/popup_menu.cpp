@@ -5,6 +5,8 @@
 namespace halbrin::platform {
 
 HALBRIN_DEFINE_CLASS(TPopupMenu,
+                     .Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup)
+                     .Default(true)
                      .Property("PopupComponent", &TPopupMenu::PopupComponent, &TPopupMenu::SetPopupComponent))
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner) {}

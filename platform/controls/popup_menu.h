@@ -16,6 +16,10 @@ class TPopupMenu : public TComponent {
   TComponent* PopupComponent() const noexcept { return m_popupComponent; }
   void SetPopupComponent(TComponent* component);
 
+  // The menu opens by itself on a right click (of a control or a skin's caption).
+  bool AutoPopup() const noexcept { return m_autoPopup; }
+  void SetAutoPopup(bool value) noexcept { m_autoPopup = value; }
+
   // Shows the menu at a screen point. This type shows nothing.
   virtual void Popup(int x, int y);
 
@@ -24,6 +28,7 @@ class TPopupMenu : public TComponent {
 
  private:
   TComponent* m_popupComponent = nullptr;
+  bool m_autoPopup = true;
 };
 
 }  // namespace halbrin::platform

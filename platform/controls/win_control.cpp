@@ -5,6 +5,7 @@
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
+#include "platform/controls/align_layout.h"
 #include "platform/controls/popup_menu.h"
 
 namespace halbrin::platform {
@@ -24,6 +25,7 @@ TWinControl::~TWinControl() {
   DestroyHandle();
   for (TControl* control : m_controls) control->m_parent = nullptr;
   m_controls.clear();
+  m_alignOrder.clear();
   m_tabList.clear();
 }
 
@@ -48,12 +50,71 @@ const TWinControl& TWinControl::TopLevel() const { return const_cast<TWinControl
 
 void TWinControl::InsertControl(TControl& control) {
   m_controls.push_back(&control);
+  m_alignOrder.push_back(&control);
   if (auto* windowed = dynamic_cast<TWinControl*>(&control)) m_tabList.push_back(windowed);
+  if (control.Visible() && control.Align() != alNone && control.Align() != alCustom) Realign();
 }
 
 void TWinControl::RemoveControl(TControl& control) noexcept {
   std::erase(m_controls, &control);
+  std::erase(m_alignOrder, &control);
   std::erase(m_tabList, &control);
+  if (!control.Visible() || control.Align() == alNone || control.Align() == alCustom) return;
+  // A parent going away lays nothing out.
+  if (IsDestroying()) return;
+  try {
+    Realign();
+  } catch (...) {
+    // Leaving a parent never fails; the next realign catches up.
+    m_alignPending = true;
+  }
+}
+
+// --- The align layout -------------------------------------------------------------
+
+void TWinControl::Realign() {
+  if (m_alignLock > 0 || m_aligning) {
+    m_alignPending = true;
+    return;
+  }
+  m_alignPending = false;
+  std::vector<TAlignItem> items;
+  items.reserve(m_alignOrder.size());
+  for (const TControl* control : m_alignOrder) {
+    const TSizeConstraints& c = control->Constraints();
+    items.push_back({control->Align(), control->BoundsRect(), control->Visible(), c.MinWidth(), c.MinHeight(),
+                     c.MaxWidth(), c.MaxHeight()});
+  }
+  const std::vector<TRect> rects = AlignLayout(ClientRect(), items);
+  const std::vector<TWeakRef<TControl>> children(m_alignOrder.begin(), m_alignOrder.end());
+  const TWeakRef<TWinControl> self(this);
+  m_aligning = true;
+  try {
+    for (std::size_t i = 0; i < children.size() && self; ++i)
+      if (TControl* child = children[i].Get(); child && child->Parent() == this) child->SetBoundsRect(rects[i]);
+  } catch (...) {
+    if (self) m_aligning = false;
+    throw;
+  }
+  if (!self) return;
+  m_aligning = false;
+  // An observer changed the layout while the children were placed: once more,
+  // and no further, so children that fight the layout cannot loop.
+  if (m_alignPending && m_alignLock == 0 && !m_realigningAgain) {
+    m_realigningAgain = true;
+    try {
+      Realign();
+    } catch (...) {
+      if (self) m_realigningAgain = false;
+      throw;
+    }
+    if (self) m_realigningAgain = false;
+  }
+}
+
+void TWinControl::EnableAlign() {
+  if (m_alignLock == 0) return;
+  if (--m_alignLock == 0 && m_alignPending) Realign();
 }
 
 // --- The window -------------------------------------------------------------------
@@ -121,6 +182,7 @@ void TWinControl::SetNonClientMargins(const TRect& margins) {
   if (clamped == m_margins) return;
   m_margins = clamped;
   if (m_window != kNoWindow) m_backend->SetNonClientMargins(m_window, m_margins);
+  Realign();
 }
 
 TRect TWinControl::ClientRect() const {

@@ -80,6 +80,21 @@ class TWinControl : public TControl {
   // Repaints part of the window, in window coordinates (margins included).
   void InvalidateRect(const TRect& rect);
 
+  // --- The align layout ---
+  // Lays the children out by their Align inside the client rectangle (see
+  // AlignLayout), in the order they were given this parent (stacking changes
+  // do not count). Runs by itself when a child comes, goes, is shown or
+  // hidden, changes its Align or bounds, and when this control's size or
+  // non-client margins change. While disabled it only notes that it is due.
+  void Realign();
+  // Freeze and thaw the layout; they nest. The last EnableAlign realigns
+  // when something asked for it meanwhile.
+  void DisableAlign() noexcept { ++m_alignLock; }
+  void EnableAlign();
+  bool AlignDisabled() const noexcept { return m_alignLock > 0; }
+  // The children in the order the layout takes them.
+  const std::vector<TControl*>& AlignOrder() const noexcept { return m_alignOrder; }
+
   // --- Focus and tab order ---
   // This control is its top-level's focused control.
   bool Focused() const;
@@ -139,7 +154,12 @@ class TWinControl : public TControl {
   void AppendTabOrder(std::vector<TWinControl*>& list) const;
 
   std::vector<TControl*> m_controls;
+  std::vector<TControl*> m_alignOrder;
   std::vector<TWinControl*> m_tabList;
+  int m_alignLock = 0;
+  bool m_alignPending = false;
+  bool m_aligning = false;
+  bool m_realigningAgain = false;
   IControlBackend* m_backend = nullptr;
   ControlWindow m_window = kNoWindow;
   TWindowTraits m_traits;

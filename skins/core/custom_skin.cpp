@@ -41,20 +41,6 @@ class TZebrinCustomSkin::THostEvent {
   TZebrinCustomSkin& m_skin;
 };
 
-template <class F>
-bool TZebrinCustomSkin::CallOut(F&& call) {
-  platform::TWeakRef<TZebrinCustomSkin> self(this);
-  platform::TWeakRef<TWinControl> control(m_control);
-  const bool hadControl = m_control != nullptr;
-  {
-    platform::TComponent::TBusyGuard guard(*this);
-    call();
-  }
-  if (!self) return false;
-  if (hadControl && (!control || control.Get() != m_control)) return false;
-  return !Ending();
-}
-
 // ---- Lifecycle ----
 
 TZebrinCustomSkin::TZebrinCustomSkin(platform::TComponent* owner) : TComponent(owner) {
@@ -481,7 +467,7 @@ TRect TZebrinCustomSkin::AdjustRect(const TRect& windowRect) {
   m_buttons->ResetBounds();
   m_toolButtons->ResetBounds();
   TRect client = windowRect;
-  const TRect frame = GetFrameRect();
+  const TRect frame = GetClientFrameRect();
   TRect caption;
   m_caption->Layout(frame, caption);
   if (m_horizontal)
@@ -503,7 +489,7 @@ TRect TZebrinCustomSkin::FrameResized(TSize frame) {
   m_frameBounds = bounds;
   m_horizontal = IsCaptionHorizontal(m_frameBounds);
   // Without system decorations a framed window keeps its frame strip itself.
-  m_clientRect = AdjustRect(GetFrameRect());
+  m_clientRect = AdjustRect(TZebrinCustomSkin::GetFrameRect());
   if (!HasWindow()) m_clientRect = bounds;
   return m_clientRect;
 }
@@ -756,7 +742,7 @@ void TZebrinCustomSkin::PointerPress(const TWindowPointer& pointer) {
   if (Flashing()) StopFlash();
   const int hit = HitTest(pointer.pos);
   if (IsSizingHit(hit)) {
-    if (pointer.button == TMouseButton::mbLeft)
+    if (pointer.button == TMouseButton::mbLeft && !BeginSizingDrag(hit, pointer))
       if (std::optional<TWindowEdge> edge = EdgeOfHit(hit)) m_host->BeginResize(*edge, pointer);
     return;
   }
@@ -770,7 +756,8 @@ void TZebrinCustomSkin::PointerPress(const TWindowPointer& pointer) {
     if (pointer.button != TMouseButton::mbLeft) return;
     platform::TWeakRef<TZebrinCustomSkin> self(this);
     const bool moveable = GetMoveable();
-    if (!self || Ending() || !moveable || IsMinimized()) return;
+    if (!self || Ending() || !moveable) return;
+    if (BeginCaptionDrag(pointer) || IsMinimized()) return;
     TZebrinCustomSkin* mover = this;
     // A child pane whose caption does not take the mouse moves its parent.
     if (m_control->Parent() && !m_caption->CaptureMouse())

@@ -63,7 +63,7 @@ using TSkinPopupComponentEvent = platform::TEvent<platform::TObject*, platform::
 // The element under the mouse or held by it. It holds the element weakly,
 // so an element freed meanwhile reads as none.
 struct TSkinElement {
-  enum class Kind : std::uint8_t { None, Bands, Band, BandItem, Button, Buttons, Icon };
+  enum class Kind : std::uint8_t { None, Bands, Band, BandItem, Button, Buttons, Icon, Splitter };
   Kind kind = Kind::None;
   platform::TWeakRef<platform::TObject> object;
 
@@ -185,7 +185,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   virtual bool IsMaximized() const;
   virtual bool IsMinimized() const;
   bool IsNormal() const { return !IsMaximized() && !IsMinimized(); }
-  bool HasButtons() const;
+  virtual bool HasButtons() const;
   // Moveable, as OnGetMoveable may change it.
   virtual bool GetMoveable();
   // The traits the window had when hooked.
@@ -196,10 +196,10 @@ class TZebrinCustomSkin : public platform::TComponent,
   void SetNormalBounds(const TRect& bounds) noexcept { m_savedBounds = bounds; }
 
   // The window commands; nothing without a window.
-  void Maximize();
-  void Minimize();
-  void Restore();
-  void Close();
+  virtual void Maximize();
+  virtual void Minimize();
+  virtual void Restore();
+  virtual void Close();
   void ContextHelp();
 
   // ---- Flashing ----
@@ -233,7 +233,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   virtual TRect GetBoundsRect() const;
   // The bounds less the manager's FrameInset when framed.
   virtual TRect GetFrameRect() const;
-  TRect GetClientFrameRect() const { return GetFrameRect(); }
+  // The frame the caption and footer lay out in.
+  virtual TRect GetClientFrameRect() const { return GetFrameRect(); }
   // The client rectangle for a window rectangle: caption and footer taken off.
   virtual TRect AdjustRect(const TRect& windowRect);
   virtual TSize GetMinSize() const;
@@ -370,6 +371,12 @@ class TZebrinCustomSkin : public platform::TComponent,
   // control went away meanwhile: the caller then returns at once.
   template <class F>
   bool CallOut(F&& call);
+  // The hit code HitTest gives becomes the tracked one.
+  void SetLastHitCode(int hit) noexcept { m_lastHit = hit; }
+  // A press on the caption of a moveable skin or on a sizing strip: true when
+  // the skin drags by itself instead of the window manager's move or resize.
+  virtual bool BeginCaptionDrag(const TWindowPointer& /*press*/) { return false; }
+  virtual bool BeginSizingDrag(int /*hit*/, const TWindowPointer& /*press*/) { return false; }
 
  private:
   class THostEvent;
@@ -454,5 +461,19 @@ class TZebrinCustomSkin : public platform::TComponent,
   TSkinPopupComponentEvent m_onPopupComponent;
   platform::TNotifyEvent m_onUpdateItemProperty;
 };
+
+template <class F>
+inline bool TZebrinCustomSkin::CallOut(F&& call) {
+  platform::TWeakRef<TZebrinCustomSkin> self(this);
+  platform::TWeakRef<TWinControl> control(m_control);
+  const bool hadControl = m_control != nullptr;
+  {
+    platform::TComponent::TBusyGuard guard(*this);
+    call();
+  }
+  if (!self) return false;
+  if (hadControl && (!control || control.Get() != m_control)) return false;
+  return !Ending();
+}
 
 }  // namespace halbrin::skins

@@ -65,6 +65,9 @@ enum TZebrinSkinButtonUpdate : std::uint8_t { sbuAuto, sbuBounds, sbuState };
 // Whether a button can be dragged out of its collection.
 enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
 
+// Which sides a pane's caption drag may dock it to.
+enum TZebrinSkinConstrainStyle : std::uint8_t { scsNone, scsAlign, scsOppositeAlign };
+
 // The skins' cursor numbers (skins/gtk/skin_cursors.h names them).
 using TCursor = int;
 inline constexpr TCursor crDefault = 0;
@@ -122,6 +125,10 @@ inline const platform::TEnumInfo& SkinButtonStyleInfo() {
 
 inline const platform::TEnumInfo& SkinButtonUpdateInfo() {
   static const platform::TEnumInfo info("TZebrinSkinButtonUpdate", {"sbuAuto", "sbuBounds", "sbuState"});
+  return info;
+}
+inline const platform::TEnumInfo& SkinConstrainStyleInfo() {
+  static const platform::TEnumInfo info("TZebrinSkinConstrainStyle", {"scsNone", "scsAlign", "scsOppositeAlign"});
   return info;
 }
 inline const platform::TEnumInfo& DragModeInfo() {
