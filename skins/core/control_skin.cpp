@@ -167,7 +167,7 @@ bool TZebrinControlSkin::GetMoveable() {
 void TZebrinControlSkin::UpdateBounds(int reason) {
   if (!Control() || IsMinimized()) return;
   const bool sizing = reason == kHitLeft || reason == kHitRight || reason == kHitTop || reason == kHitBottom;
-  if (reason == kBoundsReasonExplicit || (sizing && SplitterShown())) m_normalBounds = Control()->BoundsRect();
+  if (reason == kBoundsReasonExplicit || (sizing && SplitterShown())) SetNormalBounds(Control()->BoundsRect());
 }
 
 void TZebrinControlSkin::Minimize() {
@@ -198,9 +198,9 @@ void TZebrinControlSkin::Restore() {
   const TAlign align = control->Align();
   // A normal extent of zero (never saved, or stored so) falls back to the declared size.
   if (TopOrBottom(align))
-    control->SetHeight(m_normalBounds.Height() > 0 ? m_normalBounds.Height() : m_declaredBounds.Height());
+    control->SetHeight(NormalBounds().Height() > 0 ? NormalBounds().Height() : m_declaredBounds.Height());
   else if (LeftOrRight(align))
-    control->SetWidth(m_normalBounds.Width() > 0 ? m_normalBounds.Width() : m_declaredBounds.Width());
+    control->SetWidth(NormalBounds().Width() > 0 ? NormalBounds().Width() : m_declaredBounds.Width());
   Refresh();
   if (IsNormal()) CallOut([&] { m_onExpand(this); });
 }
@@ -728,9 +728,9 @@ bool TZebrinControlSkin::MoveAligned(TAlign align) {
     }
     if (!platform::AlignsOnSameAxis(old, align)) {
       // The expanded extent carries over to the new orientation.
-      const TRect normal = m_normalBounds;
+      const TRect normal = NormalBounds();
       const TRect current = control->BoundsRect();
-      m_normalBounds = TRect{current.Left, current.Top, current.Left + normal.Height(), current.Top + normal.Width()};
+      SetNormalBounds(TRect{current.Left, current.Top, current.Left + normal.Height(), current.Top + normal.Width()});
     }
   }
   Refresh();

@@ -71,9 +71,6 @@ class TZebrinControlSkin : public TZebrinCustomSkin {
   bool MovingAligned() const noexcept { return m_movingAligned; }
   bool Moved() const noexcept { return m_moved; }
   bool Resized() const noexcept { return m_resized; }
-  // The expanded bounds, kept while collapsed; empty until first saved.
-  const TRect& NormalBounds() const noexcept { return m_normalBounds; }
-  void SetNormalBounds(const TRect& value) noexcept { m_normalBounds = value; }
   // The control's bounds when the skin took it: the size a zero normal extent falls back to.
   const TRect& DeclaredBounds() const noexcept { return m_declaredBounds; }
   // A control aligned top, bottom, left or right, Splitter.Visible, and no
@@ -163,7 +160,6 @@ class TZebrinControlSkin : public TZebrinCustomSkin {
   bool m_movingAligned = false;
   bool m_moved = false;
   bool m_resized = false;
-  TRect m_normalBounds;
   TRect m_declaredBounds;
 
   // The own drag: what is dragged, where it started on the screen, the

@@ -383,7 +383,8 @@ TEST_F(PanePlacementTest, RoundTrip) {
   first.skin->SetNormalBounds({0, 0, 300, 600});
   first.control->SetAlign(platform::alRight);
   first.skin->SetEnabled(false);
-  EXPECT_EQ(StoredRect("bounds"), (TRect{0, 0, 260, 600}));
+  // The parent's layout has put the pane at its new side.
+  EXPECT_EQ(StoredRect("bounds"), (TRect{540, 0, 800, 600}));
   EXPECT_EQ(StoredInt("align"), platform::alRight);
   EXPECT_EQ(StoredInt("state"), 0);
   EXPECT_EQ(StoredInt("visible"), 1);
@@ -393,7 +394,8 @@ TEST_F(PanePlacementTest, RoundTrip) {
   Pane second = MakePane();
   EXPECT_EQ(second.control->Align(), platform::alRight) << "through the pane skin's side change";
   EXPECT_EQ(second.skin->sideChanges, 1);
-  EXPECT_EQ(second.control->BoundsRect(), (TRect{0, 0, 260, 600}));
+  // Beside the first pane, which still holds the right edge, at the stored size.
+  EXPECT_EQ(second.control->BoundsRect(), (TRect{280, 0, 540, 600}));
   EXPECT_EQ(second.skin->NormalBounds(), (TRect{0, 0, 300, 600}));
   EXPECT_FALSE(second.placement->StoredVisible());
   EXPECT_TRUE(second.control->Visible()) << "the stored visibility is only kept";
