@@ -568,20 +568,27 @@ void TZebrinSkinCustomButtons::PaintButton(platform::ICanvas& canvas, int index,
     else
       DefaultPainter().FillButton(canvas, fill);
   }
-  const TZebrinSkinEdgeBorders edges = EffectiveEdgeBorders(*button);
-  if (metrics.EdgeWidth() > 0 && edges != 0) {
-    TSkinEdgeParams edge;
-    edge.Rect = r;
-    edge.Color = TZebrinSkinColor::Edge(metrics, state);
-    edge.Width = metrics.EdgeWidth();
-    edge.Edges = edges;
-    edge.Roundness = button->Roundness();
-    edge.ButtonState = static_cast<std::uint8_t>(button->State() & 0xFF);
-    edge.ButtonFlags = horizontal ? 0 : kButtonVertical;
-    Painter().DrawButtonEdges(canvas, edge);
-  }
+  if (const std::optional<TSkinEdgeParams> edge = EdgeRecord(*button, r, metrics, state))
+    Painter().DrawButtonEdges(canvas, *edge);
   if (designing) TSkinDefaultPainter::DrawDottedFrame(canvas, r, platform::clDefault);
   PaintGlyph(canvas, *button, r);
+}
+
+std::optional<TSkinEdgeParams> TZebrinSkinCustomButtons::EdgeRecord(const TZebrinSkinCustomButton& button,
+                                                                    const TRect& rect,
+                                                                    const TZebrinSkinCustomAdapter& metrics,
+                                                                    const TSkinColorState& state) const {
+  const TZebrinSkinEdgeBorders edges = EffectiveEdgeBorders(button);
+  if (metrics.EdgeWidth() <= 0 || edges == 0) return std::nullopt;
+  TSkinEdgeParams edge;
+  edge.Rect = rect;
+  edge.Color = TZebrinSkinColor::Edge(metrics, state);
+  edge.Width = metrics.EdgeWidth();
+  edge.Edges = edges;
+  edge.Roundness = button.Roundness();
+  edge.ButtonState = static_cast<std::uint8_t>(button.State() & 0xFF);
+  edge.ButtonFlags = Horizontal() ? 0 : kButtonVertical;
+  return edge;
 }
 
 // ---- hit test and mouse ----

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/framework/std_events_component.h"
@@ -409,6 +410,10 @@ class TZebrinSkinCustomButtons : public platform::TOwnedCollection, public ISkin
   }
   // EdgeBorders turned a quarter on a vertical band when AutoEdgeBorders is on.
   TZebrinSkinEdgeBorders EffectiveEdgeBorders(const TZebrinSkinCustomButton& button) const;
+  // The edge record of a button drawn in `rect`; none when it has no edges to draw.
+  std::optional<TSkinEdgeParams> EdgeRecord(const TZebrinSkinCustomButton& button, const TRect& rect,
+                                            const TZebrinSkinCustomAdapter& metrics,
+                                            const TSkinColorState& state) const;
   // The fill decision: opaque, or hot and not TransparentHot, or down and not TransparentDown.
   bool NeedsFill(const TZebrinSkinCustomButton& button) const;
   // The colour state of a button for the colour rules.

@@ -464,21 +464,12 @@ void TZebrinSkinCustomToolButtons::PaintButton(platform::ICanvas& canvas, int in
     painter.DrawToolButtonText(canvas, text);
   }
 
-  const TZebrinSkinEdgeBorders edges = EffectiveEdgeBorders(*button);
-  if (metrics.EdgeWidth() > 0 && edges != 0) {
-    TSkinEdgeParams edge;
-    edge.Rect = r;
-    edge.Color = TZebrinSkinColor::Edge(metrics, state);
-    edge.Width = metrics.EdgeWidth();
-    edge.Edges = edges;
-    edge.Roundness = button->Roundness();
-    edge.Style = button->Style();
-    edge.ButtonState = static_cast<std::uint8_t>(button->State() & 0xFF);
-    edge.ButtonFlags = horizontal ? 0 : kButtonVertical;
+  if (std::optional<TSkinEdgeParams> edge = EdgeRecord(*button, r, metrics, state)) {
+    edge->Style = button->Style();
     if (button->Themed())
-      Painter().DrawToolButtonEdges(canvas, edge);
+      Painter().DrawToolButtonEdges(canvas, *edge);
     else
-      DefaultSkinPainter().DrawToolButtonEdges(canvas, edge);
+      DefaultSkinPainter().DrawToolButtonEdges(canvas, *edge);
   }
   if (Designing()) TSkinDefaultPainter::DrawDottedFrame(canvas, r, platform::clDefault);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/skin_window_scopes.h"
 #include "platform/classes/property_access.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/eventloop/fake_event_loop.h"
@@ -95,7 +96,7 @@ class LoggingPopups final : public HeadlessSkinPopupFactory {
 
 // A 300x200 form whose parent's client origin lies at the screen's origin,
 // one pane in it and an alClient sibling that shows what the pane leaves.
-class ControlSkinTest : public ::testing::Test {
+class ControlSkinTest : public ::testing::Test, protected TSkinWindowScopes {
  protected:
   ControlSkinTest() {
     form.SetName("Form");
@@ -155,12 +156,6 @@ class ControlSkinTest : public ::testing::Test {
     skin->OnDblClick().Bind(*handlers, &Handlers::Mouse);
   }
 
-  TRecordingWindowHostFactory hosts;
-  platform::FakeEventLoop loop;
-  platform::ScopedMainEventLoop loopScope{loop};
-  platform::TRecordingControlBackend backend;
-  platform::ScopedControlBackend backendScope{backend};
-  ScopedWindowHostFactory hostScope{hosts};
   LoggingPopups popups;
   ScopedSkinPopupFactory popupScope{popups};
   CursorDesktop desktop;

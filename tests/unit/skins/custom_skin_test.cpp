@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/skin_window_scopes.h"
 #include "fixtures/three_button_skin.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/eventloop/fake_event_loop.h"
@@ -69,7 +70,7 @@ class Handlers final : public TComponent {
   int notifies = 0;
 };
 
-class CustomSkinTest : public ::testing::Test {
+class CustomSkinTest : public ::testing::Test, protected TSkinWindowScopes {
  protected:
   CustomSkinTest() {
     root.SetName("App");
@@ -136,13 +137,6 @@ class CustomSkinTest : public ::testing::Test {
 
   int Inset() const { return SkinManager()->Metrics().frameInset; }
 
-  // Hosts let go of inside a delivery wait in the loop: the factory outlives it.
-  TRecordingWindowHostFactory hosts;
-  platform::FakeEventLoop loop;
-  platform::ScopedMainEventLoop loopScope{loop};
-  platform::TRecordingControlBackend backend;
-  platform::ScopedControlBackend backendScope{backend};
-  ScopedWindowHostFactory hostScope{hosts};
   platform::TCustomImageList images;
   TComponent root;
   TWinControl* form = nullptr;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/skin_window_scopes.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
@@ -28,7 +29,7 @@ TWindowTraits SizableTraits() {
 
 TRect Inflate(const TRect& r, int d) { return TRect{r.Left - d, r.Top - d, r.Right + d, r.Bottom + d}; }
 
-class FormSkinTest : public ::testing::Test {
+class FormSkinTest : public ::testing::Test, protected TSkinWindowScopes {
  protected:
   FormSkinTest() {
     CreateSkinManager();
@@ -74,12 +75,6 @@ class FormSkinTest : public ::testing::Test {
     return p;
   }
 
-  TRecordingWindowHostFactory hosts;
-  platform::FakeEventLoop loop;
-  platform::ScopedMainEventLoop loopScope{loop};
-  platform::TRecordingControlBackend backend;
-  platform::ScopedControlBackend backendScope{backend};
-  ScopedWindowHostFactory hostScope{hosts};
   platform::TCustomImageList images;
   TComponent root;
 };

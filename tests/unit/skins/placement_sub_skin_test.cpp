@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/skin_window_scopes.h"
 #include "fixtures/three_button_skin.h"
 #include "platform/classes/class_builder.h"
 #include "platform/controls/recording_control_backend.h"
@@ -69,7 +70,7 @@ std::vector<std::uint8_t> RectBytes(const TRect& r) {
   return data;
 }
 
-class PlacementTest : public ::testing::Test {
+class PlacementTest : public ::testing::Test, protected TSkinWindowScopes {
  protected:
   PlacementTest() {
     CreateSkinManager();
@@ -141,12 +142,6 @@ class PlacementTest : public ::testing::Test {
   testing::ScopedEnv env{"XDG_CONFIG_HOME", config.Path().string()};
   TwoMonitors monitors;
   platform::ScopedDesktopService desktop{monitors};
-  TRecordingWindowHostFactory hosts;
-  platform::FakeEventLoop loop;
-  platform::ScopedMainEventLoop loopScope{loop};
-  platform::TRecordingControlBackend backend;
-  platform::ScopedControlBackend backendScope{backend};
-  ScopedWindowHostFactory hostScope{hosts};
   TComponent root;
 };
 
