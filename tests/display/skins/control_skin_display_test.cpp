@@ -170,15 +170,15 @@ class ControlSkinDisplayTest : public testing::WindowManagerTest {
   GtkWindow* Window() const { return m_backend->TopLevelWindow(form->Window()); }
   GtkWidget* Frame(const TWinControl& control) const { return GTK_WIDGET(m_backend->Frame(control.Window())); }
   static TGtkWindowHost& HostOf(const TZebrinCustomSkin& skin) { return *static_cast<TGtkWindowHost*>(skin.Host()); }
-  // The frame's allocation, relative to the form's client area (the panes' parent).
+  // The pane frame's allocation in the form's client coordinates: its place
+  // in the form's frame less the form's non-client margins.
   TRect Allocation(const TWinControl& pane) const {
-    GtkAllocation a;
-    gtk_widget_get_allocation(Frame(pane), &a);
-    GtkAllocation first;
-    gtk_widget_get_allocation(Frame(*left), &first);
-    // The parent's client origin is where the model puts the left pane.
-    const int dx = first.x - left->Left(), dy = first.y - left->Top();
-    return TRect{a.x - dx, a.y - dy, a.x - dx + a.width, a.y - dy + a.height};
+    int x = 0, y = 0;
+    if (!gtk_widget_translate_coordinates(Frame(pane), Frame(*form), 0, 0, &x, &y)) return TRect{};
+    const platform::TRect margins = form->NonClientMargins();
+    x -= margins.Left;
+    y -= margins.Top;
+    return TRect{x, y, x + gtk_widget_get_allocated_width(Frame(pane)), y + gtk_widget_get_allocated_height(Frame(pane))};
   }
   bool AllocatedAsModel(const TWinControl& pane) const { return Allocation(pane) == pane.BoundsRect(); }
   // The whole layout's allocations follow the model.
@@ -220,10 +220,10 @@ class ControlSkinDisplayTest : public testing::WindowManagerTest {
     const TRect area = skin.Caption()->BoundsRect();
     return Screen(skin, TPoint{area.Left + area.Width() / 2, area.Top + area.Height() / 2});
   }
-  // The parent's client point on the screen.
+  // The form's client point on the screen.
   TPoint ClientToScreen(TPoint client) const {
-    const TPoint origin = Screen(*leftSkin, TPoint{0, 0});
-    return TPoint{origin.X - left->Left() + client.X, origin.Y - left->Top() + client.Y};
+    const platform::TRect margins = form->NonClientMargins();
+    return Screen(*formSkin, TPoint{margins.Left + client.X, margins.Top + client.Y});
   }
   void Spin(std::chrono::milliseconds time) {
     const auto until = std::chrono::steady_clock::now() + time;
