@@ -297,6 +297,12 @@ TEST_F(ControlSkinDisplayTest, DraggingTheSplitterResizesBothPanes) {
   const int clientWidth = form->ClientWidth();
   ASSERT_EQ(rest->Left(), kLeftWidth);
   const TPoint from = SplitterCenter(*leftSkin);
+  // Over the strip the pointer shows the sizing cursor.
+  testing::PointerMoveTo(from.X - 1, from.Y);
+  Spin(30ms);
+  testing::PointerMoveTo(from.X, from.Y);
+  EXPECT_TRUE(RunUntil([&] { return leftSkin->LastHitCode() == kHitRight; }, 2s)) << leftSkin->LastHitCode();
+  EXPECT_STREQ(HostOf(*leftSkin).CursorName(), "ew-resize");
   Press(*left, from);
   EXPECT_EQ(leftSkin->LastHitCode(), kHitRight);
   DragSteps(from, TPoint{from.X + 60, from.Y}, 6);
@@ -340,6 +346,7 @@ TEST_F(ControlSkinDisplayTest, ACaptionDragIntoTheLeftEighthDocksThePaneLeft) {
   ASSERT_EQ(rightSkin->LastHitCode(), kHitSkinCaption);
   ASSERT_TRUE(rightSkin->MovingAligned()) << "the caption press started no drag";
   EXPECT_TRUE(form->AlignDisabled());
+  EXPECT_STREQ(HostOf(*rightSkin).CursorName(), "move");
 
   // Into the middle: the pane follows, no side is offered.
   const TPoint middle = ClientToScreen(TPoint{client.Width() / 2, client.Height() / 2});
@@ -374,6 +381,27 @@ TEST_F(ControlSkinDisplayTest, ACaptionDragIntoTheLeftEighthDocksThePaneLeft) {
   EXPECT_TRUE(rightSkin->Moved());
   // Its splitter is on its right edge now.
   EXPECT_EQ(rightSkin->SplitterHitCode(), kHitRight);
+}
+
+TEST_F(ControlSkinDisplayTest, ADropAwayFromTheSidesPutsThePaneBack) {
+  ShowSkinned();
+  ASSERT_FALSE(HasFatalFailure());
+  const TRect client = form->ClientRect();
+  const TRect placed = right->BoundsRect();
+  const TPoint from = CaptionPoint(*rightSkin);
+  Press(*right, from);
+  ASSERT_TRUE(rightSkin->MovingAligned());
+  const TPoint middle = ClientToScreen(TPoint{client.Width() / 2, client.Height() / 2});
+  DragSteps(from, middle, 6);
+  ASSERT_TRUE(RunUntil([&] { return AllocatedAsModel(*right) && right->BoundsRect() != placed; })) << Layout();
+  Release(*right);
+  EXPECT_EQ(right->Align(), alRight);
+  EXPECT_FALSE(form->AlignDisabled());
+  EXPECT_EQ(right->BoundsRect(), placed);
+  EXPECT_FALSE(rightSkin->Moved());
+  EXPECT_TRUE(RunUntil([&] { return LaidOut(); })) << Layout();
+  EXPECT_TRUE(m_popups.IndicatorHidden());
+  EXPECT_EQ(HostOf(*rightSkin).CursorName(), nullptr);
 }
 
 TEST_F(ControlSkinDisplayTest, DoubleClicksOnTheSplitterCollapseAndRestoreThePane) {
