@@ -86,6 +86,27 @@ int TZebrinFormSkin::MDIChildCount() const {
   return count;
 }
 
+bool TZebrinFormSkin::ActivateNextChild(bool forward) {
+  TWinControl* form = Control();
+  const TZebrinSkinManager* manager = SkinManager();
+  if (!form || !manager) return false;
+  std::vector<TWinControl*> children;
+  // In the order the children came (stacking changes as they are brought forward).
+  for (platform::TControl* control : form->AlignOrder())
+    if (auto* child = dynamic_cast<TWinControl*>(control))
+      if (child->Visible() && dynamic_cast<TZebrinFormSkin*>(manager->FindSkin(child))) children.push_back(child);
+  if (children.size() < 2) return false;
+  const TWinControl* focused = form->FocusedControl();
+  std::size_t current = 0;
+  for (std::size_t i = 0; i < children.size(); ++i)
+    if (focused && (children[i] == focused || children[i]->ContainsControl(*focused))) current = i;
+  const std::size_t n = children.size();
+  TWinControl* next = children[forward ? (current + 1) % n : (current + n - 1) % n];
+  next->BringToFront();
+  if (next->CanFocus()) next->SetFocus();
+  return true;
+}
+
 TRect TZebrinFormSkin::MaximizedBounds() const {
   const TWinControl* form = Control();
   if (!form) return {};
@@ -290,6 +311,10 @@ bool TZebrinFormSkin::HandleWindowCommand(TWindowCommand command) {
   IWindowHost* host = Host();
   if (!form || !host) return false;
   switch (command) {
+    case TWindowCommand::NextChild:
+    case TWindowCommand::PreviousChild:
+      ActivateNextChild(command == TWindowCommand::NextChild);
+      return true;
     case TWindowCommand::Minimize:
       switch (m_minimizeStyle) {
         case smsSystem: return false;

@@ -53,6 +53,9 @@ class TZebrinFormSkin : public TZebrinCustomSkin {
   bool IsMDIChild() const;
   // The child controls carrying a form skin.
   int MDIChildCount() const;
+  // Brings the MDI child after (or before) the one holding the focus to the
+  // front and focuses it; false when there is no other visible child.
+  bool ActivateNextChild(bool forward);
   // Where a maximised form goes: the work area of its monitor, or an MDI
   // child's parent client area, inflated by FrameInset when framed.
   TRect MaximizedBounds() const;

@@ -321,6 +321,38 @@ TEST_F(FormSkinTest, NextAndPreviousFollowTheMDIChildren) {
   EXPECT_TRUE(ButtonOf(childSkin, btsNext)->Visible());
 }
 
+// Next and previous bring the MDI child after or before the focused one to
+// the front and focus it, round the visible children.
+TEST_F(FormSkinTest, NextAndPreviousActivateTheMDIChildren) {
+  TWinControl& parent = MakeForm();
+  TZebrinFormSkin& parentSkin = MakeSkin(parent);
+  std::vector<TWinControl*> children;
+  for (int i = 0; i < 3; ++i) {
+    TWinControl& child = MakeForm(SizableTraits(), &parent);
+    MakeSkin(child);
+    children.push_back(&child);
+  }
+  children[0]->SetFocus();
+  const struct {
+    TWindowCommand command;
+    int focused;
+  } steps[] = {{TWindowCommand::NextChild, 1}, {TWindowCommand::NextChild, 2}, {TWindowCommand::NextChild, 0},
+               {TWindowCommand::PreviousChild, 2}, {TWindowCommand::PreviousChild, 1}};
+  for (const auto& step : steps) {
+    parentSkin.SendWindowCommand(step.command);
+    EXPECT_EQ(parent.FocusedControl(), children[static_cast<std::size_t>(step.focused)]);
+    EXPECT_EQ(parent.Controls(parent.ControlCount() - 1), children[static_cast<std::size_t>(step.focused)])
+        << "brought to the front";
+  }
+  // A hidden child is passed over; a lone child has nowhere to go.
+  children[2]->Hide();
+  parentSkin.SendWindowCommand(TWindowCommand::NextChild);
+  EXPECT_EQ(parent.FocusedControl(), children[0]);
+  children[1]->Hide();
+  EXPECT_FALSE(parentSkin.ActivateNextChild(true));
+  EXPECT_FALSE(Logged("Execute NextChild")) << "the window system never sees the command";
+}
+
 TEST_F(FormSkinTest, CaptionDoubleClickMaximisesAndRestoresASizableForm) {
   const int captionY = Inset() + kCaption / 2;
   TWinControl& form = MakeForm();
