@@ -1,7 +1,10 @@
 #include "platform/ui/halbrin_frame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
+
+#include "platform/base/glib_ptr.h"
 
 namespace {
 
@@ -24,6 +27,11 @@ struct _HalbrinFrame {
   GtkWidget* content;
   // A GObject instance is not constructed as a C++ object; init makes this.
   std::vector<FrameChild>* children;
+  // The press a next one can make a double click of (button 0: none).
+  guint clickButton;
+  guint32 clickTime;
+  double clickX;
+  double clickY;
 };
 
 G_DEFINE_TYPE(HalbrinFrame, halbrin_frame, GTK_TYPE_CONTAINER)
@@ -146,19 +154,48 @@ gboolean Draw(GtkWidget* widget, cairo_t* cr) {
   return GTK_WIDGET_CLASS(halbrin_frame_parent_class)->draw(widget, cr);
 }
 
+// Clicks pair up two by two: the press after a double click starts a new
+// pair (GDK would make it a triple click and the next press a single one).
+bool PairsWithLastPress(GtkWidget* widget, const GdkEventButton* button) {
+  HalbrinFrame* frame = HALBRIN_FRAME(widget);
+  gint time = 400, distance = 5;
+  g_object_get(gtk_widget_get_settings(widget), "gtk-double-click-time", &time, "gtk-double-click-distance",
+               &distance, nullptr);
+  const bool second = frame->clickButton == button->button &&
+                      button->time - frame->clickTime <= static_cast<guint32>(time) &&
+                      std::abs(button->x_root - frame->clickX) <= distance &&
+                      std::abs(button->y_root - frame->clickY) <= distance;
+  if (second) {
+    frame->clickButton = 0;
+  } else {
+    frame->clickButton = button->button;
+    frame->clickTime = button->time;
+    frame->clickX = button->x_root;
+    frame->clickY = button->y_root;
+  }
+  return second;
+}
+
 gboolean ButtonEvent(GtkWidget* widget, GdkEventButton* button) {
   if (button->window != gtk_widget_get_window(widget)) return FALSE;
   HalbrinFrameEventKind kind;
   switch (button->type) {
     case GDK_BUTTON_PRESS: kind = HALBRIN_FRAME_PRESS; break;
-    case GDK_2BUTTON_PRESS: kind = HALBRIN_FRAME_DOUBLE_PRESS; break;
     case GDK_BUTTON_RELEASE: kind = HALBRIN_FRAME_RELEASE; break;
-    default: return FALSE;  // triple clicks carry nothing the frame needs
+    default: return FALSE;  // GDK's double and triple clicks: paired here instead
   }
   HalbrinFrameEvent event{kind,          button->x,    button->y,    button->x_root, button->y_root,
                           button->button, static_cast<GdkModifierType>(button->state), button->time,
                           reinterpret_cast<const GdkEvent*>(button)};
-  return Emit(HALBRIN_FRAME(widget), event);
+  const bool second = kind == HALBRIN_FRAME_PRESS && PairsWithLastPress(widget, button);
+  // A handler of the press may let go of the frame.
+  const auto alive = halbrin::platform::GObjectPtr<GtkWidget>::Ref(widget);
+  gboolean handled = Emit(HALBRIN_FRAME(widget), event);
+  if (second && !gtk_widget_in_destruction(widget)) {
+    event.kind = HALBRIN_FRAME_DOUBLE_PRESS;
+    handled = Emit(HALBRIN_FRAME(widget), event) || handled;
+  }
+  return handled;
 }
 
 gboolean MotionEvent(GtkWidget* widget, GdkEventMotion* motion) {

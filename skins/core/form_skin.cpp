@@ -224,12 +224,19 @@ void TZebrinFormSkin::PointerDoubleClick(const TWindowPointer& pointer) {
     Maximize();
 }
 
+void TZebrinFormSkin::WindowStateChanged() {
+  // The window manager answered (or changed the state itself).
+  m_maximizing = false;
+  TZebrinCustomSkin::WindowStateChanged();
+}
+
 // ---- Hooking ----
 
 void TZebrinFormSkin::HookWindow() {
   m_hiddenByMinimize = false;
   m_rolledUp = false;
   m_maximizeApplied = false;
+  m_maximizing = false;
   TZebrinCustomSkin::HookWindow();
   if (m_stretched) SetActive(true);
 }
@@ -298,6 +305,7 @@ void TZebrinFormSkin::ApplyMaximizedBounds() {
   TWinControl* form = Control();
   if (!form) return;
   m_maximizeApplied = true;
+  if (Host() && Host()->WindowManagerPlacesMaximized()) return;
   const TRect target = MaximizedBounds();
   if (target.IsEmpty() || form->BoundsRect() == target) return;
   ++m_adjusting;
@@ -348,6 +356,7 @@ bool TZebrinFormSkin::HandleWindowCommand(TWindowCommand command) {
       if (IsMaximized()) {
         host->Execute(command);
         m_maximizeApplied = false;
+        m_maximizing = false;
         if (!NormalBounds().IsEmpty() && form->BoundsRect() != NormalBounds()) {
           ++m_adjusting;
           form->SetBoundsRect(NormalBounds());
@@ -367,6 +376,7 @@ bool TZebrinFormSkin::HandleWindowCommand(TWindowCommand command) {
       }
       if (IsNormal()) SetNormalBounds(form->BoundsRect());
       host->Execute(command);
+      m_maximizing = Host() && !IsMaximized();
       if (Host() && IsMaximized()) ApplyMaximizedBounds();
       UpdateButtons();
       return true;
@@ -378,12 +388,13 @@ bool TZebrinFormSkin::HandleWindowCommand(TWindowCommand command) {
 void TZebrinFormSkin::ControlBoundsChanged() {
   if (m_adjusting > 0 || !Control() || !Host()) return;
   if (IsMaximized()) {
+    m_maximizing = false;
     // Maximised by the window manager: the frame strip goes outside the work area once.
     if (!m_maximizeApplied) ApplyMaximizedBounds();
     return;
   }
   m_maximizeApplied = false;
-  if (!m_rolledUp && !IsMinimized()) SetNormalBounds(Control()->BoundsRect());
+  if (!m_rolledUp && !IsMinimized() && !m_maximizing) SetNormalBounds(Control()->BoundsRect());
 }
 
 using F = TZebrinFormSkin;

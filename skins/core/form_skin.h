@@ -77,6 +77,7 @@ class TZebrinFormSkin : public TZebrinCustomSkin {
 
   // A double click on the caption of a form made sizable maximises or restores it.
   void PointerDoubleClick(const TWindowPointer& pointer) override;
+  void WindowStateChanged() override;
 
  protected:
   void HookWindow() override;
@@ -95,6 +96,9 @@ class TZebrinFormSkin : public TZebrinCustomSkin {
   bool m_rolledUp = false;
   bool m_rollHorizontal = true;
   bool m_maximizeApplied = false;
+  // Maximising was asked of the window manager, which has not answered yet:
+  // the rectangles it configures meanwhile are no normal bounds.
+  bool m_maximizing = false;
   bool m_stretched = false;
   int m_adjusting = 0;  // the skin is setting the bounds itself
 };

@@ -101,6 +101,7 @@ void TRecordingWindowHost::BeginResize(TWindowEdge edge, const TWindowPointer&) 
 
 void TRecordingWindowHost::Execute(TWindowCommand command) {
   Log("Execute " + CommandName(command));
+  if (windowManagerPlaces) return;
   switch (command) {
     case TWindowCommand::Maximize: maximized = true, minimized = false; break;
     case TWindowCommand::Minimize: minimized = true; break;

@@ -29,6 +29,9 @@ class TRecordingWindowHost final : public IWindowHost {
   // What the window answers.
   bool maximized = false;
   bool minimized = false;
+  // A window manager that places maximised windows itself and tells of
+  // state changes later: Execute only writes the command down.
+  bool windowManagerPlaces = false;
   // The frame's top-left corner on the screen.
   TPoint screenOrigin;
   TRect workArea{0, 0, 1920, 1080};
@@ -51,6 +54,7 @@ class TRecordingWindowHost final : public IWindowHost {
   // Logged; Maximize, Minimize and Restore also change the state answered.
   void Execute(TWindowCommand command) override;
   bool IsMaximized() const override { return maximized; }
+  bool WindowManagerPlacesMaximized() const override { return windowManagerPlaces; }
   bool IsMinimized() const override { return minimized; }
   void SetCursor(int cursor) override;
   std::optional<TSystemMenuAnswer> ShowSystemMenu(TPoint screen, const TSystemMenuState& state) override;

@@ -121,6 +121,9 @@ class IWindowHost {
   virtual void Execute(TWindowCommand command) = 0;
   virtual bool IsMaximized() const = 0;
   virtual bool IsMinimized() const = 0;
+  // The window manager gives a maximised window its rectangle: asking for
+  // another would at best be turned down. Base: false.
+  virtual bool WindowManagerPlacesMaximized() const { return false; }
 
   // One of the skins' cursor numbers (crDefault 0, crHandPoint -21...).
   virtual void SetCursor(int cursor) = 0;

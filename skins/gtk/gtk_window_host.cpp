@@ -1,6 +1,7 @@
 #include "skins/gtk/gtk_window_host.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <cstring>
 #include <string>
@@ -385,6 +386,10 @@ void TGtkWindowHost::DeliverEvent(const HalbrinFrameEvent& event) {
       break;
     case HALBRIN_FRAME_MOTION: {
       if (m_systemMove && (pointer.shift & (ssLeft | ssMiddle | ssRight)) == 0) EndSystemMove();
+      if (m_pendingMove) {
+        PendingMoveTo(pointer);
+        if (Dragging()) return;
+      }
       const int hit = m_client->HitTest(pointer.pos);
       if (!*alive || !m_client) return;
       if (!m_client->SetCursorFor(hit)) {
@@ -421,7 +426,11 @@ void TGtkWindowHost::BeginMove(const TWindowPointer& press) {
     if (!gtk_widget_get_realized(GTK_WIDGET(top))) return;
     // Button 0 is a keyboard move: after the system menu no button is held.
     const guint button = (press.shift & ButtonBit(press.button)) ? GdkButtonOf(press.button) : 0;
-    gtk_window_begin_move_drag(top, static_cast<gint>(button), press.screen.X, press.screen.Y, press.time);
+    if (button != 0) {
+      m_pendingMove = press;
+      return;
+    }
+    gtk_window_begin_move_drag(top, 0, press.screen.X, press.screen.Y, press.time);
     StartSystemMove();
     return;
   }
@@ -446,7 +455,25 @@ void TGtkWindowHost::StartSystemMove() {
   m_systemMove = g_timeout_add(kMoveQuietMs, Signals::MoveQuiet, this);
 }
 
+void TGtkWindowHost::PendingMoveTo(const TWindowPointer& pointer) {
+  const TWindowPointer press = *m_pendingMove;
+  GtkWindow* top = TopLevel();
+  if (!top || (pointer.shift & ButtonBit(press.button)) == 0) {
+    m_pendingMove.reset();
+    return;
+  }
+  gint threshold = 8;
+  g_object_get(gtk_widget_get_settings(GTK_WIDGET(top)), "gtk-dnd-drag-threshold", &threshold, nullptr);
+  if (std::abs(pointer.screen.X - press.screen.X) <= threshold && std::abs(pointer.screen.Y - press.screen.Y) <= threshold)
+    return;
+  m_pendingMove.reset();
+  gtk_window_begin_move_drag(top, static_cast<gint>(GdkButtonOf(press.button)), press.screen.X, press.screen.Y,
+                             pointer.time);
+  StartSystemMove();
+}
+
 void TGtkWindowHost::EndSystemMove() {
+  m_pendingMove.reset();
   if (!m_systemMove) return;
   g_source_remove(m_systemMove);
   m_systemMove = 0;
@@ -585,6 +612,8 @@ bool TGtkWindowHost::IsMinimized() const {
   }
   return m_childMinimized;
 }
+
+bool TGtkWindowHost::WindowManagerPlacesMaximized() const { return TopLevel() != nullptr; }
 
 void TGtkWindowHost::EnterHelpMode() {
   if (m_helpMode || !Bind() || Dragging()) return;

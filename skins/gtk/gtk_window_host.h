@@ -26,8 +26,10 @@ namespace halbrin::skins {
 // stack: each keeps its own signal handler ids and removes only those.
 //
 // Top-levels move and size through the window manager
-// (gtk_window_begin_move_drag / begin_resize_drag); a system move ends at
-// the next button release or after 200 ms without a configure event. Child
+// (gtk_window_begin_move_drag / begin_resize_drag); a move by a held button
+// is handed to the window manager once the pointer passes the drag
+// threshold, so the presses of a double click stay ours. A system move
+// ends at the next button release or after 200 ms without a configure event. Child
 // panes move and size with a drag of our own under a pointer grab.
 // ContextHelp shows the "help" cursor until the next click, which is taken
 // and does nothing else; Check, NextChild and PreviousChild do nothing.
@@ -49,6 +51,8 @@ class TGtkWindowHost final : public IWindowHost {
   void Execute(TWindowCommand command) override;
   bool IsMaximized() const override;
   bool IsMinimized() const override;
+  // True for top-levels.
+  bool WindowManagerPlacesMaximized() const override;
   void SetCursor(int cursor) override;
   std::optional<TSystemMenuAnswer> ShowSystemMenu(TPoint screen, const TSystemMenuState& state) override;
   void BringToFront() override;
@@ -58,7 +62,8 @@ class TGtkWindowHost final : public IWindowHost {
   std::unique_ptr<ISkinSurface> CreateSurface(TSize size) override;
 
   // A move or sizing drag (the window manager's or our own) is running.
-  bool Dragging() const noexcept { return m_systemMove != 0 || m_drag != nullptr; }
+  // A press that will move the window once the pointer goes far enough counts.
+  bool Dragging() const noexcept { return m_systemMove != 0 || m_drag != nullptr || m_pendingMove.has_value(); }
   // The context-help mode is on.
   bool HelpMode() const noexcept { return m_helpMode; }
   // The frame widget it is bound to; null before the window exists.
@@ -95,6 +100,8 @@ class TGtkWindowHost final : public IWindowHost {
   void DragTo(double xRoot, double yRoot);
   void EndDrag();
   void StartSystemMove();
+  // Hands a pending move to the window manager when the pointer has gone far enough.
+  void PendingMoveTo(const TWindowPointer& pointer);
   void EndSystemMove();
   void EnterHelpMode();
   void LeaveHelpMode();
@@ -111,6 +118,7 @@ class TGtkWindowHost final : public IWindowHost {
   const char* m_cursorName = nullptr;
   std::unique_ptr<Drag> m_drag;  // child panes' own move or sizing drag
   guint m_systemMove = 0;         // the 200 ms timer of a window-manager move
+  std::optional<TWindowPointer> m_pendingMove;  // the press of a move not handed over yet
   bool m_helpMode = false;
   bool m_grabbed = false;
   bool m_childMaximized = false;

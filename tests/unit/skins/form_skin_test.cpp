@@ -231,6 +231,33 @@ TEST_F(FormSkinTest, MaximiseTakesTheWorkAreaInflatedByTheFrame) {
   EXPECT_EQ(s.NormalBounds(), kDeclared);
 }
 
+TEST_F(FormSkinTest, AWindowManagerThatPlacesMaximisedWindowsKeepsItsRectangle) {
+  TWinControl& form = MakeForm();
+  TZebrinFormSkin& s = MakeSkin(form);
+  TRecordingWindowHost& host = HostOf(form);
+  host.windowManagerPlaces = true;
+  const TRect work{0, 0, 1280, 1024};
+  host.workArea = work;
+  s.Maximize();
+  EXPECT_TRUE(Logged("Execute Maximize"));
+  EXPECT_FALSE(s.IsMaximized()) << "the window manager has not answered yet";
+  // On its way it configures the window before it tells of the new state.
+  form.WindowBoundsChanged({0, 0, 400, 300});
+  EXPECT_EQ(s.NormalBounds(), kDeclared) << "a rectangle of the maximising is no normal rectangle";
+  host.maximized = true;
+  form.WindowBoundsChanged(work);
+  s.WindowStateChanged();
+  EXPECT_EQ(form.BoundsRect(), work) << "no other rectangle asked of the window manager";
+  EXPECT_EQ(s.PlacementBounds(), kDeclared);
+
+  // Restored by the window manager itself: the normal rectangle follows the window again.
+  host.maximized = false;
+  s.WindowStateChanged();
+  form.WindowBoundsChanged({50, 60, 450, 360});
+  EXPECT_EQ(s.NormalBounds(), (TRect{50, 60, 450, 360}));
+  EXPECT_EQ(s.PlacementBounds(), (TRect{50, 60, 450, 360}));
+}
+
 TEST_F(FormSkinTest, AFramelessFormMaximisesIntoTheWorkArea) {
   TWindowTraits traits = SizableTraits();
   traits.framed = false;
