@@ -111,7 +111,8 @@ class PageFixture {
   // The page's title read through the view's document proxy.
   std::string Title() { return platform::GetProperty(Document(), "title").ToText(); }
   // Waits until the page's title is no longer `pending` and returns it. A
-  // read may fail while the view changes documents (or page processes).
+  // read may fail while the view changes documents (or page processes), and
+  // the empty title of a document still being replaced does not count.
   std::string TitleAfter(const std::string& pending) {
     std::string title = pending;
     WaitFor([&] {
@@ -119,7 +120,7 @@ class PageFixture {
         title = Title();
       } catch (const platform::EOleError&) {
       }
-      return title != pending;
+      return title != pending && !title.empty();
     }, "the page to leave the title " + pending);
     return title;
   }
