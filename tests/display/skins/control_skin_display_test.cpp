@@ -21,6 +21,7 @@
 #include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/gtk_skin_popups.h"
 #include "skins/gtk/gtk_window_host.h"
+#include "skin_display_support.h"
 #include "support/main_context_wait.h"
 #include "support/window_manager.h"
 #include "support/x_input.h"
@@ -29,6 +30,8 @@ namespace halbrin::skins {
 namespace {
 
 using namespace std::chrono_literals;
+using skintest::Describe;
+using skintest::ScreenPixel;
 using platform::alClient;
 using platform::alLeft;
 using platform::alRight;
@@ -42,20 +45,6 @@ constexpr std::uint32_t kCaptionColor = 0x208020;
 constexpr std::uint32_t kSizerColor = 0xC030C0;
 constexpr std::uint32_t kMarginColor = 0x30A030;
 
-// The screen's pixel as 0xRRGGBB.
-std::uint32_t ScreenPixel(TPoint at) {
-  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), at.X, at.Y, 1, 1);
-  if (!pixbuf) return 0xFFFFFFFF;
-  const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
-  const std::uint32_t rgb = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-  g_object_unref(pixbuf);
-  return rgb;
-}
-
-std::string Describe(const TRect& r) {
-  return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
-         std::to_string(r.Bottom);
-}
 
 // GTK utility windows; the dock indicator made last stays in view of the test.
 class WatchedPopupFactory final : public TGtkSkinPopupFactory {

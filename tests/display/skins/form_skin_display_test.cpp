@@ -16,6 +16,7 @@
 #include "platform/ui/gtk_init.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_window_host.h"
+#include "skin_display_support.h"
 #include "support/main_context_wait.h"
 #include "support/window_manager.h"
 #include "support/x_input.h"
@@ -24,6 +25,8 @@ namespace halbrin::skins {
 namespace {
 
 using namespace std::chrono_literals;
+using skintest::Describe;
+using skintest::ScreenPixel;
 using platform::TWinControl;
 using testing::RunUntil;
 
@@ -31,19 +34,6 @@ constexpr int kCaption = 24;
 constexpr std::uint32_t kCaptionColor = 0x208020;
 const TRect kDeclared{200, 150, 600, 450};
 
-std::uint32_t ScreenPixel(int x, int y) {
-  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, 1, 1);
-  if (!pixbuf) return 0xFFFFFFFF;
-  const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
-  const std::uint32_t rgb = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-  g_object_unref(pixbuf);
-  return rgb;
-}
-
-std::string Describe(const TRect& r) {
-  return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
-         std::to_string(r.Bottom);
-}
 
 TRect Inflate(const TRect& r, int d) { return TRect{r.Left - d, r.Top - d, r.Right + d, r.Bottom + d}; }
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include "platform/graphics/geometry.h"
 #include "platform/ui/gtk_init.h"
 #include "platform/ui/window_holder.h"
 #include "support/main_context_wait.h"
@@ -24,6 +27,12 @@ using testing::RunUntil;
 void FakeClick(int x, int y);
 // Presses and releases the key of an X keysym (XK_Return, XK_Escape, XK_x...).
 void FakeKey(unsigned long keysym);
+
+// The screen's pixel as 0xRRGGBB; 0xFFFFFFFF when it cannot be read.
+std::uint32_t ScreenPixel(int x, int y);
+inline std::uint32_t ScreenPixel(platform::TPoint at) { return ScreenPixel(at.X, at.Y); }
+// "Left,Top,Right,Bottom", for failure messages.
+std::string Describe(const platform::TRect& r);
 
 // A top-level test window at (x, y) that records the X map and button presses.
 class TestWindow {

@@ -19,6 +19,7 @@
 #include "platform/ui/gtk_init.h"
 #include "skins/core/skin_manager.h"
 #include "skins/core/skin_theme.h"
+#include "skin_display_support.h"
 #include "support/main_context_wait.h"
 #include "support/test_support.h"
 #include "support/window_manager.h"
@@ -30,6 +31,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using skintest::Describe;
+using skintest::ScreenPixel;
 using platform::TWinControl;
 using testing::RunUntil;
 
@@ -86,15 +89,6 @@ class LoggingHostFactory final : public IWindowHostFactory {
   std::vector<std::string> log;
 };
 
-// The screen's pixel as 0xRRGGBB.
-std::uint32_t ScreenPixel(int x, int y) {
-  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, 1, 1);
-  if (!pixbuf) return 0xFFFFFFFF;
-  const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
-  const std::uint32_t rgb = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-  g_object_unref(pixbuf);
-  return rgb;
-}
 
 // Whether the window manager drew a frame around the window.
 bool Decorated(GtkWindow* window) {
@@ -162,11 +156,6 @@ class SkinnedWindowTest : public testing::WindowManagerTest {
         << ", margins " << Describe(form->NonClientMargins()) << ", frame " << gtk_widget_get_allocated_width(Frame())
         << "x" << gtk_widget_get_allocated_height(Frame());
   }
-  static std::string Describe(const TRect& r) {
-    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
-           std::to_string(r.Bottom);
-  }
-
   // Screen points of the frame.
   TPoint Screen(TPoint window) const { return Host().WindowToScreen(window); }
   // A point of the caption's background, clear of text and buttons.
