@@ -1,8 +1,8 @@
 // The Welcome project: a short tour of what a start script reaches. It
 // counts its starts in a variables file in the user's data folder, declares
-// a text component, expands a template, loads the project's skin file,
-// reads the desktop's fonts, and writes what it did to a report beside the
-// variables. main() returns 0: the project then ends, as it
+// a text component, expands a template, runs an action bound to a script
+// procedure, loads the project's skin file, reads the desktop's fonts, and
+// writes what it did to a report beside the variables. main() returns 0: the project then ends, as it
 // shows no window.
 function main(project) {
   var files = client.files;
@@ -22,6 +22,12 @@ function main(project) {
   report.text = client.interpret(
       '<#project attribute=name> <#project attribute=version>: start number <#variable name=starts>, ' +
       '<#now format="dd.mm.yyyy hh:nn:ss">');
+  // An action whose "execute" runs greeted() of actions.js; AutoCheck
+  // toggles its Checked first.
+  client.exec('<control type="action" id="Greet" caption="Greet" AutoCheck="true">' +
+              '<events><onexecute xml="greeted"/></events></control>');
+  var greet = client.components.item('Greet');
+  var handled = greet.exec(1);
   var app = client.application;
   var skins = app.skins;
   skins.loadFromFile('skins/welcome.xml');
@@ -29,6 +35,8 @@ function main(project) {
     report.text.replace(/\s+$/, ''),
     'skin: caption size ' + skins.Caption.Size + ', hint delay ' + skins.Hint.Delay,
     'fonts: hints in ' + app.hintFont.Name + ' ' + app.hintFont.Size + ', ' + app.fonts.length + ' font families',
+    'action: ' + (variables.exists('greeted', 0) ? variables.values('greeted') : 'not run') +
+        ', handled ' + handled,
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;
