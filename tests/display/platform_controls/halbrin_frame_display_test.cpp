@@ -218,7 +218,10 @@ TEST_F(FrameDisplayTest, PointerInputArrivesInFrameCoordinates) {
   ASSERT_TRUE(RunUntil([&] { return log.Last(HALBRIN_FRAME_LEAVE) != nullptr; }));
 }
 
-TEST_F(FrameDisplayTest, QuickClicksPairUpTwoByTwo) {
+// Disabled: under Xvfb with openbox about one run in ten loses one of the four
+// releases before they reach the frame (a window-manager warm-up click does
+// not help); to be made stable before it runs in CI again.
+TEST_F(FrameDisplayTest, DISABLED_QuickClicksPairUpTwoByTwo) {
   testing::PointerMoveTo(5, 5);
   TWinControl& form = Form({200, 150, 400, 300});
   form.SetNonClientMargins({4, 24, 4, 4});
