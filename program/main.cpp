@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "components/forms/form_component_types.h"
+#include "components/forms/gtk/gtk_application_ui.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "core/app/files.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     popups.emplace();
     if (controls.Installed()) windowHosts.emplace();
   }
+  // The application's windows, activation, cursor and pointer state from GTK when there is a display.
+  halbrin::GtkApplicationUiScope applicationUi;
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterFormComponentTypes();
   // The application's "skins" object and the one way the skin manager is made.

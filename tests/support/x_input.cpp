@@ -61,4 +61,16 @@ void KeyTap(unsigned long keysym) {
   Flush();
 }
 
+void KeyDown(unsigned long keysym) {
+  Display* display = InputDisplay();
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, static_cast<KeySym>(keysym)), True, CurrentTime);
+  Flush();
+}
+
+void KeyUp(unsigned long keysym) {
+  Display* display = InputDisplay();
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, static_cast<KeySym>(keysym)), False, CurrentTime);
+  Flush();
+}
+
 }  // namespace halbrin::testing

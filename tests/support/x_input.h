@@ -18,5 +18,8 @@ void PointerClick(int x, int y, unsigned button = 1);
 void PointerDrag(int fromX, int fromY, int toX, int toY, int steps = 8, unsigned button = 1);
 // Presses and releases the key of an X keysym (XK_Return, XK_Escape, XK_x...).
 void KeyTap(unsigned long keysym);
+// Holds the key down, or lets it go (modifiers held across other input).
+void KeyDown(unsigned long keysym);
+void KeyUp(unsigned long keysym);
 
 }  // namespace halbrin::testing
