@@ -1,5 +1,6 @@
 #include "components/forms/gtk/gtk_application_ui.h"
 
+#include "core/foundation/project_encoding.h"
 #include "core/framework/application_hooks.h"
 #include "platform/base/glib_ptr.h"
 #include "platform/controls/win_control.h"
@@ -7,6 +8,7 @@
 #include "platform/ui/application_window.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_init.h"
+#include "platform/ui/key_translation.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_window_host.h"
 
@@ -19,6 +21,18 @@ platform::TWinControl* MainFormControl() { return dynamic_cast<platform::TWinCon
 GtkWindow* ShownMainFormWindow() {
   GtkWindow* window = TGtkApplicationUi::MainFormWindow();
   return window && gtk_widget_get_visible(GTK_WIDGET(window)) ? window : nullptr;
+}
+
+// A typed character in the project's code page: one byte, or none.
+std::optional<char> ProjectCodePageCharacter(char32_t character) {
+  char utf8[6] = {};
+  const int length = g_unichar_to_utf8(static_cast<gunichar>(character), utf8);
+  try {
+    const std::string encoded = EncodeText(std::string_view(utf8, static_cast<std::size_t>(length)), ProjectEncoding());
+    if (encoded.size() == 1) return encoded[0];
+  } catch (const EEncodingError&) {
+  }
+  return std::nullopt;
 }
 
 GdkModifierType PointerState() {
@@ -130,10 +144,13 @@ GtkApplicationUiScope::GtkApplicationUiScope() {
   if (!platform::InitGtk()) return;
   m_ui.emplace();
   SetDefaultApplicationUi(&*m_ui);
+  platform::SetKeyCharacterEncoder(ProjectCodePageCharacter);
 }
 
 GtkApplicationUiScope::~GtkApplicationUiScope() {
-  if (m_ui) SetDefaultApplicationUi(nullptr);
+  if (!m_ui) return;
+  platform::SetKeyCharacterEncoder({});
+  SetDefaultApplicationUi(nullptr);
 }
 
 }  // namespace halbrin

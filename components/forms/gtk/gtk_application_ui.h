@@ -70,8 +70,9 @@ class TGtkApplicationUi final : public IApplicationUi {
 };
 
 // Makes a TGtkApplicationUi the windowing layer of the application objects
-// made while it lives (SetDefaultApplicationUi) when InitGtk() finds a
-// display; otherwise the headless one stays.
+// made while it lives (SetDefaultApplicationUi), and typed characters go
+// into the project's code page, when InitGtk() finds a display; otherwise
+// the headless one stays.
 class GtkApplicationUiScope {
  public:
   GtkApplicationUiScope();
