@@ -59,6 +59,8 @@ GtkWindow* TGtkApplicationUi::MainFormWindow() {
   return backend ? backend->TopLevelWindow(form->Window()) : nullptr;
 }
 
+std::uint64_t TGtkApplicationUi::MainFormWindowId() { return platform::X11WindowId(MainFormWindow()); }
+
 void TGtkApplicationUi::ActivationChanged(bool active) {
   if (skins::TZebrinSkinManager* manager = skins::SkinManager()) manager->ApplicationActivated(active);
   if (m_onActivationChanged) m_onActivationChanged(active);

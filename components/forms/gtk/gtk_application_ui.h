@@ -56,6 +56,8 @@ class TGtkApplicationUi final : public IApplicationUi {
 
   // The main form's GtkWindow; null without a main form or its window.
   static GtkWindow* MainFormWindow();
+  // Its X11 window id (the application's `handle`); 0 without one or off X11.
+  static std::uint64_t MainFormWindowId();
   // Shift 1, Ctrl 2, Alt 4 of a modifier mask; the one button of left 1,
   // right 2, middle 4 that is held, the left before the right before the middle.
   static std::uint32_t ShiftStateOf(GdkModifierType state) noexcept;

@@ -82,6 +82,7 @@ TEST_F(ApplicationUiTest, TheMainFormIsMinimisedRestoredFocusedHiddenAndClosed) 
   EXPECT_FALSE(m_ui->Focus()) << "nothing to focus without a main form";
   EXPECT_FALSE(m_ui->CloseMainForm());
   EXPECT_EQ(TGtkApplicationUi::MainFormWindow(), nullptr);
+  EXPECT_EQ(TGtkApplicationUi::MainFormWindowId(), 0U);
   EXPECT_EQ(platform::GetApplicationHandle(), nullptr);
 
   platform::TWinControl& form = Form("Main", 80, 90);
@@ -91,6 +92,8 @@ TEST_F(ApplicationUiTest, TheMainFormIsMinimisedRestoredFocusedHiddenAndClosed) 
   EXPECT_FALSE(m_ui->Focus()) << "a main form that was never shown is not presented";
   ASSERT_TRUE(ShowActive(form));
   EXPECT_EQ(platform::GetApplicationHandle(), WindowOf(form)) << "the main-window slot answers the main form";
+  EXPECT_NE(TGtkApplicationUi::MainFormWindowId(), 0U);
+  EXPECT_EQ(TGtkApplicationUi::MainFormWindowId(), platform::X11WindowId(WindowOf(form)));
 
   m_ui->Minimize();
   ASSERT_TRUE(RunUntil([&] { return Iconified(WindowOf(form)); }));
