@@ -35,11 +35,13 @@ guint32 ActivationTime(GtkWindow* window) {
 }
 
 bool IsProcessWindow(std::uint64_t xid) {
-  if (xid == 0) return false;
-  const GListPtr toplevels(gtk_window_list_toplevels());
-  for (GList* item = toplevels.get(); item; item = item->next)
-    if (X11WindowId(GTK_WINDOW(item->data)) == xid) return true;
-  return false;
+  GdkDisplay* display = gdk_display_get_default();
+  if (xid == 0 || !display || !GDK_IS_X11_DISPLAY(display)) return false;
+  // GDK knows every window this process made: top-levels and the windows inside them.
+  GdkWindow* window = gdk_x11_window_lookup_for_display(display, static_cast<Window>(xid));
+  if (!window) return false;
+  const GdkWindowType type = gdk_window_get_window_type(window);
+  return type != GDK_WINDOW_ROOT && type != GDK_WINDOW_FOREIGN;
 }
 
 GtkWindow* ActiveProcessWindow() {

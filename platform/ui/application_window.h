@@ -15,8 +15,9 @@ GtkWindow* GetApplicationHandle();
 // Installs the slot's source; an empty function clears it. Main thread only.
 void SetApplicationHandleSource(std::function<GtkWindow*()> source);
 
-// Whether `xid` is the X11 window of one of this process's top-level GTK
-// windows (our forms, boxes and pop-ups); false for 0 and off X11.
+// Whether `xid` is an X11 window of this process: one of its top-level GTK
+// windows (forms, boxes, pop-ups) or a window inside one (a control's frame);
+// false for 0, for other programs' windows and off X11.
 bool IsProcessWindow(std::uint64_t xid);
 
 // The X11 id of a realised window's GdkWindow; 0 without one or off X11.

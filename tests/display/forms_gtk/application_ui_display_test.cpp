@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "forms_gtk_display_support.h"
+#include "x_properties.h"
 #include "platform/services/dialog_service.h"
 #include "platform/ui/application_window.h"
 #include "platform/ui/gtk_dialog_service.h"
@@ -51,6 +52,7 @@ TEST_F(ApplicationUiTest, ASwitchBetweenOurWindowsIsNoDeactivationAnotherProgram
   EXPECT_TRUE(platform::IsProcessWindow(platform::X11WindowId(WindowOf(first))));
   EXPECT_TRUE(platform::IsProcessWindow(platform::X11WindowId(WindowOf(second))));
   EXPECT_FALSE(platform::IsProcessWindow(0));
+  EXPECT_FALSE(platform::IsProcessWindow(RootXid())) << "the root window is nobody's";
 
   // A later start brings the main form back to the front.
   m_ui->BringToFront();

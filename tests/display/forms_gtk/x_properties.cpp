@@ -49,6 +49,8 @@ std::uint64_t TransientFor(std::uint64_t xid) {
   return XGetTransientForHint(XDisplay(), xid, &owner) ? owner : 0;
 }
 
+std::uint64_t RootXid() { return GDK_WINDOW_XID(gdk_screen_get_root_window(gdk_screen_get_default())); }
+
 bool XMapped(std::uint64_t xid) {
   XWindowAttributes attributes;
   return XGetWindowAttributes(XDisplay(), xid, &attributes) && attributes.map_state != IsUnmapped;

@@ -16,6 +16,7 @@ std::vector<std::uint32_t> CardinalProperty(std::uint64_t xid, const char* name)
 std::vector<std::string> AtomProperty(std::uint64_t xid, const char* name);
 // WM_TRANSIENT_FOR; 0 when not set.
 std::uint64_t TransientFor(std::uint64_t xid);
+std::uint64_t RootXid();
 // Whether the X server has the window mapped (viewable or not).
 bool XMapped(std::uint64_t xid);
 
