@@ -248,6 +248,30 @@ TEST_F(BackendTest, PointerInputReachesTheControlUnderItInClientCoordinates) {
   ASSERT_TRUE(RunUntil([&] { return form.Saw("leave"); }));
 }
 
+// The frame's own pairing decides what a double click is (real quick clicks
+// under a window manager are not reliable enough for a test): its events are
+// given to the backend as the frame gives them.
+TEST_F(BackendTest, ADoubleClickIsOneDoubleDownInPlaceOfTheSecondPress) {
+  TInputProbe& form = FormProbe("Form", 120, 100);
+  ASSERT_TRUE(Ready(form));
+  GtkWidget* frame = FrameOf(form);
+  auto emit = [&](HalbrinFrameEventKind kind, guint state, gboolean doubleFollows) {
+    // Frame coordinates: the client point (30, 40) lies past the margins 4 and 20.
+    HalbrinFrameEvent event{kind, 34, 60, 0, 0, 1, static_cast<GdkModifierType>(state), 0, nullptr, doubleFollows};
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(frame, "frame-event", &event, &handled);
+  };
+  emit(HALBRIN_FRAME_PRESS, 0, FALSE);
+  emit(HALBRIN_FRAME_RELEASE, GDK_BUTTON1_MASK, FALSE);
+  emit(HALBRIN_FRAME_PRESS, 0, TRUE);
+  emit(HALBRIN_FRAME_DOUBLE_PRESS, 0, FALSE);
+  emit(HALBRIN_FRAME_RELEASE, GDK_BUTTON1_MASK, FALSE);
+  EXPECT_EQ(form.Only({"down", "up", "click", "dblclick"}),
+            (std::vector<std::string>{"down left shift=8 30,40", "click", "up left shift=0 30,40", "dblclick",
+                                      "down left shift=72 30,40", "up left shift=0 30,40"}))
+      << "as the class library: down, click, up, double click, down with ssDouble, up";
+}
+
 // --- Keys -----------------------------------------------------------------------------------
 
 TEST_F(BackendTest, KeysReachTheModelAndWhatItSuppressesGoesNoFurther) {
