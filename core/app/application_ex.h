@@ -84,7 +84,7 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // --- Registries. Each list is made on first use and lists without owning.
   // Every component of the framework registers itself when made.
   void RegisterComponent(platform::TComponent& component) override;
-  void RegisterWindow(platform::TComponent& component);
+  void RegisterWindow(platform::TComponent& component) override;
   void RegisterBrowser(platform::TComponent& component);
   void RegisterDataProvider(platform::TComponent& component);
   TApplicationComponents& Components();

@@ -33,6 +33,7 @@ TScriptEventDefaults ReadScriptEventDefaults() {
 }
 
 void IApplicationHooks::RegisterComponent(TComponent&) {}
+void IApplicationHooks::RegisterWindow(TComponent&) {}
 
 void IApplicationHooks::HandleException(TObject*, const std::exception&) {}
 
