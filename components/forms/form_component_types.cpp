@@ -8,7 +8,7 @@ namespace halbrin {
 
 void RegisterFormComponentTypes() {
   RegisterComponentClass<TActionEx>("action");
-  RegisterComponentClass<TFrameEx>("container");
+  RegisterComponentType("container", NewDeclaredFrame);
 }
 
 }  // namespace halbrin

@@ -1,18 +1,18 @@
 #include "components/forms/frame_ex.h"
 
+#include "components/forms/control_skin_ex.h"
+#include "components/forms/skin_tool_buttons.h"
 #include "core/framework/application_hooks.h"
 #include "core/framework/executable_component.h"
 #include "core/framework/fire_script_event.h"
 #include "core/framework/script_events.h"
 #include "platform/base/case_fold.h"
 #include "platform/eventloop/main_event_loop.h"
-#include "skins/core/control_skin.h"
 #include "skins/core/placement_sub_skin.h"
 
 namespace halbrin {
 
 using namespace halbrin::platform;
-using skins::TZebrinControlSkin;
 using skins::TZebrinPlacementSubSkin;
 
 namespace {
@@ -50,6 +50,9 @@ HALBRIN_DEFINE_CLASS(TFrameEx,
                          "placement", [](const TFrameEx& self) { return const_cast<TFrameEx&>(self).Placement(); })
                      .Stored(false)
                      .Property("skin", [](const TFrameEx& self) { return const_cast<TFrameEx&>(self).Skin(); })
+                     .Stored(false)
+                     .Property(
+                         "skinButtons", [](const TFrameEx& self) { return const_cast<TFrameEx&>(self).SkinButtons(); })
                      .Stored(false)
                      .Property(
                          "zOrder", [](const TFrameEx&) { return false; },
@@ -97,7 +100,7 @@ TFrameEx::~TFrameEx() {
 // --- Lists and companions ------------------------------------------------------
 
 bool TFrameEx::IsCompanion(const TComponent* component) const noexcept {
-  return component && (component == m_skin || component == m_events.Peek());
+  return component && (component == m_skin || component == m_skinButtons || component == m_events.Peek());
 }
 
 int TFrameEx::length() const {
@@ -115,9 +118,9 @@ void TFrameEx::clear() {
   m_firstShow = true;
 }
 
-TZebrinControlSkin* TFrameEx::Skin() {
+TZebrinControlSkinEx* TFrameEx::Skin() {
   if (!m_skin && !IsDestroying()) {
-    auto& skin = MakeComponent<TZebrinControlSkin>(*this);
+    auto& skin = MakeComponent<TZebrinControlSkinEx>(*this);
     m_skin = &skin;
     skin.SetControl(this);
     ComponentCreated(skin);
@@ -127,7 +130,7 @@ TZebrinControlSkin* TFrameEx::Skin() {
 
 TZebrinPlacementSubSkin* TFrameEx::Placement() {
   if (!m_placement) {
-    TZebrinControlSkin* skin = Skin();
+    TZebrinControlSkinEx* skin = Skin();
     if (!skin) return nullptr;
     auto& placement = MakeComponent<TZebrinPlacementSubSkin>(*skin);
     m_placement = &placement;
@@ -139,6 +142,16 @@ TZebrinPlacementSubSkin* TFrameEx::Placement() {
     ComponentCreated(placement);
   }
   return m_placement;
+}
+
+TSkinToolButtons* TFrameEx::SkinButtons() {
+  if (!m_skinButtons && !IsDestroying()) {
+    auto& buttons = MakeComponent<TSkinToolButtons>(*this);
+    m_skinButtons = &buttons;
+    buttons.SetSkin(Skin());
+    ComponentCreated(buttons);
+  }
+  return m_skinButtons;
 }
 
 void TFrameEx::GetPlacementPath(TObject*, std::string& path) { path = GetRegistryKeyPath(Name()); }
@@ -156,6 +169,7 @@ void TFrameEx::Notification(TComponent* component, TOperation operation) {
     m_placement = nullptr;  // the skin's own
   }
   if (component == m_placement) m_placement = nullptr;
+  if (component == m_skinButtons) m_skinButtons = nullptr;
 }
 
 // --- Published -------------------------------------------------------------------
@@ -248,6 +262,12 @@ void TFrameEx::mouseLeaveHandler(TObject*) { FireEvent("mouseleave", {}, nullptr
 void TFrameEx::showHandler(TObject*) {
   const Variant args[] = {Variant(Name()), Variant(m_firstShow)};
   FireEvent("show", args, nullptr);
+}
+
+std::unique_ptr<TComponent> NewDeclaredFrame(TComponent& owner) {
+  auto frame = std::make_unique<TFrameEx>(&owner);
+  if (auto* parent = dynamic_cast<TWinControl*>(&owner)) frame->SetParent(parent);
+  return frame;
 }
 
 }  // namespace halbrin

@@ -24,11 +24,13 @@
 #include "platform/variant/variant.h"
 
 namespace halbrin::skins {
-class TZebrinControlSkin;
 class TZebrinPlacementSubSkin;
 }  // namespace halbrin::skins
 
 namespace halbrin {
+
+class TSkinToolButtons;
+class TZebrinControlSkinEx;
 
 // The font name forms and frames start with (the stock name the font layer
 // maps to the desktop's sans family).
@@ -90,11 +92,14 @@ class TFrameEx : public platform::TFrame,
   // True to the front of the siblings, false to the back.
   void SetZOrder(bool toFront);
   // Made on first read, owned by the frame, announced through onCreateComponent.
-  skins::TZebrinControlSkin* Skin();
+  TZebrinControlSkinEx* Skin();
   // Made on first read, owned by the skin: placement of a pane, loaded when
   // it becomes visible, kept under the application's key with the frame's Name.
   skins::TZebrinPlacementSubSkin* Placement();
-  skins::TZebrinControlSkin* PeekSkin() const noexcept { return m_skin; }
+  // Made on first read with Skin = the frame's skin (made too), owned by the
+  // frame, announced.
+  TSkinToolButtons* SkinButtons();
+  TZebrinControlSkinEx* PeekSkin() const noexcept { return m_skin; }
   skins::TZebrinPlacementSubSkin* PeekPlacement() const noexcept { return m_placement; }
 
   TCreateComponentEvent& OnCreateComponent() noexcept { return m_onCreateComponent; }
@@ -133,8 +138,9 @@ class TFrameEx : public platform::TFrame,
 
   platform::Variant m_data = platform::Variant::Null();
   platform::Variant m_eventData = platform::Variant::Null();
-  skins::TZebrinControlSkin* m_skin = nullptr;                // owned; forgotten through Notification
+  TZebrinControlSkinEx* m_skin = nullptr;  // owned; forgotten through Notification; forgotten through Notification
   skins::TZebrinPlacementSubSkin* m_placement = nullptr;      // the skin's; free notification
+  TSkinToolButtons* m_skinButtons = nullptr;                  // owned
   TScriptEventsSlot m_events{*this};
   platform::Variant m_execResult = platform::Variant::Null();
   bool m_firstShow = true;
@@ -146,5 +152,9 @@ class TFrameEx : public platform::TFrame,
   platform::TNotifyEvent m_onMouseEnter;
   std::unique_ptr<platform::IdleSource> m_release;
 };
+
+// The "container" type word's frame: owned by `owner`'s caller, with
+// `owner` as its parent when that is a windowed control.
+std::unique_ptr<platform::TComponent> NewDeclaredFrame(platform::TComponent& owner);
 
 }  // namespace halbrin

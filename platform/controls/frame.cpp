@@ -79,16 +79,23 @@ void TFrame::Observe(TControl& control, ControlEvent event) {
 
 void TFrame::WatchParents() {
   UnwatchParents();
+  const TWeakRef<TFrame> self(this);
   for (TWinControl* parent = Parent(); parent; parent = parent->Parent()) {
-    const ObserverToken token =
-        parent->AddObserver([this](TControl& control, ControlEvent event) { Observe(control, event); });
-    m_parentTokens.emplace_back(TWeakRef<TControl>(parent), token);
+    // A parent we lost track of (re-parented higher up) may outlive us: the
+    // observer checks that we are still there.
+    const ObserverToken token = parent->AddObserver([self](TControl& control, ControlEvent event) {
+      if (TFrame* frame = self.Get()) frame->Observe(control, event);
+    });
+    m_parentTokens.emplace_back(parent, token);
   }
 }
 
 void TFrame::UnwatchParents() noexcept {
-  for (auto& [parent, token] : m_parentTokens)
-    if (TControl* alive = parent.Get()) alive->RemoveObserver(token);
+  // Only parents still reachable are touched: one being destroyed has let go
+  // of its children already.
+  for (TWinControl* parent = Parent(); parent; parent = parent->Parent())
+    for (const auto& [watched, token] : m_parentTokens)
+      if (watched == parent) parent->RemoveObserver(token);
   m_parentTokens.clear();
 }
 

@@ -61,7 +61,7 @@ class TFrame : public TWinControl {
   int m_borderWidth = 0;
   int m_cursor = 0;
   bool m_showing = false;
-  std::vector<std::pair<TWeakRef<TControl>, ObserverToken>> m_parentTokens;
+  std::vector<std::pair<const TControl*, ObserverToken>> m_parentTokens;  // compared, never followed
   TNotifyEvent m_onResize;
   TNotifyEvent m_onEnter;
   TNotifyEvent m_onExit;
