@@ -18,6 +18,7 @@
 #include "core/framework/xml_type_info_ex.h"
 #include "platform/automation/dispatch.h"
 #include "platform/classes/property_access.h"
+#include "platform/controls/win_control.h"
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/services/dialog_service.h"
@@ -275,6 +276,27 @@ TEST_F(ApplicationFormsTest, TheFirstFormIsTheMainFormAndTheFormsKeepTheOrderMad
   EXPECT_NE(app.FirstColor(), before);
   EXPECT_EQ(m_hooks.skinColors, std::vector<TColor>{app.FirstColor()}) << "the system colours are applied once";
   EXPECT_EQ(skins.unregistered, 0);
+}
+
+TEST_F(ApplicationFormsTest, FormsJoinTheScreensFormsAndWindowedControlsTheWindowsToo) {
+  TApplicationEx& app = App();
+  TComponent owner;
+  auto& panel = platform::MakeComponent<platform::TWinControl>(owner);
+  auto& timer = platform::MakeComponent<TComponent>(owner);
+  TFakeAppForm& form = Form("Main");
+  struct Row {
+    TComponent* component;
+    bool listed;  // in `components`
+    bool window;
+    bool screenForm;
+  } const rows[] = {{&panel, true, true, false}, {&timer, true, false, false}, {&form, false, false, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.component->ClassName());
+    app.RegisterComponent(*row.component);
+    EXPECT_EQ(app.Components().Contains(row.component), row.listed);
+    EXPECT_EQ(app.Windows().Contains(row.component), row.window);
+    EXPECT_EQ(app.ScreenForms().Contains(row.component), row.screenForm);
+  }
 }
 
 TEST_F(ApplicationFormsTest, CreateFormTakesTheTwoTypeWordsAndNeverMakesASecondFormOfAName) {
