@@ -1,0 +1,58 @@
+#pragma once
+
+// The script face of a pane's skin (`skin` of a frame or a browser view):
+// the form skin's exec words plus "expand" and "activate", and the same
+// script events of the skin's band items.
+//
+//   frame.skin.exec = "expand";   // a collapsed pane opens again
+
+#include <span>
+#include <string_view>
+
+#include "core/framework/component_interfaces.h"
+#include "core/framework/script_events_slot.h"
+#include "core/framework/std_events_component.h"
+#include "platform/variant/variant.h"
+#include "skins/core/control_skin.h"
+
+namespace halbrin {
+
+class TZebrinControlSkinEx : public skins::TZebrinControlSkin, public IScriptEventSource, public IExecutable {
+  HALBRIN_CLASS(TZebrinControlSkinEx, skins::TZebrinControlSkin)
+
+  explicit TZebrinControlSkinEx(platform::TComponent* owner = nullptr);
+  ~TZebrinControlSkinEx() override;
+
+  // IScriptEventSource: the bindings are made on first read and owned by the skin.
+  TScriptEvents* GetEvents() override { return m_events.Get(); }
+  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
+  platform::Variant GetEventData() const override { return m_eventData; }
+  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
+  bool HasEvents() const override { return m_events.Peek() != nullptr; }
+  platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
+                              platform::TComponent* sender) override;
+
+  // IExecutable: the words of every skin, "expand" (the pane expands, as
+  // Restore does) and "activate" (the first child of the pane that can take
+  // the focus gets it); True, or False for any other word.
+  platform::Variant GetExec() const override { return m_execResult; }
+  void SetExec(const platform::Variant& value) override;
+
+  // As TZebrinFormSkinEx's handlers.
+  void addItemHandler(platform::TObject* item);
+  void deleteItemHandler(platform::TObject* item);
+  void clickHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void dblClickHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void mouseDownHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void mouseUpHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+
+ protected:
+  void Notification(platform::TComponent* component, platform::TOperation operation) override;
+
+ private:
+  TScriptEventsSlot m_events{*this};
+  platform::Variant m_eventData = platform::Variant::Null();
+  platform::Variant m_execResult = platform::Variant::Null();
+};
+
+}  // namespace halbrin
