@@ -80,8 +80,8 @@ TFrameEx::TFrameEx(TComponent* owner) : TFrame(owner) {
   SetBounds(0, 0, 0, 0);
   SetColor(kWindowColor);
   Font().SetName(kFormFontName);
+  // Fully a windowed control here: the application lists it among its windows too.
   ApplicationHooks().RegisterComponent(*this);
-  ApplicationHooks().RegisterWindow(*this);
 }
 
 TFrameEx::~TFrameEx() {

@@ -44,7 +44,7 @@ class TFrameEx : public platform::TFrame,
   HALBRIN_CLASS(TFrameEx, platform::TFrame)
 
   // Invisible, at (0, 0, 0, 0), window-coloured; registers with the
-  // application among its components and its windows.
+  // application (its components, and its windows as a windowed control).
   explicit TFrameEx(platform::TComponent* owner = nullptr);
   // Runs onDestroy first.
   ~TFrameEx() override;

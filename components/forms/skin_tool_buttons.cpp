@@ -1,5 +1,7 @@
 #include "components/forms/skin_tool_buttons.h"
 
+#include <memory>
+
 #include "core/framework/xml_type_info_ex.h"
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
@@ -27,6 +29,27 @@ std::string SkinToolButtonName(std::string_view name) {
   while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
   return std::string(name.substr(0, end));
 }
+
+namespace {
+
+// A new button named before it joins the collection, so the skin's "additem"
+// already sees its name.
+TZebrinSkinCustomToolButton& AddNamedButton(TZebrinSkinCustomToolButtons& buttons, const std::string& name) {
+  std::unique_ptr<TZebrinSkinCustomToolButton> made;
+  if (auto* itemButtons = dynamic_cast<skins::TZebrinSkinBandItemButtons*>(&buttons))
+    made = std::make_unique<skins::TZebrinSkinBandItemButton>(*itemButtons);
+  else if (auto* toolBar = dynamic_cast<skins::TZebrinSkinToolButtons*>(&buttons))
+    made = std::make_unique<skins::TZebrinSkinToolButton>(*toolBar);
+  if (!made) {
+    TZebrinSkinCustomToolButton& added = buttons.Add();
+    if (!name.empty()) added.SetName(name);
+    return added;
+  }
+  if (!name.empty()) made->SetName(name);
+  return static_cast<TZebrinSkinCustomToolButton&>(buttons.InsertItem(std::move(made)));
+}
+
+}  // namespace
 
 using B = TSkinToolButtons;
 HALBRIN_DEFINE_CLASS(TSkinToolButtons,
@@ -89,10 +112,9 @@ FoundItem TSkinToolButtons::itemByName(std::string_view name) {
   if (!buttons) return {};
   const std::string kept = SkinToolButtonName(name);
   if (FoundItem found = buttons->itemByName(kept)) return found;
-  if (!m_autoButton) return {};
-  TZebrinSkinCustomToolButton& made = buttons->Add();
-  made.SetName(kept);
-  return FoundItem(&made);
+  // A button without a name could never be found again: each lookup would add one.
+  if (!m_autoButton || kept.empty()) return {};
+  return FoundItem(&AddNamedButton(*buttons, kept));
 }
 
 FoundItem TSkinToolButtons::item(const Variant& value) {
@@ -108,9 +130,7 @@ TObject* TSkinToolButtons::NewItem(const std::string& name) {
   const std::string kept = SkinToolButtonName(name);
   if (!kept.empty() && buttons->indexOfName(kept) >= 0)
     throw EComponentError(Format("A component named %s already exists", {kept}));
-  TZebrinSkinCustomToolButton& made = buttons->Add();
-  if (!kept.empty()) made.SetName(kept);
-  return &made;
+  return &AddNamedButton(*buttons, kept);
 }
 
 TObject* TSkinToolButtons::ItemAt(int index) const {

@@ -61,7 +61,7 @@ class TSkinToolButtons : public platform::TComponent, public INamedItemCollectio
   // ---- INamedItemCollection ----
   // Names ignore case and are compared as kept (SkinToolButtonName).
   // itemByName: nil without Items; with AutoButton a name no button has
-  // adds a button of that name.
+  // adds a button of that name (an empty name adds nothing).
   FoundItem itemByName(std::string_view name) override;
   int indexOfName(std::string_view name) const override;
   // A string goes to itemByName; an integer or Boolean is an index (as the

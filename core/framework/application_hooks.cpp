@@ -33,7 +33,6 @@ TScriptEventDefaults ReadScriptEventDefaults() {
 }
 
 void IApplicationHooks::RegisterComponent(TComponent&) {}
-void IApplicationHooks::RegisterWindow(TComponent&) {}
 
 void IApplicationHooks::HandleException(TObject*, const std::exception&) {}
 

@@ -37,9 +37,6 @@ class IApplicationHooks {
   // Every TCustomComponentEx is handed here from its constructor, while only
   // its TCustomComponentEx part is built. Default: nothing.
   virtual void RegisterComponent(platform::TComponent& component);
-  // A windowed control joins the application's `windows` too (a frame, from
-  // its constructor). Default: nothing.
-  virtual void RegisterWindow(platform::TComponent& component);
   // An error that must not reach the caller (a failed script event, a failed
   // queued call): the application logs it and shows it unless silent.
   // `sender` may be null. Default: nothing.
