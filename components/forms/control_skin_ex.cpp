@@ -29,6 +29,9 @@ HALBRIN_DEFINE_CLASS(TZebrinControlSkinEx,
 TZebrinControlSkinEx::TZebrinControlSkinEx(TComponent* owner) : TZebrinControlSkin(owner) {}
 
 TZebrinControlSkinEx::~TZebrinControlSkinEx() {
+  // No binding runs once this face is going: the engine's destructor still
+  // unhooks the control and frees the band items.
+  m_events.Free();
   m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }

@@ -30,6 +30,9 @@ HALBRIN_DEFINE_CLASS(TZebrinFormSkinEx,
 TZebrinFormSkinEx::TZebrinFormSkinEx(TComponent* owner) : TZebrinFormSkin(owner) {}
 
 TZebrinFormSkinEx::~TZebrinFormSkinEx() {
+  // No binding runs once this face is going: the engine's destructor still
+  // unhooks the control and frees the band items.
+  m_events.Free();
   m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }

@@ -176,6 +176,9 @@ FoundItem GetChildByName(TObject& object, std::string_view name) {
     return FoundItem(index && *index < collection->Count() ? collection->Items(static_cast<int>(*index)) : nullptr);
   }
   if (auto* items = dynamic_cast<IDeclaredItemList*>(&object)) {
+    // A list that is also a named collection finds (or, as it decides, makes) the item by name.
+    if (auto* named = dynamic_cast<INamedItemCollection*>(&object))
+      if (FoundItem found = named->itemByName(name)) return found;
     if (TObject* found = items->FindItem(name)) return FoundItem(found);
     const std::optional<std::int64_t> index = NumberedItem(name);
     return FoundItem(index && *index < items->Count() ? items->ItemAt(static_cast<int>(*index)) : nullptr);

@@ -43,7 +43,8 @@ std::optional<std::int64_t> NumberedItem(std::string_view name);
 std::string GetPropertiesText(const platform::TObject& object, std::string_view name, int level = 0);
 
 // A child by name: a published object property, an item of a list or
-// collection ("item_" + n by index), an owned component.
+// collection ("item_" + n by index; a declared list that is a named
+// collection asks its itemByName first), an owned component.
 FoundItem GetChildByName(platform::TObject& object, std::string_view name);
 // A string: GetChildByName; an integer: the item or owned component at that
 // index; otherwise, or out of range, the object's own item lookup (nothing

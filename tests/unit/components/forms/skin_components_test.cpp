@@ -14,6 +14,7 @@
 #include "components/forms/form_skin_ex.h"
 #include "components/forms/skin_tool_buttons.h"
 #include "core/app/application_ex.h"
+#include "core/framework/component_operations.h"
 #include "core/framework/component_wrappers.h"
 #include "core/framework/script_events.h"
 #include "core/framework/xml_type_info_ex.h"
@@ -334,6 +335,28 @@ TEST_F(SkinComponentTest, DeclarationsFindAndAddButtonsThroughTheList) {
   EXPECT_EQ(static_cast<IDeclaredItemList&>(detached).NewItem("x"), nullptr);
 }
 
+TEST_F(SkinComponentTest, ScriptsItemLookupMakesButtonsAsItemByNameDoes) {
+  for (const bool autoButton : {true, false}) {
+    SCOPED_TRACE(autoButton ? "AutoButton on" : "AutoButton off");
+    TWinControl& form = Form();
+    TZebrinFormSkinEx& skin = FormSkin(form);
+    TSkinToolButtons& buttons = Buttons(&skin);
+    buttons.SetSite(bsDefault);
+    buttons.SetAutoButton(autoButton);
+    skin.ToolButtons()->Add().SetName("open");
+    // What IComponent.item of `skinButtons` runs.
+    EXPECT_EQ(GetChildByVariant(buttons, Variant("OPEN")).Get(), skin.ToolButtons()->Items(0));
+    EXPECT_EQ(GetChildByVariant(buttons, Variant(0)).Get(), skin.ToolButtons()->Items(0));
+    FoundItem made = GetChildByVariant(buttons, Variant("print"));
+    EXPECT_EQ(static_cast<bool>(made), autoButton);
+    EXPECT_EQ(skin.ToolButtons()->Count(), autoButton ? 2 : 1);
+    EXPECT_FALSE(GetChildByVariant(buttons, Variant(2.0))) << "a double selects nothing";
+    TComponent::Free(buttons);
+    TComponent::Free(skin);
+    TComponent::Free(form);
+  }
+}
+
 // ---------------------------------------------------------------- exec words
 
 struct WordCase {
@@ -583,6 +606,24 @@ TEST_F(SkinComponentTest, FreedBindingsAreForgottenAndNothingFires) {
   skin.OnClick()(&skin, TMouseButton::mbLeft, 0, 0, 0);
   EXPECT_TRUE(m_hooks.calls.empty());
   EXPECT_NE(skin.GetEvents(), nullptr) << "made anew";
+}
+
+TEST_F(SkinComponentTest, FreeingASkinRunsNoBinding) {
+  TWinControl& form = Form();
+  auto& pane = platform::MakeComponent<TWinControl>(root);
+  TZebrinCustomSkin* skins[] = {&FormSkin(form), &PaneSkin(pane)};
+  for (TZebrinCustomSkin* skin : skins) {
+    SCOPED_TRACE(skin->ClassInfo().Name());
+    skin->ToolButtons()->Add().SetName("bar");
+    skin->Caption()->Items(0)->Item()->Buttons()->Add().SetName("left");
+    skin->Caption()->Items(0)->ItemEx()->Buttons()->Add().SetName("right");
+    TScriptEvents* events = dynamic_cast<IScriptEventSource&>(*skin).GetEvents();
+    for (const char* event : {"onadditem", "ondeleteitem", "onclick", "ondblclick", "onmousedown", "onmouseup"})
+      events->AttachEvent(event).SetXml("handler");
+    m_hooks.calls.clear();
+    TComponent::Free(*skin);
+    EXPECT_TRUE(m_hooks.calls.empty());
+  }
 }
 
 TEST_F(SkinComponentTest, ScriptMembersArePublishedOnBothSkins) {
