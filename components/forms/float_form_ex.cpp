@@ -119,31 +119,38 @@ void TFloatFormEx::ShowingChanged(bool showing) {
 
 void TFloatFormEx::StartFade(bool hiding) {
   HandleNeeded();
-  // A fade turning round starts from where the other one was.
-  const int step = Fading() && hiding != m_fadeHiding ? kFadeSteps - m_fadeStep : 0;
+  // A fade turning round starts from where the other one was; a fade out
+  // starts from the window as it is.
+  const bool turning = Fading() && hiding != m_fadeHiding;
+  m_fadeStep = turning ? kFadeSteps - m_fadeStep : 0;
   m_fadeHiding = hiding;
-  m_fadeStep = step;
-  if (!m_fade) m_fade = std::make_unique<TimerSource>(MainEventLoop(), kFloatAnimationMs / kFadeSteps, [this] { FadeTick(); });
+  if (!m_fade)
+    m_fade = std::make_unique<TimerSource>(MainEventLoop(), kFloatAnimationMs / kFadeSteps, [this] { FadeTick(); });
+  if (!hiding || turning) ApplyFadeOpacity();
+  m_fade->Start();
+}
+
+void TFloatFormEx::ApplyFadeOpacity() {
   const int target = AlphaBlend() ? AlphaBlendValue() : 255;
   const int shown = m_fadeHiding ? kFadeSteps - m_fadeStep : m_fadeStep;
   if (HandleAllocated()) Backend()->SetOpacity(Window(), static_cast<std::uint8_t>(target * shown / kFadeSteps));
-  m_fade->Start();
 }
 
 void TFloatFormEx::FadeTick() {
   if (!Fading()) return;
   ++m_fadeStep;
-  if (m_fadeStep >= kFadeSteps) {
-    m_fadeStep = -1;
-    m_fade->Stop();
-    // Hidden first, so the window never shows at full opacity on its way out.
-    if (m_fadeHiding && !Visible()) ApplyShowing();
-    RestoreOpacity();
+  if (m_fadeStep < kFadeSteps) {
+    ApplyFadeOpacity();
     return;
   }
-  const int target = AlphaBlend() ? AlphaBlendValue() : 255;
-  const int shown = m_fadeHiding ? kFadeSteps - m_fadeStep : m_fadeStep;
-  if (HandleAllocated()) Backend()->SetOpacity(Window(), static_cast<std::uint8_t>(target * shown / kFadeSteps));
+  m_fadeStep = -1;
+  m_fade->Stop();
+  if (m_fadeHiding && !Visible()) {
+    // Gone from sight before the window is hidden, and opaque again only then.
+    if (HandleAllocated()) Backend()->SetOpacity(Window(), 0);
+    ApplyShowing();
+  }
+  RestoreOpacity();
 }
 
 void TFloatFormEx::StopFade() {

@@ -95,6 +95,7 @@ class TFloatFormEx : public TFormEx {
  private:
   void StartFade(bool hiding);
   void FadeTick();
+  void ApplyFadeOpacity();
   void StopFade();
   void RestoreOpacity();
 
