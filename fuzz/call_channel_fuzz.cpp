@@ -65,6 +65,9 @@ class FuzzClient final : public IPageClient {
     return m_rule.Grants(uri, followedUri);
   }
   RefPtr<IDispatchObject> External() override { return external; }
+  void MainDocumentRefused(std::uint64_t, const std::string&) override {}
+  PageOptions Options(std::uint64_t) override { return PageOptions{0, "X-Fuzz: 1"}; }
+  bool ScriptError(std::uint64_t, const PageScriptError&) override { return true; }
   void DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) override {
     if (document) {
       try {

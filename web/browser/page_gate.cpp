@@ -10,23 +10,52 @@ using namespace halbrin::platform;
 namespace {
 
 constexpr std::size_t kFrameOpenedArgs = 6;
+constexpr std::size_t kPageOptionsArgs = 1;
+constexpr std::size_t kScriptErrorArgs = 5;
+
+std::size_t ArgumentCount(DispId id) {
+  switch (id) {
+    case pages::kFrameOpenedId: return kFrameOpenedArgs;
+    case pages::kPageOptionsId: return kPageOptionsArgs;
+    case pages::kScriptErrorId: return kScriptErrorArgs;
+    default: return 0;
+  }
+}
 
 }  // namespace
 
 HResult TPageGate::GetIDsOfNames(std::span<const std::string> names, std::span<DispId> ids) {
   for (DispId& id : ids) id = DISPID_UNKNOWN;
-  if (names.size() != 1 || ids.empty() || !SameText(names[0], pages::kFrameOpenedName)) return DISP_E_UNKNOWNNAME;
-  ids[0] = pages::kFrameOpenedId;
-  return S_OK;
+  if (names.size() != 1 || ids.empty()) return DISP_E_UNKNOWNNAME;
+  for (auto [name, id] : {std::pair{pages::kFrameOpenedName, pages::kFrameOpenedId},
+                          std::pair{pages::kPageOptionsName, pages::kPageOptionsId},
+                          std::pair{pages::kScriptErrorName, pages::kScriptErrorId}}) {
+    if (!SameText(names[0], name)) continue;
+    ids[0] = id;
+    return S_OK;
+  }
+  return DISP_E_UNKNOWNNAME;
 }
 
 HResult TPageGate::Invoke(DispId id, std::uint16_t kind, DispParams& params, Variant* result, ExcepInfo* excep) {
-  if (id != pages::kFrameOpenedId || !(kind & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-  if (params.args.size() != kFrameOpenedArgs || !params.namedIds.empty()) return DISP_E_BADPARAMCOUNT;
+  const std::size_t count = ArgumentCount(id);
+  if (count == 0 || !(kind & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+  if (params.args.size() != count || !params.namedIds.empty()) return DISP_E_BADPARAMCOUNT;
   try {
     const auto& a = params.args;
-    Variant answer = FrameOpened(static_cast<std::uint64_t>(a[0].ToInt64()), static_cast<std::uint64_t>(a[1].ToInt64()),
-                                 a[2].ToBool(), a[3].ToText(), a[4].ToText(), a[5]);
+    const auto pageId = static_cast<std::uint64_t>(a[0].ToInt64());
+    Variant answer;
+    if (id == pages::kFrameOpenedId) {
+      answer = FrameOpened(pageId, static_cast<std::uint64_t>(a[1].ToInt64()), a[2].ToBool(), a[3].ToText(),
+                           a[4].ToText(), a[5]);
+    } else if (id == pages::kPageOptionsId) {
+      const PageOptions options = m_client.Options(pageId);
+      answer = Variant(VariantArray(std::vector<Variant>{Variant(static_cast<std::int64_t>(options.downloadFlags)),
+                                                         Variant(options.headers)}));
+    } else {
+      answer = Variant(m_client.ScriptError(pageId, PageScriptError{a[1].ToText(), a[2].ToText(), a[3].ToInt64(),
+                                                                    a[4].ToInt64()}));
+    }
     if (result) *result = std::move(answer);
     return S_OK;
   } catch (...) {
@@ -43,7 +72,10 @@ Variant TPageGate::FrameOpened(std::uint64_t pageId, std::uint64_t frameId, bool
     return gone;
   });
   if (isMain) m_client.DocumentOpened(pageId, document.IsDispatch() ? document.ToDispatch() : nullptr);
-  if (!m_client.Grants(uri, followedUri)) return Variant::Null();
+  if (!m_client.Grants(uri, followedUri)) {
+    if (isMain) m_client.MainDocumentRefused(pageId, uri);
+    return Variant::Null();
+  }
   RefPtr<IDispatchObject> external = m_client.External();
   if (!external) return Variant::Null();
   auto grant = MakeRef<TPageGrant>(std::move(external));

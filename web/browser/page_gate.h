@@ -10,6 +10,22 @@
 
 namespace halbrin {
 
+// What a view asks of the page process for its document requests.
+struct PageOptions {
+  // Download-control flags (pages::kDownload*); 0 cancels nothing.
+  std::uint32_t downloadFlags = 0;
+  // "Name: value" lines separated by CR LF, added to each document request.
+  std::string headers;
+};
+
+// An error no page script caught, as the page reported it.
+struct PageScriptError {
+  std::string message;
+  std::string url;
+  std::int64_t line = 0;
+  std::int64_t column = 0;
+};
+
 // What the gates of all page connections ask of the client.
 class IPageClient {
  public:
@@ -19,6 +35,13 @@ class IPageClient {
   virtual platform::RefPtr<platform::IDispatchObject> External() = 0;
   // A page's main frame has a new document (a proxy over the connection).
   virtual void DocumentOpened(std::uint64_t pageId, platform::RefPtr<platform::IDispatchObject> document) = 0;
+  // A page's new main document was not granted window.external.
+  virtual void MainDocumentRefused(std::uint64_t pageId, const std::string& uri) = 0;
+  // The options of a page's view.
+  virtual PageOptions Options(std::uint64_t pageId) = 0;
+  // An uncaught script error of a page's main or granted frame; true lets the
+  // page's own error handling go on.
+  virtual bool ScriptError(std::uint64_t pageId, const PageScriptError& error) = 0;
 
  protected:
   ~IPageClient() = default;
@@ -43,12 +66,13 @@ class TPageGrant final : public platform::IDispatchObject {
   platform::RefPtr<platform::IDispatchObject> m_external;
 };
 
-// The client's root object on one page-process connection. Its one member,
-// frameOpened(pageId, frameId, isMainFrame, uri, followedUri, document), is
-// called by the page extension for every new document of a frame: it answers
-// the frame's grant or Null, revokes what the frame (and, for a main frame,
-// the page's other frames) held before, and hands the main frame's document
-// to the client.
+// The client's root object on one page-process connection (members in
+// web/pages/page_protocol.h). frameOpened(pageId, frameId, isMainFrame, uri,
+// followedUri, document) is called by the page extension for every new
+// document of a frame: it answers the frame's grant or Null, revokes what the
+// frame (and, for a main frame, the page's other frames) held before, and
+// hands the main frame's document to the client. pageOptions and scriptError
+// pass the page's questions on to the client.
 class TPageGate final : public platform::IDispatchObject {
  public:
   TPageGate(IPageClient& client, platform::CallChannel& channel) : m_client(client), m_channel(channel) {}

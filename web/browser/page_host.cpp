@@ -48,6 +48,7 @@ void PageHost::OnViewDestroyed(GtkWidget* view, gpointer self) {
     found->second->Open(nullptr);
     host->m_documents.erase(found);
   }
+  host->m_views.erase(pageId);
 }
 
 RefPtr<TPageDocument>& PageHost::DocumentOfPage(std::uint64_t pageId) {
@@ -66,6 +67,38 @@ bool PageHost::Grants(const std::string& uri, const std::string& followedUri) {
 
 void PageHost::DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) {
   DocumentOfPage(pageId)->Open(std::move(document));
+}
+
+void PageHost::MainDocumentRefused(std::uint64_t, const std::string& uri) {
+  // A blank page is no page of anyone's.
+  if (!m_log || pages::FollowsParent(uri)) return;
+  m_log("Page \"" + uri + "\" lies outside the project and application folders: no window.external");
+}
+
+void PageHost::SetOptions(WebKitWebView* view, PageOptions options) {
+  m_views[webkit_web_view_get_page_id(view)].options = std::move(options);
+}
+
+PageOptions PageHost::Options(WebKitWebView* view) const {
+  const auto found = m_views.find(webkit_web_view_get_page_id(view));
+  return found == m_views.end() ? PageOptions{} : found->second.options;
+}
+
+void PageHost::SetScriptErrorHandler(WebKitWebView* view, ScriptErrorHandler handler) {
+  m_views[webkit_web_view_get_page_id(view)].onScriptError = std::move(handler);
+}
+
+PageOptions PageHost::Options(std::uint64_t pageId) {
+  const auto found = m_views.find(pageId);
+  return found == m_views.end() ? PageOptions{} : found->second.options;
+}
+
+bool PageHost::ScriptError(std::uint64_t pageId, const PageScriptError& error) {
+  const auto found = m_views.find(pageId);
+  if (found == m_views.end() || !found->second.onScriptError) return true;
+  // The handler may change the view's state; it runs on a copy.
+  const ScriptErrorHandler handler = found->second.onScriptError;
+  return handler(error);
 }
 
 }  // namespace halbrin

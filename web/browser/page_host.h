@@ -4,6 +4,7 @@
 #include <webkit2/webkit2.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -22,6 +23,10 @@ namespace halbrin {
 // window.external, and one document proxy per view. Main thread only.
 class PageHost final : private IPageClient {
  public:
+  using Log = std::function<void(const std::string& line)>;
+  // Answers whether the page's own error handling goes on.
+  using ScriptErrorHandler = std::function<bool(const PageScriptError& error)>;
+
   // `applicationFolder` holds the program; its pages/ holds the page extension.
   explicit PageHost(std::string applicationFolder);
   ~PageHost();
@@ -32,6 +37,19 @@ class PageHost final : private IPageClient {
   // What granted frames reach as window.external (null: none). Frames opened
   // before keep what they were given.
   void SetExternal(platform::RefPtr<platform::IDispatchObject> external) { m_external = std::move(external); }
+
+  // Where the host's log lines go (none by default). A main document that is
+  // not granted logs `Page "<uri>" lies outside the project and application
+  // folders: no window.external` once.
+  void SetLog(Log log) { m_log = std::move(log); }
+
+  // The options a view's page process applies to its document requests, read
+  // by the page at each request; a view starts with PageOptions{}.
+  void SetOptions(WebKitWebView* view, PageOptions options);
+  PageOptions Options(WebKitWebView* view) const;
+  // Called for every uncaught script error of the view's main or granted
+  // frames; without one the page's own handling goes on.
+  void SetScriptErrorHandler(WebKitWebView* view, ScriptErrorHandler handler);
 
   // A new view on the shared context, as a floating widget. Raises EOSError
   // when the page server cannot be started.
@@ -47,6 +65,15 @@ class PageHost final : private IPageClient {
   bool Grants(const std::string& uri, const std::string& followedUri) override;
   platform::RefPtr<platform::IDispatchObject> External() override { return m_external; }
   void DocumentOpened(std::uint64_t pageId, platform::RefPtr<platform::IDispatchObject> document) override;
+  void MainDocumentRefused(std::uint64_t pageId, const std::string& uri) override;
+  PageOptions Options(std::uint64_t pageId) override;
+  bool ScriptError(std::uint64_t pageId, const PageScriptError& error) override;
+
+  // What the host keeps for one view, by page id.
+  struct ViewState {
+    PageOptions options;
+    ScriptErrorHandler onScriptError;
+  };
 
   void MakeContext();
   platform::RefPtr<TPageDocument>& DocumentOfPage(std::uint64_t pageId);
@@ -59,6 +86,8 @@ class PageHost final : private IPageClient {
   std::unique_ptr<PageServer> m_server;
   platform::GObjectPtr<WebKitWebContext> m_context;
   std::unordered_map<std::uint64_t, platform::RefPtr<TPageDocument>> m_documents;
+  std::unordered_map<std::uint64_t, ViewState> m_views;
+  Log m_log;
 };
 
 }  // namespace halbrin

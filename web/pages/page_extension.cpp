@@ -32,6 +32,52 @@ constexpr const char kFollowedUriScript[] = R"((function () {
   return "";
 })())";
 
+// Adds the reporter as the window's first "error" listener, so it runs before
+// the page's own (window.onerror included). Resource errors do not bubble to
+// the window and are not reported.
+constexpr const char kErrorListenerScript[] = R"((function (report) {
+  addEventListener('error', function (e) {
+    if (e.target !== window) return;
+    var text = function (v) { return v === undefined || v === null ? '' : String(v); };
+    if (!report(text(e.message), text(e.filename), e.lineno | 0, e.colno | 0)) {
+      e.preventDefault();
+      e.stopImmediatePropagation();
+    }
+  });
+}))";
+
+// What a reporter function of one page calls back.
+struct ErrorSink {
+  PageExtension* extension;
+  std::uint64_t pageId;
+};
+
+// Header lines "Name: value" separated by CR LF (or LF); malformed ones are skipped.
+void AddHeaderLines(SoupMessageHeaders* headers, std::string_view lines) {
+  while (!lines.empty()) {
+    std::size_t end = lines.find('\n');
+    std::string_view line = lines.substr(0, end);
+    lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || colon == 0) continue;
+    std::string name(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    soup_message_headers_replace(headers, name.c_str(), std::string(value).c_str());
+  }
+}
+
+// Document requests carry a document's Accept (and, where WebKit sends it, a
+// document or frame destination).
+bool IsDocumentRequest(SoupMessageHeaders* headers) {
+  if (!headers) return false;
+  if (const char* dest = soup_message_headers_get_one(headers, "Sec-Fetch-Dest"))
+    return g_str_equal(dest, "document") || g_str_equal(dest, "iframe") || g_str_equal(dest, "frame");
+  const char* accept = soup_message_headers_get_one(headers, "Accept");
+  return accept && g_str_has_prefix(accept, "text/html");
+}
+
 // A blocking connect: the first page script may need the channel at once.
 int ConnectTo(const std::string& socketPath, const std::string& token) {
   sockaddr_un address{};
@@ -70,7 +116,10 @@ PageExtension::PageExtension(WebKitWebExtension* extension, const std::string& s
 PageExtension::~PageExtension() {
   g_signal_handler_disconnect(webkit_script_world_get_default(), m_clearedHandler);
   g_signal_handler_disconnect(m_extension.Get(), m_pageHandler);
-  for (auto& [id, watch] : m_pages) g_object_weak_unref(G_OBJECT(watch->page), &PageExtension::OnPageFinalized, watch.get());
+  for (auto& [id, watch] : m_pages) {
+    g_signal_handlers_disconnect_by_data(watch->page, watch.get());
+    g_object_weak_unref(G_OBJECT(watch->page), &PageExtension::OnPageFinalized, watch.get());
+  }
   m_frames.clear();
 }
 
@@ -93,16 +142,111 @@ void PageExtension::OnPageFinalized(gpointer data, GObject*) {
   watch->self->PageGone(watch->pageId);
 }
 
+gboolean PageExtension::OnSendRequest(WebKitWebPage* page, WebKitURIRequest* request, WebKitURIResponse* redirected,
+                                      gpointer watch) {
+  try {
+    return static_cast<PageWatch*>(watch)->self->SendRequest(page, request, redirected);
+  } catch (const std::exception& error) {
+    g_warning("halbrinlite-pages: a request of page %" G_GUINT64_FORMAT " goes out unchanged: %s",
+              webkit_web_page_get_id(page), error.what());
+    return FALSE;
+  }
+}
+
+gboolean PageExtension::OnContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, WebKitWebHitTestResult* hit,
+                                      gpointer watch) {
+  try {
+    static_cast<PageWatch*>(watch)->self->ContextMenu(page, menu, hit);
+  } catch (const std::exception& error) {
+    g_warning("halbrinlite-pages: no node for a context menu: %s", error.what());
+  }
+  return FALSE;  // the menu itself is left as it is
+}
+
 void PageExtension::PageCreated(WebKitWebPage* page) {
   const std::uint64_t pageId = webkit_web_page_get_id(page);
   auto watch = std::make_unique<PageWatch>(PageWatch{this, pageId, page});
   g_object_weak_ref(G_OBJECT(page), &PageExtension::OnPageFinalized, watch.get());
+  g_signal_connect(page, "send-request", G_CALLBACK(&PageExtension::OnSendRequest), watch.get());
+  g_signal_connect(page, "context-menu", G_CALLBACK(&PageExtension::OnContextMenu), watch.get());
   m_pages[pageId] = std::move(watch);
 }
 
 void PageExtension::PageGone(std::uint64_t pageId) {
   std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
+  m_membrane->ForgetPage(pageId);
   m_pages.erase(pageId);
+}
+
+bool PageExtension::SendRequest(WebKitWebPage* page, WebKitURIRequest* request, WebKitURIResponse* redirected) {
+  SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request);
+  const char* rawUri = webkit_uri_request_get_uri(request);
+  const std::string_view uri = rawUri ? rawUri : "";
+  // The main frame's provisional document is the page's URI (before a
+  // redirect, the URI that answered with it).
+  const char* pageUri = webkit_web_page_get_uri(page);
+  const char* previous = redirected ? webkit_uri_response_get_uri(redirected) : nullptr;
+  const bool isMain = pageUri && (uri == pageUri || (previous && g_str_equal(previous, pageUri)));
+  if (!isMain && !IsDocumentRequest(headers)) return false;
+  const bool isFrame = !isMain;
+
+  const Variant answer = InvokeById(*m_gate, kPageOptionsId, DISPATCH_METHOD,
+                                    {Variant(static_cast<std::int64_t>(webkit_web_page_get_id(page)))});
+  if (!answer.IsArray() || answer.AsArray().Items().size() != 2) return false;
+  const auto& items = answer.AsArray().Items();
+  const auto flags = static_cast<std::uint32_t>(items[0].ToInt64());
+  if (CancelsDocumentRequest(flags, isFrame, uri)) return true;
+  if (headers) AddHeaderLines(headers, items[1].ToText());
+  return false;
+}
+
+void PageExtension::ContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, WebKitWebHitTestResult* hit) {
+  const std::uint64_t pageId = webkit_web_page_get_id(page);
+  std::uint64_t handle = 0;
+  JscValuePtr node = JscValuePtr::Adopt(webkit_web_hit_test_result_get_js_node(hit, webkit_script_world_get_default()));
+  if (node) {
+    // Only a node of a frame with an engine (main or granted) can reach the client.
+    JSCContext* context = jsc_value_get_context(node.Get());
+    for (auto& [frameId, frame] : m_frames) {
+      if (frame.pageId != pageId || frame.engine->Context() != context) continue;
+      handle = ++m_lastContextNode;
+      m_membrane->SetContextNode(pageId, handle, frame.engine->ToVariant(node.Get()));
+      break;
+    }
+  }
+  if (handle == 0) m_membrane->ForgetPage(pageId);
+  webkit_context_menu_set_user_data(menu, g_variant_new(kContextMenuDataType, static_cast<guint64>(handle)));
+}
+
+void PageExtension::ListenForErrors(JscEngine& engine, std::uint64_t pageId) {
+  JSCContext* context = engine.Context();
+  auto sink = std::make_unique<ErrorSink>(ErrorSink{this, pageId});
+  JscValuePtr report = JscValuePtr::Adopt(jsc_value_new_function(
+      context, nullptr,
+      G_CALLBACK(+[](const char* message, const char* url, int line, int column, gpointer data) -> gboolean {
+        auto* to = static_cast<ErrorSink*>(data);
+        try {
+          return to->extension->ScriptError(to->pageId, message, url, line, column);
+        } catch (const std::exception& error) {
+          g_warning("halbrinlite-pages: a script error was not reported: %s", error.what());
+          return TRUE;
+        }
+      }),
+      sink.get(), +[](gpointer data) { delete static_cast<ErrorSink*>(data); }, G_TYPE_BOOLEAN, 4, G_TYPE_STRING,
+      G_TYPE_STRING, G_TYPE_INT, G_TYPE_INT));
+  sink.release();  // the function owns it now
+  JscValuePtr install = JscValuePtr::Adopt(jsc_context_evaluate(context, kErrorListenerScript, -1));
+  if (install && jsc_value_is_function(install.Get())) {
+    JscValuePtr done = JscValuePtr::Adopt(jsc_value_function_call(install.Get(), JSC_TYPE_VALUE, report.Get(), G_TYPE_NONE));
+  }
+  jsc_context_clear_exception(context);
+}
+
+bool PageExtension::ScriptError(std::uint64_t pageId, const char* message, const char* url, int line, int column) {
+  return InvokeById(*m_gate, kScriptErrorId, DISPATCH_METHOD,
+                    {Variant(static_cast<std::int64_t>(pageId)), Variant(message ? message : ""),
+                     Variant(url ? url : ""), Variant(line), Variant(column)})
+      .ToBool();
 }
 
 void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame) {
@@ -141,7 +285,10 @@ void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*
     if (!engine) engine = AdoptContext(*m_vm, context.Get());
     engine->SetGlobal("external", external);
   }
-  if (engine) m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
+  if (engine) {
+    ListenForErrors(*engine, pageId);
+    m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
+  }
 }
 
 }  // namespace halbrin::pages

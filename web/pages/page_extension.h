@@ -21,7 +21,13 @@ namespace halbrin::pages {
 // gate once, synchronously, and sets `window.external` to what the client
 // answers (nothing when it answers Null), before the document's own scripts
 // run. The main frame's document goes to the client in the same call, so the
-// client's scripts can reach the live page. Main thread only.
+// client's scripts can reach the live page.
+//
+// Each page's document requests (its main frame's and its frames') ask the
+// client for the view's options first and are cancelled or get the extra
+// headers; a context menu carries a handle of the node under the pointer;
+// main and granted frames report uncaught script errors to the client.
+// Main thread only.
 class PageExtension {
  public:
   // Connects to the client's socket and sends the token; raises EOSError when
@@ -40,11 +46,19 @@ class PageExtension {
   void WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame);
   void PageCreated(WebKitWebPage* page);
   void PageGone(std::uint64_t pageId);
+  bool SendRequest(WebKitWebPage* page, WebKitURIRequest* request, WebKitURIResponse* redirected);
+  void ContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, WebKitWebHitTestResult* hit);
+  void ListenForErrors(platform::JscEngine& engine, std::uint64_t pageId);
+  bool ScriptError(std::uint64_t pageId, const char* message, const char* url, int line, int column);
 
   static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
                                     gpointer self);
   static void OnPageCreated(WebKitWebExtension* extension, WebKitWebPage* page, gpointer self);
   static void OnPageFinalized(gpointer data, GObject* page);
+  static gboolean OnSendRequest(WebKitWebPage* page, WebKitURIRequest* request, WebKitURIResponse* redirected,
+                                gpointer watch);
+  static gboolean OnContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, WebKitWebHitTestResult* hit,
+                                gpointer watch);
 
   // A page the extension watches until it is finalised.
   struct PageWatch {
@@ -63,6 +77,7 @@ class PageExtension {
   std::unordered_map<std::uint64_t, std::unique_ptr<PageWatch>> m_pages;
   gulong m_clearedHandler = 0;
   gulong m_pageHandler = 0;
+  std::uint64_t m_lastContextNode = 0;
 };
 
 }  // namespace halbrin::pages

@@ -68,6 +68,15 @@ HResult TPageObject::Invoke(DispId id, std::uint16_t kind, DispParams& params, V
   Variant scratch;
   Variant& out = result ? *result : scratch;
   out = Variant();
+  if (id == kContextNodeId) {
+    if (params.args.size() != 1) return DISP_E_BADPARAMCOUNT;
+    try {
+      out = m_membrane->Outward(m_membrane->ContextNode(static_cast<std::uint64_t>(params.args[0].ToInt64())));
+      return S_OK;
+    } catch (...) {
+      return ExceptionToHResult(excep);
+    }
+  }
   if (id == kMemberNamesId) {
     try {
       std::vector<Variant> names;
@@ -152,5 +161,19 @@ Variant PageMembrane::Outward(const Variant& value) {
 Variant PageMembrane::Inward(const Variant& value) {
   return MapValue(value, [this](IDispatchObject* object) { return Inward(object); });
 }
+
+// --- context nodes
+
+void PageMembrane::SetContextNode(std::uint64_t pageId, std::uint64_t handle, Variant node) {
+  m_contextNodes[pageId] = ContextNodeEntry{handle, std::move(node)};
+}
+
+Variant PageMembrane::ContextNode(std::uint64_t handle) const {
+  for (const auto& [pageId, entry] : m_contextNodes)
+    if (entry.handle == handle && handle != 0) return entry.node;
+  return Variant::Null();
+}
+
+void PageMembrane::ForgetPage(std::uint64_t pageId) { m_contextNodes.erase(pageId); }
 
 }  // namespace halbrin::pages

@@ -74,6 +74,13 @@ class PageMembrane : public std::enable_shared_from_this<PageMembrane> {
   // A value from the client: its objects wrapped, the page's own unwrapped.
   platform::Variant Inward(const platform::Variant& value);
 
+  // The node of a page's latest context menu, kept until the next one (or
+  // ForgetPage); `handle` names it for the client (kContextNodeId).
+  void SetContextNode(std::uint64_t pageId, std::uint64_t handle, platform::Variant node);
+  // The node `handle` names, Null when it is no page's latest.
+  platform::Variant ContextNode(std::uint64_t handle) const;
+  void ForgetPage(std::uint64_t pageId);
+
   std::size_t PageObjectCount() const noexcept { return m_pageObjects.size(); }
   std::size_t ClientObjectCount() const noexcept { return m_clientObjects.size(); }
 
@@ -88,6 +95,12 @@ class PageMembrane : public std::enable_shared_from_this<PageMembrane> {
   // context) and by the client's proxy.
   std::unordered_map<const void*, TPageObject*> m_pageObjects;
   std::unordered_map<const void*, TClientObject*> m_clientObjects;
+  struct ContextNodeEntry {
+    std::uint64_t handle;
+    platform::Variant node;
+  };
+  // By page id.
+  std::unordered_map<std::uint64_t, ContextNodeEntry> m_contextNodes;
 };
 
 }  // namespace halbrin::pages

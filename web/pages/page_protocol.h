@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/automation/dispatch_object.h"
@@ -23,8 +24,8 @@ inline constexpr const char* kExtensionFolder = "pages";
 // extension writes on the connection, before any channel message.
 inline constexpr std::size_t kTokenLength = 32;
 
-// The client's root object on each page-process connection: the gate. Its only
-// member, asked in "window-object-cleared" for every frame:
+// The client's root object on each page-process connection: the gate. Its
+// first member, asked in "window-object-cleared" for every frame:
 //   frameOpened(pageId, frameId, isMainFrame, uri, followedUri, document)
 //     -> the frame's window.external, or Null
 // `followedUri` is, for about:blank and srcdoc frames, the document URI of the
@@ -32,6 +33,47 @@ inline constexpr std::size_t kTokenLength = 32;
 // read); `document` is the main frame's document object (Empty for others).
 inline constexpr const char* kFrameOpenedName = "frameOpened";
 inline constexpr platform::DispId kFrameOpenedId = 1;
+
+// pageOptions(pageId) -> [download flags, extra header lines]: the view's
+// options, asked for each document request of the page (main frame and frames).
+// The flags are the view's download-control word (kDownload*); the header
+// lines are "Name: value" lines separated by CR LF, added to the request.
+inline constexpr const char* kPageOptionsName = "pageOptions";
+inline constexpr platform::DispId kPageOptionsId = 2;
+
+// scriptError(pageId, message, url, line, column) -> Boolean: an error no
+// script of a main or granted frame caught. True lets the page's own error
+// handling go on (window.onerror, its listeners, the console); False ends it.
+inline constexpr const char* kScriptErrorName = "scriptError";
+inline constexpr platform::DispId kScriptErrorId = 3;
+
+// Download-control flags that the page process acts on.
+inline constexpr std::uint32_t kDownloadNoFrameDownload = 0x1000;
+inline constexpr std::uint32_t kDownloadForceOffline = 0x10000000;
+inline constexpr std::uint32_t kDownloadOffline = 0x80000000;
+
+// Whether a document request is cancelled under these flags: frames are not
+// loaded with kDownloadNoFrameDownload; offline, nothing comes from the
+// network (http, https, ftp), local documents still load.
+inline bool CancelsDocumentRequest(std::uint32_t flags, bool isFrame, std::string_view uri) {
+  if (isFrame && (flags & kDownloadNoFrameDownload)) return true;
+  if (!(flags & (kDownloadForceOffline | kDownloadOffline))) return false;
+  const std::size_t colon = uri.find(':');
+  if (colon == std::string_view::npos) return false;
+  std::string scheme;
+  for (char c : uri.substr(0, colon)) scheme += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return scheme == "http" || scheme == "https" || scheme == "ftp";
+}
+
+// The user data the extension stores on a context menu (a GVariant of this
+// type): a handle of the node under the pointer, 0 when there is none the
+// client can reach. The node itself is read with kContextNodeId.
+inline constexpr const char* kContextMenuDataType = "t";
+
+// A member of every page object the client holds, reached by id only:
+// kContextNodeId(handle) -> the node of the page's latest context menu while
+// `handle` names it, Null otherwise.
+inline constexpr platform::DispId kContextNodeId = -0x10002;
 
 // A member of every page object the client holds, reached by id only (no name
 // resolves to it): the names for..in lists on the object, as a Variant array

@@ -1,23 +1,22 @@
 // Which documents get window.external, decided by the client for each frame.
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
 
 #include "page_fixture.h"
+#include "support/http_test_server.h"
 
 namespace halbrin {
 namespace {
 
 using namespace halbrin::platform;
 using page_testing::PageFixture;
+using testing::HttpTestServer;
+
+
 
 // Each page tells what it found: directly in its title, or a frame's finding
 // that the frame posts to its parent.
@@ -31,51 +30,6 @@ std::string FramePage(const std::string& frame) {
          "<script>addEventListener('message', function (e) { document.title = 'frame ' + e.data; });</script>" +
          frame;
 }
-
-// An HTTP server on loopback answering every request with one page. It runs
-// in a child process of its own, so the view's loads never wait on this
-// test's main loop.
-class LoopbackServer {
- public:
-  explicit LoopbackServer(const std::string& html) {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("cannot listen on loopback");
-    m_uri = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-    const std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
-                                 "Content-Length: " + std::to_string(html.size()) + "\r\n\r\n" + html;
-    m_child = fork();
-    if (m_child < 0) throw std::runtime_error("cannot fork the loopback server");
-    if (m_child == 0) {
-      for (;;) {
-        const int client = accept(listener, nullptr, nullptr);
-        if (client < 0) continue;
-        char request[4096];
-        [[maybe_unused]] ssize_t ignored = recv(client, request, sizeof request, 0);
-        ignored = send(client, response.data(), response.size(), MSG_NOSIGNAL);
-        close(client);
-      }
-    }
-    close(listener);
-  }
-  ~LoopbackServer() {
-    kill(m_child, SIGKILL);
-    waitpid(m_child, nullptr, 0);
-  }
-  LoopbackServer(const LoopbackServer&) = delete;
-  LoopbackServer& operator=(const LoopbackServer&) = delete;
-
-  const std::string& Uri() const { return m_uri; }
-
- private:
-  pid_t m_child = -1;
-  std::string m_uri;
-};
 
 struct GrantCase {
   const char* name;
@@ -149,14 +103,14 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageGrant, ::testing::ValuesIn(kGrantCases),
 
 TEST(PageGrantRemote, AnHttpPageOnLoopbackGetsNone) {
   PageFixture fixture;
-  LoopbackServer server(kReportOwn);
+  HttpTestServer server({{"/", HttpTestServer::Answer::Of(kReportOwn)}});
   fixture.Load(server.Uri());
   EXPECT_EQ(fixture.TitleAfter("waiting"), "undefined");
 }
 
 TEST(PageGrantRemote, ARemoteFrameInsideAProjectPageGetsNone) {
   PageFixture fixture;
-  LoopbackServer server(kReportToParent);
+  HttpTestServer server({{"/", HttpTestServer::Answer::Of(kReportToParent)}});
   fixture.Load(fixture.ProjectPage("remote.html", FramePage("<iframe src=\"" + server.Uri() + "\"></iframe>")));
   EXPECT_EQ(fixture.TitleAfter("waiting"), "frame undefined");
 }

@@ -36,9 +36,21 @@ class FakeClient final : public IPageClient {
   void DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) override {
     documents[pageId] = std::move(document);
   }
+  void MainDocumentRefused(std::uint64_t pageId, const std::string& uri) override {
+    refused.push_back(std::to_string(pageId) + " " + uri);
+  }
+  PageOptions Options(std::uint64_t pageId) override { return options[pageId]; }
+  bool ScriptError(std::uint64_t pageId, const PageScriptError& error) override {
+    errors.push_back(std::to_string(pageId) + " " + error.message + " " + error.url + ":" + std::to_string(error.line) +
+                     ":" + std::to_string(error.column));
+    return error.message != "stop";
+  }
 
   RefPtr<TScriptObject> external;
   std::map<std::uint64_t, RefPtr<IDispatchObject>> documents;
+  std::vector<std::string> refused;
+  std::map<std::uint64_t, PageOptions> options;
+  std::vector<std::string> errors;
 };
 
 int Connect(const std::string& path) {
@@ -124,6 +136,10 @@ class PageSide {
           .ToDispatch();
     });
   }
+  // Any member of the gate, called by name as the extension would by id.
+  Variant Ask(const std::string& member, std::vector<Variant> args) {
+    return Run([=, this] { return CallMethod(*m_gate, member, args); });
+  }
   // external.echo(value) on a grant, or the error's text.
   std::string Echo(RefPtr<IDispatchObject> grant, const std::string& value) {
     return Run([=] {
@@ -179,6 +195,50 @@ TEST_F(PageServerTest, HandsEachMainDocumentToTheClient) {
   ASSERT_EQ(m_client.documents.size(), 1u);
   EXPECT_EQ(GetProperty(*m_client.documents[7], "title"), Variant("Page"));
   m_client.documents.clear();
+}
+
+TEST_F(PageServerTest, TellsTheClientOfMainDocumentsItRefusesOnly) {
+  PageSide page(m_server);
+  page.Open(3, 30, true, "file:///elsewhere/a.html");
+  page.Open(3, 31, false, "file:///elsewhere/frame.html");
+  page.Open(3, 30, true, "file:///project/b.html");
+  page.Open(3, 30, true, "file:///elsewhere/a.html");
+  EXPECT_EQ(m_client.refused, (std::vector<std::string>{"3 file:///elsewhere/a.html", "3 file:///elsewhere/a.html"}))
+      << "once for each refused main document, never for frames or granted ones";
+  m_client.documents.clear();
+}
+
+TEST_F(PageServerTest, AnswersEachPageItsViewsOptions) {
+  PageSide page(m_server);
+  m_client.options[4] = PageOptions{pages::kDownloadNoFrameDownload, "X-One: 1\r\nX-Two: 2"};
+  struct Case {
+    std::int64_t pageId;
+    Variant answer;
+  } cases[] = {
+      {4, Variant(VariantArray(std::vector<Variant>{Variant(static_cast<std::int64_t>(pages::kDownloadNoFrameDownload)),
+                                                    Variant("X-One: 1\r\nX-Two: 2")}))},
+      {5, Variant(VariantArray(std::vector<Variant>{Variant(static_cast<std::int64_t>(0)), Variant("")}))},
+  };
+  for (const Case& c : cases) {
+    const Variant answer = page.Ask(pages::kPageOptionsName, {Variant(c.pageId)});
+    ASSERT_TRUE(answer.IsArray()) << c.pageId;
+    ASSERT_EQ(answer.AsArray().Items().size(), 2u);
+    EXPECT_EQ(answer.AsArray().Items()[0].ToInt64(), c.answer.AsArray().Items()[0].ToInt64()) << c.pageId;
+    EXPECT_EQ(answer.AsArray().Items()[1].ToText(), c.answer.AsArray().Items()[1].ToText()) << c.pageId;
+  }
+}
+
+TEST_F(PageServerTest, PassesScriptErrorsOnAndAnswersWhetherThePageGoesOn) {
+  PageSide page(m_server);
+  EXPECT_TRUE(page.Ask(pages::kScriptErrorName, {Variant(6), Variant("oops"), Variant("file:///project/a.html"),
+                                                 Variant(12), Variant(5)}).ToBool());
+  EXPECT_FALSE(page.Ask(pages::kScriptErrorName, {Variant(6), Variant("stop"), Variant("file:///project/b.html"),
+                                                  Variant(1), Variant(0)}).ToBool());
+  EXPECT_EQ(m_client.errors, (std::vector<std::string>{"6 oops file:///project/a.html:12:5",
+                                                       "6 stop file:///project/b.html:1:0"}));
+  // A call with the wrong arguments reaches nothing.
+  EXPECT_THROW(page.Ask(pages::kScriptErrorName, {Variant(6), Variant("short")}), EOleError);
+  EXPECT_EQ(m_client.errors.size(), 2u);
 }
 
 TEST_F(PageServerTest, DropsTheConnectionOfAPageProcessThatEnds) {
