@@ -395,7 +395,9 @@ void TBrowserHost::EngineDecidePolicy(TNavigationPolicy& policy) {
 }
 
 void TBrowserHost::EngineLoadChanged(TLoadEvent event, const std::string&) {
-  if (event == TLoadEvent::Started) Unload();
+  // The document shown goes when another load starts.
+  if (event == TLoadEvent::Started && m_hasDocument) Unload();
+  if (event == TLoadEvent::Committed) m_hasDocument = true;
 }
 
 void TBrowserHost::EngineFocusChanged(bool focused) {

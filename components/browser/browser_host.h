@@ -230,6 +230,7 @@ class TBrowserHost : public platform::TWinControl, private IBrowserEngineListene
   TBrowserSettings m_settings;
   int m_textSize = kTextSizeDefault;
   int m_opticalZoom = 100;
+  bool m_hasDocument = false;
   TPageSetupReader m_pageSetupReader;
 };
 
