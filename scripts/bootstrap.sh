@@ -36,6 +36,8 @@ packages=(
   xauth
   # XTest: display tests move the pointer and click through the X server.
   libxtst-dev
+  # pdftotext and pdfinfo: the print tests read the PDF files they make.
+  poppler-utils
   # The window manager display tests of top-level windows run under
   # (moves, activation, decorations); they are skipped without it.
   openbox
