@@ -158,50 +158,22 @@ TFormEx::~TFormEx() {
   // The companions and declared components go while the form is whole: a
   // skin lets go of its control as it goes.
   DestroyComponents();
-  m_eventData = Variant::Null();
-  m_execResult = Variant::Null();
+  m_container.ResetResults();
   m_data = Variant::Null();
 }
 
 // --- Lists and companions ------------------------------------------------------
 
-bool TFormEx::IsCompanion(const TComponent* component) const noexcept {
-  return component && (component == m_skin || component == m_skinButtons || component == m_actions ||
-                       component == m_events.Peek());
-}
+int TFormEx::length() const { return m_container.DeclaredCount(m_actions); }
 
-int TFormEx::length() const {
-  int count = 0;
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (!IsCompanion(Components(i))) ++count;
-  return count;
-}
+void TFormEx::clear() { m_container.Clear(); }
 
-void TFormEx::clear() {
-  // Free waits for a component whose handler runs, but takes it out at once.
-  while (ComponentCount() > 0) TComponent::Free(*Components(ComponentCount() - 1));
-  m_eventData = Variant::Null();
-  m_execResult = Variant::Null();
-  m_firstShow = true;
-}
+TScriptEvents* TFormEx::GetEvents() { return m_container.GetEvents(); }
 
-TScriptEvents* TFormEx::GetEvents() {
-  const bool made = m_events.Peek() == nullptr;
-  TScriptEvents* events = m_events.Get();
-  if (made && events) ComponentCreated(*events);
-  return events;
-}
-
-void TFormEx::SetEvents(TScriptEvents* events) {
-  const bool made = m_events.Peek() == nullptr;
-  m_events.Assign(events);
-  if (made && m_events.Peek()) ComponentCreated(*m_events.Peek());
-}
+void TFormEx::SetEvents(TScriptEvents* events) { m_container.SetEvents(events); }
 
 TZebrinFormSkinEx* TFormEx::Skin() {
-  if (!m_skin && !IsDestroying()) {
-    auto& skin = MakeComponent<TZebrinFormSkinEx>(*this);
-    m_skin = &skin;
+  return m_container.Skin<TZebrinFormSkinEx>([this](TZebrinFormSkinEx& skin) {
     skin.Caption()->SetDefaultText(true);
     skin.SetControl(this);
     if (ApplicationHooks().MainForm() == this) {
@@ -210,35 +182,22 @@ TZebrinFormSkinEx* TFormEx::Skin() {
         if (Color() == kWindowColor) SetColor(application->FirstColor());
       }
     }
-    ComponentCreated(skin);
-  }
-  return m_skin;
+  });
+}
+
+TZebrinFormSkinEx* TFormEx::PeekSkin() const noexcept {
+  return static_cast<TZebrinFormSkinEx*>(m_container.PeekSkin());
 }
 
 TZebrinPlacementSubSkin* TFormEx::Placement() {
-  if (!m_placement) {
-    TZebrinFormSkinEx* skin = Skin();
-    if (!skin) return nullptr;
-    auto& placement = MakeComponent<TZebrinPlacementSubSkin>(*skin);
-    m_placement = &placement;
-    placement.SetAdjustPosition(true);
-    placement.SetHandler(skins::pshShowing);
+  // A form's placement loads when it is shown and keeps it on the screen.
+  return m_container.Placement(Skin(), {true, skins::pshShowing}, [this](TZebrinPlacementSubSkin& placement) {
     placement.OnGetRegistryPath().Bind(*this, &TFormEx::GetPlacementPath);
-    skin->SetSubSkin(&placement);
-    FreeNotification(&placement);
-    ComponentCreated(placement);
-  }
-  return m_placement;
+  });
 }
 
 TSkinToolButtons* TFormEx::SkinButtons() {
-  if (!m_skinButtons && !IsDestroying()) {
-    auto& buttons = MakeComponent<TSkinToolButtons>(*this);
-    m_skinButtons = &buttons;
-    buttons.SetSkin(Skin());
-    ComponentCreated(buttons);
-  }
-  return m_skinButtons;
+  return m_container.SkinButtons([this] { return Skin(); });
 }
 
 TActionListEx* TFormEx::Actions() {
@@ -260,15 +219,8 @@ void TFormEx::ComponentCreated(TComponent& component) {
 
 void TFormEx::Notification(TComponent* component, TOperation operation) {
   TForm::Notification(component, operation);
-  m_events.Notification(component, operation);
-  if (operation != TOperation::opRemove || !component) return;
-  if (component == m_skin) {
-    m_skin = nullptr;
-    m_placement = nullptr;  // the skin's own
-  }
-  if (component == m_placement) m_placement = nullptr;
-  if (component == m_skinButtons) m_skinButtons = nullptr;
-  if (component == m_actions) m_actions = nullptr;
+  m_container.Notification(component, operation);
+  if (operation == TOperation::opRemove && component && component == m_actions) m_actions = nullptr;
 }
 
 // --- Published -------------------------------------------------------------------
@@ -293,11 +245,11 @@ void TFormEx::WindowCreated() {
 }
 
 void TFormEx::SetFlash(int count) {
-  if (m_skin && m_skin->GetActive()) m_skin->Flash(count);
+  if (TZebrinFormSkinEx* skin = PeekSkin(); skin && skin->GetActive()) skin->Flash(count);
 }
 
 void TFormEx::RefreshSkin() {
-  if (m_skin && m_skin->GetActive()) m_skin->Refresh();
+  if (TZebrinFormSkinEx* skin = PeekSkin(); skin && skin->GetActive()) skin->Refresh();
 }
 
 void TFormEx::SetImage(const Variant& value) {
@@ -332,14 +284,14 @@ void TFormEx::SetUserInterfaceOptions(TFormExUIOptions options) {
     SetAlphaBlend(true);
     if (AlphaBlendValue() > 254) SetAlphaBlendValue(128);
   }
-  if ((options & uioSkin) && !m_skin) {
+  if ((options & uioSkin) && !PeekSkin()) {
     TZebrinFormSkinEx* skin = Skin();
     if (!alive || !skin) return;
     skin->Caption()->SetDefaultText(true);
     skin->SetEnabled(true);
   }
   if (!alive) return;
-  if ((options & uioPlacement) && !m_placement) {
+  if ((options & uioPlacement) && !PeekPlacement()) {
     if (TZebrinPlacementSubSkin* placement = Placement()) placement->SetEnabled(true);
   }
 }
@@ -408,7 +360,7 @@ bool TFormEx::ExecFormWord(const std::string& word) {
   } else if (SameText(word, "showmodal")) {
     const TWeakRef<TFormEx> alive(this);
     const TModalResult result = ShowModal();
-    if (alive) m_execResult = result;
+    if (alive) ExecResult() = result;
   } else if (SameText(word, "activate")) {
     Activate();
   } else if (SameText(word, "cascade")) {
@@ -427,9 +379,9 @@ bool TFormEx::ExecFormWord(const std::string& word) {
 
 void TFormEx::SetExec(const Variant& value) {
   const std::string word = ExecVerbText(value);
-  m_execResult = true;
+  ExecResult() = true;
   const TWeakRef<TFormEx> alive(this);
-  if (!ExecFormWord(word) && alive) m_execResult = false;
+  if (!ExecFormWord(word) && alive) ExecResult() = false;
 }
 
 // --- Showing and the mouse ---------------------------------------------------------
@@ -438,7 +390,7 @@ void TFormEx::ShowingChanged(bool showing) {
   const TWeakRef<TFormEx> alive(this);
   TForm::ShowingChanged(showing);
   if (!alive || !showing || !Visible()) return;
-  m_firstShow = false;
+  m_container.SetFirstShow(false);
   RefreshSkin();
 }
 
@@ -460,24 +412,21 @@ Variant TFormEx::FireEvent(std::string_view name, std::span<const Variant> args,
   return FireScriptEvent(*this, *this, name, args, sender);
 }
 
-void TFormEx::clickHandler(TObject*) { FireEvent("click", {}, nullptr); }
-void TFormEx::dblClickHandler(TObject*) { FireEvent("dblclick", {}, nullptr); }
-void TFormEx::hideHandler(TObject*) { FireEvent("hide", {}, nullptr); }
-void TFormEx::resizeHandler(TObject*) { FireEvent("resize", {}, nullptr); }
-void TFormEx::activateHandler(TObject*) { FireEvent("activate", {}, nullptr); }
-void TFormEx::deactivateHandler(TObject*) { FireEvent("deactivate", {}, nullptr); }
-void TFormEx::createHandler(TObject*) { FireEvent("create", {}, nullptr); }
-void TFormEx::destroyHandler(TObject*) { FireEvent("destroy", {}, nullptr); }
-void TFormEx::mouseEnterHandler(TObject*) { FireEvent("mouseenter", {}, nullptr); }
-void TFormEx::mouseLeaveHandler(TObject*) { FireEvent("mouseleave", {}, nullptr); }
+void TFormEx::clickHandler(TObject*) { m_container.Fire("click"); }
+void TFormEx::dblClickHandler(TObject*) { m_container.Fire("dblclick"); }
+void TFormEx::hideHandler(TObject*) { m_container.Fire("hide"); }
+void TFormEx::resizeHandler(TObject*) { m_container.Fire("resize"); }
+void TFormEx::activateHandler(TObject*) { m_container.Fire("activate"); }
+void TFormEx::deactivateHandler(TObject*) { m_container.Fire("deactivate"); }
+void TFormEx::createHandler(TObject*) { m_container.Fire("create"); }
+void TFormEx::destroyHandler(TObject*) { m_container.Fire("destroy"); }
+void TFormEx::mouseEnterHandler(TObject*) { m_container.Fire("mouseenter"); }
+void TFormEx::mouseLeaveHandler(TObject*) { m_container.Fire("mouseleave"); }
 
-void TFormEx::showHandler(TObject*) {
-  const Variant args[] = {Variant(Name()), Variant(m_firstShow)};
-  FireEvent("show", args, nullptr);
-}
+void TFormEx::showHandler(TObject*) { m_container.FireShow(); }
 
 void TFormEx::closeQueryHandler(TObject*, bool& canClose) {
-  canClose = ActionHandledResult(FireEvent("closequery", {}, nullptr), canClose);
+  canClose = ActionHandledResult(m_container.Fire("closequery"), canClose);
 }
 
 void TFormEx::closeHandler(TObject*, TCloseAction& action) {
@@ -488,8 +437,7 @@ void TFormEx::closeHandler(TObject*, TCloseAction& action) {
 }
 
 void TFormEx::contextPopupHandler(TObject*, TPoint mousePos, bool& handled) {
-  const Variant args[] = {Variant(Name()), Variant(mousePos.X), Variant(mousePos.Y)};
-  handled = ActionHandledResult(FireEvent("contextpopup", args, nullptr), handled);
+  handled = ActionHandledResult(m_container.FireContextPopup(mousePos), handled);
 }
 
 void TFormEx::helpHandler(std::uint16_t command, std::int32_t data, bool& callHelp, bool& result) {
@@ -518,30 +466,21 @@ void TFormEx::keyPressHandler(TObject*, char& key) {
 }
 
 void TFormEx::mouseDownHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-  const Variant args[] = {Variant(Name()), Variant(MouseButtonCode(button)), Variant(ShiftStateCode(shift)),
-                          Variant(x), Variant(y)};
-  FireEvent("mousedown", args, nullptr);
+  m_container.FireMouseButton("mousedown", button, shift, x, y);
 }
 
 void TFormEx::mouseUpHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-  const Variant args[] = {Variant(Name()), Variant(MouseButtonCode(button)), Variant(ShiftStateCode(shift)),
-                          Variant(x), Variant(y)};
-  FireEvent("mouseup", args, nullptr);
+  m_container.FireMouseButton("mouseup", button, shift, x, y);
 }
 
-void TFormEx::mouseMoveHandler(TObject*, TShiftState shift, int x, int y) {
-  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(x), Variant(y)};
-  FireEvent("mousemove", args, nullptr);
-}
+void TFormEx::mouseMoveHandler(TObject*, TShiftState shift, int x, int y) { m_container.FireMouseMove(shift, x, y); }
 
 void TFormEx::mouseWheelDownHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
-  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(mousePos.X), Variant(mousePos.Y)};
-  handled = ActionHandledResult(FireEvent("mousewheeldown", args, nullptr), handled);
+  handled = ActionHandledResult(m_container.FireWheel("mousewheeldown", shift, mousePos), handled);
 }
 
 void TFormEx::mouseWheelUpHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
-  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(mousePos.X), Variant(mousePos.Y)};
-  handled = ActionHandledResult(FireEvent("mousewheelup", args, nullptr), handled);
+  handled = ActionHandledResult(m_container.FireWheel("mousewheelup", shift, mousePos), handled);
 }
 
 }  // namespace halbrin

@@ -21,7 +21,7 @@
 #include "core/foundation/collection_interfaces.h"
 #include "core/foundation/icon_loader.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "components/forms/script_container.h"
 #include "core/framework/std_events_component.h"
 #include "platform/controls/form.h"
 #include "platform/graphics/image_list.h"
@@ -87,9 +87,9 @@ class TFormEx : public platform::TForm,
   // IScriptEventSource. Reading events makes the bindings (announced).
   TScriptEvents* GetEvents() override;
   void SetEvents(TScriptEvents* events) override;
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
+  platform::Variant GetEventData() const override { return m_container.EventData(); }
+  void SetEventData(const platform::Variant& value) override { m_container.SetEventData(value); }
+  bool HasEvents() const override { return m_container.EventsSlot().Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -97,7 +97,7 @@ class TFormEx : public platform::TForm,
   // "show", "hide", "showmodal" (the result is the modal result), "activate",
   // "cascade", "repaint", "refresh", "clear", without regard to case; any
   // other word reads False and changes nothing.
-  platform::Variant GetExec() const override { return m_execResult; }
+  platform::Variant GetExec() const override { return m_container.ExecResult(); }
   void SetExec(const platform::Variant& value) override;
 
   // --- Published ---
@@ -112,8 +112,8 @@ class TFormEx : public platform::TForm,
   // Asks the window system for a shadow (where one is drawn); the window stays.
   bool DropShadow() const noexcept { return m_dropShadow; }
   void SetDropShadow(bool value);
-  bool FirstShow() const noexcept { return m_firstShow; }
-  void SetFirstShow(bool value) noexcept { m_firstShow = value; }
+  bool FirstShow() const noexcept { return m_container.FirstShow(); }
+  void SetFirstShow(bool value) noexcept { m_container.SetFirstShow(value); }
   // The skin's caption flashing with that count, when the form has a skin
   // and it is active; otherwise nothing.
   void SetFlash(int count);
@@ -141,8 +141,8 @@ class TFormEx : public platform::TForm,
   skins::TZebrinPlacementSubSkin* Placement();
   TSkinToolButtons* SkinButtons();
   TActionListEx* Actions();
-  TZebrinFormSkinEx* PeekSkin() const noexcept { return m_skin; }
-  skins::TZebrinPlacementSubSkin* PeekPlacement() const noexcept { return m_placement; }
+  TZebrinFormSkinEx* PeekSkin() const noexcept;
+  skins::TZebrinPlacementSubSkin* PeekPlacement() const noexcept { return m_container.PeekPlacement(); }
 
   // MDI children: the child controls carrying a form skin.
   int MDIChildCount() const;
@@ -202,7 +202,7 @@ class TFormEx : public platform::TForm,
   virtual void ComponentCreated(platform::TComponent& component);
   // The exec words of the form; false when `word` is none of them.
   bool ExecFormWord(const std::string& word);
-  platform::Variant& ExecResult() noexcept { return m_execResult; }
+  platform::Variant& ExecResult() noexcept { return m_container.ExecResult(); }
 
   // Showing: "show" (with firstShow still as it was), then firstShow :=
   // false and refreshSkin.
@@ -213,7 +213,6 @@ class TFormEx : public platform::TForm,
   void Notification(platform::TComponent* component, platform::TOperation operation) override;
 
  private:
-  bool IsCompanion(const platform::TComponent* component) const noexcept;
   void GetPlacementPath(platform::TObject* sender, std::string& path);
   platform::Variant FireKey(const char* event, std::uint16_t key, TShiftState shift);
 
@@ -222,13 +221,7 @@ class TFormEx : public platform::TForm,
   platform::TColor m_lineColor = platform::clDefault;
   TActionListEx* m_actions = nullptr;                     // owned; forgotten through Notification
   bool m_dropShadow = false;
-  bool m_firstShow = true;
-  TZebrinFormSkinEx* m_skin = nullptr;                    // owned
-  TSkinToolButtons* m_skinButtons = nullptr;              // owned
-  skins::TZebrinPlacementSubSkin* m_placement = nullptr;  // the skin's; free notification
-  platform::Variant m_eventData = platform::Variant::Null();
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_execResult = platform::Variant::Null();
+  TScriptContainer m_container{*this, *this, [this](platform::TComponent& component) { ComponentCreated(component); }};
   TFormExUIOptions m_uiOptions = 0;
   TTileMode m_tileMode = tbHorizontal;
 };

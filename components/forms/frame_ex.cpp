@@ -105,66 +105,33 @@ TFrameEx::~TFrameEx() {
   // The companions and declared components go while the frame is whole: a
   // skin lets go of its control as it goes.
   DestroyComponents();
-  m_eventData = Variant::Null();
-  m_execResult = Variant::Null();
+  m_container.ResetResults();
   m_data = Variant::Null();
 }
 
 // --- Lists and companions ------------------------------------------------------
 
-bool TFrameEx::IsCompanion(const TComponent* component) const noexcept {
-  return component && (component == m_skin || component == m_skinButtons || component == m_events.Peek());
-}
+int TFrameEx::length() const { return m_container.DeclaredCount(); }
 
-int TFrameEx::length() const {
-  int count = 0;
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (!IsCompanion(Components(i))) ++count;
-  return count;
-}
-
-void TFrameEx::clear() {
-  // Free waits for a component whose handler runs, but takes it out at once.
-  while (ComponentCount() > 0) TComponent::Free(*Components(ComponentCount() - 1));
-  m_eventData = Variant::Null();
-  m_execResult = Variant::Null();
-  m_firstShow = true;
-}
+void TFrameEx::clear() { m_container.Clear(); }
 
 TZebrinControlSkinEx* TFrameEx::Skin() {
-  if (!m_skin && !IsDestroying()) {
-    auto& skin = MakeComponent<TZebrinControlSkinEx>(*this);
-    m_skin = &skin;
-    skin.SetControl(this);
-    ComponentCreated(skin);
-  }
-  return m_skin;
+  return m_container.Skin<TZebrinControlSkinEx>([this](TZebrinControlSkinEx& skin) { skin.SetControl(this); });
+}
+
+TZebrinControlSkinEx* TFrameEx::PeekSkin() const noexcept {
+  return static_cast<TZebrinControlSkinEx*>(m_container.PeekSkin());
 }
 
 TZebrinPlacementSubSkin* TFrameEx::Placement() {
-  if (!m_placement) {
-    TZebrinControlSkinEx* skin = Skin();
-    if (!skin) return nullptr;
-    auto& placement = MakeComponent<TZebrinPlacementSubSkin>(*skin);
-    m_placement = &placement;
-    placement.SetAdjustPosition(false);
-    placement.SetHandler(skins::pshVisible);
+  // A pane's placement loads when it becomes visible and keeps its position.
+  return m_container.Placement(Skin(), {false, skins::pshVisible}, [this](TZebrinPlacementSubSkin& placement) {
     placement.OnGetRegistryPath().Bind(*this, &TFrameEx::GetPlacementPath);
-    skin->SetSubSkin(&placement);
-    FreeNotification(&placement);
-    ComponentCreated(placement);
-  }
-  return m_placement;
+  });
 }
 
 TSkinToolButtons* TFrameEx::SkinButtons() {
-  if (!m_skinButtons && !IsDestroying()) {
-    auto& buttons = MakeComponent<TSkinToolButtons>(*this);
-    m_skinButtons = &buttons;
-    buttons.SetSkin(Skin());
-    ComponentCreated(buttons);
-  }
-  return m_skinButtons;
+  return m_container.SkinButtons([this] { return Skin(); });
 }
 
 void TFrameEx::GetPlacementPath(TObject*, std::string& path) { path = GetRegistryKeyPath(Name()); }
@@ -175,14 +142,7 @@ void TFrameEx::ComponentCreated(TComponent& component) {
 
 void TFrameEx::Notification(TComponent* component, TOperation operation) {
   TFrame::Notification(component, operation);
-  m_events.Notification(component, operation);
-  if (operation != TOperation::opRemove || !component) return;
-  if (component == m_skin) {
-    m_skin = nullptr;
-    m_placement = nullptr;  // the skin's own
-  }
-  if (component == m_placement) m_placement = nullptr;
-  if (component == m_skinButtons) m_skinButtons = nullptr;
+  m_container.Notification(component, operation);
 }
 
 // --- Published -------------------------------------------------------------------
@@ -194,7 +154,7 @@ void TFrameEx::SetActive(bool) {
 }
 
 void TFrameEx::SetFlash(int count) {
-  if (m_skin && m_skin->GetActive()) m_skin->Flash(count);
+  if (TZebrinControlSkinEx* skin = PeekSkin(); skin && skin->GetActive()) skin->Flash(count);
 }
 
 std::int64_t TFrameEx::GetHandle() {
@@ -213,13 +173,15 @@ void TFrameEx::SetZOrder(bool toFront) {
 
 void TFrameEx::SetExec(const Variant& value) {
   const std::string word = ExecVerbText(value);
-  m_execResult = true;
-  if (SameText(word, "minimize") && m_skin) {
-    m_skin->Minimize();
-  } else if (SameText(word, "restore") && m_skin) {
-    m_skin->Restore();
-  } else if (SameText(word, "close") && m_skin) {
-    m_skin->Close();
+  Variant& result = m_container.ExecResult();
+  result = true;
+  TZebrinControlSkinEx* skin = PeekSkin();
+  if (SameText(word, "minimize") && skin) {
+    skin->Minimize();
+  } else if (SameText(word, "restore") && skin) {
+    skin->Restore();
+  } else if (SameText(word, "close") && skin) {
+    skin->Close();
   } else if (SameText(word, "release")) {
     Release();
   } else if (SameText(word, "disablealign")) {
@@ -233,7 +195,7 @@ void TFrameEx::SetExec(const Variant& value) {
   } else if (SameText(word, "hide")) {
     Hide();
   } else {
-    m_execResult = false;
+    result = false;
   }
 }
 
@@ -256,54 +218,42 @@ Variant TFrameEx::FireEvent(std::string_view name, std::span<const Variant> args
 void TFrameEx::ShowingChanged() {
   if (ShowingState()) {
     m_onShow(this);
-    m_firstShow = false;
+    m_container.SetFirstShow(false);
   } else {
     m_onHide(this);
   }
 }
 
-void TFrameEx::clickHandler(TObject*) { FireEvent("click", {}, nullptr); }
-void TFrameEx::dblClickHandler(TObject*) { FireEvent("dblclick", {}, nullptr); }
-void TFrameEx::resizeHandler(TObject*) { FireEvent("resize", {}, nullptr); }
-void TFrameEx::enterHandler(TObject*) { FireEvent("enter", {}, nullptr); }
-void TFrameEx::exitHandler(TObject*) { FireEvent("exit", {}, nullptr); }
-void TFrameEx::hideHandler(TObject*) { FireEvent("hide", {}, nullptr); }
-void TFrameEx::destroyHandler(TObject*) { FireEvent("destroy", {}, nullptr); }
-void TFrameEx::mouseEnterHandler(TObject*) { FireEvent("mouseenter", {}, nullptr); }
-void TFrameEx::mouseLeaveHandler(TObject*) { FireEvent("mouseleave", {}, nullptr); }
+void TFrameEx::clickHandler(TObject*) { m_container.Fire("click"); }
+void TFrameEx::dblClickHandler(TObject*) { m_container.Fire("dblclick"); }
+void TFrameEx::resizeHandler(TObject*) { m_container.Fire("resize"); }
+void TFrameEx::enterHandler(TObject*) { m_container.Fire("enter"); }
+void TFrameEx::exitHandler(TObject*) { m_container.Fire("exit"); }
+void TFrameEx::hideHandler(TObject*) { m_container.Fire("hide"); }
+void TFrameEx::destroyHandler(TObject*) { m_container.Fire("destroy"); }
+void TFrameEx::mouseEnterHandler(TObject*) { m_container.Fire("mouseenter"); }
+void TFrameEx::mouseLeaveHandler(TObject*) { m_container.Fire("mouseleave"); }
 
-void TFrameEx::showHandler(TObject*) {
-  const Variant args[] = {Variant(Name()), Variant(m_firstShow)};
-  FireEvent("show", args, nullptr);
-}
+void TFrameEx::showHandler(TObject*) { m_container.FireShow(); }
 
 void TFrameEx::contextPopupHandler(TObject*, TPoint mousePos, bool& handled) {
-  const Variant args[] = {Variant(Name()), Variant(mousePos.X), Variant(mousePos.Y)};
-  handled = ScriptResultAsBoolean(FireEvent("contextpopup", args, nullptr), false);
-}
-
-void TFrameEx::FireMouse(const char* event, TMouseButton button, TShiftState shift, int x, int y) {
-  const Variant args[] = {Variant(Name()), Variant(MouseButtonCode(button)), Variant(ShiftStateCode(shift)),
-                          Variant(x), Variant(y)};
-  FireEvent(event, args, nullptr);
+  handled = ScriptResultAsBoolean(m_container.FireContextPopup(mousePos), false);
 }
 
 void TFrameEx::mouseDownHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-  FireMouse("mousedown", button, shift, x, y);
+  m_container.FireMouseButton("mousedown", button, shift, x, y);
 }
 
 void TFrameEx::mouseUpHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-  FireMouse("mouseup", button, shift, x, y);
+  m_container.FireMouseButton("mouseup", button, shift, x, y);
 }
 
 void TFrameEx::mouseMoveHandler(TObject*, TShiftState shift, int x, int y) {
-  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(x), Variant(y)};
-  FireEvent("mousemove", args, nullptr);
+  m_container.FireMouseMove(shift, x, y);
 }
 
 bool TFrameEx::FireWheel(const char* event, TShiftState shift, TPoint mousePos) {
-  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(mousePos.X), Variant(mousePos.Y)};
-  return ScriptResultAsBoolean(FireEvent(event, args, nullptr), false);
+  return ScriptResultAsBoolean(m_container.FireWheel(event, shift, mousePos), false);
 }
 
 void TFrameEx::mouseWheelDownHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {

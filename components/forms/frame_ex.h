@@ -17,7 +17,7 @@
 #include "core/app/application_ex.h"
 #include "core/foundation/collection_interfaces.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "components/forms/script_container.h"
 #include "core/framework/std_events_component.h"
 #include "platform/controls/frame.h"
 #include "platform/eventloop/idle_source.h"
@@ -63,18 +63,18 @@ class TFrameEx : public platform::TFrame,
   int length() const override;
 
   // IScriptEventSource.
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
+  TScriptEvents* GetEvents() override { return m_container.EventsSlot().Get(); }
+  void SetEvents(TScriptEvents* events) override { m_container.EventsSlot().Assign(events); }
+  platform::Variant GetEventData() const override { return m_container.EventData(); }
+  void SetEventData(const platform::Variant& value) override { m_container.SetEventData(value); }
+  bool HasEvents() const override { return m_container.EventsSlot().Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
   // IExecutable: "minimize", "restore", "close" (only with a skin), "release",
   // "disablealign", "enablealign", "clear", "show", "hide", without regard
   // to case; any other word reads False.
-  platform::Variant GetExec() const override { return m_execResult; }
+  platform::Variant GetExec() const override { return m_container.ExecResult(); }
   void SetExec(const platform::Variant& value) override;
 
   // --- Published ---
@@ -84,7 +84,7 @@ class TFrameEx : public platform::TFrame,
   void SetActive(bool value);
   const platform::Variant& Data() const noexcept { return m_data; }
   void SetData(const platform::Variant& value) { m_data = value; }
-  bool FirstShow() const noexcept { return m_firstShow; }
+  bool FirstShow() const noexcept { return m_container.FirstShow(); }
   // The skin's Flash with that count, when there is a skin and it is active.
   void SetFlash(int count);
   // The window's id in the window system (0 without one); the window is made first.
@@ -99,8 +99,8 @@ class TFrameEx : public platform::TFrame,
   // Made on first read with Skin = the frame's skin (made too), owned by the
   // frame, announced.
   TSkinToolButtons* SkinButtons();
-  TZebrinControlSkinEx* PeekSkin() const noexcept { return m_skin; }
-  skins::TZebrinPlacementSubSkin* PeekPlacement() const noexcept { return m_placement; }
+  TZebrinControlSkinEx* PeekSkin() const noexcept;
+  skins::TZebrinPlacementSubSkin* PeekPlacement() const noexcept { return m_container.PeekPlacement(); }
 
   TCreateComponentEvent& OnCreateComponent() noexcept { return m_onCreateComponent; }
   platform::TNotifyEvent& OnShow() noexcept { return m_onShow; }
@@ -150,18 +150,10 @@ class TFrameEx : public platform::TFrame,
   void Release();
   // The registry key of the placement: the application's with the Name below it.
   void GetPlacementPath(platform::TObject* sender, std::string& path);
-  void FireMouse(const char* event, platform::TMouseButton button, platform::TShiftState shift, int x, int y);
   bool FireWheel(const char* event, platform::TShiftState shift, platform::TPoint mousePos);
-  bool IsCompanion(const platform::TComponent* component) const noexcept;
 
   platform::Variant m_data = platform::Variant::Null();
-  platform::Variant m_eventData = platform::Variant::Null();
-  TZebrinControlSkinEx* m_skin = nullptr;  // owned; forgotten through Notification; forgotten through Notification
-  skins::TZebrinPlacementSubSkin* m_placement = nullptr;      // the skin's; free notification
-  TSkinToolButtons* m_skinButtons = nullptr;                  // owned
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_execResult = platform::Variant::Null();
-  bool m_firstShow = true;
+  TScriptContainer m_container{*this, *this, [this](platform::TComponent& component) { ComponentCreated(component); }};
   TCreateComponentEvent m_onCreateComponent;
   platform::TNotifyEvent m_onHide;
   platform::TNotifyEvent m_onShow;

@@ -41,17 +41,6 @@ struct GtkControlBackend::Window {
 
 namespace {
 
-TShiftState ShiftOf(guint state) noexcept {
-  TShiftState shift = 0;
-  if (state & GDK_SHIFT_MASK) shift |= ssShift;
-  if (state & GDK_CONTROL_MASK) shift |= ssCtrl;
-  if (state & GDK_MOD1_MASK) shift |= ssAlt;
-  if (state & GDK_BUTTON1_MASK) shift |= ssLeft;
-  if (state & GDK_BUTTON2_MASK) shift |= ssMiddle;
-  if (state & GDK_BUTTON3_MASK) shift |= ssRight;
-  return shift;
-}
-
 std::optional<TMouseButton> ButtonOf(guint button) noexcept {
   switch (button) {
     case 1: return TMouseButton::mbLeft;
@@ -143,7 +132,7 @@ struct GtkControlSignals {
     TWinControl* control = window->control.Get();
     if (!control) return FALSE;
     const ClientPoint point = ToClient(frame, event->x, event->y);
-    TShiftState shift = ShiftOf(event->state);
+    TShiftState shift = ShiftStateOf(event->state);
     switch (event->kind) {
       case HALBRIN_FRAME_PRESS:
       case HALBRIN_FRAME_DOUBLE_PRESS: {
@@ -183,7 +172,7 @@ struct GtkControlSignals {
     TWinControl* control = static_cast<Window*>(data)->control.Get();
     if (!control) return FALSE;
     const ClientPoint point = ToClient(HALBRIN_FRAME(frame), event->x, event->y);
-    const TShiftState shift = ShiftOf(event->state);
+    const TShiftState shift = ShiftStateOf(event->state);
     switch (event->direction) {
       case GDK_SCROLL_UP: control->WindowMouseWheelInput(false, shift, point.x, point.y); return TRUE;
       case GDK_SCROLL_DOWN: control->WindowMouseWheelInput(true, shift, point.x, point.y); return TRUE;
@@ -203,7 +192,7 @@ struct GtkControlSignals {
     const TWeakRef<TWinControl> control(static_cast<Window*>(data)->control.Get());
     if (!control) return FALSE;
     const std::uint16_t key = VirtualKeyOf(*event);
-    const TShiftState shift = ShiftOf(event->state) & (ssShift | ssCtrl | ssAlt);
+    const TShiftState shift = ShiftStateOf(event->state) & (ssShift | ssCtrl | ssAlt);
     if (event->type == GDK_KEY_RELEASE) return key != 0 && control->WindowKeyUpInput(key, shift) == 0;
     bool suppressed = key != 0 && control->WindowKeyDownInput(key, shift) == 0;
     // As in the class library, a key down set to 0 still types its character.
@@ -536,15 +525,8 @@ void GtkControlBackend::SetWithdrawn(ControlWindow id, bool withdrawn) {
     gdk_window_show(gdkWindow);
 }
 
-void GtkControlBackend::RaiseWithoutActivating(ControlWindow id) {
-  Window* window = Find(id);
-  if (!window) return;
-  if (!window->toplevel) {
-    halbrin_frame_raise(Find(window->parent)->Frame(), window->frame.Get());
-  } else if (GdkWindow* gdkWindow = gtk_widget_get_window(window->toplevel.Widget())) {
-    gdk_window_raise(gdkWindow);
-  }
-}
+// Raising never activates a window here.
+void GtkControlBackend::RaiseWithoutActivating(ControlWindow id) { BringToFront(id); }
 
 void GtkControlBackend::Present(ControlWindow id) {
   if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_window_present_with_time(toplevel, ActivationTime(toplevel));

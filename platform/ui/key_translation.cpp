@@ -27,6 +27,17 @@ guint UnshiftedKeyval(const GdkEventKey& event) {
 
 }  // namespace
 
+TShiftState ShiftStateOf(guint state) noexcept {
+  TShiftState shift = 0;
+  if (state & GDK_SHIFT_MASK) shift |= ssShift;
+  if (state & GDK_CONTROL_MASK) shift |= ssCtrl;
+  if (state & GDK_MOD1_MASK) shift |= ssAlt;
+  if (state & GDK_BUTTON1_MASK) shift |= ssLeft;
+  if (state & GDK_BUTTON2_MASK) shift |= ssMiddle;
+  if (state & GDK_BUTTON3_MASK) shift |= ssRight;
+  return shift;
+}
+
 std::uint16_t VirtualKeyOf(const GdkEventKey& event) {
   if (const std::uint16_t key = VirtualKeyFromKeyval(UnshiftedKeyval(event))) return key;
   // A key the first group leaves without a known keyval (a layout of its own).

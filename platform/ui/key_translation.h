@@ -6,11 +6,17 @@
 #include <functional>
 #include <optional>
 
+#include "platform/controls/control_input.h"
+
 namespace halbrin::platform {
 
 // What a GDK key event gives the control model: the key's virtual-key code
 // and the character it types, as the class library's key down and key press
 // carry them.
+
+// The modifiers and held buttons of a GDK event's state (Shift, Ctrl, Alt,
+// the left, middle and right buttons) as the control model's shift state.
+TShiftState ShiftStateOf(guint state) noexcept;
 
 // The key's code (virtual_keys.h) from the keyval of its key without Shift,
 // Caps Lock and layout groups (Num Lock kept), so Shift+1 is '1' and a letter

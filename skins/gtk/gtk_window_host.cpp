@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/cairo/cairo_canvas.h"
+#include "platform/ui/key_translation.h"
 #include "skins/core/custom_skin.h"
 #include "skins/gtk/skin_cursors.h"
 
@@ -23,17 +24,6 @@ namespace {
 constexpr guint kMoveQuietMs = 200;
 // Sizes our own pane drags never go below.
 constexpr int kSmallestPane = 1;
-
-TShiftState ShiftOf(GdkModifierType state) {
-  TShiftState shift = 0;
-  if (state & GDK_SHIFT_MASK) shift |= ssShift;
-  if (state & GDK_CONTROL_MASK) shift |= ssCtrl;
-  if (state & GDK_MOD1_MASK) shift |= ssAlt;
-  if (state & GDK_BUTTON1_MASK) shift |= ssLeft;
-  if (state & GDK_BUTTON2_MASK) shift |= ssMiddle;
-  if (state & GDK_BUTTON3_MASK) shift |= ssRight;
-  return shift;
-}
 
 TMouseButton ButtonOf(guint button) {
   switch (button) {
@@ -365,7 +355,7 @@ void TGtkWindowHost::DeliverEvent(const HalbrinFrameEvent& event) {
   pointer.pos = TPoint{static_cast<int>(event.x), static_cast<int>(event.y)};
   pointer.screen = TPoint{static_cast<int>(event.x_root), static_cast<int>(event.y_root)};
   pointer.button = ButtonOf(event.button);
-  pointer.shift = ShiftOf(event.state);
+  pointer.shift = platform::ShiftStateOf(event.state);
   pointer.time = event.time;
   const std::shared_ptr<bool> alive = m_alive;
   switch (event.kind) {

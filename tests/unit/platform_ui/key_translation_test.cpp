@@ -63,5 +63,24 @@ TEST(KeyCharacterOf, CharactersAboveAsciiGoThroughTheProjectsCodePage) {
   EXPECT_EQ(KeyCharacterOf(GDK_KEY_Cyrillic_zhe, static_cast<GdkModifierType>(0)), std::nullopt);
 }
 
+TEST(ShiftStateOf, ModifiersAndHeldButtonsMapToTheirBitsAndLocksToNone) {
+  const struct {
+    guint state;
+    TShiftState shift;
+  } cases[] = {
+      {0, 0},
+      {GDK_SHIFT_MASK, ssShift},
+      {GDK_CONTROL_MASK, ssCtrl},
+      {GDK_MOD1_MASK, ssAlt},
+      {GDK_BUTTON1_MASK, ssLeft},
+      {GDK_BUTTON2_MASK, ssMiddle},
+      {GDK_BUTTON3_MASK, ssRight},
+      {GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_BUTTON3_MASK, ssShift | ssCtrl | ssRight},
+      // Caps Lock, Num Lock, the Super key and the back/forward buttons carry no bit.
+      {GDK_LOCK_MASK | GDK_MOD2_MASK | GDK_SUPER_MASK | GDK_BUTTON4_MASK | GDK_BUTTON5_MASK, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ShiftStateOf(c.state), c.shift) << std::hex << c.state;
+}
+
 }  // namespace
 }  // namespace halbrin::platform

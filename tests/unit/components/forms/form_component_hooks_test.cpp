@@ -31,6 +31,7 @@
 #include "skins/core/caption_bands.h"
 #include "skins/core/skin_manager.h"
 #include "skins/core/tool_buttons.h"
+#include "unit/core/app/fixtures/application_test_support.h"
 #include "unit/core/scripting/fixtures/script_test_support.h"
 #include "unit/skins/fixtures/skin_window_scopes.h"
 
@@ -100,33 +101,11 @@ class TRecordingApplication final : public TApplicationEx {
   std::vector<ScriptCall> calls;
 };
 
-// A windowing layer that has a main form while the application has one.
-class TFormsUi final : public IApplicationUi {
- public:
-  void Minimize() override {}
-  void Restore() override {}
-  void BringToFront() override {}
-  bool Focus() override { return false; }
-  bool IsActive() const override { return false; }
-  bool HasMainForm() const override { return app && app->MainForm(); }
-  bool CloseMainForm() override { return HasMainForm(); }
-  void HideMainForm() override {}
-  void ProcessMessages() override {}
-  void SetCursor(int) override {}
-  std::uint32_t ShiftState() const override { return 0; }
-  std::uint32_t ButtonState() const override { return 0; }
-  TApplicationSystemColors SystemColors() const override { return {}; }
-  TApplicationEx* app = nullptr;
-};
-
-class FormHooksTest : public scripting_test::ScriptHostTest, protected skins::TSkinWindowScopes {
+class FormHooksTest : public ApplicationProjectTest, protected skins::TSkinWindowScopes {
  protected:
+  FormHooksTest() : ApplicationProjectTest("{00000000-0000-0000-0000-0000000000F2}") {}
   void SetUp() override {
-    scripting_test::ScriptHostTest::SetUp();
-    CommandLine::Set({"halbrinlite"});
-    InitProjectInfo(ProjectInfo());
-    ProjectInfo().folder = ProjectFolder();
-    ProjectInfo().id = "{00000000-0000-0000-0000-0000000000F2}";
+    ApplicationProjectTest::SetUp();
     RegisterComponentClass<TStandInForm>("form");
     RegisterComponentClass<TStandInFloat>("float");
     TStandInForm::log = &m_formLog;
@@ -137,10 +116,7 @@ class FormHooksTest : public scripting_test::ScriptHostTest, protected skins::TS
     UnregisterComponentType("form");
     UnregisterComponentType("float");
     RegisterFormComponentTypes();
-    ReleaseApplicationProject();
-    InitProjectInfo(ProjectInfo());
-    CommandLine::Set({});
-    scripting_test::ScriptHostTest::TearDown();
+    ApplicationProjectTest::TearDown();
   }
 
   TRecordingApplication& App() {
@@ -167,7 +143,7 @@ class FormHooksTest : public scripting_test::ScriptHostTest, protected skins::TS
 
   TFormComponentHooks m_hooks;
   ScopedApplicationComponentHooks m_hooksScope{m_hooks};
-  TFormsUi m_ui;
+  TFakeApplicationUi m_ui;
   std::vector<std::string> m_formLog;
   std::unique_ptr<TRecordingApplication> m_app;
 };

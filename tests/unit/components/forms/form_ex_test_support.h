@@ -1,8 +1,8 @@
 #pragma once
 
-// What the script form tests share: recording hooks that can name a main
-// form, the recording control backend and window hosts, a fake loop, and
-// helpers to make forms, bind their events and read the calls' eventData.
+// What the script form and frame tests share: recording hooks that can name a
+// main form, the recording control backend and window hosts, a fake loop, and
+// helpers to make forms, bind events and read the calls' eventData.
 
 #include <gtest/gtest.h>
 
@@ -39,8 +39,8 @@ class FormExTestBase : public ::testing::Test {
     form.SetBounds(10, 20, 300, 200);
     return form;
   }
-  TScriptEvent& Bind(TFormEx& form, const std::string& event, const std::string& procedure = "handler") {
-    TScriptEvent& binding = form.GetEvents()->AttachEvent(event);
+  TScriptEvent& Bind(IScriptEventSource& source, const std::string& event, const std::string& procedure = "handler") {
+    TScriptEvent& binding = source.GetEvents()->AttachEvent(event);
     binding.SetXml(procedure);
     return binding;
   }

@@ -14,11 +14,8 @@
 #include "core/framework/component_types.h"
 #include "core/framework/xml_type_info_ex.h"
 #include "core/foundation/property_values.h"
-#include "platform/controls/recording_control_backend.h"
 #include "skins/core/placement_sub_skin.h"
-#include "skins/core/recording_window_host.h"
-#include "skins/core/skin_manager.h"
-#include "unit/core/framework/fixtures/framework_test_support.h"
+#include "unit/components/forms/form_ex_test_support.h"
 
 namespace halbrin::framework_test {
 
@@ -53,16 +50,12 @@ constexpr platform::TMouseButton kRight = platform::TMouseButton::mbRight;
 constexpr platform::TMouseButton kMiddle = platform::TMouseButton::mbMiddle;
 
 // A 300x200 window-backed parent ("Form") and one frame ("Tools") in it.
-class FrameTest : public FrameworkTest {
+class FrameTest : public FormExTestBase {
  protected:
   FrameTest() {
     form.SetName("Form");
     form.SetBounds(0, 0, 300, 200);
     form.SetVisible(false);
-  }
-  ~FrameTest() override {
-    m_hooks.root.DestroyComponents();
-    skins::FreeSkinManager();
   }
 
   TFrameEx& Frame(const std::string& name = "Tools") {
@@ -82,23 +75,6 @@ class FrameTest : public FrameworkTest {
     frame.Skin()->SetEnabled(true);
     return frame;
   }
-  TScriptEvent& Bind(TFrameEx& frame, const std::string& event, const std::string& procedure) {
-    TScriptEvent& binding = frame.GetEvents()->AttachEvent(event);
-    binding.SetXml(procedure);
-    return binding;
-  }
-  // The parameters of each call, in order.
-  std::vector<Variant> Parameters() const {
-    std::vector<Variant> list;
-    for (const ScriptCall& call : m_hooks.calls) list.push_back(call.parameters);
-    return list;
-  }
-  static Variant Array(std::initializer_list<Variant> items) { return Variant(VariantArray(items)); }
-
-  skins::TRecordingWindowHostFactory hosts;
-  skins::ScopedWindowHostFactory hostScope{hosts};
-  platform::TRecordingControlBackend backend;
-  platform::ScopedControlBackend backendScope{backend};
   TWinControl& form = platform::MakeComponent<TWinControl>(m_hooks.root);
 };
 

@@ -19,6 +19,7 @@
 #include "core/framework/script_events.h"
 #include "core/framework/xml_type_info_ex.h"
 #include "platform/classes/property_access.h"
+#include "unit/core/app/fixtures/application_test_support.h"
 #include "unit/core/framework/fixtures/framework_test_support.h"
 #include "unit/skins/fixtures/skin_window_scopes.h"
 
@@ -647,26 +648,8 @@ TEST_F(SkinComponentTest, ScriptMembersArePublishedOnBothSkins) {
 
 // ---------------------------------------------------------------- active state
 
-class TFakeUi final : public IApplicationUi {
- public:
-  void Minimize() override {}
-  void Restore() override {}
-  void BringToFront() override {}
-  bool Focus() override { return false; }
-  bool IsActive() const override { return active; }
-  bool HasMainForm() const override { return false; }
-  bool CloseMainForm() override { return false; }
-  void HideMainForm() override {}
-  void ProcessMessages() override {}
-  void SetCursor(int) override {}
-  std::uint32_t ShiftState() const override { return 0; }
-  std::uint32_t ButtonState() const override { return 0; }
-  TApplicationSystemColors SystemColors() const override { return {}; }
-  bool active = false;
-};
-
 TEST_F(SkinComponentTest, TheMainFormsCaptionStaysActiveWhileTheProgramIs) {
-  TFakeUi ui;
+  TFakeApplicationUi ui;
   auto app = std::make_unique<TApplicationEx>();
   app->SetUi(&ui);
   // Over the application's own hooks: these name the main form.

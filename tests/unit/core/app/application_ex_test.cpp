@@ -21,6 +21,7 @@
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/services/dialog_service.h"
 #include "platform/services/desktop_service.h"
+#include "unit/core/app/fixtures/application_test_support.h"
 
 namespace halbrin::app_test {
 namespace {
@@ -97,22 +98,13 @@ class TCounted : public TCustomExecutableComponentEx {
   static inline int destroyed = 0;
 };
 
-class ApplicationTest : public scripting_test::ScriptHostTest {
+class ApplicationTest : public ApplicationProjectTest {
  protected:
-  void SetUp() override {
-    scripting_test::ScriptHostTest::SetUp();
-    CommandLine::Set({"halbrinlite"});
-    InitProjectInfo(ProjectInfo());
-    ProjectInfo().folder = ProjectFolder();
-    ProjectInfo().id = "{00000000-0000-0000-0000-0000000000A1}";
-  }
+  ApplicationTest() : ApplicationProjectTest("{00000000-0000-0000-0000-0000000000A1}") {}
   void TearDown() override {
     m_app.reset();
-    ReleaseApplicationProject();
     while (HandOverPending()) ReadHandOver("file");
-    InitProjectInfo(ProjectInfo());
-    CommandLine::Set({});
-    scripting_test::ScriptHostTest::TearDown();
+    ApplicationProjectTest::TearDown();
   }
 
   TApplicationEx& App() {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "../scripting/fixtures/script_test_support.h"
+#include "unit/core/app/fixtures/application_test_support.h"
 #include "core/app/application_ex.h"
 #include "core/app/client.h"
 #include "core/app/command_line.h"
@@ -149,28 +150,6 @@ class TFakeComponentHooks final : public IApplicationComponentHooks {
 
 namespace {
 
-// A windowing layer whose main form is the application's.
-class TFormsUi final : public IApplicationUi {
- public:
-  void Minimize() override {}
-  void Restore() override {}
-  void BringToFront() override {}
-  bool Focus() override { return false; }
-  bool IsActive() const override { return false; }
-  bool HasMainForm() const override { return app && app->MainForm(); }
-  bool CloseMainForm() override { return HasMainForm(); }
-  void HideMainForm() override { calls.push_back("hide main form"); }
-  void ProcessMessages() override {}
-  void SetCursor(int) override {}
-  std::uint32_t ShiftState() const override { return 0; }
-  std::uint32_t ButtonState() const override { return 0; }
-  TApplicationSystemColors SystemColors() const override { return colors; }
-
-  TApplicationEx* app = nullptr;
-  std::vector<std::string> calls;
-  TApplicationSystemColors colors;
-};
-
 class TSilentDialogs final : public platform::IDialogService {
  public:
   int MessageBox(const std::string& text, const std::string&, std::uint32_t) override {
@@ -190,21 +169,12 @@ class TLoggedComponent : public TCustomExecutableComponentEx {
   TDestructionLog& m_log;
 };
 
-class ApplicationFormsTest : public scripting_test::ScriptHostTest {
+class ApplicationFormsTest : public ApplicationProjectTest {
  protected:
-  void SetUp() override {
-    scripting_test::ScriptHostTest::SetUp();
-    CommandLine::Set({"halbrinlite"});
-    InitProjectInfo(ProjectInfo());
-    ProjectInfo().folder = ProjectFolder();
-    ProjectInfo().id = "{00000000-0000-0000-0000-0000000000F1}";
-  }
+  ApplicationFormsTest() : ApplicationProjectTest("{00000000-0000-0000-0000-0000000000F1}") {}
   void TearDown() override {
     m_app.reset();
-    ReleaseApplicationProject();
-    InitProjectInfo(ProjectInfo());
-    CommandLine::Set({});
-    scripting_test::ScriptHostTest::TearDown();
+    ApplicationProjectTest::TearDown();
   }
 
   TApplicationEx& App() {
@@ -255,7 +225,7 @@ class ApplicationFormsTest : public scripting_test::ScriptHostTest {
   TDestructionLog m_log;
   TFakeComponentHooks m_hooks;
   ScopedApplicationComponentHooks m_hooksScope{m_hooks};
-  TFormsUi m_ui;
+  TFakeApplicationUi m_ui;
   std::unique_ptr<TApplicationEx> m_app;
 };
 
