@@ -1,5 +1,6 @@
 #include "components/forms/frame_ex.h"
 
+#include "components/forms/action_ex.h"
 #include "components/forms/control_skin_ex.h"
 #include "components/forms/skin_tool_buttons.h"
 #include "core/framework/application_hooks.h"
@@ -237,7 +238,7 @@ void TFrameEx::mouseLeaveHandler(TObject*) { m_container.Fire("mouseleave"); }
 void TFrameEx::showHandler(TObject*) { m_container.FireShow(); }
 
 void TFrameEx::contextPopupHandler(TObject*, TPoint mousePos, bool& handled) {
-  handled = ScriptResultAsBoolean(m_container.FireContextPopup(mousePos), false);
+  handled = ActionHandledResult(m_container.FireContextPopup(mousePos), handled);
 }
 
 void TFrameEx::mouseDownHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
@@ -252,16 +253,16 @@ void TFrameEx::mouseMoveHandler(TObject*, TShiftState shift, int x, int y) {
   m_container.FireMouseMove(shift, x, y);
 }
 
-bool TFrameEx::FireWheel(const char* event, TShiftState shift, TPoint mousePos) {
-  return ScriptResultAsBoolean(m_container.FireWheel(event, shift, mousePos), false);
+bool TFrameEx::FireWheel(const char* event, TShiftState shift, TPoint mousePos, bool handled) {
+  return ActionHandledResult(m_container.FireWheel(event, shift, mousePos), handled);
 }
 
 void TFrameEx::mouseWheelDownHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
-  handled = FireWheel("mousewheeldown", shift, mousePos);
+  handled = FireWheel("mousewheeldown", shift, mousePos, handled);
 }
 
 void TFrameEx::mouseWheelUpHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
-  handled = FireWheel("mousewheelup", shift, mousePos);
+  handled = FireWheel("mousewheelup", shift, mousePos, handled);
 }
 
 std::unique_ptr<TComponent> NewDeclaredFrame(TComponent& owner) {

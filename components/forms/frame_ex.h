@@ -150,7 +150,7 @@ class TFrameEx : public platform::TFrame,
   void Release();
   // The registry key of the placement: the application's with the Name below it.
   void GetPlacementPath(platform::TObject* sender, std::string& path);
-  bool FireWheel(const char* event, platform::TShiftState shift, platform::TPoint mousePos);
+  bool FireWheel(const char* event, platform::TShiftState shift, platform::TPoint mousePos, bool handled);
 
   platform::Variant m_data = platform::Variant::Null();
   TScriptContainer m_container{*this, *this, [this](platform::TComponent& component) { ComponentCreated(component); }};
