@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,7 +113,10 @@ class CallChannel::Core final : public IRemoteEndpoint,
   bool WriteAll(const std::vector<std::uint8_t>& data);
   // Reads once what the socket has; false when the channel is closed afterwards.
   bool ReadAvailable();
-  void WaitForInput();
+  // spin: read without blocking for spinMicros first.
+  void WaitForInput(bool spin);
+  // Reads without blocking until bytes arrive or `micros` pass; whether any came.
+  bool SpinForInput(int micros);
   bool HasCompleteFrame() const noexcept;
   // Takes one complete frame off the buffer and acts on it.
   bool ProcessOneFrame();
@@ -473,8 +477,9 @@ bool CallChannel::Core::ReadAvailable() {
   }
 }
 
-void CallChannel::Core::WaitForInput() {
+void CallChannel::Core::WaitForInput(bool spin) {
   if (m_closed) return;
+  if (spin && m_options.spinMicros > 0 && SpinForInput(m_options.spinMicros)) return;
   if (m_options.wait == CallWait::MainContext && m_source) {
     // Our source reads and handles what arrives, among the loop's other work.
     // A handler may detach us meanwhile, so the context is held here.
@@ -488,6 +493,18 @@ void CallChannel::Core::WaitForInput() {
     return;
   }
   ReadAvailable();
+}
+
+bool CallChannel::Core::SpinForInput(int micros) {
+  const gint64 deadline = g_get_monotonic_time() + micros;
+  do {
+    const std::size_t before = m_inEnd - m_inStart;
+    if (!ReadAvailable()) return true;
+    if (m_inEnd - m_inStart != before) return true;
+    // The peer may be waiting for this very CPU.
+    sched_yield();
+  } while (g_get_monotonic_time() < deadline);
+  return false;
 }
 
 bool CallChannel::Core::HasCompleteFrame() const noexcept {
@@ -673,9 +690,17 @@ std::optional<CallFailure> CallChannel::Core::Exchange(MessageType type, Pending
     }
   } scope(*this, call);
 
+  // Spins once after sending and after each frame handled, not on every wake
+  // of a long wait.
+  bool spin = true;
   while (!call.done) {
     if (m_closed) return ClosedFailure();
-    if (!ProcessOneFrame() && !m_closed) WaitForInput();
+    if (ProcessOneFrame()) {
+      spin = true;
+    } else if (!m_closed) {
+      WaitForInput(spin);
+      spin = false;
+    }
   }
   return call.failure;
 }
@@ -770,7 +795,10 @@ void CallChannel::Core::OnSourceReady() noexcept {
     g_source_set_ready_time(m_source.get(), -1);
     const GIOCondition condition = g_source_query_unix_fd(m_source.get(), m_fdTag);
     if (condition & (G_IO_IN | G_IO_HUP | G_IO_ERR)) ReadAvailable();
-    while (ProcessOneFrame()) {
+    for (;;) {
+      bool served = false;
+      while (ProcessOneFrame()) served = true;
+      if (!served || m_options.lingerMicros <= 0 || !m_source || !SpinForInput(m_options.lingerMicros)) break;
     }
     FlushReleases();
   } catch (const std::exception& error) {
