@@ -31,6 +31,9 @@ constexpr std::size_t kKeepBufferBytes = 1024 * 1024;
 // Releases per frame, so a flood of dead proxies never makes one huge message.
 constexpr std::size_t kReleasesPerFrame = 4096;
 constexpr std::uint8_t kWantResult = 1;
+// Serving from the loop lingers for the next request at most this many
+// lingerMicros in all before the loop gets its turn.
+constexpr int kLingerRounds = 10;
 constexpr HResult kNoInterface = static_cast<HResult>(0x80004002);
 
 constexpr const char* kReleasedText = "The remote object has been released";
@@ -795,10 +798,14 @@ void CallChannel::Core::OnSourceReady() noexcept {
     g_source_set_ready_time(m_source.get(), -1);
     const GIOCondition condition = g_source_query_unix_fd(m_source.get(), m_fdTag);
     if (condition & (G_IO_IN | G_IO_HUP | G_IO_ERR)) ReadAvailable();
+    // A peer that calls without pause still leaves the loop a turn now and then.
+    const gint64 lingerEnd = g_get_monotonic_time() + gint64{m_options.lingerMicros} * kLingerRounds;
     for (;;) {
       bool served = false;
       while (ProcessOneFrame()) served = true;
-      if (!served || m_options.lingerMicros <= 0 || !m_source || !SpinForInput(m_options.lingerMicros)) break;
+      if (!served || m_options.lingerMicros <= 0 || !m_source || g_get_monotonic_time() >= lingerEnd ||
+          !SpinForInput(m_options.lingerMicros))
+        break;
     }
     FlushReleases();
   } catch (const std::exception& error) {

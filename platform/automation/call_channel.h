@@ -38,7 +38,8 @@ struct CallChannelOptions {
   // After serving the peer's requests from the main loop, reads without
   // blocking for up to this long before going back to the loop, so a burst of
   // calls from the peer is served without a loop round each. Blocks the loop
-  // meanwhile: keep it short on a UI side.
+  // meanwhile (for ten times this at most, then the loop gets its turn): keep
+  // it short on a UI side.
   int lingerMicros = 0;
 };
 

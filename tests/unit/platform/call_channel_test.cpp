@@ -572,6 +572,34 @@ const SpinRow kSpinRows[] = {
 INSTANTIATE_TEST_SUITE_P(Spins, CallChannelSpinTest, ::testing::ValuesIn(kSpinRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A page calling without pause while the UI side lingers: the UI loop's other
+// sources still run in the middle of the burst.
+TEST_F(CallChannelTest, ACallingPeerLeavesTheLingeringLoopItsTurn) {
+  TearDown();
+  Sides sides;
+  sides.ui = CallWait::MainContext;
+  // Far longer than the page takes between calls, so only the bound on lingering ends a burst.
+  sides.uiLinger = 20000;
+  Start(sides);
+  GSourcePtr tick(g_timeout_source_new(1));
+  g_source_set_callback(
+      tick.get(),
+      [](gpointer flag) -> gboolean {
+        *static_cast<std::atomic<bool>*>(flag) = true;
+        return G_SOURCE_CONTINUE;
+      },
+      &m_flag, nullptr);
+  g_source_attach(tick.get(), m_context.get());
+  EXPECT_TRUE(OnPage([this](Page& page) {
+    m_flag = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    bool early = false;
+    while (!(early = m_flag) && std::chrono::steady_clock::now() < deadline) CallMethod(*page.uiRoot, "ping");
+    return early;
+  }));
+  g_source_destroy(tick.get());
+}
+
 TEST_F(CallChannelTest, WaitingOnTheMainContextRunsItsOtherSources) {
   TearDown();
   Start({CallWait::MainContext, CallWait::Socket});
