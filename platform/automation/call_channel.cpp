@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,9 @@ constexpr std::size_t kKeepBufferBytes = 1024 * 1024;
 // Releases per frame, so a flood of dead proxies never makes one huge message.
 constexpr std::size_t kReleasesPerFrame = 4096;
 constexpr std::uint8_t kWantResult = 1;
+// Serving from the loop lingers for the next request at most this many
+// lingerMicros in all before the loop gets its turn.
+constexpr int kLingerRounds = 10;
 constexpr HResult kNoInterface = static_cast<HResult>(0x80004002);
 
 constexpr const char* kReleasedText = "The remote object has been released";
@@ -112,7 +116,10 @@ class CallChannel::Core final : public IRemoteEndpoint,
   bool WriteAll(const std::vector<std::uint8_t>& data);
   // Reads once what the socket has; false when the channel is closed afterwards.
   bool ReadAvailable();
-  void WaitForInput();
+  // spin: read without blocking for spinMicros first.
+  void WaitForInput(bool spin);
+  // Reads without blocking until bytes arrive or `micros` pass; whether any came.
+  bool SpinForInput(int micros);
   bool HasCompleteFrame() const noexcept;
   // Takes one complete frame off the buffer and acts on it.
   bool ProcessOneFrame();
@@ -473,8 +480,9 @@ bool CallChannel::Core::ReadAvailable() {
   }
 }
 
-void CallChannel::Core::WaitForInput() {
+void CallChannel::Core::WaitForInput(bool spin) {
   if (m_closed) return;
+  if (spin && m_options.spinMicros > 0 && SpinForInput(m_options.spinMicros)) return;
   if (m_options.wait == CallWait::MainContext && m_source) {
     // Our source reads and handles what arrives, among the loop's other work.
     // A handler may detach us meanwhile, so the context is held here.
@@ -488,6 +496,18 @@ void CallChannel::Core::WaitForInput() {
     return;
   }
   ReadAvailable();
+}
+
+bool CallChannel::Core::SpinForInput(int micros) {
+  const gint64 deadline = g_get_monotonic_time() + micros;
+  do {
+    const std::size_t before = m_inEnd - m_inStart;
+    if (!ReadAvailable()) return true;
+    if (m_inEnd - m_inStart != before) return true;
+    // The peer may be waiting for this very CPU.
+    sched_yield();
+  } while (g_get_monotonic_time() < deadline);
+  return false;
 }
 
 bool CallChannel::Core::HasCompleteFrame() const noexcept {
@@ -673,9 +693,17 @@ std::optional<CallFailure> CallChannel::Core::Exchange(MessageType type, Pending
     }
   } scope(*this, call);
 
+  // Spins once after sending and after each frame handled, not on every wake
+  // of a long wait.
+  bool spin = true;
   while (!call.done) {
     if (m_closed) return ClosedFailure();
-    if (!ProcessOneFrame() && !m_closed) WaitForInput();
+    if (ProcessOneFrame()) {
+      spin = true;
+    } else if (!m_closed) {
+      WaitForInput(spin);
+      spin = false;
+    }
   }
   return call.failure;
 }
@@ -770,7 +798,14 @@ void CallChannel::Core::OnSourceReady() noexcept {
     g_source_set_ready_time(m_source.get(), -1);
     const GIOCondition condition = g_source_query_unix_fd(m_source.get(), m_fdTag);
     if (condition & (G_IO_IN | G_IO_HUP | G_IO_ERR)) ReadAvailable();
-    while (ProcessOneFrame()) {
+    // A peer that calls without pause still leaves the loop a turn now and then.
+    const gint64 lingerEnd = g_get_monotonic_time() + gint64{m_options.lingerMicros} * kLingerRounds;
+    for (;;) {
+      bool served = false;
+      while (ProcessOneFrame()) served = true;
+      if (!served || m_options.lingerMicros <= 0 || !m_source || g_get_monotonic_time() >= lingerEnd ||
+          !SpinForInput(m_options.lingerMicros))
+        break;
     }
     FlushReleases();
   } catch (const std::exception& error) {

@@ -31,6 +31,16 @@ struct CallChannelOptions {
   // Messages larger than this are neither sent nor accepted.
   std::size_t maxMessageBytes = std::size_t{64} << 20;
   CallWait wait = CallWait::Socket;
+  // Before a call blocks for its reply (on the socket or in the main
+  // context), reads without blocking for up to this long: a peer that answers
+  // quickly is met without this side sleeping and being woken.
+  int spinMicros = 0;
+  // After serving the peer's requests from the main loop, reads without
+  // blocking for up to this long before going back to the loop, so a burst of
+  // calls from the peer is served without a loop round each. Blocks the loop
+  // meanwhile (for ten times this at most, then the loop gets its turn): keep
+  // it short on a UI side.
+  int lingerMicros = 0;
 };
 
 // One end of the synchronous, re-entrant automation channel between two

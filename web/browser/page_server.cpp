@@ -22,6 +22,12 @@ namespace {
 
 // How long a new connection may take to send its token.
 constexpr int kTokenWaitMs = 2000;
+// A call into a page reads without blocking this long before it waits in the
+// loop; after serving a page's calls the loop stays on the socket this long,
+// so a script calling in a loop is served without a loop round a call. Short
+// enough not to be seen in the UI (bench_web).
+constexpr int kSpinMicros = 100;
+constexpr int kLingerMicros = 100;
 
 std::string RandomToken() {
   unsigned char bytes[pages::kTokenLength / 2];
@@ -121,6 +127,8 @@ void PageServer::Accept() {
     CallChannelOptions options;
     options.peerName = "page process";
     options.wait = CallWait::MainContext;
+    options.spinMicros = kSpinMicros;
+    options.lingerMicros = kLingerMicros;
     auto connection = std::make_unique<Connection>();
     connection->channel = std::make_unique<CallChannel>(fd, options);
     connection->gate = MakeRef<TPageGate>(m_client, *connection->channel);

@@ -78,6 +78,13 @@ bool IsDocumentRequest(SoupMessageHeaders* headers) {
   return accept && g_str_has_prefix(accept, "text/html");
 }
 
+// How long a page's call reads without blocking before it sleeps on the
+// socket: the client mostly answers well within it. After serving the
+// client's calls from the loop, the page stays on the socket this long for
+// the next one (a client script reading the document). Both from bench_web.
+constexpr int kSpinMicros = 200;
+constexpr int kLingerMicros = 100;
+
 // A blocking connect: the first page script may need the channel at once.
 int ConnectTo(const std::string& socketPath, const std::string& token) {
   sockaddr_un address{};
@@ -101,6 +108,8 @@ PageExtension::PageExtension(WebKitWebExtension* extension, const std::string& s
     : m_extension(GObjectPtr<WebKitWebExtension>::Ref(extension)) {
   CallChannelOptions options;
   options.peerName = "client process";
+  options.spinMicros = kSpinMicros;
+  options.lingerMicros = kLingerMicros;
   m_channel = std::make_unique<CallChannel>(ConnectTo(socketPath, token), options);
   m_channel->SetOnClosed([](const std::string& reason) {
     g_debug("halbrinlite-pages: the channel to the client closed: %s", reason.c_str());

@@ -56,6 +56,10 @@ struct Sides {
   CallWait ui = CallWait::Socket;
   CallWait page = CallWait::Socket;
   std::size_t uiMaxMessage = std::size_t{64} << 20;
+  int uiSpin = 0;
+  int uiLinger = 0;
+  int pageSpin = 0;
+  int pageLinger = 0;
 };
 
 class CallChannelTest : public ::testing::Test {
@@ -84,17 +88,21 @@ class CallChannelTest : public ::testing::Test {
     uiOptions.peerName = "page process";
     uiOptions.wait = sides.ui;
     uiOptions.maxMessageBytes = sides.uiMaxMessage;
+    uiOptions.spinMicros = sides.uiSpin;
+    uiOptions.lingerMicros = sides.uiLinger;
     m_ui = std::make_unique<CallChannel>(uiFd, uiOptions);
     m_uiRoot = MakeUiRoot();
     m_ui->SetRootObject(m_uiRoot);
     m_ui->SetOnClosed([this](const std::string& reason) { m_closedReasons.push_back(reason); });
     m_ui->Attach();
 
-    m_page = m_peer.Run([this, pageFd = pageFd, wait = sides.page] {
+    m_page = m_peer.Run([this, pageFd = pageFd, sides] {
       auto page = std::make_unique<Page>();
       CallChannelOptions options;
       options.peerName = "UI process";
-      options.wait = wait;
+      options.wait = sides.page;
+      options.spinMicros = sides.pageSpin;
+      options.lingerMicros = sides.pageLinger;
       page->channel = std::make_unique<CallChannel>(pageFd, options);
       page->root = MakePageRoot(*page);
       page->channel->SetRootObject(page->root);
@@ -488,6 +496,109 @@ TEST_P(CallChannelWaitTest, CallsNestFiftyDeepInBothDirections) {
 
 INSTANTIATE_TEST_SUITE_P(Waits, CallChannelWaitTest, ::testing::Values(CallWait::Socket, CallWait::MainContext),
                          [](const auto& info) { return info.param == CallWait::Socket ? "Socket" : "MainContext"; });
+
+// Reading without blocking before a wait, and after serving from the loop,
+// changes only how long a side sleeps: every path still ends right.
+struct SpinRow {
+  const char* name;
+  Sides sides;
+};
+
+class CallChannelSpinTest : public CallChannelTest, public ::testing::WithParamInterface<SpinRow> {
+ protected:
+  void SetUp() override { Start(GetParam().sides); }
+};
+
+TEST_P(CallChannelSpinTest, CallsNestAndRunInBursts) {
+  EXPECT_EQ(CallMethod(*m_pageRoot, "bounce", {Variant(50)}), Variant(50));
+  EXPECT_EQ(OnPage([](Page& page) { return CallMethod(*page.uiRoot, "bounce", {Variant(50)}); }), Variant(50));
+  // A burst of the page's calls, served between the UI side's own calls.
+  EXPECT_EQ(OnPage([](Page& page) {
+              int answered = 0;
+              for (int i = 0; i < 200; ++i) answered += CallMethod(*page.uiRoot, "echo", {Variant(i)}).ToInt() == i;
+              return answered;
+            }),
+            200);
+  EXPECT_EQ(CallMethod(*m_pageRoot, "add", {Variant(2), Variant(3)}), Variant(5));
+  EXPECT_EQ(m_ui->CallDepth(), 0);
+}
+
+// A reply that takes longer than the spin: the wait goes on blocking.
+TEST_P(CallChannelSpinTest, SlowRepliesStillArrive) {
+  std::thread later([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    m_flag = true;
+  });
+  EXPECT_EQ(CallMethod(*m_pageRoot, "waitForFlag"), Variant(true));
+  later.join();
+}
+
+// Large frames arrive in pieces: a spin that sees part of one goes on waiting.
+TEST_P(CallChannelSpinTest, LargeFramesArriveWhole) {
+  const std::size_t size = 8 << 20;
+  EXPECT_EQ(CallMethod(*m_pageRoot, "text", {Variant(static_cast<int>(size))}).AsString().size(), size);
+  EXPECT_EQ(OnPage([size](Page& page) {
+              return CallMethod(*page.uiRoot, "echo", {Variant(std::string(size, 'p'))}).AsString().size();
+            }),
+            size);
+}
+
+TEST_P(CallChannelSpinTest, PeerClosingDuringACallFailsItAtOnce) {
+  EXPECT_EQ(OleFailure([&] { CallMethod(*m_pageRoot, "closeSelf"); }),
+            std::make_pair(RPC_E_SERVER_DIED_DNE, std::string("The connection to the page process is closed")));
+  EXPECT_EQ(m_closedReasons, std::vector<std::string>{"The page process closed the connection"});
+}
+
+// The page closes right after a call the UI side served from its loop (and
+// lingers after): the end is seen and reported once.
+TEST_P(CallChannelSpinTest, PeerClosingAfterItsCallIsSeenFromTheLoop) {
+  EXPECT_EQ(OnPage([](Page& page) {
+              Variant answer = CallMethod(*page.uiRoot, "ping");
+              page.channel.reset();
+              return answer;
+            }),
+            Variant("pong"));
+  EXPECT_TRUE(PumpUntil([&] { return m_ui->IsClosed(); }));
+  EXPECT_EQ(m_closedReasons, std::vector<std::string>{"The page process closed the connection"});
+}
+
+const SpinRow kSpinRows[] = {
+    {"PageSpins", {CallWait::MainContext, CallWait::Socket, std::size_t{64} << 20, 0, 0, 200, 0}},
+    {"UiLingers", {CallWait::MainContext, CallWait::Socket, std::size_t{64} << 20, 0, 100, 0, 0}},
+    {"BothSpinAndLinger", {CallWait::MainContext, CallWait::MainContext, std::size_t{64} << 20, 100, 100, 200, 100}},
+    {"SocketWaitsSpin", {CallWait::Socket, CallWait::Socket, std::size_t{64} << 20, 100, 0, 100, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Spins, CallChannelSpinTest, ::testing::ValuesIn(kSpinRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A page calling without pause while the UI side lingers: the UI loop's other
+// sources still run in the middle of the burst.
+TEST_F(CallChannelTest, ACallingPeerLeavesTheLingeringLoopItsTurn) {
+  TearDown();
+  Sides sides;
+  sides.ui = CallWait::MainContext;
+  // Far longer than the page takes between calls, so only the bound on lingering ends a burst.
+  sides.uiLinger = 20000;
+  Start(sides);
+  GSourcePtr tick(g_timeout_source_new(1));
+  g_source_set_callback(
+      tick.get(),
+      [](gpointer flag) -> gboolean {
+        *static_cast<std::atomic<bool>*>(flag) = true;
+        return G_SOURCE_CONTINUE;
+      },
+      &m_flag, nullptr);
+  g_source_attach(tick.get(), m_context.get());
+  EXPECT_TRUE(OnPage([this](Page& page) {
+    m_flag = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    bool early = false;
+    while (!(early = m_flag) && std::chrono::steady_clock::now() < deadline) CallMethod(*page.uiRoot, "ping");
+    return early;
+  }));
+  g_source_destroy(tick.get());
+}
 
 TEST_F(CallChannelTest, WaitingOnTheMainContextRunsItsOtherSources) {
   TearDown();

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Side by side under one X server: start to "document complete" and resident
+# memory of a one-page program against a bare WebKitGTK program (20
+# alternating runs each, medians), then the page -> client call against a
+# socket pair round trip of the same run.
+#
+#   bench/web/compare.sh [BUILD_DIR] [-- extra --program NAME MARKER COMMAND ...]
+#
+# BUILD_DIR (default build/) holds bench/bench_web, bench/bench_bare_webview
+# and bench/bench_compare_driver. In COMMAND, {page} is the page's file URI
+# and {marker} the program's marker file.
+set -euo pipefail
+
+if [[ -z "${HALBRIN_COMPARE_DISPLAY:-}" ]]; then
+  exec xvfb-run -a env HALBRIN_COMPARE_DISPLAY=1 "$0" "$@"
+fi
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="$root/build"
+if [[ $# -gt 0 && "$1" != "--" ]]; then build="$(cd "$1" && pwd)"; shift; fi
+[[ $# -gt 0 && "$1" == "--" ]] && shift
+bench="$build/bench"
+runs="${HALBRIN_COMPARE_RUNS:-20}"
+
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/halbrin-compare.XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/config" "$scratch/data" "$scratch/runtime" "$scratch/markers" "$scratch/page"
+chmod 700 "$scratch/runtime"
+export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" XDG_RUNTIME_DIR="$scratch/runtime"
+export NO_AT_BRIDGE=1
+
+cat > "$scratch/page/index.html" <<'HTML'
+<!DOCTYPE html><html><head><meta charset="utf-8"><title>Start</title></head>
+<body><h1>Start</h1><p>One page, no scripts.</p></body></html>
+HTML
+page="file://$scratch/page/index.html"
+
+# Extra programs' commands get the same page and their own marker.
+extra=()
+while [[ $# -gt 0 ]]; do
+  [[ "$1" == "--program" && $# -ge 4 ]] || { echo "compare.sh: expected --program NAME MARKER COMMAND" >&2; exit 2; }
+  extra+=(--program "$2" "$3" "${4//\{page\}/$page}")
+  shift 4
+done
+
+echo "== $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "== start to document complete, resident memory ($runs runs each, alternating)"
+"$bench/bench_compare_driver" --runs "$runs" \
+  --program bare "$scratch/markers/bare" "'$bench/bench_bare_webview' --size 800x600 '$page' {marker}" \
+  "${extra[@]}"
+
+echo "== page -> client call against a socket pair round trip"
+"$bench/bench_web" --benchmark_filter='BM_SocketPairRoundTrip|BM_PageCallsClient/' \
+  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo "== load $(cut -d' ' -f1-3 /proc/loadavg)"
