@@ -54,10 +54,19 @@ void PointerDrag(int fromX, int fromY, int toX, int toY, int steps, unsigned but
 }
 
 void KeyTap(unsigned long keysym) {
+  KeyDown(keysym);
+  KeyUp(keysym);
+}
+
+void KeyDown(unsigned long keysym) {
   Display* display = InputDisplay();
-  const KeyCode code = XKeysymToKeycode(display, static_cast<KeySym>(keysym));
-  XTestFakeKeyEvent(display, code, True, CurrentTime);
-  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, static_cast<KeySym>(keysym)), True, CurrentTime);
+  Flush();
+}
+
+void KeyUp(unsigned long keysym) {
+  Display* display = InputDisplay();
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, static_cast<KeySym>(keysym)), False, CurrentTime);
   Flush();
 }
 
