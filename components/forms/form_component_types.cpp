@@ -1,10 +1,14 @@
 #include "components/forms/form_component_types.h"
 
 #include "components/forms/action_ex.h"
+#include "components/forms/frame_ex.h"
 #include "core/framework/component_types.h"
 
 namespace halbrin {
 
-void RegisterFormComponentTypes() { RegisterComponentClass<TActionEx>("action"); }
+void RegisterFormComponentTypes() {
+  RegisterComponentClass<TActionEx>("action");
+  RegisterComponentType("container", NewDeclaredFrame);
+}
 
 }  // namespace halbrin

@@ -24,6 +24,8 @@
 #include "core/scripting/script_folders.h"
 #include "core/scripting/script_host.h"
 #include "platform/base/case_fold.h"
+#include "platform/base/format.h"
+#include "platform/controls/win_control.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/services/dialog_service.h"
 #include "platform/services/desktop_service.h"
@@ -71,12 +73,6 @@ constexpr const char* ObjectName(TApplicationObject kind) {
 
 [[noreturn]] void RaiseNotAvailable(std::string_view name) {
   throw EApplicationError("The application's " + std::string(name) + " is not available");
-}
-
-// Members that come with forms: declared, so that reading one says why it fails.
-template <class T>
-T NotAvailable(std::string_view name) {
-  RaiseNotAvailable(name);
 }
 
 TStringObjectListEx* FontsGetter(const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).Fonts(); }
@@ -146,14 +142,14 @@ HALBRIN_DEFINE_CLASS(
     .Stored(false)
     .Property("menuFont", [](const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).MenuFont(); })
     .Stored(false)
-    .Property("image", [](const TApplicationEx&) { return NotAvailable<Variant>("icon"); },
-              [](TApplicationEx&, const Variant&) { RaiseNotAvailable("icon"); })
+    // Written only: a read gives Empty.
+    .Property("image", [](const TApplicationEx&) { return Variant(); }, &TApplicationEx::SetImage)
     .Stored(false)
-    .Property("handle", [](const TApplicationEx&) { return NotAvailable<std::int64_t>("window handle"); })
+    .Property("handle", &TApplicationEx::Handle)
     .Stored(false)
-    .Property("mainForm", [](const TApplicationEx&) { return NotAvailable<platform::TComponent*>("main form"); })
+    .Property("mainForm", [](const TApplicationEx& self) { return const_cast<TApplicationEx&>(self).MainForm(); })
     .Stored(false)
-    .Property("forms", [](const TApplicationEx&) { return NotAvailable<TCustomApplicationComponents*>("form list"); })
+    .Property("forms", [](const TApplicationEx& self) { return &const_cast<TApplicationEx&>(self).Forms(); })
     .Stored(false)
     .Property("terminated", &TApplicationEx::Terminated, &TApplicationEx::SetTerminated)
     .Stored(false)
@@ -171,7 +167,14 @@ HALBRIN_DEFINE_CLASS(
     .Handler("applyFileHandler", &TApplicationEx::applyFileHandler)
     .Handler("loadHandler", &TApplicationEx::loadHandler)
     .Handler("unloadHandler", &TApplicationEx::unloadHandler)
-    .Handler("createComponentHandler", &TApplicationEx::createComponentHandler))
+    .Handler("createComponentHandler", &TApplicationEx::createComponentHandler)
+    .Handler("controlCreateComponent", &TApplicationEx::controlCreateComponent)
+    .Handler("skinAddItem", &TApplicationEx::skinAddItem)
+    .Handler("componentExecute", &TApplicationEx::componentExecute)
+    .Handler("skinButtonEventParameters", &TApplicationEx::skinButtonEventParameters)
+    .Handler("skinsUpdateSystemColors", &TApplicationEx::skinsUpdateSystemColors)
+    .Handler("ApplicationActivate", &TApplicationEx::ApplicationActivate)
+    .Handler("ApplicationDeactivate", &TApplicationEx::ApplicationDeactivate))
 
 std::optional<int> StartScriptExitCode(const Variant& result) {
   if (result.IsBool() || !result.IsOrdinal()) return std::nullopt;
@@ -197,6 +200,7 @@ TApplicationEx::TApplicationEx(TComponent* owner)
     : TCustomExecutableComponentEx(owner),
       m_loop(MainEventLoop()),
       m_ui(&HeadlessUi()),
+      m_screenForms(std::make_unique<TApplicationComponents>()),
       m_activateTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaActivate); }),
       m_handOverTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaHandOver); }),
       m_idle(m_loop, [this] { ApplicationIdle(); }) {
@@ -222,8 +226,10 @@ TApplicationEx::TApplicationEx(TComponent* owner)
 }
 
 TApplicationEx::~TApplicationEx() {
-  // The main form first: its handlers may still reach the application.
-  if (m_ui->HasMainForm()) m_ui->CloseMainForm();
+  // The forms first, while the client, the hooks and the skin manager are
+  // still there; terminating, so none of their bindings runs.
+  m_terminated = true;
+  FreeForms();
   if (m_singleton) {
     // Scripts that still hold the client find no application from here on.
     ReleaseClient();
@@ -291,7 +297,12 @@ TApplicationComponents& TApplicationEx::DataProviders() { return List(m_dataProv
 
 void TApplicationEx::RegisterComponent(TComponent& component) {
   if (&component == this || IsDestroying()) return;
+  if (ApplicationComponentHooks().IsForm(component)) {
+    AddScreenForm(component);
+    return;
+  }
   Components().Add(&component);
+  if (dynamic_cast<const platform::TWinControl*>(&component)) Windows().Add(&component);
 }
 
 void TApplicationEx::RegisterWindow(TComponent& component) { Windows().Add(&component); }
@@ -305,7 +316,161 @@ void TApplicationEx::Notification(TComponent* component, TOperation operation) {
     if (*list == component) *list = nullptr;
   for (TComponent*& object : m_objects)
     if (object == component) object = nullptr;
+  if (component == m_forms) m_forms = nullptr;
+  if (component == m_mainForm) {
+    // Freeing the main form ends the loop ("release", free, its owner's clear).
+    m_mainForm = nullptr;
+    Terminate();
+  }
 }
+
+// -------------------------------------------------------------------- forms
+
+void TApplicationEx::AddScreenForm(TComponent& form) {
+  if (m_formsGone) return;
+  m_screenForms->Add(&form);
+  if (m_mainForm || m_terminated) return;
+  m_mainForm = &form;
+  FreeNotification(&form);
+  skinsUpdateSystemColors(this);
+}
+
+platform::TComponent* TApplicationEx::MainForm() { return m_mainForm; }
+
+TCustomApplicationComponents* TApplicationEx::FormList() { return m_formsGone ? nullptr : &Forms(); }
+
+TApplicationForms& TApplicationEx::Forms() {
+  if (!m_forms) {
+    m_forms = &MakeComponent<TApplicationForms>(*this, *m_screenForms, [this] { return m_mainForm; });
+    FreeNotification(m_forms);
+    if (m_onCreateComponent.Assigned()) m_onCreateComponent(this, m_forms);
+  }
+  return *m_forms;
+}
+
+void TApplicationEx::FreeFormsView() {
+  if (!m_forms) return;
+  TApplicationForms* doomed = m_forms;
+  m_forms = nullptr;
+  TComponent::Free(*doomed);
+}
+
+platform::TComponent* TApplicationEx::CreateForm(const std::string& name, const std::string& type) {
+  const bool isFloat = SameText(type, "float");
+  if (m_formsGone || (!isFloat && !SameText(type, "form"))) return nullptr;
+  // A declaration of an existing form updates it: never a second one of that name.
+  if (TComponent* existing = m_screenForms->ItemByName(name)) return existing;
+  return ApplicationComponentHooks().CreateForm(*this, name, isFloat ? "float" : "form");
+}
+
+void TApplicationEx::MainFormClosed() { Terminate(); }
+
+void TApplicationEx::FreeForms() {
+  FreeFormsView();
+  FreeFormsLastFirst(*m_screenForms, m_mainForm);
+  if (m_mainForm) FreeListedComponent(*m_mainForm);
+  m_formsGone = true;
+}
+
+void TApplicationEx::ShowFloatForms() {
+  IApplicationComponentHooks& hooks = ApplicationComponentHooks();
+  const bool above = !m_mainForm || !hooks.IsInModalLoop(*m_mainForm);
+  for (int i = 0; i < m_screenForms->GetLength(); ++i) {
+    TComponent& form = *m_screenForms->GetItem(i);
+    if (hooks.IsFloatForm(form)) hooks.ShowFloatForm(form, above);
+  }
+}
+
+void TApplicationEx::HideFloatForms() {
+  IApplicationComponentHooks& hooks = ApplicationComponentHooks();
+  for (int i = 0; i < m_screenForms->GetLength(); ++i) {
+    TComponent& form = *m_screenForms->GetItem(i);
+    if (hooks.IsFloatForm(form)) hooks.HideFloatForm(form);
+  }
+}
+
+void TApplicationEx::ActivationChanged(bool active, bool toOwnWindow) {
+  if (active) {
+    ShowFloatForms();
+    ApplicationActivate(this);
+  } else if (toOwnWindow) {
+    ShowFloatForms();
+  } else {
+    HideFloatForms();
+  }
+}
+
+void TApplicationEx::ApplicationActivate(TObject*) {
+  IApplicationComponentHooks& hooks = ApplicationComponentHooks();
+  for (int i = 0; i < m_screenForms->GetLength(); ++i) {
+    TComponent& form = *m_screenForms->GetItem(i);
+    if (hooks.IsFloatForm(form)) hooks.RaiseFloatForm(form);
+  }
+}
+
+void TApplicationEx::ApplicationDeactivate(TObject*) {}
+
+void TApplicationEx::SetImage(const Variant& value) {
+  if (LoadIconFromVariant(m_icon, value) != TIconLoadResult::Left) {
+    ApplicationComponentHooks().SetApplicationIcon(m_icon.Image());
+    return;
+  }
+  std::string text;
+  try {
+    text = value.ToText();
+  } catch (const EVariantError&) {
+    text = value.TypeName();
+  }
+  Log("TApplicationEx", Format("Icon \"%s\" not loaded", {text}));
+}
+
+std::int64_t TApplicationEx::Handle() const {
+  return m_mainForm ? ApplicationComponentHooks().WindowHandle(*m_mainForm) : 0;
+}
+
+platform::TComponent* TApplicationEx::AvailableImages() {
+  if (TComponent* images = FindObject(TApplicationObject::Images)) return images;
+  if (!m_factories[static_cast<std::size_t>(TApplicationObject::Images)]) return nullptr;
+  try {
+    return &GetObject(TApplicationObject::Images);
+  } catch (const EApplicationError&) {
+    return nullptr;  // the factory made none
+  }
+}
+
+void TApplicationEx::controlCreateComponent(TObject*, TComponent* component) {
+  if (component) ApplicationComponentHooks().ControlCreateComponent(*component);
+}
+
+void TApplicationEx::skinAddItem(TObject* sender) {
+  if (sender) ApplicationComponentHooks().SkinAddItem(*sender);
+}
+
+void TApplicationEx::componentExecute(TObject* sender) {
+  if (!sender) return;
+  const std::optional<TComponentCommand> command = ApplicationComponentHooks().ComponentCommand(*sender);
+  if (!command || command->xml.empty()) return;
+  try {
+    TScriptEvent event;
+    if (!command->script.empty()) event.SetScript(command->script);
+    event.SetXml(command->xml);
+    event.SetAsync(command->async);
+    event.SetOnGetParameters([this, sender](TScriptEvent&) {
+      Variant parameters;
+      skinButtonEventParameters(sender, parameters);
+      return parameters;
+    });
+    event.Execute();
+  } catch (const std::exception& error) {
+    ApplicationException(sender, error);
+  }
+}
+
+void TApplicationEx::skinButtonEventParameters(TObject* sender, Variant& parameters) {
+  parameters = sender ? ApplicationComponentHooks().SkinButtonEventParameters(*sender) : Variant();
+}
+
+void TApplicationEx::skinsUpdateSystemColors(TObject*) { ApplyApplicationColor(); }
 
 // --------------------------------------------------------------- sub-objects
 
@@ -519,7 +684,11 @@ void TApplicationEx::CloseProject() {
   DoUnload();
   m_title.clear();
   FreeProjectComponents();
-  if (m_ui->HasMainForm()) m_ui->HideMainForm();
+  // The kept main form loses what the project put in it before the skin manager goes.
+  if (m_mainForm) {
+    ApplicationComponentHooks().ClearMainForm(*m_mainForm);
+    m_ui->HideMainForm();
+  }
   FreeObject(TApplicationObject::Skins);
   // Nothing of the closed project may run against the next one.
   DropAsyncScriptEvents();
@@ -538,6 +707,11 @@ void TApplicationEx::CloseProject() {
 
 void TApplicationEx::FreeProjectComponents() {
   FreeEvents();
+  // Every form but the main one (keepMain), then the view. The forms go even
+  // when no script read `forms`: declarations in other components make them too.
+  if (m_forms) m_forms->SetKeepMain(true);
+  FreeFormsLastFirst(*m_screenForms, m_mainForm);
+  FreeFormsView();
   FreeObject(TApplicationObject::Images);
   FreeObject(TApplicationObject::Clipboard);
   FreeList(m_components);
@@ -570,7 +744,16 @@ void TApplicationEx::Run() {
 
 void TApplicationEx::Terminate() {
   m_terminated = true;
+  ApplicationComponentHooks().EndModalLoops();
   if (m_runLoop) g_main_loop_quit(m_runLoop.get());
+}
+
+int TApplicationEx::RunProject() {
+  StartProject();
+  // A start that failed and left no form to run is a failed run.
+  const bool failed = m_startFailed && !m_ui->HasMainForm();
+  Run();
+  return m_exitCode.value_or(failed ? 1 : 0);
 }
 
 void TApplicationEx::SetTerminated(bool terminated) {
@@ -639,6 +822,7 @@ void TApplicationEx::ApplyCursor(int cursor) {
 void TApplicationEx::SetColor(TColor color) {
   m_color = color;
   ApplyApplicationColor();
+  if (m_mainForm) ApplicationComponentHooks().RefreshSkin(*m_mainForm);
 }
 
 void TApplicationEx::ApplyApplicationColor() {
@@ -651,6 +835,8 @@ void TApplicationEx::ApplyApplicationColor() {
   } else {
     m_colors = {m_color, BlendColor(m_color, 0, 2, 5)};
   }
+  if (TComponent* skins = FindObject(TApplicationObject::Skins))
+    ApplicationComponentHooks().SkinsUpdateSystemColors(*skins, m_colors[0]);
 }
 
 Variant TApplicationEx::ProjectAttribute(std::string_view name) {

@@ -16,9 +16,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/application_component_hooks.h"
+#include "core/app/application_forms.h"
 #include "core/app/application_ui.h"
 #include "core/app/single_instance.h"
 #include "core/foundation/colors.h"
+#include "core/foundation/icon_loader.h"
 #include "core/foundation/logger.h"
 #include "core/framework/application_components.h"
 #include "core/framework/application_hooks.h"
@@ -75,14 +78,17 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // handlers, and reads the command-line options. Made on the main loop's
   // thread; the loop (MainEventLoop()) must outlive it.
   explicit TApplicationEx(platform::TComponent* owner = nullptr);
-  // Closes the main form first, then lets go of the lists (the components in
-  // them belong to their owners) and the log, last.
+  // Frees every form first (the last first, the main form last; no binding
+  // runs then), then lets go of the client, the hooks, the sub-objects, the
+  // lists (the components in them belong to their owners) and the log, last.
   ~TApplicationEx() override;
 
   std::string GetTypeName() const override { return "application"; }
 
   // --- Registries. Each list is made on first use and lists without owning.
-  // Every component of the framework registers itself when made.
+  // Every component of the framework registers itself when made: a form
+  // (ApplicationComponentHooks().IsForm) joins the screen's forms only, any
+  // other component `components`, and a windowed control `windows` too.
   void RegisterComponent(platform::TComponent& component) override;
   void RegisterWindow(platform::TComponent& component);
   void RegisterBrowser(platform::TComponent& component);
@@ -95,6 +101,30 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TApplicationComponents& Browsers();
   TApplicationComponents& DataProviders();
 
+  // --- Forms. The screen's forms are every registered form in the order
+  // made; the first one registered becomes the main form (and the system
+  // colours are applied once). `forms` is a view of them, made on first use.
+  platform::TComponent* MainForm() override;
+  TCustomApplicationComponents* FormList() override;
+  TApplicationForms& Forms();
+  const TApplicationComponents& ScreenForms() const noexcept { return *m_screenForms; }
+  // "form" or "float" (letter case ignored) owned by the application, made by
+  // the forms layer; the form of that name when one exists; null for another
+  // type or while forms cannot be made.
+  platform::TComponent* CreateForm(const std::string& name, const std::string& type) override;
+  // The forms layer: the main form was closed with an action other than none.
+  // The loop ends; the form stays until the application goes.
+  void MainFormClosed();
+  // The application became active, or inactive: toward one of its own
+  // windows the visible floating forms stay above it, toward another
+  // program they are hidden (their `visible` stays).
+  void ActivationChanged(bool active, bool toOwnWindow);
+  // Shows the windows of the visible floating forms again, above the
+  // application unless the main form runs a modal loop; hides them.
+  void ShowFloatForms();
+  void HideFloatForms();
+  // Every form freed, the last first, the main form last (teardown).
+  void FreeForms();
   // --- Logging. True (re)opens the log of the project id ("application"
   // without one), keeping the open one when only the letter case of its
   // path differs; false closes it.
@@ -159,12 +189,18 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // --- The message loop: runs while a main form exists, until terminated
   // (SIGTERM and SIGINT terminate too). Returns at once without a main form.
   void Run();
+  // Ends the loop and every modal loop; the main form's destruction and its
+  // close (MainFormClosed) terminate too.
   void Terminate();
   bool Terminated() const noexcept { return m_terminated; }
   void SetTerminated(bool terminated);
   bool Terminating() const override { return m_terminated; }
   // Ends the program with `code` once control is back in ProgramMain.
   void RequestExit(int code);
+  // Starts the project, runs the loop and answers the program's exit code:
+  // the one asked for (a start script's integer), else 1 for a failed start
+  // that left no main form, else 0.
+  int RunProject();
   std::optional<int> ExitCode() const noexcept { return m_exitCode; }
 
   // --- exec: minimize, restore, activate, focus, terminate, close, release,
@@ -193,10 +229,11 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   void SetCursor(int cursor);
   int CursorChanges() const noexcept { return m_cursorChanges; }
   TColor Color() const noexcept { return m_color; }
-  // Re-derives the two application colours.
+  // Re-derives the two application colours and refreshes the main form's skin.
   void SetColor(TColor color);
   // clDefault: from the desktop's colours; clNone: both 0; a colour c: c and
-  // c blended 2 of 5 toward black.
+  // c blended 2 of 5 toward black. The skin manager, when it exists, takes
+  // the first one.
   void ApplyApplicationColor();
   TColor FirstColor() const noexcept { return m_colors[0]; }
   TColor SecondColor() const noexcept { return m_colors[1]; }
@@ -216,6 +253,14 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   // The desktop's status and menu fonts, read again on each call.
   platform::TFont& HintFont();
   platform::TFont& MenuFont();
+  // The application icon from a picture value (icon_loader.h); a value that
+  // loads nothing leaves it and logs `Icon "..." not loaded`.
+  void SetImage(const platform::Variant& value);
+  const IconHandle& Image() const noexcept { return m_icon; }
+  // The main form's window id; 0 without one.
+  std::int64_t Handle() const;
+  // The image list when it exists or a factory can make it; null otherwise.
+  platform::TComponent* AvailableImages();
   int ShiftState() const { return static_cast<int>(m_ui->ShiftState()); }
   int ButtonState() const { return static_cast<int>(m_ui->ButtonState()); }
 
@@ -230,6 +275,22 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   void unloadHandler(platform::TObject* sender);
   void createComponentHandler(platform::TObject* sender, platform::TComponent* component);
 
+  // Handlers of the forms and skins; their skin-side work is the component
+  // hooks' (ApplicationComponentHooks).
+  // A control made `component`: a custom skin or an action list is set up.
+  void controlCreateComponent(platform::TObject* sender, platform::TComponent* component);
+  // A skin added the item `sender`.
+  void skinAddItem(platform::TObject* sender);
+  // A tool button was executed: its command text runs as a script event with
+  // its band's script and skinButtonEventParameters as the arguments.
+  void componentExecute(platform::TObject* sender);
+  void skinButtonEventParameters(platform::TObject* sender, platform::Variant& parameters);
+  // The skin manager read the desktop's colours again.
+  void skinsUpdateSystemColors(platform::TObject* sender);
+  // Raises the visible floating forms; Deactivate does nothing.
+  void ApplicationActivate(platform::TObject* sender);
+  void ApplicationDeactivate(platform::TObject* sender);
+
  protected:
   void Notification(platform::TComponent* component, platform::TOperation operation) override;
   virtual void DoApplyFile(const std::string& fileName);
@@ -243,6 +304,8 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   void RunHandOver();
   void ClearIdleActions();
   void ApplyCursor(int cursor);
+  void AddScreenForm(platform::TComponent& form);
+  void FreeFormsView();
 
   bool m_singleton = false;
   IApplicationHooks* m_previousHooks = nullptr;
@@ -262,6 +325,12 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TApplicationComponents* m_windows = nullptr;
   TApplicationComponents* m_browsers = nullptr;
   TApplicationComponents* m_dataProviders = nullptr;
+  // The screen's forms; unowned, so it outlives every view of it.
+  std::unique_ptr<TApplicationComponents> m_screenForms;
+  TApplicationForms* m_forms = nullptr;
+  platform::TComponent* m_mainForm = nullptr;  // with a free notification
+  bool m_formsGone = false;
+  IconHandle m_icon;
   std::array<TApplicationObjectFactory, kApplicationObjectCount> m_factories;
   std::array<platform::TComponent*, kApplicationObjectCount> m_objects{};
   std::unique_ptr<TStringObjectListEx> m_fonts;

@@ -141,11 +141,8 @@ int ProgramMain(int argc, char** argv) {
 
   ProjectInfo().state = PROJECT_STATE_LOADED;
   ProjectInfo().state = PROJECT_STATE_INTERACTIVE;
-  app.StartProject();
-  // A start that failed and left no form to run is a failed run.
-  const bool failed = app.StartFailed() && !app.Ui().HasMainForm();
   // The loop runs while a main form exists.
-  app.Run();
+  const int code = app.RunProject();
   stopSignals.BeginShutdown();
   // No later start may reach an instance that is shutting down: from here on
   // one becomes the first instance itself. What reached this one and was not
@@ -154,7 +151,6 @@ int ProgramMain(int argc, char** argv) {
   for (InstanceMessage& late : instance.Stop()) unapplied.push_back(std::move(late));
   for (const InstanceMessage& message : unapplied)
     app.Log("ProgramMain", "Not applied, the project has ended: " + DescribeMessage(message));
-  const int code = app.ExitCode().value_or(failed ? 1 : 0);
   app.Log("ProgramMain", "Stopped with exit code " + std::to_string(code));
   FreeApplicationEx();
   ReleaseApplicationProject();

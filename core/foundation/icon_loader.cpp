@@ -71,30 +71,32 @@ std::shared_ptr<const IconImage> LoadIconFile(const std::string& path, int index
   return image;
 }
 
-void LoadIconFromVariant(IconHandle& icon, const Variant& value) {
+TIconLoadResult LoadIconFromVariant(IconHandle& icon, const Variant& value) {
   if (value.IsEmptyOrNull()) {
     icon.Clear();
-    return;
+    return TIconLoadResult::Cleared;
   }
-  if (!value.IsString()) return;
+  if (!value.IsString()) return TIconLoadResult::Left;
   const std::string text = WithSlashes(TrimBlanks(value.AsString()));
   if (text.empty()) {
     icon.Clear();
-    return;
+    return TIconLoadResult::Cleared;
   }
-  if (IsRegularFile(text)) {
-    if (auto image = LoadIconFile(text, 0)) icon.Assign(std::move(image));
-    return;
-  }
+  auto loaded = [&icon](std::shared_ptr<const IconImage> image) {
+    if (!image) return TIconLoadResult::Left;
+    icon.Assign(std::move(image));
+    return TIconLoadResult::Loaded;
+  };
+  if (IsRegularFile(text)) return loaded(LoadIconFile(text, 0));
   // The last comma: a path may hold commas and blanks of its own.
   const std::size_t comma = text.rfind(',');
-  if (comma == std::string::npos) return;
+  if (comma == std::string::npos) return TIconLoadResult::Left;
   const std::string file(TrimBlanks(std::string_view(text).substr(0, comma)));
   std::int64_t index = 0;
   if (!IsRegularFile(file) || !TryParseInt64(std::string_view(text).substr(comma + 1), index) || index < 0 ||
       index > INT_MAX)
-    return;
-  if (auto image = LoadIconFile(file, static_cast<int>(index))) icon.Assign(std::move(image));
+    return TIconLoadResult::Left;
+  return loaded(LoadIconFile(file, static_cast<int>(index)));
 }
 
 }  // namespace halbrin

@@ -40,6 +40,9 @@ class IconHandle {
 // unreadable, larger than 16 MiB, of another kind, or lacks that image.
 std::shared_ptr<const IconImage> LoadIconFile(const std::string& path, int index);
 
+// What LoadIconFromVariant did to the icon.
+enum class TIconLoadResult { Loaded, Cleared, Left };
+
 // Sets `icon` from a script or XML value:
 //   Empty, Null or a blank text clear it;
 //   a text naming an existing file loads that file's first image;
@@ -47,7 +50,7 @@ std::shared_ptr<const IconImage> LoadIconFile(const std::string& path, int index
 //   blanks and commas) loads image `index` of that file;
 //   anything else (another kind, a missing file, a named resource, a file
 //   that is no icon) leaves the icon unchanged.
-// A "\" in the text is read as "/".
-void LoadIconFromVariant(IconHandle& icon, const platform::Variant& value);
+// A "\" in the text is read as "/". Tells which of the three happened.
+TIconLoadResult LoadIconFromVariant(IconHandle& icon, const platform::Variant& value);
 
 }  // namespace halbrin

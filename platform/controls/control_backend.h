@@ -53,6 +53,8 @@ class IControlBackend {
   // frame's, margins included).
   virtual void Invalidate(ControlWindow window) = 0;
   virtual void InvalidateRect(ControlWindow window, const TRect& rect) = 0;
+  // The window system's id of the window (the X11 window id); 0 when there is none.
+  virtual std::uint64_t NativeWindowId(ControlWindow /*window*/) const { return 0; }
 };
 
 // Windows that show nothing: handles are handed out and every call is

@@ -1,5 +1,7 @@
 #include "platform/ui/gtk_control_backend.h"
 
+#include <gdk/gdkx.h>
+
 #include <algorithm>
 
 #include "platform/base/exception.h"
@@ -89,6 +91,20 @@ GtkControlBackend::~GtkControlBackend() {
 GtkControlBackend::Window* GtkControlBackend::Find(ControlWindow window) const {
   const auto it = m_windows.find(window);
   return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+std::uint64_t GtkControlBackend::NativeWindowId(ControlWindow window) const {
+  HalbrinFrame* frame = Frame(window);
+  if (!frame) return 0;
+  GtkWidget* widget = GTK_WIDGET(frame);
+  if (!gtk_widget_get_realized(widget)) gtk_widget_realize(widget);
+  // A child frame draws into a client-side window: its id is that of the
+  // nearest native window (the top-level's). Asking a client-side window for
+  // its id would make it native.
+  GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+  while (gdkWindow && !gdk_window_has_native(gdkWindow)) gdkWindow = gdk_window_get_parent(gdkWindow);
+  if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow)) return 0;
+  return gdk_x11_window_get_xid(gdkWindow);
 }
 
 HalbrinFrame* GtkControlBackend::Frame(ControlWindow window) const {

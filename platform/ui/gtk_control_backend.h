@@ -55,6 +55,9 @@ class GtkControlBackend final : public IControlBackend {
   void SetFocus(ControlWindow window) override;
   void Invalidate(ControlWindow window) override;
   void InvalidateRect(ControlWindow window, const TRect& rect) override;
+  // The X11 id of the nearest native window of the control's frame (a child
+  // frame's is its top-level's), realizing it first; 0 off X11.
+  std::uint64_t NativeWindowId(ControlWindow window) const override;
 
   // The frame of a window (a top-level's content frame); nullptr for an unknown window.
   HalbrinFrame* Frame(ControlWindow window) const;

@@ -22,6 +22,11 @@ void RegisterSkinObjects() {
     manager->onLog = [](const std::string& message) {
       if (ApplicationExExists()) GetApplicationEx()->Log("TZebrinSkinManager", message);
     };
+    // New desktop colours reach the application's colours and the main form's skin.
+    manager->onSystemColorsChanged = [manager = manager.get()] {
+      if (ApplicationExExists())
+        if (TApplicationEx* app = GetApplicationEx()) app->skinsUpdateSystemColors(manager);
+    };
     return manager;
   });
   SetSkinManagerCreator([]() -> TZebrinSkinManager* {

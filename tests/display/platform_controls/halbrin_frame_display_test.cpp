@@ -46,6 +46,21 @@ TEST_F(FrameDisplayTest, ATopLevelWrapsItsContentInAFrameThatReservesTheMargins)
   EXPECT_EQ(AllocationOf(panelFrame), (TRect{0, 30, 50, 70}));
 }
 
+TEST_F(FrameDisplayTest, AChildsWindowIdIsItsTopLevelsAndNothingTurnsNative) {
+  TWinControl& form = Form({200, 150, 300, 200});
+  TWinControl& panel = Win("Panel", &form, {10, 20, 120, 60});
+  TWinControl& other = Win("Other", nullptr, {520, 150, 100, 100});
+  form.HandleNeeded();
+  other.HandleNeeded();
+  // Asked before anything is shown: the id comes with a realized window.
+  const std::uint64_t formId = form.Backend()->NativeWindowId(form.Window());
+  ASSERT_NE(formId, 0u);
+  EXPECT_EQ(form.Backend()->NativeWindowId(panel.Window()), formId);
+  EXPECT_FALSE(gdk_window_has_native(gtk_widget_get_window(FrameOf(panel)))) << "the child draws client-side still";
+  EXPECT_NE(other.Backend()->NativeWindowId(other.Window()), formId);
+  EXPECT_EQ(form.Backend()->NativeWindowId(kNoWindow), 0u);
+}
+
 TEST_F(FrameDisplayTest, ChildrenAreStackedAsTheirControlsAndTheTopOneGetsThePointer) {
   TWinControl& form = Form({200, 150, 400, 300});
   TWinControl& lower = Win("Lower", &form, {20, 20, 150, 100});

@@ -493,28 +493,6 @@ TEST_F(ApplicationTest, DefaultFactoriesAreCopiedWhenTheApplicationIsMade) {
   EXPECT_THROW(second.GetObject(TApplicationObject::Images), EApplicationError);
 }
 
-TEST_F(ApplicationTest, MembersThatComeWithFormsSayTheyAreNotAvailable) {
-  struct Row {
-    const char* property;
-    const char* message;
-  } const rows[] = {
-      {"image", "The application's icon is not available"},
-      {"handle", "The application's window handle is not available"},
-      {"mainForm", "The application's main form is not available"},
-      {"forms", "The application's form list is not available"},
-  };
-  TApplicationEx& app = App();
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.property);
-    const platform::TPropInfo* prop = app.ClassInfo().FindProperty(row.property);
-    ASSERT_NE(prop, nullptr);
-    EXPECT_EQ(MessageOf([&] { platform::GetPropValue(app, *prop); }), row.message);
-  }
-  const platform::TPropInfo* image = app.ClassInfo().FindProperty("image");
-  EXPECT_EQ(MessageOf([&] { platform::SetPropValue(app, *image, Variant("icon.png")); }),
-            "The application's icon is not available");
-}
-
 TEST_F(ApplicationTest, FontsAreTheScreenFontsReadAfreshOnEveryRead) {
   TApplicationEx& app = App();
   const platform::TPropInfo* prop = app.ClassInfo().FindProperty("fonts");

@@ -63,7 +63,7 @@ TEST_F(IconLoaderTest, EmptyValuesClearTheIcon) {
   const auto sentinel = std::make_shared<IconImage>(IconImage{"sentinel", 0, {1}});
   for (const Variant& value : {Variant(), Variant::Null(), Variant(""), Variant("  \t ")}) {
     IconHandle icon = Preloaded(sentinel);
-    LoadIconFromVariant(icon, value);
+    EXPECT_EQ(LoadIconFromVariant(icon, value), TIconLoadResult::Cleared) << value.TypeName();
     EXPECT_TRUE(icon.Empty()) << value.TypeName();
   }
 }
@@ -87,7 +87,7 @@ TEST_F(IconLoaderTest, FilesAndFileIndexPairsLoad) {
   const auto sentinel = std::make_shared<IconImage>(IconImage{"sentinel", 0, {1}});
   for (const auto& c : cases) {
     IconHandle icon = Preloaded(sentinel);
-    LoadIconFromVariant(icon, Variant(c.text));
+    EXPECT_EQ(LoadIconFromVariant(icon, Variant(c.text)), TIconLoadResult::Loaded) << c.text;
     ASSERT_FALSE(icon.Empty()) << c.text;
     ASSERT_NE(icon.Image(), sentinel.get()) << c.text;
     EXPECT_EQ(icon.Image()->path, c.file) << c.text;
@@ -133,7 +133,8 @@ TEST_F(IconLoaderTest, OtherValuesLeaveTheIconUnchanged) {
   const auto sentinel = std::make_shared<IconImage>(IconImage{"sentinel", 0, {1}});
   for (const Variant& value : values) {
     IconHandle icon = Preloaded(sentinel);
-    LoadIconFromVariant(icon, value);
+    EXPECT_EQ(LoadIconFromVariant(icon, value), TIconLoadResult::Left)
+        << (value.IsString() ? value.AsString() : value.TypeName());
     EXPECT_EQ(icon.Image(), sentinel.get()) << (value.IsString() ? value.AsString() : value.TypeName());
   }
 }
