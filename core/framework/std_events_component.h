@@ -8,31 +8,26 @@
 
 #include "core/framework/executable_component.h"
 #include "platform/classes/method.h"
+#include "platform/controls/control_input.h"
 #include "platform/graphics/geometry.h"
 
 namespace halbrin {
 
 using platform::TPoint;
 
-// Mouse buttons by ordinal, as the toolkit layer delivers them.
-enum class TMouseButton : std::uint32_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
-
-// The shift set of mouse and key events: one bit per element.
-using TShiftState = std::uint32_t;
-inline constexpr TShiftState ssShift = 0x01;
-inline constexpr TShiftState ssAlt = 0x02;
-inline constexpr TShiftState ssCtrl = 0x04;
-inline constexpr TShiftState ssLeft = 0x08;
-inline constexpr TShiftState ssRight = 0x10;
-inline constexpr TShiftState ssMiddle = 0x20;
-inline constexpr TShiftState ssDouble = 0x40;
-
-// (Sender, mouse position, var handled)
-using TContextPopupEvent = platform::TEvent<platform::TObject*, TPoint, bool&>;
-// (Sender, button, shift, x, y)
-using TMouseEvent = platform::TEvent<platform::TObject*, TMouseButton, TShiftState, int, int>;
-// (Sender, shift, x, y)
-using TMouseMoveEvent = platform::TEvent<platform::TObject*, TShiftState, int, int>;
+// The input vocabulary is the control model's.
+using platform::TMouseButton;
+using platform::TShiftState;
+using platform::ssShift;
+using platform::ssAlt;
+using platform::ssCtrl;
+using platform::ssLeft;
+using platform::ssRight;
+using platform::ssMiddle;
+using platform::ssDouble;
+using platform::TContextPopupEvent;
+using platform::TMouseEvent;
+using platform::TMouseMoveEvent;
 
 // The scripts' codes: button left 1, right 2, middle 4; shift 1, ctrl 2, alt 4.
 int MouseButtonCode(TMouseButton button) noexcept;

@@ -183,9 +183,11 @@ class TClassBuilder {
     return *this;
   }
 
-  // An event property stored in a TEvent<A...> field.
-  template <class... A>
-  TClassBuilder& Event(std::string name, TEvent<A...> C::*field, std::string typeName) {
+  // An event property stored in a TEvent<A...> field (of the class or of a
+  // base, so a class can publish an event its base keeps).
+  template <class B, class... A>
+    requires std::is_base_of_v<B, C>
+  TClassBuilder& Event(std::string name, TEvent<A...> B::*field, std::string typeName) {
     TPropType type;
     type.kind = TTypeKind::Method;
     type.typeName = std::move(typeName);

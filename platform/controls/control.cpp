@@ -149,6 +149,38 @@ void TControl::Click() {
   }
 }
 
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  m_onMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) { m_onMouseUp(this, button, shift, x, y); }
+
+void TControl::MouseMove(TShiftState shift, int x, int y) { m_onMouseMove(this, shift, x, y); }
+
+bool TControl::MouseWheel(bool down, TShiftState shift, TPoint pos) {
+  bool handled = false;
+  (down ? m_onMouseWheelDown : m_onMouseWheelUp)(this, shift, pos, handled);
+  return handled;
+}
+
+void TControl::MouseEnter() { m_onMouseEnter(this); }
+
+void TControl::MouseLeave() { m_onMouseLeave(this); }
+
+void TControl::DblClick() { m_onDblClick(this); }
+
+void TControl::KeyDown(std::uint16_t& key, TShiftState shift) { m_onKeyDown(this, key, shift); }
+
+void TControl::KeyUp(std::uint16_t& key, TShiftState shift) { m_onKeyUp(this, key, shift); }
+
+void TControl::KeyPress(char& key) { m_onKeyPress(this, key); }
+
+bool TControl::ContextPopup(TPoint pos) {
+  bool handled = false;
+  m_onContextPopup(this, pos, handled);
+  return handled;
+}
+
 void TControl::SetParent(TWinControl* parent) {
   if (parent == m_parent) return;
   const auto* self = dynamic_cast<const TWinControl*>(this);

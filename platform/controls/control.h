@@ -8,6 +8,7 @@
 #include "platform/classes/component.h"
 #include "platform/classes/method.h"
 #include "platform/controls/action_link.h"
+#include "platform/controls/control_input.h"
 #include "platform/controls/control_observer_list.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/font.h"
@@ -139,6 +140,21 @@ class TControl : public TComponent {
   virtual void Click();
   TNotifyEvent& OnClick() noexcept { return m_onClick; }
 
+  // Input events. They are stored here and published by the classes that
+  // show them (forms, frames); TWinControl's Window...Input members raise them.
+  TNotifyEvent& OnDblClick() noexcept { return m_onDblClick; }
+  TMouseEvent& OnMouseDown() noexcept { return m_onMouseDown; }
+  TMouseEvent& OnMouseUp() noexcept { return m_onMouseUp; }
+  TMouseMoveEvent& OnMouseMove() noexcept { return m_onMouseMove; }
+  TMouseWheelUpDownEvent& OnMouseWheelDown() noexcept { return m_onMouseWheelDown; }
+  TMouseWheelUpDownEvent& OnMouseWheelUp() noexcept { return m_onMouseWheelUp; }
+  TNotifyEvent& OnMouseEnter() noexcept { return m_onMouseEnter; }
+  TNotifyEvent& OnMouseLeave() noexcept { return m_onMouseLeave; }
+  TKeyEvent& OnKeyDown() noexcept { return m_onKeyDown; }
+  TKeyEvent& OnKeyUp() noexcept { return m_onKeyUp; }
+  TKeyPressEvent& OnKeyPress() noexcept { return m_onKeyPress; }
+  TContextPopupEvent& OnContextPopup() noexcept { return m_onContextPopup; }
+
   TColor Color() const noexcept { return m_color; }
   void SetColor(TColor color);
   TFont& Font() noexcept { return m_font; }
@@ -161,6 +177,35 @@ class TControl : public TComponent {
 
  protected:
   void Notify(ControlEvent event) { m_observers.Notify(*this, event); }
+
+  // What each input does; the defaults fire the matching event. Positions
+  // are in the control's client coordinates.
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  // One wheel step, down (towards the user) or up; true when handled.
+  virtual bool MouseWheel(bool down, TShiftState shift, TPoint pos);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void DblClick();
+  virtual void KeyDown(std::uint16_t& key, TShiftState shift);
+  virtual void KeyUp(std::uint16_t& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  // A context menu is asked for at `pos` ((-1, -1) from the keyboard); true when handled.
+  virtual bool ContextPopup(TPoint pos);
+
+  TNotifyEvent m_onDblClick;
+  TMouseEvent m_onMouseDown;
+  TMouseEvent m_onMouseUp;
+  TMouseMoveEvent m_onMouseMove;
+  TMouseWheelUpDownEvent m_onMouseWheelDown;
+  TMouseWheelUpDownEvent m_onMouseWheelUp;
+  TNotifyEvent m_onMouseEnter;
+  TNotifyEvent m_onMouseLeave;
+  TKeyEvent m_onKeyDown;
+  TKeyEvent m_onKeyUp;
+  TKeyPressEvent m_onKeyPress;
+  TContextPopupEvent m_onContextPopup;
 
   // Where a windowed control passes each change on to its window.
   virtual void ApplyBounds() {}

@@ -9,6 +9,10 @@ namespace halbrin::platform {
 
 class TWinControl;
 struct TWindowTraits;
+struct TArgbImage;
+
+// A top-level window's state.
+enum TWindowState : std::uint8_t { wsNormal, wsMinimized, wsMaximized };
 
 // A window made by a backend; 0 is no window. Only the backend that made it
 // knows what it stands for.
@@ -53,7 +57,35 @@ class IControlBackend {
   // frame's, margins included).
   virtual void Invalidate(ControlWindow window) = 0;
   virtual void InvalidateRect(ControlWindow window, const TRect& rect) = 0;
-  // The window system's id of the window (the X11 window id); 0 when there is none.
+
+  // --- Top-level windows only (a child window ignores them) ---
+  // A backend without a window manager to ask ignores these; the model keeps
+  // the state and the backend reports changes it did not ask for
+  // (TWinControl::WindowStateChanged).
+  virtual void SetWindowState(ControlWindow /*window*/, TWindowState /*state*/) {}
+  // Kept above the other windows.
+  virtual void SetStayOnTop(ControlWindow /*window*/, bool /*stayOnTop*/) {}
+  // Never takes the focus: not on a click, not when mapped (a utility window).
+  virtual void SetNeverActivate(ControlWindow /*window*/, bool /*neverActivate*/) {}
+  // Kept above `owner` and grouped with it; kNoWindow releases it.
+  virtual void SetTransientFor(ControlWindow /*window*/, ControlWindow /*owner*/) {}
+  // 255 is opaque. Needs a compositor.
+  virtual void SetOpacity(ControlWindow /*window*/, std::uint8_t /*alpha*/) {}
+  // The window's icon; nullptr takes it away. The picture is copied.
+  virtual void SetIcon(ControlWindow /*window*/, const TArgbImage* /*icon*/) {}
+  // Blocks input to the application's other windows while shown.
+  virtual void SetModal(ControlWindow /*window*/, bool /*modal*/) {}
+  // A shadow under the window where the window system draws one.
+  virtual void SetDropShadow(ControlWindow /*window*/, bool /*dropShadow*/) {}
+  // Takes a shown window off the screen, or puts it back, without changing
+  // the control's visibility (the application hides its floating forms
+  // while another program is active).
+  virtual void SetWithdrawn(ControlWindow /*window*/, bool /*withdrawn*/) {}
+  // Puts the window at the top of the stacking order without activating it.
+  virtual void RaiseWithoutActivating(ControlWindow /*window*/) {}
+  // Raises and activates the window.
+  virtual void Present(ControlWindow /*window*/) {}
+  // The window system's id of the window (the X11 window); 0 without one.
   virtual std::uint64_t NativeWindowId(ControlWindow /*window*/) const { return 0; }
 };
 

@@ -135,4 +135,64 @@ void TRecordingControlBackend::InvalidateRect(ControlWindow window, const TRect&
   Log("InvalidateRect", window, RectText(rect));
 }
 
+namespace {
+
+const char* BoolText(bool value) { return value ? "true" : "false"; }
+
+const char* StateText(TWindowState state) {
+  switch (state) {
+    case wsMinimized: return "minimized";
+    case wsMaximized: return "maximized";
+    case wsNormal: break;
+  }
+  return "normal";
+}
+
+}  // namespace
+
+void TRecordingControlBackend::SetWindowState(ControlWindow window, TWindowState state) {
+  Log("SetWindowState", window, StateText(state));
+}
+
+void TRecordingControlBackend::SetStayOnTop(ControlWindow window, bool stayOnTop) {
+  Log("SetStayOnTop", window, BoolText(stayOnTop));
+}
+
+void TRecordingControlBackend::SetNeverActivate(ControlWindow window, bool neverActivate) {
+  Log("SetNeverActivate", window, BoolText(neverActivate));
+}
+
+void TRecordingControlBackend::SetTransientFor(ControlWindow window, ControlWindow owner) {
+  Log("SetTransientFor", window, owner == kNoWindow ? std::string("-") : NameOf(owner));
+}
+
+void TRecordingControlBackend::SetOpacity(ControlWindow window, std::uint8_t alpha) {
+  Log("SetOpacity", window, std::to_string(alpha));
+}
+
+void TRecordingControlBackend::SetIcon(ControlWindow window, const TArgbImage* icon) {
+  Log("SetIcon", window, icon ? std::to_string(icon->Width) + "x" + std::to_string(icon->Height) : "none");
+}
+
+void TRecordingControlBackend::SetModal(ControlWindow window, bool modal) { Log("SetModal", window, BoolText(modal)); }
+
+void TRecordingControlBackend::SetDropShadow(ControlWindow window, bool dropShadow) {
+  Log("SetDropShadow", window, BoolText(dropShadow));
+}
+
+void TRecordingControlBackend::SetWithdrawn(ControlWindow window, bool withdrawn) {
+  Log("SetWithdrawn", window, BoolText(withdrawn));
+}
+
+void TRecordingControlBackend::RaiseWithoutActivating(ControlWindow window) {
+  Log("RaiseWithoutActivating", window);
+  Restack(window, true);
+}
+
+void TRecordingControlBackend::Present(ControlWindow window) { Log("Present", window); }
+
+std::uint64_t TRecordingControlBackend::NativeWindowId(ControlWindow window) const {
+  return IsAlive(window) ? 0x1000 + window : 0;
+}
+
 }  // namespace halbrin::platform

@@ -6,6 +6,7 @@
 
 #include "platform/classes/object.h"
 #include "platform/controls/control_backend.h"
+#include "platform/graphics/image_list.h"
 
 namespace halbrin::platform {
 
@@ -44,6 +45,21 @@ class TRecordingControlBackend final : public IControlBackend {
   void SetFocus(ControlWindow window) override;
   void Invalidate(ControlWindow window) override;
   void InvalidateRect(ControlWindow window, const TRect& rect) override;
+  void SetWindowState(ControlWindow window, TWindowState state) override;
+  void SetStayOnTop(ControlWindow window, bool stayOnTop) override;
+  void SetNeverActivate(ControlWindow window, bool neverActivate) override;
+  void SetTransientFor(ControlWindow window, ControlWindow owner) override;
+  void SetOpacity(ControlWindow window, std::uint8_t alpha) override;
+  // Logged as "SetIcon(Form1 16x16)" or "SetIcon(Form1 none)".
+  void SetIcon(ControlWindow window, const TArgbImage* icon) override;
+  void SetModal(ControlWindow window, bool modal) override;
+  void SetDropShadow(ControlWindow window, bool dropShadow) override;
+  void SetWithdrawn(ControlWindow window, bool withdrawn) override;
+  // Also restacks the window on top of its siblings.
+  void RaiseWithoutActivating(ControlWindow window) override;
+  void Present(ControlWindow window) override;
+  // 0x1000 plus the window number for a live window; 0 otherwise.
+  std::uint64_t NativeWindowId(ControlWindow window) const override;
 
   static std::string TraitsText(const TWindowTraits& traits);
 

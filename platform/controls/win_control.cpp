@@ -1,6 +1,8 @@
 #include "platform/controls/win_control.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 #include "platform/base/exception.h"
 #include "platform/base/format.h"
@@ -140,6 +142,8 @@ void TWinControl::CreateWindowTree() {
   backend.SetText(m_window, Text());
   backend.SetEnabled(m_window, Enabled());
   if (m_content) backend.SetContentWidget(m_window, m_content);
+  WindowCreated();
+  if (m_window == kNoWindow) return;
   // Bottom first, so each new child window lands above the ones before it.
   for (TControl* control : std::vector<TControl*>(m_controls)) {
     auto* child = dynamic_cast<TWinControl*>(control);
@@ -337,6 +341,130 @@ void TWinControl::WindowFocusChanged(bool focused) {
 void TWinControl::WindowDestroyed() { ForgetWindows(); }
 
 void TWinControl::WindowCloseRequested() { SetVisible(false); }
+
+// --- Input ----------------------------------------------------------------------------
+
+namespace {
+
+bool InClientArea(const TWinControl& control, int x, int y) {
+  const TRect client = control.ClientRect();
+  return x >= client.Left && x < client.Right && y >= client.Top && y < client.Bottom;
+}
+
+}  // namespace
+
+void TWinControl::WindowMouseDownInput(TMouseButton button, TShiftState shift, int x, int y) {
+  const TWeakRef<TWinControl> alive(this);
+  const bool isDouble = (shift & ssDouble) != 0;
+  if (button == TMouseButton::mbLeft) m_clickPending = !isDouble;
+  if (isDouble) {
+    DblClick();
+    if (!alive) return;
+  }
+  MouseDown(button, shift, x, y);
+}
+
+void TWinControl::WindowMouseUpInput(TMouseButton button, TShiftState shift, int x, int y) {
+  const TWeakRef<TWinControl> alive(this);
+  if (button == TMouseButton::mbLeft && std::exchange(m_clickPending, false) && InClientArea(*this, x, y)) {
+    Click();
+    if (!alive) return;
+  }
+  MouseUp(button, shift, x, y);
+  if (alive && button == TMouseButton::mbRight && InClientArea(*this, x, y)) WindowContextMenuInput({x, y});
+}
+
+void TWinControl::WindowMouseMoveInput(TShiftState shift, int x, int y) { MouseMove(shift, x, y); }
+
+void TWinControl::WindowMouseEnterInput() { MouseEnter(); }
+
+void TWinControl::WindowMouseLeaveInput() {
+  m_clickPending = false;
+  MouseLeave();
+}
+
+bool TWinControl::WindowMouseWheelInput(bool down, TShiftState shift, int x, int y) {
+  TPoint pos{x, y};
+  for (TWeakRef<TWinControl> control(this); control;) {
+    TWinControl* current = control.Get();
+    const TWeakRef<TWinControl> parent(current->Parent());
+    if (current->MouseWheel(down, shift, pos)) return true;
+    if (!parent || !control || control->Parent() != parent.Get()) return false;
+    pos = {pos.X + control->Left(), pos.Y + control->Top()};
+    control = parent;
+  }
+  return false;
+}
+
+bool TWinControl::WindowSmoothScrollInput(double deltaY, TShiftState shift, int x, int y) {
+  const int steps = m_scroll.Add(deltaY);
+  const TWeakRef<TWinControl> alive(this);
+  bool handled = false;
+  for (int i = 0; i < std::abs(steps) && alive; ++i) handled = WindowMouseWheelInput(steps > 0, shift, x, y) || handled;
+  return handled;
+}
+
+std::uint16_t TWinControl::WindowKeyDownInput(std::uint16_t key, TShiftState shift) {
+  const TWeakRef<TWinControl> top(&TopLevel());
+  TWinControl* focused = top->FocusedControl();
+  const TWeakRef<TWinControl> target(focused ? focused : top.Get());
+  if (top->KeyPreviewEnabled() && target.Get() != top.Get()) top->KeyDown(key, shift);
+  if (key != 0 && target) target->KeyDown(key, shift);
+  if (key == 0) return 0;
+  const TShiftState mods = shift & (ssShift | ssAlt | ssCtrl);
+  if ((key == kVkApps && mods == 0) || (key == kVkF10 && mods == ssShift)) {
+    if (TWinControl* menuTarget = target ? target.Get() : top.Get()) menuTarget->WindowContextMenuInput({-1, -1});
+  } else if (key == kVkF1 && mods == 0 && top) {
+    top->HelpRequested();
+  }
+  return key;
+}
+
+std::uint16_t TWinControl::WindowKeyUpInput(std::uint16_t key, TShiftState shift) {
+  const TWeakRef<TWinControl> top(&TopLevel());
+  TWinControl* focused = top->FocusedControl();
+  const TWeakRef<TWinControl> target(focused ? focused : top.Get());
+  if (top->KeyPreviewEnabled() && target.Get() != top.Get()) top->KeyUp(key, shift);
+  if (key != 0 && target) target->KeyUp(key, shift);
+  return key;
+}
+
+char TWinControl::WindowKeyPressInput(char key) {
+  const TWeakRef<TWinControl> top(&TopLevel());
+  TWinControl* focused = top->FocusedControl();
+  const TWeakRef<TWinControl> target(focused ? focused : top.Get());
+  if (top->KeyPreviewEnabled() && target.Get() != top.Get()) top->KeyPress(key);
+  if (key != 0 && target) target->KeyPress(key);
+  return key;
+}
+
+bool TWinControl::WindowContextMenuInput(TPoint pos) {
+  const bool fromKeyboard = pos.X == -1 && pos.Y == -1;
+  for (TWeakRef<TWinControl> control(this); control;) {
+    TWinControl* current = control.Get();
+    const TWeakRef<TWinControl> parent(current->Parent());
+    if (current->ContextPopup(pos)) return true;
+    if (!control) return false;
+    if (TPopupMenu* menu = control->PopupMenu(); menu && menu->AutoPopup()) {
+      const TPoint at = control->ClientToScreen(fromKeyboard ? TPoint{0, 0} : pos);
+      menu->SetPopupComponent(control.Get());
+      menu->Popup(at.X, at.Y);
+      return true;
+    }
+    if (!parent || control->Parent() != parent.Get()) return false;
+    if (!fromKeyboard) pos = {pos.X + control->Left(), pos.Y + control->Top()};
+    control = parent;
+  }
+  return false;
+}
+
+TPoint TWinControl::ClientToScreen(TPoint point) const {
+  for (const TWinControl* control = this; control; control = control->Parent()) {
+    point.X += control->Left() + control->NonClientMargins().Left;
+    point.Y += control->Top() + control->NonClientMargins().Top;
+  }
+  return point;
+}
 
 // --- Free functions -------------------------------------------------------------------
 

@@ -130,8 +130,54 @@ class TWinControl : public TControl {
   void WindowDestroyed();
   // The user asked the window system to close the window. Hides it.
   virtual void WindowCloseRequested();
+  // The window system minimised, maximised or restored the top-level by
+  // itself (not when asked through SetWindowState). Ignored here; forms keep it.
+  virtual void WindowStateChanged(TWindowState /*state*/) {}
+
+  // --- Input, told by the backend ---
+  // Pointer input of this control's client area, in client coordinates.
+  // A press with ssDouble is a double click: DblClick, then MouseDown (no
+  // Click follows). A left release after a plain left press, inside the
+  // client area, is a Click (before MouseUp); a right release inside it asks
+  // for the context menu at that point (after MouseUp).
+  void WindowMouseDownInput(TMouseButton button, TShiftState shift, int x, int y);
+  void WindowMouseUpInput(TMouseButton button, TShiftState shift, int x, int y);
+  void WindowMouseMoveInput(TShiftState shift, int x, int y);
+  void WindowMouseEnterInput();
+  void WindowMouseLeaveInput();
+  // One discrete wheel step; a step this control leaves unhandled goes to its
+  // parent. True when handled.
+  bool WindowMouseWheelInput(bool down, TShiftState shift, int x, int y);
+  // A smooth-scroll delta: each whole accumulated 1.0 is one step (see
+  // TScrollAccumulator); true when a step was handled.
+  bool WindowSmoothScrollInput(double deltaY, TShiftState shift, int x, int y);
+  // Keys of this top-level's window go to its focused control (the
+  // top-level itself without one); a top-level that previews keys
+  // (KeyPreviewEnabled) sees them first. Each returns the key left after
+  // the handlers: 0 means suppressed, so the window system must drop it.
+  // A key down left standing asks, for the Menu key and Shift+F10, for the
+  // context menu at (-1, -1), and for F1 for help (HelpRequested).
+  std::uint16_t WindowKeyDownInput(std::uint16_t key, TShiftState shift);
+  std::uint16_t WindowKeyUpInput(std::uint16_t key, TShiftState shift);
+  char WindowKeyPressInput(char key);
+  // The context menu asked for at `pos` (client coordinates, or (-1, -1)
+  // from the keyboard): ContextPopup, unhandled it goes to the parent, and at
+  // the top the control's PopupMenu opens when it pops up by itself.
+  // True when handled.
+  bool WindowContextMenuInput(TPoint pos);
+
+  // A client point in screen coordinates.
+  TPoint ClientToScreen(TPoint point) const;
 
  protected:
+  // A top-level that sees its controls' keys first (a form's KeyPreview).
+  virtual bool KeyPreviewEnabled() const { return false; }
+  // F1 was pressed in this top-level and left standing.
+  virtual void HelpRequested() {}
+  // The window was just made, its state passed on, and is not shown yet:
+  // a subclass passes on state of its own (a form's top-level calls).
+  virtual void WindowCreated() {}
+
   void ApplyBounds() override;
   void ApplyVisible() override;
   void ApplyEnabled() override;
@@ -169,6 +215,8 @@ class TWinControl : public TControl {
   bool m_active = false;                   // top-levels only
   TWeakRef<TWinControl> m_focusedControl;  // top-levels only
   TPopupMenu* m_popupMenu = nullptr;
+  bool m_clickPending = false;
+  TScrollAccumulator m_scroll;
 };
 
 // Depth first through the windowed descendants (TabOrderList), the first
