@@ -1,12 +1,16 @@
-# halbrin_library(NAME DIRS dir... [LIBS lib...])
-# A static library made of every .cpp under the given folders (new files are
-# picked up at the next build without editing CMake files).
+# halbrin_library(NAME DIRS dir... [EXCLUDE dir...] [LIBS lib...])
+# A static library made of every .cpp under the given folders but the
+# excluded ones (new files are picked up at the next build without editing
+# CMake files).
 function(halbrin_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;EXCLUDE;LIBS" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
     list(APPEND sources ${found})
+  endforeach()
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${dir}/")
   endforeach()
   if(NOT sources)
     # Header-only for now.

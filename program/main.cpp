@@ -1,8 +1,10 @@
 #include <optional>
 
 #include "components/forms/form_component_types.h"
+#include "components/forms/gtk/gtk_application_ui.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "core/app/application_ex.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
 #include "platform/ui/gtk_control_backend.h"
@@ -30,6 +32,14 @@ int main(int argc, char** argv) {
     popups.emplace();
     if (controls.Installed()) windowHosts.emplace();
   }
+  // The application's windows, activation, cursor and pointer state from GTK when there is a display.
+  halbrin::GtkApplicationUiScope applicationUi;
+  // Only another program's activation deactivates the application: the floating forms hide then.
+  if (halbrin::TGtkApplicationUi* ui = applicationUi.Ui())
+    ui->SetOnActivationChanged([](bool active) {
+      if (!halbrin::ApplicationExExists()) return;
+      if (halbrin::TApplicationEx* app = halbrin::GetApplicationEx()) app->ActivationChanged(active, false);
+    });
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterFormComponentTypes();
   // The application's "skins" object and the one way the skin manager is made.

@@ -199,7 +199,7 @@ void SetDefaultObjectFactory(TApplicationObject kind, TApplicationObjectFactory 
 TApplicationEx::TApplicationEx(TComponent* owner)
     : TCustomExecutableComponentEx(owner),
       m_loop(MainEventLoop()),
-      m_ui(&HeadlessUi()),
+      m_ui(DefaultApplicationUi() ? DefaultApplicationUi() : &HeadlessUi()),
       m_screenForms(std::make_unique<TApplicationComponents>()),
       m_activateTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaActivate); }),
       m_handOverTimer(m_loop, kProjectMessageDelayMs, [this] { RequestIdleAction(iaHandOver); }),

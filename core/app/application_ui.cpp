@@ -5,6 +5,16 @@
 #include "platform/services/desktop_service.h"
 
 namespace halbrin {
+namespace {
+IApplicationUi*& DefaultUi() noexcept {
+  static IApplicationUi* ui = nullptr;
+  return ui;
+}
+}  // namespace
+
+void SetDefaultApplicationUi(IApplicationUi* ui) noexcept { DefaultUi() = ui; }
+
+IApplicationUi* DefaultApplicationUi() noexcept { return DefaultUi(); }
 
 void THeadlessApplicationUi::ProcessMessages() {
   // Bounded: an idle job that re-arms itself would otherwise keep us here.

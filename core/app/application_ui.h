@@ -77,4 +77,10 @@ class THeadlessApplicationUi final : public IApplicationUi {
   TApplicationSystemColors SystemColors() const override;
 };
 
+// The windowing layer application objects start with (not owned): the
+// program's entry installs the GTK one when there is a display; null puts the
+// headless one back.
+void SetDefaultApplicationUi(IApplicationUi* ui) noexcept;
+IApplicationUi* DefaultApplicationUi() noexcept;
+
 }  // namespace halbrin

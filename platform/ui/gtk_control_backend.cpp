@@ -3,10 +3,17 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "platform/base/exception.h"
 #include "platform/base/glib_ptr.h"
+#include "platform/controls/control_input.h"
+#include "platform/graphics/image_list.h"
+#include "platform/ui/application_window.h"
+#include "platform/ui/argb_pixbuf.h"
 #include "platform/ui/gtk_init.h"
+#include "platform/ui/key_translation.h"
 #include "platform/ui/window_holder.h"
 
 namespace halbrin::platform {
@@ -21,13 +28,65 @@ struct GtkControlBackend::Window {
   GObjectPtr<GtkWidget> content;  // the supplied widget while placed
   TRect bounds;
   TWindowTraits traits;
+  TWindowState state = wsNormal;  // as asked, or as last reported
+  bool neverActivate = false;
+  bool dropShadow = false;
+  bool withdrawn = false;
+  TShiftState clientButtons = 0;  // buttons pressed in the client area
   std::vector<std::pair<gpointer, gulong>> handlers;
 
   HalbrinFrame* Frame() const { return HALBRIN_FRAME(frame.Get()); }
   GtkWidget* Outer() const { return toplevel ? toplevel.Widget() : frame.Get(); }
 };
 
-// The signal handlers, with the backend's private parts at hand.
+namespace {
+
+TShiftState ShiftOf(guint state) noexcept {
+  TShiftState shift = 0;
+  if (state & GDK_SHIFT_MASK) shift |= ssShift;
+  if (state & GDK_CONTROL_MASK) shift |= ssCtrl;
+  if (state & GDK_MOD1_MASK) shift |= ssAlt;
+  if (state & GDK_BUTTON1_MASK) shift |= ssLeft;
+  if (state & GDK_BUTTON2_MASK) shift |= ssMiddle;
+  if (state & GDK_BUTTON3_MASK) shift |= ssRight;
+  return shift;
+}
+
+std::optional<TMouseButton> ButtonOf(guint button) noexcept {
+  switch (button) {
+    case 1: return TMouseButton::mbLeft;
+    case 2: return TMouseButton::mbMiddle;
+    case 3: return TMouseButton::mbRight;
+    default: return std::nullopt;
+  }
+}
+
+// A point of the frame in client coordinates, and whether it lies in the client area.
+struct ClientPoint {
+  int x;
+  int y;
+  bool inside;
+};
+
+ClientPoint ToClient(HalbrinFrame* frame, double frameX, double frameY) {
+  GdkRectangle client;
+  halbrin_frame_get_client_rect(frame, &client);
+  const int x = static_cast<int>(std::floor(frameX)) - client.x;
+  const int y = static_cast<int>(std::floor(frameY)) - client.y;
+  return {x, y, x >= 0 && y >= 0 && x < client.width && y < client.height};
+}
+
+TWindowState StateOf(GdkWindowState state) noexcept {
+  if (state & GDK_WINDOW_STATE_ICONIFIED) return wsMinimized;
+  if (state & GDK_WINDOW_STATE_MAXIMIZED) return wsMaximized;
+  return wsNormal;
+}
+
+}  // namespace
+
+// The signal handlers, with the backend's private parts at hand. A handler
+// that calls into the control touches its window record before, never after:
+// the control may destroy its window (or itself) meanwhile.
 struct GtkControlSignals {
   using Window = GtkControlBackend::Window;
 
@@ -75,6 +134,93 @@ struct GtkControlSignals {
   static void Realized(GtkWidget*, gpointer data) {
     auto* window = static_cast<Window*>(data);
     window->backend->ApplyFunctions(*window);
+  }
+
+  // Pointer input of the frame's own window. Skins see the same events (after
+  // this handler), so nothing is marked handled.
+  static gboolean FrameInput(HalbrinFrame* frame, const HalbrinFrameEvent* event, gpointer data) {
+    auto* window = static_cast<Window*>(data);
+    TWinControl* control = window->control.Get();
+    if (!control) return FALSE;
+    const ClientPoint point = ToClient(frame, event->x, event->y);
+    TShiftState shift = ShiftOf(event->state);
+    switch (event->kind) {
+      case HALBRIN_FRAME_PRESS:
+      case HALBRIN_FRAME_DOUBLE_PRESS: {
+        // The press a double click follows comes as the double click alone.
+        if (event->double_follows || !point.inside) break;
+        const std::optional<TMouseButton> button = ButtonOf(event->button);
+        if (!button) break;
+        window->clientButtons |= MouseButtonShift(*button);
+        shift |= MouseButtonShift(*button);
+        if (event->kind == HALBRIN_FRAME_DOUBLE_PRESS) shift |= ssDouble;
+        control->WindowMouseDownInput(*button, shift, point.x, point.y);
+        break;
+      }
+      case HALBRIN_FRAME_RELEASE: {
+        const std::optional<TMouseButton> button = ButtonOf(event->button);
+        if (!button || !(window->clientButtons & MouseButtonShift(*button))) break;
+        window->clientButtons &= ~MouseButtonShift(*button);
+        control->WindowMouseUpInput(*button, shift & ~MouseButtonShift(*button), point.x, point.y);
+        break;
+      }
+      case HALBRIN_FRAME_MOTION:
+        // Outside the client area only while a button pressed inside is held.
+        if (point.inside || window->clientButtons) control->WindowMouseMoveInput(shift, point.x, point.y);
+        break;
+      case HALBRIN_FRAME_ENTER: control->WindowMouseEnterInput(); break;
+      case HALBRIN_FRAME_LEAVE: control->WindowMouseLeaveInput(); break;
+      case HALBRIN_FRAME_INTO_CHILD:
+      case HALBRIN_FRAME_FROM_CHILD: break;  // still over the control
+    }
+    return FALSE;
+  }
+
+  // Wheel steps and smooth deltas over the frame's own window; the model
+  // passes a step its control leaves to the parent, so GTK must not.
+  static gboolean Scrolled(GtkWidget* frame, GdkEventScroll* event, gpointer data) {
+    if (event->window != gtk_widget_get_window(frame)) return FALSE;
+    TWinControl* control = static_cast<Window*>(data)->control.Get();
+    if (!control) return FALSE;
+    const ClientPoint point = ToClient(HALBRIN_FRAME(frame), event->x, event->y);
+    const TShiftState shift = ShiftOf(event->state);
+    switch (event->direction) {
+      case GDK_SCROLL_UP: control->WindowMouseWheelInput(false, shift, point.x, point.y); return TRUE;
+      case GDK_SCROLL_DOWN: control->WindowMouseWheelInput(true, shift, point.x, point.y); return TRUE;
+      case GDK_SCROLL_SMOOTH:
+        if (event->delta_y != 0.0) control->WindowSmoothScrollInput(event->delta_y, shift, point.x, point.y);
+        return TRUE;
+      case GDK_SCROLL_LEFT:
+      case GDK_SCROLL_RIGHT: break;
+    }
+    return FALSE;
+  }
+
+  // Keys of the top-level, before GTK hands them to the focus widget: the
+  // key down (or up), then, for a press that types one, the character. TRUE
+  // (the key goes no further) when the model suppressed either.
+  static gboolean KeyInput(GtkWidget*, GdkEventKey* event, gpointer data) {
+    const TWeakRef<TWinControl> control(static_cast<Window*>(data)->control.Get());
+    if (!control) return FALSE;
+    const std::uint16_t key = VirtualKeyOf(*event);
+    const TShiftState shift = ShiftOf(event->state) & (ssShift | ssCtrl | ssAlt);
+    if (event->type == GDK_KEY_RELEASE) return key != 0 && control->WindowKeyUpInput(key, shift) == 0;
+    bool suppressed = key != 0 && control->WindowKeyDownInput(key, shift) == 0;
+    // As in the class library, a key down set to 0 still types its character.
+    if (const std::optional<char> character = KeyCharacterOf(event->keyval, static_cast<GdkModifierType>(event->state)))
+      if (control && control->WindowKeyPressInput(*character) == 0) suppressed = true;
+    return suppressed;
+  }
+
+  // Minimised, maximised or restored: told to the control when it was not
+  // what the backend asked for.
+  static gboolean StateChanged(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+    auto* window = static_cast<Window*>(data);
+    const TWindowState state = StateOf(event->new_window_state);
+    if (state == window->state) return FALSE;
+    window->state = state;
+    if (TWinControl* control = window->control.Get()) control->WindowStateChanged(state);
+    return FALSE;
   }
 };
 
@@ -160,8 +306,16 @@ ControlWindow GtkControlBackend::CreateWindow(TWinControl& control, ControlWindo
     Connect(*window, toplevel, "delete-event", G_CALLBACK(GtkControlSignals::DeleteRequested));
     Connect(*window, toplevel, "set-focus", G_CALLBACK(GtkControlSignals::FocusMoved), true);
     Connect(*window, toplevel, "realize", G_CALLBACK(GtkControlSignals::Realized), true);
+    Connect(*window, toplevel, "key-press-event", G_CALLBACK(GtkControlSignals::KeyInput));
+    Connect(*window, toplevel, "key-release-event", G_CALLBACK(GtkControlSignals::KeyInput));
+    Connect(*window, toplevel, "window-state-event", G_CALLBACK(GtkControlSignals::StateChanged));
   }
-  Connect(*window, window->frame.Get(), "destroy", G_CALLBACK(GtkControlSignals::FrameDestroyed));
+  GtkWidget* frame = window->frame.Get();
+  gtk_widget_add_events(frame, GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK);
+  Connect(*window, frame, "destroy", G_CALLBACK(GtkControlSignals::FrameDestroyed));
+  // Before any skin attaches: the control hears its input first.
+  Connect(*window, frame, "frame-event", G_CALLBACK(GtkControlSignals::FrameInput));
+  Connect(*window, frame, "scroll-event", G_CALLBACK(GtkControlSignals::Scrolled));
   const ControlWindow id = window->id;
   m_windows.emplace(id, std::move(window));
   return id;
@@ -226,6 +380,7 @@ void GtkControlBackend::SetBounds(ControlWindow id, const TRect& bounds) {
 void GtkControlBackend::SetVisible(ControlWindow id, bool visible) {
   Window* window = Find(id);
   if (!window) return;
+  window->withdrawn = false;
   if (visible)
     gtk_widget_show(window->Outer());
   else
@@ -249,7 +404,8 @@ void GtkControlBackend::SetTraits(ControlWindow id, const TWindowTraits& traits)
   GtkWindow* toplevel = window->toplevel.Window();
   gtk_window_set_decorated(toplevel, traits.caption || traits.border);
   gtk_window_set_deletable(toplevel, traits.sysMenu);
-  const GdkWindowTypeHint hint = traits.toolWindow ? GDK_WINDOW_TYPE_HINT_UTILITY : GDK_WINDOW_TYPE_HINT_NORMAL;
+  const GdkWindowTypeHint hint =
+      traits.toolWindow || window->neverActivate ? GDK_WINDOW_TYPE_HINT_UTILITY : GDK_WINDOW_TYPE_HINT_NORMAL;
   if (gtk_window_get_type_hint(toplevel) != hint) gtk_window_set_type_hint(toplevel, hint);
   if (gtk_window_get_resizable(toplevel) != traits.sizable) {
     gtk_window_set_resizable(toplevel, traits.sizable);
@@ -307,6 +463,91 @@ void GtkControlBackend::Invalidate(ControlWindow id) {
 void GtkControlBackend::InvalidateRect(ControlWindow id, const TRect& rect) {
   if (Window* window = Find(id); window && !rect.IsEmpty())
     gtk_widget_queue_draw_area(window->frame.Get(), rect.Left, rect.Top, rect.Width(), rect.Height());
+}
+
+// ---- Top-levels ----
+
+void GtkControlBackend::SetWindowState(ControlWindow id, TWindowState state) {
+  Window* window = Find(id);
+  if (!window || !window->toplevel) return;
+  window->state = state;
+  GtkWindow* toplevel = window->toplevel.Window();
+  switch (state) {
+    case wsMinimized: gtk_window_iconify(toplevel); break;
+    case wsMaximized:
+      gtk_window_deiconify(toplevel);
+      gtk_window_maximize(toplevel);
+      break;
+    case wsNormal:
+      gtk_window_deiconify(toplevel);
+      gtk_window_unmaximize(toplevel);
+      break;
+  }
+}
+
+void GtkControlBackend::SetStayOnTop(ControlWindow id, bool stayOnTop) {
+  if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_window_set_keep_above(toplevel, stayOnTop);
+}
+
+void GtkControlBackend::SetNeverActivate(ControlWindow id, bool neverActivate) {
+  Window* window = Find(id);
+  if (!window || !window->toplevel) return;
+  window->neverActivate = neverActivate;
+  GtkWindow* toplevel = window->toplevel.Window();
+  gtk_window_set_accept_focus(toplevel, !neverActivate);
+  gtk_window_set_focus_on_map(toplevel, !neverActivate);
+  SetTraits(id, window->traits);
+}
+
+void GtkControlBackend::SetTransientFor(ControlWindow id, ControlWindow owner) {
+  if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_window_set_transient_for(toplevel, TopLevelWindow(owner));
+}
+
+void GtkControlBackend::SetOpacity(ControlWindow id, std::uint8_t alpha) {
+  if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_widget_set_opacity(GTK_WIDGET(toplevel), alpha / 255.0);
+}
+
+void GtkControlBackend::SetIcon(ControlWindow id, const TArgbImage* icon) {
+  GtkWindow* toplevel = TopLevelWindow(id);
+  if (!toplevel) return;
+  const GObjectPtr<GdkPixbuf> pixbuf = icon ? PixbufFromArgb(*icon) : GObjectPtr<GdkPixbuf>();
+  gtk_window_set_icon(toplevel, pixbuf.Get());
+}
+
+void GtkControlBackend::SetModal(ControlWindow id, bool modal) {
+  if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_window_set_modal(toplevel, modal);
+}
+
+void GtkControlBackend::SetDropShadow(ControlWindow id, bool dropShadow) {
+  if (Window* window = Find(id)) window->dropShadow = dropShadow;
+}
+
+void GtkControlBackend::SetWithdrawn(ControlWindow id, bool withdrawn) {
+  Window* window = Find(id);
+  if (!window || !window->toplevel || window->withdrawn == withdrawn) return;
+  GtkWidget* toplevel = window->toplevel.Widget();
+  GdkWindow* gdkWindow = gtk_widget_get_window(toplevel);
+  // Only a shown window goes off the screen and comes back.
+  if (!gdkWindow || !gtk_widget_get_visible(toplevel)) return;
+  window->withdrawn = withdrawn;
+  if (withdrawn)
+    gdk_window_hide(gdkWindow);
+  else
+    gdk_window_show(gdkWindow);
+}
+
+void GtkControlBackend::RaiseWithoutActivating(ControlWindow id) {
+  Window* window = Find(id);
+  if (!window) return;
+  if (!window->toplevel) {
+    halbrin_frame_raise(Find(window->parent)->Frame(), window->frame.Get());
+  } else if (GdkWindow* gdkWindow = gtk_widget_get_window(window->toplevel.Widget())) {
+    gdk_window_raise(gdkWindow);
+  }
+}
+
+void GtkControlBackend::Present(ControlWindow id) {
+  if (GtkWindow* toplevel = TopLevelWindow(id)) gtk_window_present_with_time(toplevel, ActivationTime(toplevel));
 }
 
 GtkControlBackendScope::GtkControlBackendScope() {

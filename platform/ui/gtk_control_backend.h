@@ -29,6 +29,14 @@ namespace halbrin::platform {
 // when sizable, a utility window for a tool window, and the window manager's
 // functions (close with the system menu, minimise, maximise) from the boxes.
 // Children ignore them: what a child frame shows is its skin's.
+//
+// Input goes to the controls as the class library's: pointer input of a
+// frame's client area (presses paired into double clicks by the frame, a
+// release and motion to the control a press went to, wheel steps and smooth
+// deltas, entering and leaving the control as a whole), keys of a top-level
+// (the key's code and the character typed, key_translation.h; a key the model
+// suppresses goes no further), and window-state changes the window system
+// made by itself.
 class GtkControlBackend final : public IControlBackend {
  public:
   GtkControlBackend();
@@ -58,6 +66,25 @@ class GtkControlBackend final : public IControlBackend {
   // The X11 id of the nearest native window of the control's frame (a child
   // frame's is its top-level's), realizing it first; 0 off X11.
   std::uint64_t NativeWindowId(ControlWindow window) const override;
+
+  // Top-levels: the window manager's state (gtk_window_iconify, maximize and
+  // their undoing), keep-above, never-activate (no focus on a click or when
+  // mapped, a utility window), transient-for, opacity, icon, modality.
+  void SetWindowState(ControlWindow window, TWindowState state) override;
+  void SetStayOnTop(ControlWindow window, bool stayOnTop) override;
+  void SetNeverActivate(ControlWindow window, bool neverActivate) override;
+  void SetTransientFor(ControlWindow window, ControlWindow owner) override;
+  // gtk_widget_set_opacity: shown only under a compositor.
+  void SetOpacity(ControlWindow window, std::uint8_t alpha) override;
+  void SetIcon(ControlWindow window, const TArgbImage* icon) override;
+  void SetModal(ControlWindow window, bool modal) override;
+  // Kept: X11 has no request for a shadow of one window; a compositor draws
+  // its own where it draws any.
+  void SetDropShadow(ControlWindow window, bool dropShadow) override;
+  // Unmaps or maps the window's GdkWindow; the widget stays shown.
+  void SetWithdrawn(ControlWindow window, bool withdrawn) override;
+  void RaiseWithoutActivating(ControlWindow window) override;
+  void Present(ControlWindow window) override;
 
   // The frame of a window (a top-level's content frame); nullptr for an unknown window.
   HalbrinFrame* Frame(ControlWindow window) const;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/base/glib_ptr.h"
+#include "platform/ui/application_window.h"
 #include "platform/ui/gtk_init.h"
 #include "platform/ui/window_holder.h"
 
@@ -19,14 +20,11 @@ std::string ValidUtf8(const std::string& text) {
 }
 
 // The window the user is working in, so the box stacks above it and is
-// centred on it; none when the run-time has no focused window.
-GtkWindow* ActiveWindow() {
-  const GListPtr toplevels(gtk_window_list_toplevels());
-  for (GList* item = toplevels.get(); item; item = item->next) {
-    GtkWindow* window = GTK_WINDOW(item->data);
-    if (gtk_widget_get_visible(GTK_WIDGET(window)) && gtk_window_is_active(window)) return window;
-  }
-  return nullptr;
+// centred on it; the application's main window when none of ours is active.
+GtkWindow* OwnerWindow() {
+  if (GtkWindow* active = ActiveProcessWindow()) return active;
+  GtkWindow* main = GetApplicationHandle();
+  return main && gtk_widget_get_visible(GTK_WIDGET(main)) ? main : nullptr;
 }
 
 void AlignMessage(GtkMessageDialog* dialog, const MessageBoxStyle& style) {
@@ -94,7 +92,7 @@ int GtkDialogService::MessageBox(const std::string& text, const std::string& cap
   const std::vector<int> results = style.ButtonResults();
   if (results.empty()) return 0;
 
-  GtkWindow* parent = ActiveWindow();
+  GtkWindow* parent = OwnerWindow();
   // "%s" keeps the text literal: no printf or markup interpretation.
   WindowHolder holder(gtk_message_dialog_new(parent,
                                              static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),

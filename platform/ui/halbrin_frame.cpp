@@ -186,13 +186,15 @@ gboolean ButtonEvent(GtkWidget* widget, GdkEventButton* button) {
   }
   HalbrinFrameEvent event{kind,          button->x,    button->y,    button->x_root, button->y_root,
                           button->button, static_cast<GdkModifierType>(button->state), button->time,
-                          reinterpret_cast<const GdkEvent*>(button)};
+                          reinterpret_cast<const GdkEvent*>(button), FALSE};
   const bool second = kind == HALBRIN_FRAME_PRESS && PairsWithLastPress(widget, button);
+  event.double_follows = second;
   // A handler of the press may let go of the frame.
   const auto alive = halbrin::platform::GObjectPtr<GtkWidget>::Ref(widget);
   gboolean handled = Emit(HALBRIN_FRAME(widget), event);
   if (second && !gtk_widget_in_destruction(widget)) {
     event.kind = HALBRIN_FRAME_DOUBLE_PRESS;
+    event.double_follows = FALSE;
     handled = Emit(HALBRIN_FRAME(widget), event) || handled;
   }
   return handled;
@@ -202,7 +204,7 @@ gboolean MotionEvent(GtkWidget* widget, GdkEventMotion* motion) {
   if (motion->window != gtk_widget_get_window(widget)) return FALSE;
   HalbrinFrameEvent event{HALBRIN_FRAME_MOTION, motion->x, motion->y, motion->x_root, motion->y_root, 0,
                           static_cast<GdkModifierType>(motion->state), motion->time,
-                          reinterpret_cast<const GdkEvent*>(motion)};
+                          reinterpret_cast<const GdkEvent*>(motion), FALSE};
   return Emit(HALBRIN_FRAME(widget), event);
 }
 
@@ -214,7 +216,7 @@ gboolean CrossingEvent(GtkWidget* widget, GdkEventCrossing* crossing) {
                                            : (inferior ? HALBRIN_FRAME_INTO_CHILD : HALBRIN_FRAME_LEAVE);
   HalbrinFrameEvent event{kind, crossing->x, crossing->y, crossing->x_root, crossing->y_root, 0,
                           static_cast<GdkModifierType>(crossing->state),
-                          crossing->time, reinterpret_cast<const GdkEvent*>(crossing)};
+                          crossing->time, reinterpret_cast<const GdkEvent*>(crossing), FALSE};
   return Emit(HALBRIN_FRAME(widget), event);
 }
 

@@ -45,6 +45,8 @@ typedef struct {
   GdkModifierType state;
   guint32 time;
   const GdkEvent* event;  // the event it came from
+  // On a press: a HALBRIN_FRAME_DOUBLE_PRESS of the same press follows.
+  gboolean double_follows;
 } HalbrinFrameEvent;
 
 GtkWidget* halbrin_frame_new(void);

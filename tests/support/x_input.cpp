@@ -54,8 +54,11 @@ void PointerDrag(int fromX, int fromY, int toX, int toY, int steps, unsigned but
 }
 
 void KeyTap(unsigned long keysym) {
-  KeyDown(keysym);
-  KeyUp(keysym);
+  Display* display = InputDisplay();
+  const KeyCode code = XKeysymToKeycode(display, static_cast<KeySym>(keysym));
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  Flush();
 }
 
 void KeyDown(unsigned long keysym) {

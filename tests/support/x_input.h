@@ -18,7 +18,7 @@ void PointerClick(int x, int y, unsigned button = 1);
 void PointerDrag(int fromX, int fromY, int toX, int toY, int steps = 8, unsigned button = 1);
 // Presses and releases the key of an X keysym (XK_Return, XK_Escape, XK_x...).
 void KeyTap(unsigned long keysym);
-// A key held down and let go apart, for modifiers held over other keys (XK_Shift_L...).
+// Holds the key down, or lets it go (modifiers held across other input).
 void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 

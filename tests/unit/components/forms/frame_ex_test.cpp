@@ -422,8 +422,10 @@ TEST_F(FrameTest, FlashAndActiveNeedWhatTheyAct) {
 TEST_F(FrameTest, HandleMakesTheWindowAndZOrderRestacks) {
   TFrameEx& first = Frame("First");
   TFrameEx& second = Frame("Second");
-  EXPECT_EQ(GetPropertyValue(first, "handle"), Variant(std::int64_t{0})) << "no window system id headless";
+  const Variant handle = GetPropertyValue(first, "handle");
   EXPECT_TRUE(first.HandleAllocated()) << "reading handle made the window, its parent's first";
+  EXPECT_EQ(handle, Variant(static_cast<std::int64_t>(backend.NativeWindowId(first.Window()))))
+      << "the backend's id of the frame's window";
   EXPECT_TRUE(form.HandleAllocated());
   SetPropertyValue(first, "zOrder", Variant(true));
   EXPECT_EQ(form.Controls(1), &first);
