@@ -1,7 +1,9 @@
 #include <optional>
 
+#include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
+#include "components/forms/icon_decoder.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "core/app/application_ex.h"
@@ -10,6 +12,7 @@
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/icon_pixbuf.h"
 #include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
@@ -39,6 +42,21 @@ int main(int argc, char** argv) {
     ui->SetOnActivationChanged([](bool active) {
       if (!halbrin::ApplicationExExists()) return;
       if (halbrin::TApplicationEx* app = halbrin::GetApplicationEx()) app->ActivationChanged(active, false);
+    });
+  // The application reaches forms and skins through these (core cannot include them).
+  halbrin::TFormComponentHooks formHooks;
+  halbrin::ScopedApplicationComponentHooks formHooksScope(formHooks);
+  // Icons are decoded with GdkPixbuf (no display needed); the application's
+  // icon becomes the windows' default one when there are windows.
+  halbrin::SetIconDecoder([](const halbrin::IconImage& icon) {
+    return halbrin::platform::DecodeIconBytes(icon.bytes, icon.index);
+  });
+  if (desktop.Installed())
+    formHooks.SetApplicationIconSink([](const halbrin::IconImage* icon) {
+      if (icon)
+        halbrin::platform::SetDefaultWindowIconFromBytes(icon->bytes, icon->index);
+      else
+        halbrin::platform::SetDefaultWindowIconFromBytes({}, 0);
     });
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterFormComponentTypes();

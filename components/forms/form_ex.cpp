@@ -6,6 +6,7 @@
 #include "components/forms/action_ex.h"
 #include "components/forms/form_skin_ex.h"
 #include "components/forms/frame_ex.h"
+#include "components/forms/icon_decoder.h"
 #include "components/forms/skin_tool_buttons.h"
 #include "core/app/application_ex.h"
 #include "core/framework/application_hooks.h"
@@ -25,11 +26,6 @@ using skins::TZebrinPlacementSubSkin;
 namespace {
 
 constexpr TColor kWindowColor = SystemColor(5);  // clWindow
-
-TIconDecoder& DecoderSlot() {
-  static TIconDecoder decoder;
-  return decoder;
-}
 
 std::string ValueText(const Variant& value) {
   try {
@@ -57,8 +53,6 @@ const TEnumInfo& TileModeInfo() {
   return info;
 }
 
-void SetIconDecoder(TIconDecoder decoder) { DecoderSlot() = std::move(decoder); }
-const TIconDecoder& IconDecoder() { return DecoderSlot(); }
 
 std::int64_t IntegerEventResult(const Variant& result, std::int64_t value) noexcept {
   try {
@@ -311,10 +305,9 @@ void TFormEx::SetImage(const Variant& value) {
   switch (LoadIconFromVariant(icon, value)) {
     case TIconLoadResult::Cleared: SetIcon(nullptr); return;
     case TIconLoadResult::Loaded: {
-      const TIconDecoder& decoder = IconDecoder();
       // Without a decoder nothing can show the picture.
-      if (!decoder) return;
-      if (const std::optional<TArgbImage> picture = decoder(*icon.Image())) {
+      if (!HasIconDecoder()) return;
+      if (const std::optional<TArgbImage> picture = DecodeIcon(*icon.Image())) {
         SetIcon(&*picture);
         return;
       }

@@ -52,12 +52,6 @@ const platform::TEnumInfo& FormExUIOptionInfo();
 enum TTileMode : std::uint8_t { tbHorizontal, tbVertical };
 const platform::TEnumInfo& TileModeInfo();
 
-// Turns an icon file's bytes into a picture; nothing when they do not decode.
-// The toolkit layer installs one (GdkPixbuf); without one `image` shows nothing.
-using TIconDecoder = std::function<std::optional<platform::TArgbImage>(const IconImage&)>;
-void SetIconDecoder(TIconDecoder decoder);
-const TIconDecoder& IconDecoder();
-
 // The distance between the corners of cascaded MDI children.
 inline constexpr int kCascadeStep = 24;
 

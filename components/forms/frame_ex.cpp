@@ -58,20 +58,33 @@ HALBRIN_DEFINE_CLASS(TFrameEx,
                          "zOrder", [](const TFrameEx&) { return false; },
                          [](TFrameEx& self, bool toFront) { self.SetZOrder(toFront); })
                      .Stored(false)
+                     .Event("onContextPopup", &TFrameEx::m_onContextPopup, "TContextPopupEvent")
                      .Event("onCreateComponent", &TFrameEx::m_onCreateComponent, "TCreateComponentEvent")
+                     .Event("onDblClick", &TFrameEx::m_onDblClick, "TNotifyEvent")
                      .Event("onDestroy", &TFrameEx::m_onDestroy, "TNotifyEvent")
                      .Event("onHide", &TFrameEx::m_onHide, "TNotifyEvent")
+                     .Event("onMouseDown", &TFrameEx::m_onMouseDown, "TMouseEvent")
                      .Event("onMouseEnter", &TFrameEx::m_onMouseEnter, "TNotifyEvent")
                      .Event("onMouseLeave", &TFrameEx::m_onMouseLeave, "TNotifyEvent")
+                     .Event("onMouseMove", &TFrameEx::m_onMouseMove, "TMouseMoveEvent")
+                     .Event("onMouseUp", &TFrameEx::m_onMouseUp, "TMouseEvent")
+                     .Event("onMouseWheelDown", &TFrameEx::m_onMouseWheelDown, "TMouseWheelUpDownEvent")
+                     .Event("onMouseWheelUp", &TFrameEx::m_onMouseWheelUp, "TMouseWheelUpDownEvent")
                      .Event("onShow", &TFrameEx::m_onShow, "TNotifyEvent")
                      .Handler("clickHandler", &TFrameEx::clickHandler)
+                     .Handler("contextPopupHandler", &TFrameEx::contextPopupHandler)
                      .Handler("dblClickHandler", &TFrameEx::dblClickHandler)
                      .Handler("destroyHandler", &TFrameEx::destroyHandler)
                      .Handler("enterHandler", &TFrameEx::enterHandler)
                      .Handler("exitHandler", &TFrameEx::exitHandler)
                      .Handler("hideHandler", &TFrameEx::hideHandler)
+                     .Handler("mouseDownHandler", &TFrameEx::mouseDownHandler)
                      .Handler("mouseEnterHandler", &TFrameEx::mouseEnterHandler)
                      .Handler("mouseLeaveHandler", &TFrameEx::mouseLeaveHandler)
+                     .Handler("mouseMoveHandler", &TFrameEx::mouseMoveHandler)
+                     .Handler("mouseUpHandler", &TFrameEx::mouseUpHandler)
+                     .Handler("mouseWheelDownHandler", &TFrameEx::mouseWheelDownHandler)
+                     .Handler("mouseWheelUpHandler", &TFrameEx::mouseWheelUpHandler)
                      .Handler("resizeHandler", &TFrameEx::resizeHandler)
                      .Handler("showHandler", &TFrameEx::showHandler))
 
@@ -262,6 +275,43 @@ void TFrameEx::mouseLeaveHandler(TObject*) { FireEvent("mouseleave", {}, nullptr
 void TFrameEx::showHandler(TObject*) {
   const Variant args[] = {Variant(Name()), Variant(m_firstShow)};
   FireEvent("show", args, nullptr);
+}
+
+void TFrameEx::contextPopupHandler(TObject*, TPoint mousePos, bool& handled) {
+  const Variant args[] = {Variant(Name()), Variant(mousePos.X), Variant(mousePos.Y)};
+  handled = ScriptResultAsBoolean(FireEvent("contextpopup", args, nullptr), false);
+}
+
+void TFrameEx::FireMouse(const char* event, TMouseButton button, TShiftState shift, int x, int y) {
+  const Variant args[] = {Variant(Name()), Variant(MouseButtonCode(button)), Variant(ShiftStateCode(shift)),
+                          Variant(x), Variant(y)};
+  FireEvent(event, args, nullptr);
+}
+
+void TFrameEx::mouseDownHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+  FireMouse("mousedown", button, shift, x, y);
+}
+
+void TFrameEx::mouseUpHandler(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+  FireMouse("mouseup", button, shift, x, y);
+}
+
+void TFrameEx::mouseMoveHandler(TObject*, TShiftState shift, int x, int y) {
+  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(x), Variant(y)};
+  FireEvent("mousemove", args, nullptr);
+}
+
+bool TFrameEx::FireWheel(const char* event, TShiftState shift, TPoint mousePos) {
+  const Variant args[] = {Variant(Name()), Variant(ShiftStateCode(shift)), Variant(mousePos.X), Variant(mousePos.Y)};
+  return ScriptResultAsBoolean(FireEvent(event, args, nullptr), false);
+}
+
+void TFrameEx::mouseWheelDownHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
+  handled = FireWheel("mousewheeldown", shift, mousePos);
+}
+
+void TFrameEx::mouseWheelUpHandler(TObject*, TShiftState shift, TPoint mousePos, bool& handled) {
+  handled = FireWheel("mousewheelup", shift, mousePos);
 }
 
 std::unique_ptr<TComponent> NewDeclaredFrame(TComponent& owner) {

@@ -106,8 +106,9 @@ class TFrameEx : public platform::TFrame,
   platform::TNotifyEvent& OnShow() noexcept { return m_onShow; }
   platform::TNotifyEvent& OnHide() noexcept { return m_onHide; }
   platform::TNotifyEvent& OnDestroy() noexcept { return m_onDestroy; }
-  platform::TNotifyEvent& OnMouseEnter() noexcept { return m_onMouseEnter; }
-  platform::TNotifyEvent& OnMouseLeave() noexcept { return m_onMouseLeave; }
+  // The input events are TControl's (onDblClick, onContextPopup, onMouseDown,
+  // onMouseUp, onMouseMove, onMouseWheelDown, onMouseWheelUp, onMouseEnter,
+  // onMouseLeave), published here.
 
   // --- The script events; bindings attach them by name ---
   // eventData: the Name.
@@ -122,6 +123,21 @@ class TFrameEx : public platform::TFrame,
   void mouseLeaveHandler(platform::TObject* sender);
   // [Name, firstShow].
   void showHandler(platform::TObject* sender);
+  // [Name, x, y] in client coordinates ((-1, -1) from the keyboard); an
+  // integer or Boolean answer is handled.
+  void contextPopupHandler(platform::TObject* sender, platform::TPoint mousePos, bool& handled);
+  // [Name, button, modifiers, x, y] in the scripts' codes (MouseButtonCode, ShiftStateCode).
+  void mouseDownHandler(platform::TObject* sender, platform::TMouseButton button, platform::TShiftState shift,
+                        int x, int y);
+  void mouseUpHandler(platform::TObject* sender, platform::TMouseButton button, platform::TShiftState shift, int x,
+                      int y);
+  // [Name, modifiers, x, y].
+  void mouseMoveHandler(platform::TObject* sender, platform::TShiftState shift, int x, int y);
+  // [Name, modifiers, x, y]; an integer or Boolean answer is handled.
+  void mouseWheelDownHandler(platform::TObject* sender, platform::TShiftState shift, platform::TPoint mousePos,
+                             bool& handled);
+  void mouseWheelUpHandler(platform::TObject* sender, platform::TShiftState shift, platform::TPoint mousePos,
+                           bool& handled);
 
  protected:
   // Calls onCreateComponent (Sender = the frame) when it is set.
@@ -134,6 +150,8 @@ class TFrameEx : public platform::TFrame,
   void Release();
   // The registry key of the placement: the application's with the Name below it.
   void GetPlacementPath(platform::TObject* sender, std::string& path);
+  void FireMouse(const char* event, platform::TMouseButton button, platform::TShiftState shift, int x, int y);
+  bool FireWheel(const char* event, platform::TShiftState shift, platform::TPoint mousePos);
   bool IsCompanion(const platform::TComponent* component) const noexcept;
 
   platform::Variant m_data = platform::Variant::Null();
@@ -148,8 +166,6 @@ class TFrameEx : public platform::TFrame,
   platform::TNotifyEvent m_onHide;
   platform::TNotifyEvent m_onShow;
   platform::TNotifyEvent m_onDestroy;
-  platform::TNotifyEvent m_onMouseLeave;
-  platform::TNotifyEvent m_onMouseEnter;
   std::unique_ptr<platform::IdleSource> m_release;
 };
 

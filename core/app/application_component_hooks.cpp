@@ -25,6 +25,7 @@ TComponent* IApplicationComponentHooks::CreateForm(TComponent&, const std::strin
 }
 bool IApplicationComponentHooks::IsForm(const TComponent&) const { return false; }
 bool IApplicationComponentHooks::IsFloatForm(const TComponent&) const { return false; }
+void IApplicationComponentHooks::MainFormChanged(TComponent*) {}
 void IApplicationComponentHooks::ClearMainForm(TComponent&) {}
 void IApplicationComponentHooks::RefreshSkin(TComponent&) {}
 bool IApplicationComponentHooks::IsInModalLoop(const TComponent&) const { return false; }

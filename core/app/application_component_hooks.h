@@ -45,6 +45,8 @@ class IApplicationComponentHooks {
   // the answer may rest on the class whose constructor runs.
   virtual bool IsForm(const platform::TComponent& component) const;
   virtual bool IsFloatForm(const platform::TComponent& component) const;
+  // The application's main form became `form` (null once it went).
+  virtual void MainFormChanged(platform::TComponent* form);
   // The main form's clear: every component it owns is freed.
   virtual void ClearMainForm(platform::TComponent& form);
   // The form's refreshSkin (nothing for a form without one).

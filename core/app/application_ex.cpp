@@ -320,6 +320,7 @@ void TApplicationEx::Notification(TComponent* component, TOperation operation) {
   if (component == m_mainForm) {
     // Freeing the main form ends the loop ("release", free, its owner's clear).
     m_mainForm = nullptr;
+    ApplicationComponentHooks().MainFormChanged(nullptr);
     Terminate();
   }
 }
@@ -332,6 +333,7 @@ void TApplicationEx::AddScreenForm(TComponent& form) {
   if (m_mainForm || m_terminated) return;
   m_mainForm = &form;
   FreeNotification(&form);
+  ApplicationComponentHooks().MainFormChanged(&form);
   skinsUpdateSystemColors(this);
 }
 

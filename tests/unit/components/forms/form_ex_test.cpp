@@ -16,6 +16,7 @@
 #include "components/forms/form_component_types.h"
 #include "components/forms/form_skin_ex.h"
 #include "components/forms/frame_ex.h"
+#include "components/forms/icon_decoder.h"
 #include "components/forms/skin_tool_buttons.h"
 #include "core/foundation/property_values.h"
 #include "core/framework/component_types.h"

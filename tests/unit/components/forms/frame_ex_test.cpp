@@ -48,6 +48,9 @@ class TDying : public TComponent {
 };
 
 constexpr int kCaption = 20;
+constexpr platform::TMouseButton kLeft = platform::TMouseButton::mbLeft;
+constexpr platform::TMouseButton kRight = platform::TMouseButton::mbRight;
+constexpr platform::TMouseButton kMiddle = platform::TMouseButton::mbMiddle;
 
 // A 300x200 window-backed parent ("Form") and one frame ("Tools") in it.
 class FrameTest : public FrameworkTest {
@@ -230,6 +233,36 @@ TEST_F(FrameTest, EventsCarryTheirData) {
          form.SetFocus();
        },
        Variant("Tools")},
+      // Pointer input as the window reports it, in client coordinates; buttons
+      // are 1, 2, 4 (left, right, middle) and modifiers 1, 2, 4 (shift, ctrl, alt).
+      {"ondblclick", [](TFrameEx& f, TWinControl&) { f.WindowMouseDownInput(kLeft, platform::ssDouble, 5, 6); },
+       Variant("Tools")},
+      {"onmousedown",
+       [](TFrameEx& f, TWinControl&) { f.WindowMouseDownInput(kMiddle, platform::ssCtrl | platform::ssMiddle, 7, 8); },
+       Array({Variant("Tools"), Variant(4), Variant(2), Variant(7), Variant(8)})},
+      {"onmousedown", [](TFrameEx& f, TWinControl&) { f.WindowMouseDownInput(kLeft, platform::ssDouble, 1, 2); },
+       Array({Variant("Tools"), Variant(1), Variant(0), Variant(1), Variant(2)})},
+      {"onmouseup", [](TFrameEx& f, TWinControl&) { f.WindowMouseUpInput(kRight, platform::ssAlt, 30, 40); },
+       Array({Variant("Tools"), Variant(2), Variant(4), Variant(30), Variant(40)})},
+      {"onmousemove",
+       [](TFrameEx& f, TWinControl&) { f.WindowMouseMoveInput(platform::ssShift | platform::ssAlt, 10, 11); },
+       Array({Variant("Tools"), Variant(5), Variant(10), Variant(11)})},
+      {"onmousewheeldown", [](TFrameEx& f, TWinControl&) { f.WindowMouseWheelInput(true, platform::ssShift, 12, 13); },
+       Array({Variant("Tools"), Variant(1), Variant(12), Variant(13)})},
+      {"onmousewheelup", [](TFrameEx& f, TWinControl&) { f.WindowMouseWheelInput(false, platform::ssCtrl, 0, 3); },
+       Array({Variant("Tools"), Variant(2), Variant(0), Variant(3)})},
+      {"onmousewheeldown", [](TFrameEx& f, TWinControl&) { f.WindowSmoothScrollInput(1.5, 0, 4, 5); },
+       Array({Variant("Tools"), Variant(0), Variant(4), Variant(5)})},
+      {"oncontextpopup", [](TFrameEx& f, TWinControl&) { f.WindowMouseUpInput(kRight, 0, 20, 30); },
+       Array({Variant("Tools"), Variant(20), Variant(30)})},
+      {"oncontextpopup",
+       [](TFrameEx& f, TWinControl&) {
+         f.SetFocus();
+         f.WindowKeyDownInput(platform::kVkApps, 0);
+       },
+       Array({Variant("Tools"), Variant(-1), Variant(-1)})},
+      {"onmouseenter", [](TFrameEx& f, TWinControl&) { f.WindowMouseEnterInput(); }, Variant("Tools")},
+      {"onmouseleave", [](TFrameEx& f, TWinControl&) { f.WindowMouseLeaveInput(); }, Variant("Tools")},
   };
   for (const EventCase& c : cases) {
     SCOPED_TRACE(c.binding);
@@ -244,6 +277,37 @@ TEST_F(FrameTest, EventsCarryTheirData) {
     EXPECT_TRUE(frame.GetEventData().IsNull()) << "eventData is given back after the run";
     TComponent::Free(frame);
     form.Hide();
+  }
+}
+
+TEST_F(FrameTest, WheelAndContextPopupAnswersTellWhetherTheyWereHandled) {
+  struct AnswerCase {
+    Variant answer;
+    bool handled;
+  } const answers[] = {
+      {Variant(true), true}, {Variant(1), true},      {Variant(false), false},
+      {Variant(0), false},   {Variant("yes"), false}, {Variant(), false},
+  };
+  struct InputCase {
+    const char* binding;
+    std::function<bool(TFrameEx&)> input;  // what the window is told it did
+  } const inputs[] = {
+      {"onmousewheeldown", [](TFrameEx& f) { return f.WindowMouseWheelInput(true, 0, 1, 1); }},
+      {"onmousewheelup", [](TFrameEx& f) { return f.WindowMouseWheelInput(false, 0, 1, 1); }},
+      {"oncontextpopup", [](TFrameEx& f) { return f.WindowContextMenuInput({1, 1}); }},
+  };
+  TFrameEx& frame = Frame();
+  frame.SetBounds(0, 0, 80, 60);
+  frame.Show();
+  form.Show();
+  for (const InputCase& input : inputs) {
+    Bind(frame, input.binding, "handler");
+    for (const AnswerCase& c : answers) {
+      SCOPED_TRACE(std::string(input.binding) + " answered " + std::string(c.answer.TypeName()));
+      m_hooks.calls.clear();
+      m_hooks.answer = [&c](const ScriptCall&) { return c.answer; };
+      EXPECT_EQ(input.input(frame), c.handled);
+    }
   }
 }
 

@@ -103,6 +103,8 @@ class TFakeComponentHooks final : public IApplicationComponentHooks {
     return dynamic_cast<const TFakeAppFloatForm*>(&component) != nullptr;
   }
   // The form's clear frees its skin, which lets go of the manager.
+  // Told from the form's registration, before it is named.
+  void MainFormChanged(TComponent* form) override { mainForms.push_back(form); }
   void ClearMainForm(TComponent& form) override {
     calls.push_back("clear " + form.Name() + (GetApplicationEx()->FindObject(TApplicationObject::Skins) ? " skinned" : ""));
     dynamic_cast<TFakeAppForm&>(form).skins = nullptr;
@@ -134,6 +136,7 @@ class TFakeComponentHooks final : public IApplicationComponentHooks {
 
   std::vector<std::string> made;
   std::vector<std::string> calls;
+  std::vector<TComponent*> mainForms;  // each MainFormChanged
   std::vector<TColor> skinColors;
   std::string modalForm;
   TComponent* active = nullptr;
@@ -568,6 +571,15 @@ TEST_F(ApplicationFormsTest, TheMainFormsEndOrCloseTerminates) {
     Form("Late");
     EXPECT_EQ(App().MainForm() == nullptr, !row.formStays) << "no form becomes the main form once terminated";
   }
+}
+
+TEST_F(ApplicationFormsTest, TheHooksHearWhenTheMainFormIsSetAndWhenItGoes) {
+  ThreeForms();
+  TComponent* main = App().MainForm();
+  EXPECT_EQ(m_hooks.mainForms, std::vector<TComponent*>{main}) << "only the first form becomes the main form";
+  TComponent::Free(*App().Forms().FindScreenForm("Second"));
+  TComponent::Free(*main);
+  EXPECT_EQ(m_hooks.mainForms, (std::vector<TComponent*>{main, nullptr}));
 }
 
 TEST_F(ApplicationFormsTest, TeardownFreesTheFormsLastFirstWhileTheSkinManagerAndTheHooksLive) {
