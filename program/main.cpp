@@ -27,13 +27,15 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkDesktopServiceScope desktop;
   // Controls get GTK windows when there is a display; headless ones show nothing.
   halbrin::platform::GtkControlBackendScope controls;
-  // Hint windows, pop-ups, indicators and the item editor need the display too.
+  // Skinned controls paint and take input on the controls' GTK windows, and
+  // their hint windows, pop-ups, indicators and item editor are GTK windows
+  // too: both follow the controls, not the desktop answers (which may be
+  // the headless ones on a display).
   std::optional<halbrin::skins::GtkSkinPopupFactoryScope> popups;
-  // Skinned controls paint and take input on their GTK windows.
   std::optional<halbrin::skins::GtkWindowHostFactoryScope> windowHosts;
-  if (desktop.Installed()) {
+  if (controls.Installed()) {
     popups.emplace();
-    if (controls.Installed()) windowHosts.emplace();
+    windowHosts.emplace();
   }
   // The application's windows, activation, cursor and pointer state from GTK when there is a display.
   halbrin::GtkApplicationUiScope applicationUi;
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
   halbrin::SetIconDecoder([](const halbrin::IconImage& icon) {
     return halbrin::platform::DecodeIconBytes(icon.bytes, icon.index);
   });
-  if (desktop.Installed())
+  if (controls.Installed())
     formHooks.SetApplicationIconSink([](const halbrin::IconImage* icon) {
       if (icon)
         halbrin::platform::SetDefaultWindowIconFromBytes(icon->bytes, icon->index);

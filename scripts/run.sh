@@ -5,12 +5,14 @@
 #
 #   build/bin/halbrinlite use:<repo>/examples/welcome
 #
-# With a display ($DISPLAY or $WAYLAND_DISPLAY) it returns when the program
-# ends. Without one it runs the program on a virtual X server, saves a
-# screenshot to build/welcome.png and returns when the program ends or after
-# 10 seconds, whichever comes first. Either way it then prints the program's
-# exit code, the example's report and the project's log, and returns that
-# exit code. CMAKE_BUILD_PARALLEL_LEVEL limits the build's jobs.
+# The example shows a skinned main form and runs until it is closed. With a
+# display ($DISPLAY or $WAYLAND_DISPLAY) it returns when the user closes the
+# form. Without one it runs the program on a virtual X server, saves a
+# screenshot of the form to build/welcome.png after 3 seconds and stops the
+# program with SIGTERM after 10 seconds (unless it ended sooner); the
+# program ends with 0 then. Either way it then prints the program's exit
+# code, the example's report and the project's log, and returns that exit
+# code (0 is success). CMAKE_BUILD_PARALLEL_LEVEL limits the build's jobs.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -44,7 +46,6 @@ take_screenshot() {
 run_headless() {
   local started=$SECONDS
   local shot_taken=0
-  local stopped=0
   local rc=0
   rm -f "$screenshot"
   "$program" "use:$project" &
@@ -56,23 +57,21 @@ run_headless() {
       shot_taken=1
     fi
     if ((elapsed >= limit_seconds)); then
-      echo "run.sh: stopping the program after ${limit_seconds} s"
+      echo "run.sh: stopping the program after ${limit_seconds} s (SIGTERM)"
       kill -TERM "$pid" 2>/dev/null || true
       local tries=0
-      while kill -0 "$pid" 2>/dev/null && ((tries++ < 10)); do sleep 0.1; done
-      kill -KILL "$pid" 2>/dev/null || true
-      stopped=1
+      while kill -0 "$pid" 2>/dev/null && ((tries++ < 30)); do sleep 0.1; done
+      if kill -0 "$pid" 2>/dev/null; then
+        echo "run.sh: the program did not end after SIGTERM; killing it" >&2
+        kill -KILL "$pid" 2>/dev/null || true
+      fi
       break
     fi
     sleep 0.2
   done
-  # Reaching the limit is the normal end of a headless run; otherwise the
-  # program's own exit code is the run's.
-  if ((stopped)); then
-    wait "$pid" 2>/dev/null || true
-  else
-    wait "$pid" || rc=$?
-  fi
+  # The program's own exit code is the run's: 0 when it ended by itself or
+  # when SIGTERM stopped it, as it should.
+  wait "$pid" || rc=$?
   if ((shot_taken == 0)); then
     take_screenshot || true
   fi
@@ -88,7 +87,11 @@ fi
 # Tells what the run left behind: the exit code, the report, the log.
 report_run() {
   local rc=$1 marker=$2
-  echo "run.sh: the program ended with exit code $rc"
+  if ((rc == 0)); then
+    echo "run.sh: the program ended with exit code 0 (success)"
+  else
+    echo "run.sh: the program ended with exit code $rc (failure)"
+  fi
   if [[ -f "$report" && "$report" -nt "$marker" ]]; then
     echo "run.sh: the example's report is $report:"
     sed -e '/^[[:space:]]*$/d' -e 's/^/  /' "$report"

@@ -20,10 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Declares a skinned main form as the welcome example does and shows it;
+// main() returns 0, so the program runs on until it is stopped.
 const char* const kProjectScript = R"(function main(project) {
-  client.exec('<control type="form" id="Main" command="new" caption="Start to show" width="400" height="300" ' +
-              'userInterfaceOptions="[uioSkin]"/>');
-  client.forms.item('Main').exec = 'show';
+  client.exec('<control type="form" id="Main" Caption="Start to show" Width="400" Height="300" ' +
+              'userInterfaceOptions="uioSkin,uioPlacement"/>');
+  client.forms.item('Main').exec('show');
   return 0;
 }
 )";

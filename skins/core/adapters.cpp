@@ -65,7 +65,7 @@ int TZebrinSkinCustomAdapter::Value(int stored, TZebrinSkinDefinedParam param) c
 }
 
 int TZebrinSkinCustomAdapter::GetDefaultParam(TZebrinSkinDefinedParam param) const {
-  if (m_defaults) return m_defaults->DefaultParam(m_row, param);
+  if (m_defaults) return m_defaults->ElementDefaultParam(m_row, param);
   return IsColorParam(param) ? clDefault : 0;
 }
 
@@ -183,8 +183,8 @@ void TZebrinSkinCustomAdapter::Assign(const TPersistent& source) {
 
 // --- TZebrinSkinCustomFontAdapter ---
 
-const TFont& TZebrinSkinCustomFontAdapter::DefaultFont() const {
-  return Defaults() ? Defaults()->DefaultFont(Row()) : FallbackFont();
+const TFont& TZebrinSkinCustomFontAdapter::GetDefaultFont() const {
+  return Defaults() ? Defaults()->ElementDefaultFont(Row()) : FallbackFont();
 }
 
 TFont& TZebrinSkinCustomFontAdapter::OwnFont() {
@@ -303,6 +303,14 @@ void TZebrinSkinBandItemFontAdapter::RouteChange(bool recalc) {
   if (ownerChanged) ownerChanged(recalc);
 }
 
+int TZebrinSkinManagerFontAdapter::GetDefaultParam(TZebrinSkinDefinedParam param) const {
+  return Defaults() ? Defaults()->DefaultParam(Row(), param) : TZebrinSkinCustomFontAdapter::GetDefaultParam(param);
+}
+
+const TFont& TZebrinSkinManagerFontAdapter::GetDefaultFont() const {
+  return Defaults() ? Defaults()->DefaultFont(Row()) : TZebrinSkinCustomFontAdapter::GetDefaultFont();
+}
+
 void TZebrinSkinManagerFontAdapter::RouteChange(bool) {
   if (Defaults()) Defaults()->ApplySettings();
 }
@@ -310,6 +318,10 @@ void TZebrinSkinManagerFontAdapter::RouteChange(bool) {
 void TZebrinSkinToolButtonsFontAdapter::RouteChange(bool recalc) {
   // The collection is updated after the owner has heard of the change.
   if (collectionChanged) collectionChanged(recalc);
+}
+
+int TZebrinSkinManagerCustomAdapter::GetDefaultParam(TZebrinSkinDefinedParam param) const {
+  return Defaults() ? Defaults()->DefaultParam(Row(), param) : TZebrinSkinCustomAdapter::GetDefaultParam(param);
 }
 
 void TZebrinSkinManagerCustomAdapter::RouteChange(bool) {
@@ -333,7 +345,7 @@ int TZebrinSkinBandAdapter::Size() const {
 }
 
 int TZebrinSkinButtonAdapter::GetDefaultParam(TZebrinSkinDefinedParam param) const {
-  if (rowOf && Defaults()) return Defaults()->DefaultParam(rowOf(), param);
+  if (rowOf && Defaults()) return Defaults()->ElementDefaultParam(rowOf(), param);
   return TZebrinSkinElementAdapter::GetDefaultParam(param);
 }
 

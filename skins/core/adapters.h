@@ -68,8 +68,16 @@ TSkinDefaultRow DefaultRowFor(TSkinOwnerKind kind) noexcept;
 class ISkinDefaults {
  public:
   virtual ~ISkinDefaults() = default;
+  // The row's own defaults: what the manager's adapters fall back on.
   virtual int DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const = 0;
   virtual const platform::TFont& DefaultFont(TSkinDefaultRow row) const = 0;
+  // What the adapters of bands, items and buttons fall back on: the value
+  // the manager's adapter of the row gives (a skin file's caption colour,
+  // say). Without such adapters, the row's own defaults.
+  virtual int ElementDefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const {
+    return DefaultParam(row, param);
+  }
+  virtual const platform::TFont& ElementDefaultFont(TSkinDefaultRow row) const { return DefaultFont(row); }
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
   // Re-applies the settings to every skin.
@@ -193,7 +201,9 @@ class TZebrinSkinCustomFontAdapter : public TZebrinSkinCustomAdapter {
   void Assign(const platform::TPersistent& source) override;
 
  protected:
-  const platform::TFont& DefaultFont() const;
+  const platform::TFont& DefaultFont() const { return GetDefaultFont(); }
+  // The font unset values come from: the manager's font of the row.
+  virtual const platform::TFont& GetDefaultFont() const;
 
  private:
   platform::TFont& OwnFont();
@@ -218,7 +228,8 @@ class TZebrinSkinBandItemFontAdapter : public TZebrinSkinCustomFontAdapter {
   void RouteChange(bool recalc) override;
 };
 
-// One of the manager's font adapters; a change re-applies the settings to all skins.
+// One of the manager's font adapters: defaults from the row itself; a
+// change re-applies the settings to all skins.
 class TZebrinSkinManagerFontAdapter : public TZebrinSkinCustomFontAdapter {
   HALBRIN_CLASS(TZebrinSkinManagerFontAdapter, TZebrinSkinCustomFontAdapter)
 
@@ -226,6 +237,8 @@ class TZebrinSkinManagerFontAdapter : public TZebrinSkinCustomFontAdapter {
 
  protected:
   void RouteChange(bool recalc) override;
+  int GetDefaultParam(TZebrinSkinDefinedParam param) const override;
+  const platform::TFont& GetDefaultFont() const override;
 };
 
 class TZebrinSkinManagerToolButtonFontAdapter : public TZebrinSkinManagerFontAdapter {
@@ -249,7 +262,8 @@ class TZebrinSkinToolButtonsFontAdapter : public TZebrinSkinCustomFontAdapter {
   void RouteChange(bool recalc) override;
 };
 
-// The manager's own adapters; a change runs inside the manager's update bracket.
+// The manager's own adapters: defaults from the row itself; a change runs
+// inside the manager's update bracket.
 class TZebrinSkinManagerCustomAdapter : public TZebrinSkinCustomAdapter {
   HALBRIN_CLASS(TZebrinSkinManagerCustomAdapter, TZebrinSkinCustomAdapter)
 
@@ -257,6 +271,7 @@ class TZebrinSkinManagerCustomAdapter : public TZebrinSkinCustomAdapter {
 
  protected:
   void RouteChange(bool recalc) override;
+  int GetDefaultParam(TZebrinSkinDefinedParam param) const override;
 };
 
 class TZebrinSkinManagerAdapter : public TZebrinSkinManagerCustomAdapter {

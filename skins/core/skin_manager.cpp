@@ -169,6 +169,19 @@ int TZebrinSkinManager::DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedPara
   return value;
 }
 
+int TZebrinSkinManager::ElementDefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const {
+  const TZebrinSkinCustomAdapter& adapter = AdapterOf(row);
+  if (param > sdpSize || !adapter.IsSet(param)) return DefaultParam(row, param);
+  int value = adapter.GetParam(param);
+  if (onDefaultParam) onDefaultParam(row, param, value);
+  return value;
+}
+
+const TFont& TZebrinSkinManager::ElementDefaultFont(TSkinDefaultRow row) const {
+  if (auto* font = dynamic_cast<TZebrinSkinCustomFontAdapter*>(&AdapterOf(row))) return font->Font();
+  return DefaultFont(row);
+}
+
 const TFont& TZebrinSkinManager::ElementFont(TDesktopFont element) const { return m_fonts[FontIndex(element)]; }
 
 const TFont& TZebrinSkinManager::DefaultFont(TSkinDefaultRow row) const {

@@ -112,9 +112,14 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   explicit TZebrinSkinManager(platform::TComponent* owner = nullptr);
   ~TZebrinSkinManager() override;
 
-  // Defaults of the adapters.
+  // Defaults of the manager's own adapters: the row of the table, the desktop's fonts.
   int DefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const override;
   const platform::TFont& DefaultFont(TSkinDefaultRow row) const override;
+  // Defaults of the skins' adapters: the manager's adapter of the row, so a
+  // value set there (by a skin file, a script) reaches every band, item and
+  // button that leaves it unset; onDefaultParam has the last word either way.
+  int ElementDefaultParam(TSkinDefaultRow row, TZebrinSkinDefinedParam param) const override;
+  const platform::TFont& ElementDefaultFont(TSkinDefaultRow row) const override;
   void BeginUpdate() override { ++m_updateCount; }
   void EndUpdate() override;
   void ApplySettings() override { UpdateSkins(); }

@@ -1,9 +1,10 @@
 // The Welcome project: a short tour of what a start script reaches. It
 // counts its starts in a variables file in the user's data folder, declares
 // a text component, expands a template, runs an action bound to a script
-// procedure, loads the project's skin file, reads the desktop's fonts, and
-// writes what it did to a report beside the variables. main() returns 0: the project then ends, as it
-// shows no window.
+// procedure, loads the project's skin file, reads the desktop's fonts,
+// declares a skinned main form whose caption shows the start count, shows
+// it, and writes what it did to a report beside the variables. main()
+// returns 0: the program then runs until the form is closed.
 function main(project) {
   var files = client.files;
   var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
@@ -31,12 +32,22 @@ function main(project) {
   var app = client.application;
   var skins = app.skins;
   skins.loadFromFile('skins/welcome.xml');
+  // The first form is the main form: skinned (the caption and frame the skin
+  // file colours), its place kept between runs, the start count on the right
+  // of its caption band.
+  client.exec('<control type="form" id="Welcome" Caption="Welcome to Halbrin Lite" Width="480" Height="300" ' +
+              'userInterfaceOptions="uioSkin,uioPlacement">' +
+              '<skin><Caption><item_0><ItemEx Text="start number ' + starts + '"/></item_0></Caption></skin>' +
+              '</control>');
+  var form = client.forms.item('Welcome');
+  form.exec('show');
   var lines = [
     report.text.replace(/\s+$/, ''),
     'skin: caption size ' + skins.Caption.Size + ', hint delay ' + skins.Hint.Delay,
     'fonts: hints in ' + app.hintFont.Name + ' ' + app.hintFont.Size + ', ' + app.fonts.length + ' font families',
     'action: ' + (variables.exists('greeted', 0) ? variables.values('greeted') : 'not run') +
         ', handled ' + handled,
+    'form: ' + form.Caption + ', ' + form.Width + 'x' + form.Height + ', main form ' + (app.mainForm.Name == form.Name),
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;

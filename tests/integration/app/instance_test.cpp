@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "fixtures/program_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace {

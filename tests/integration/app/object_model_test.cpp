@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "fixtures/program_process.h"
+#include "support/program_process.h"
 #include "support/test_support.h"
 
 namespace {

@@ -94,6 +94,93 @@ TEST(SkinManagerTest, DefaultTableWithSubstitutions) {
   EXPECT_EQ(manager.Margin()->Size(), 99);
 }
 
+// What a skin file or a script sets on the manager's adapters is what every
+// band, item and button of every skin shows while it leaves the value unset.
+TEST(SkinManagerTest, TheManagersAdaptersAreTheDefaultsOfTheSkinsElements) {
+  MetricsDesktop desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  TZebrinSkinBandAdapter captionArea(nullptr, &manager, TSkinOwnerKind::CaptionBand);
+  TZebrinSkinBandAdapter footerBand(nullptr, &manager, TSkinOwnerKind::FooterBand);
+  TZebrinSkinButtonAdapter windowButton(nullptr, &manager, TSkinOwnerKind::CaptionButton);
+  windowButton.rowOf = [] { return TSkinDefaultRow::SmallButton; };
+  TZebrinSkinElementAdapter toolButton(nullptr, &manager, TSkinOwnerKind::ToolButton);
+  TZebrinSkinSplitterAdapter splitter(nullptr, &manager);
+  const TColor tableCaption = manager.DefaultParam(TSkinDefaultRow::Caption, sdpColor);
+  ASSERT_EQ(captionArea.Color(), tableCaption) << "before anything is set, the table answers";
+
+  manager.Caption()->SetColor(0x8A5C2E);
+  manager.Caption()->SetInactiveColor(0xB8A38F);
+  manager.Caption()->SetSize(22);
+  manager.Footer()->SetEdgeColor(0x112233);
+  manager.SmallButton()->SetSize(13);
+  manager.ToolButton()->SetHotColor(0x445566);
+  manager.Splitter()->SetColor(0x778899);
+  const struct {
+    const char* what;
+    const TZebrinSkinCustomAdapter& element;
+    int param;
+    int expected;
+  } cases[] = {
+      {"caption colour", captionArea, sdpColor, 0x8A5C2E},
+      {"inactive caption colour", captionArea, sdpInactiveColor, 0xB8A38F},
+      {"caption height", captionArea, sdpSize, 22},
+      {"a caption value nobody set", captionArea, sdpEdgeColor,
+       manager.DefaultParam(TSkinDefaultRow::Caption, sdpEdgeColor)},
+      {"footer edge", footerBand, sdpEdgeColor, 0x112233},
+      {"window button of the row it answers", windowButton, sdpSize, 13},
+      {"tool button", toolButton, sdpHotColor, 0x445566},
+      {"splitter", splitter, sdpColor, 0x778899},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.element.GetParam(c.param), c.expected) << c.what;
+
+  // An element's own value wins; the manager's own adapter keeps its value
+  // and reads the table for what it leaves unset.
+  captionArea.SetColor(0x010203);
+  EXPECT_EQ(captionArea.Color(), 0x010203);
+  EXPECT_EQ(manager.Caption()->Color(), 0x8A5C2E);
+  EXPECT_EQ(manager.Caption()->EdgeColor(), manager.DefaultParam(TSkinDefaultRow::Caption, sdpEdgeColor));
+  captionArea.SetColor(platform::clDefault);
+  EXPECT_EQ(captionArea.Color(), 0x8A5C2E);
+  // Unset on the manager: the table again.
+  manager.Caption()->SetColor(platform::clDefault);
+  EXPECT_EQ(captionArea.Color(), tableCaption);
+  // The override hook has the last word for set and unset values alike.
+  manager.onDefaultParam = [](TSkinDefaultRow row, TZebrinSkinDefinedParam p, int& v) {
+    if (row == TSkinDefaultRow::Caption && p == sdpSize) v += 100;
+  };
+  EXPECT_EQ(captionArea.Size(), 122);
+  manager.Caption()->SetSize(-1);
+  EXPECT_EQ(captionArea.Size(), manager.Metrics().captionHeight + 100);
+}
+
+TEST(SkinManagerTest, ItemFontsFollowTheManagersFontsWhereTheyLeaveAValueUnset) {
+  MetricsDesktop desktop;
+  platform::ScopedDesktopService scope(desktop);
+  TZebrinSkinManager manager;
+  TZebrinSkinBandItemFontAdapter captionItem(nullptr, &manager, TSkinOwnerKind::CaptionBandItem);
+  TZebrinSkinBandItemFontAdapter footerItem(nullptr, &manager, TSkinOwnerKind::FooterBandItem);
+  EXPECT_EQ(captionItem.Font().Name(), "Cantarell");
+  manager.CaptionFont()->SetName("DejaVu Serif");
+  manager.CaptionFont()->SetSize(13);
+  manager.CaptionFont()->SetColor(0x00FFFFFF);
+  EXPECT_EQ(captionItem.Name(), "DejaVu Serif");
+  EXPECT_EQ(captionItem.Size(), 13);
+  EXPECT_EQ(captionItem.Color(), 0x00FFFFFF);
+  EXPECT_EQ(captionItem.Font().Name(), "DejaVu Serif");
+  EXPECT_EQ(footerItem.Name(), "Cantarell") << "another row's font is left alone";
+  // An item's own size stays its own; the rest still follows the manager.
+  captionItem.SetSize(9);
+  manager.CaptionFont()->SetName("DejaVu Sans");
+  EXPECT_EQ(captionItem.Font().Size(), 9);
+  EXPECT_EQ(captionItem.Font().Name(), "DejaVu Sans");
+  EXPECT_EQ(captionItem.Font().Color(), 0x00FFFFFF);
+  // The manager's own fonts come from the desktop.
+  manager.CaptionFont()->SetDefault(true);
+  EXPECT_EQ(manager.CaptionFont()->Name(), "Cantarell");
+  EXPECT_EQ(captionItem.Font().Name(), "Cantarell");
+}
+
 TEST(SkinManagerTest, ElementFontsFromTheDesktop) {
   MetricsDesktop desktop;
   platform::ScopedDesktopService scope(desktop);

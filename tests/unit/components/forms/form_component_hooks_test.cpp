@@ -16,6 +16,7 @@
 #include "components/forms/control_skin_ex.h"
 #include "components/forms/form_skin_ex.h"
 #include "components/forms/form_component_types.h"
+#include "components/forms/form_ex.h"
 #include "components/forms/icon_decoder.h"
 #include "core/app/application_ex.h"
 #include "core/app/command_line.h"
@@ -24,9 +25,11 @@
 #include "core/foundation/collection_interfaces.h"
 #include "core/framework/component_types.h"
 #include "core/framework/script_events.h"
+#include "core/framework/xml_type_info_ex.h"
 #include "platform/controls/action_list.h"
 #include "platform/controls/form.h"
 #include "platform/eventloop/modal_loop.h"
+#include "platform/graphics/recording_canvas.h"
 #include "skins/core/band_items.h"
 #include "skins/core/caption_bands.h"
 #include "skins/core/skin_manager.h"
@@ -382,6 +385,68 @@ TEST_F(FormHooksTest, ASkinMadeForAControlAddsItemsThroughTheApplication) {
     EXPECT_EQ(button.EdgeBorders(), row.edges);
     EXPECT_TRUE(static_cast<bool>(button.executeHook));
   }
+  skins::FreeSkinManager();
+}
+
+// A main form declared with uioSkin and a caption item, as a project does:
+// the skin the form makes is announced, its caption area is opaque, and the
+// area paints the skin manager's caption colour (active and inactive) at the
+// manager's caption height, while the declared band keeps its own
+// transparency and shows the item.
+TEST_F(FormHooksTest, ADeclaredSkinnedFormPaintsTheSkinManagersCaption) {
+  UnregisterComponentType("form");
+  RegisterFormComponentTypes();
+  skins::TZebrinSkinManager& manager = skins::CreateSkinManager();
+  manager.Caption()->SetColor(platform::RGBColor(0x2E, 0x5C, 0x8A));
+  manager.Caption()->SetInactiveColor(platform::RGBColor(0x8F, 0xA3, 0xB8));
+  manager.Caption()->SetSize(22);
+  App();
+  TXmlTypeInfoEx mapper;
+  Variant made;
+  mapper.Execute(Variant(std::string(
+                     "<controls><control type=\"form\" id=\"Welcome\" Caption=\"Welcome\" Width=\"480\" Height=\"300\" "
+                     "userInterfaceOptions=\"uioSkin,uioPlacement\"><skin><Caption><item_0>"
+                     "<ItemEx Text=\"start number 1\"/></item_0></Caption></skin></control></controls>")),
+                 made);
+  auto* form = dynamic_cast<TFormEx*>(App().Forms().FindScreenForm("Welcome"));
+  ASSERT_NE(form, nullptr);
+  TZebrinFormSkinEx* skin = form->Skin();
+  ASSERT_NE(skin, nullptr);
+  ASSERT_EQ(skin->Caption()->Count(), 1);
+  const skins::TZebrinSkinBand& band = *skin->Caption()->Items(0);
+  EXPECT_EQ(band.ItemEx()->Text(), "start number 1");
+  EXPECT_TRUE(band.Transparent()) << "a declared band lets the area's colour through";
+  EXPECT_FALSE(skin->Caption()->Transparent());
+  EXPECT_TRUE(skin->Moveable()) << "announced to the application";
+  form->Show();
+  ASSERT_TRUE(skin->Hooked());
+  EXPECT_EQ(skin->Caption()->BoundsRect().Height(), 22);
+
+  const struct {
+    bool active;
+    TColor color;
+  } states[] = {{true, platform::RGBColor(0x2E, 0x5C, 0x8A)}, {false, platform::RGBColor(0x8F, 0xA3, 0xB8)}};
+  for (const auto& state : states) {
+    SCOPED_TRACE(state.active ? "active" : "inactive");
+    skin->SetActive(state.active);
+    skins::TRecordingWindowHost* host = hosts.HostOf(*form);
+    ASSERT_NE(host, nullptr);
+    host->surfaces.clear();
+    platform::TRecordingCanvas canvas;
+    static_cast<skins::IWindowHostClient&>(*skin).PaintFrame(canvas);
+    ASSERT_FALSE(host->surfaces.empty()) << "the caption area paints on a surface of its own";
+    const std::vector<std::string>& calls = host->surfaces.front()->Calls();
+    const platform::TRect area = skin->Caption()->BoundsRect();
+    const std::string fill = "FillRect(" + platform::TRecordingCanvas::RectText({0, 0, area.Width(), area.Height()}) +
+                             " " + platform::TRecordingCanvas::ColorText(state.color) + ")";
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), fill);
+    bool itemDrawn = false;
+    for (const std::string& call : calls) itemDrawn = itemDrawn || call.find("start number 1") != std::string::npos;
+    EXPECT_TRUE(itemDrawn);
+  }
+  form->Hide();
+  m_app.reset();
   skins::FreeSkinManager();
 }
 
