@@ -110,6 +110,11 @@ std::vector<std::pair<std::string, RefPtr<IDispatchObject>>> ScriptableBrowserDo
 
 }  // namespace
 
+TBrowserViewFactory& BrowserViewFactory() {
+  static TBrowserViewFactory factory;
+  return factory;
+}
+
 RefPtr<IDispatchObject> NewBrowserControlObject(TWebBrowserEx& browser) {
   return RefPtr<IDispatchObject>(MakeRef<TBrowserControlObject>(browser.m_self));
 }
@@ -240,6 +245,8 @@ TWebBrowserEx::~TWebBrowserEx() {
   m_container.ResetResults();
   m_data = Variant::Null();
   SetEngine(nullptr);
+  if (m_view) SetContentWidget(nullptr);
+  m_view.reset();
 }
 
 // ---- Companions ----
@@ -293,7 +300,23 @@ void TWebBrowserEx::SetUrlWhenShown(const std::string& url) {
     m_pendingUrl = true;
 }
 
-void TWebBrowserEx::SetHeaders(std::string value) { m_headers = std::move(value); }
+void TWebBrowserEx::SetHeaders(std::string value) {
+  m_headers = std::move(value);
+  UpdatePageOptions();
+}
+
+PageOptions TWebBrowserEx::RequestOptions() const { return PageOptions{DownloadFlags(), m_headers}; }
+
+void TWebBrowserEx::UpdatePageOptions() {
+  if (m_view) m_view->SetPageOptions(RequestOptions());
+}
+
+void TWebBrowserEx::WindowCreated() {
+  TBrowserHost::WindowCreated();
+  if (m_view || Engine() || !BrowserViewFactory()) return;
+  m_view = BrowserViewFactory()(*this);
+  UpdatePageOptions();
+}
 
 void TWebBrowserEx::SetOpticalZoom(int value) {
   Variant range;
@@ -493,6 +516,8 @@ void TWebBrowserEx::ShowingChanged(bool showing) {
 // ---- What the view reports ----
 
 void TWebBrowserEx::EngineDecidePolicy(TNavigationPolicy& policy) {
+  // The options may have changed since the last request.
+  UpdatePageOptions();
   if (!policy.reload) {
     bool cancel = false;
     std::string postData, headers;

@@ -10,6 +10,7 @@
 //   browser1.getElementById("x");          // the document, by the Name
 //   Main.browser1.control.LocationURL;     // the view's automation object
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,6 +23,7 @@
 #include "core/framework/component_interfaces.h"
 #include "core/framework/std_events_component.h"
 #include "platform/controls/showing_watch.h"
+#include "web/browser/page_gate.h"
 #include "platform/eventloop/idle_source.h"
 #include "platform/variant/variant.h"
 
@@ -42,6 +44,20 @@ inline constexpr int kReadyStateComplete = 4;
 // LocationName, ReadyState, Busy). It holds the browser weakly: once the
 // browser is gone it answers Empty.
 platform::RefPtr<platform::IDispatchObject> NewBrowserControlObject(TWebBrowserEx& browser);
+
+// What a browser keeps of its real view besides the engine: where the page
+// process reads the options of its requests.
+class IBrowserView {
+ public:
+  virtual ~IBrowserView() = default;
+  virtual void SetPageOptions(const PageOptions& options) = 0;
+};
+
+// Makes the view of a browser whose window was just made: gives the browser
+// its engine, document and content widget and answers what it keeps. Unset
+// (tests, headless), browsers get no view of their own.
+using TBrowserViewFactory = std::function<std::unique_ptr<IBrowserView>(TWebBrowserEx& browser)>;
+TBrowserViewFactory& BrowserViewFactory();
 
 using TBeforeNavigateEvent = platform::TEvent<platform::TObject*, const platform::Variant&, const std::string&, int,
                                               const std::string&, std::string&, std::string&, bool&>;
@@ -80,6 +96,9 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   // True from a main-frame load's completion until the next load starts.
   bool DocumentComplete() const noexcept { return m_complete; }
   bool Busy() const noexcept { return m_busy; }
+  // What the page process gets for this browser's requests: the download
+  // flags and the headers.
+  PageOptions RequestOptions() const;
 
   // --- Published ---
   bool AsObject() const noexcept { return m_asObject; }
@@ -165,6 +184,8 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   virtual void ComponentCreated(platform::TComponent& component);
   void Notification(platform::TComponent* component, platform::TOperation operation) override;
   void ParentChanged() override;
+  // The view is made with the window.
+  void WindowCreated() override;
 
   bool EngineContextMenu(const TContextMenuRequest& request) override;
   void EngineDecidePolicy(TNavigationPolicy& policy) override;
@@ -192,6 +213,7 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   void NameWindow();
   void ShowingChanged(bool showing);
   void Navigate(const std::string& url);
+  void UpdatePageOptions();
   void Release();
   void Kill();
   void GetPlacementPath(platform::TObject*, std::string& path);
@@ -216,6 +238,7 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   platform::RefPtr<platform::IDispatchObject> m_document;
   platform::RefPtr<platform::IDispatchObject> m_control;
   std::unique_ptr<platform::IdleSource> m_release;
+  std::unique_ptr<IBrowserView> m_view;
   platform::TShowingWatch m_showingWatch{*this, [this](bool showing) { ShowingChanged(showing); }};
   // Lets the control object outlive the browser.
   std::shared_ptr<TWebBrowserEx*> m_self = std::make_shared<TWebBrowserEx*>(this);

@@ -430,6 +430,46 @@ TEST_F(WebBrowserTest, RegistersItselfAndItsControlObjectOutlivesIt) {
   EXPECT_TRUE(platform::GetProperty(*control, "LocationURL").IsEmpty());
 }
 
+// A view that records the options the page process would read.
+class TRecordingView final : public IBrowserView {
+ public:
+  explicit TRecordingView(std::vector<PageOptions>& log) : m_log(log) {}
+  void SetPageOptions(const PageOptions& options) override { m_log.push_back(options); }
+
+ private:
+  std::vector<PageOptions>& m_log;
+};
+
+TEST_F(WebBrowserTest, ViewIsMadeWithTheWindowAndLearnsTheRequestOptions) {
+  std::vector<PageOptions> options;
+  int made = 0;
+  BrowserViewFactory() = [&](TWebBrowserEx& browser) -> std::unique_ptr<IBrowserView> {
+    ++made;
+    auto fake = std::make_unique<FakeBrowserEngine>(log);
+    engine = fake.get();
+    browser.SetEngine(std::move(fake));
+    return std::make_unique<TRecordingView>(options);
+  };
+  struct Reset {
+    ~Reset() { BrowserViewFactory() = nullptr; }
+  } reset;
+  auto& browser = platform::MakeComponent<TWebBrowserEx>(m_hooks.root);
+  EXPECT_EQ(made, 0) << "no window yet";
+  browser.SetName("browser1");
+  browser.SetParent(&form);
+  ASSERT_TRUE(browser.HandleAllocated());
+  ASSERT_EQ(made, 1);
+  ASSERT_FALSE(options.empty());
+  EXPECT_EQ(options.back().downloadFlags, kDlImages | kDlVideos | kDlBgSounds);
+  EXPECT_EQ(options.back().headers, "");
+
+  browser.SetHeaders("X-Project: demo\r\n");
+  EXPECT_EQ(options.back().headers, "X-Project: demo\r\n");
+  browser.SetDownloadOptions(1u << DLCTL_SILENT);
+  Navigate("http://example.test/a");
+  EXPECT_EQ(options.back().downloadFlags, kDlSilent);
+}
+
 TEST_F(WebBrowserTest, DeclaredBrowserSitsInItsParent) {
   RegisterBrowserComponentTypes();
   auto* browser = dynamic_cast<TWebBrowserEx*>(CreateComponentByType(&form, "webbrowser", "browser2"));
