@@ -657,7 +657,10 @@ void TWebBrowserEx::refreshHandler(TObject*, int command, bool& cancel) {
 }
 
 void TWebBrowserEx::showContextMenuHandler(TObject*, int menuId, TPoint pos, std::int32_t& result) {
-  const Variant answer = FireNamed("showcontextmenu", {Variant(menuId), Variant(static_cast<int>(pos.X)), Variant(static_cast<int>(pos.Y)), Variant::Null(), Variant::Null()});
+  // No command target or object under the mouse reaches the host.
+  const Variant answer = FireNamed("showcontextmenu", {Variant(menuId), Variant(static_cast<int>(pos.X)),
+                                                       Variant(static_cast<int>(pos.Y)), Variant::Null(),
+                                                       Variant::Null()});
   // 0 keeps the view's menu away, 1 lets it show.
   result = HostAnswer(answer, kHostHandled);
 }

@@ -14,7 +14,9 @@
 #include "core/foundation/text_files.h"
 #include "core/framework/component_types.h"
 #include "platform/classes/property_access.h"
+#include "core/scripting/script_defaults.h"
 #include "fake_browser_engine.h"
+#include "unit/core/app/fixtures/application_test_support.h"
 #include "unit/components/forms/form_ex_test_support.h"
 
 namespace halbrin::framework_test {
@@ -468,6 +470,36 @@ TEST_F(WebBrowserTest, ViewIsMadeWithTheWindowAndLearnsTheRequestOptions) {
   browser.SetDownloadOptions(1u << DLCTL_SILENT);
   Navigate("http://example.test/a");
   EXPECT_EQ(options.back().downloadFlags, kDlSilent);
+}
+
+TEST_F(WebBrowserTest, ScriptableBrowsersDocumentsAreNamedObjects) {
+  TFakeApplicationUi ui;
+  auto app = std::make_unique<TApplicationEx>();
+  app->SetUi(&ui);
+  ScopedApplicationHooks hooks(m_hooks);
+
+  TWebBrowserEx& shown = Browser("browser1");
+  auto document = Document();
+  shown.SetDocument(document);
+  TWebBrowserEx& hidden = Browser("secret");
+  hidden.SetDocument(Document());
+  hidden.SetAsObject(false);
+  TWebBrowserEx& empty = Browser("empty");
+  for (TWebBrowserEx* browser : {&shown, &hidden, &empty})
+    EXPECT_GE(app->Browsers().IndexOfName(browser->Name()), 0) << browser->Name();
+
+  const auto& source = GetScriptControlDefaultImplementation().NamedObjectSources().browserDocuments;
+  ASSERT_TRUE(source);
+  auto documents = source();
+  ASSERT_EQ(documents.size(), 1u);
+  EXPECT_EQ(documents[0].first, "browser1");
+  EXPECT_EQ(documents[0].second.Get(), document.Get());
+
+  TComponent::Free(shown);
+  EXPECT_TRUE(source().empty()) << "a freed browser leaves the list";
+  TComponent::Free(hidden);
+  TComponent::Free(empty);
+  app.reset();
 }
 
 TEST_F(WebBrowserTest, DeclaredBrowserSitsInItsParent) {
