@@ -1,5 +1,7 @@
 #include <optional>
 
+#include "components/browser/web_browser_ex.h"
+#include "components/browser/webkit_browser_views.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
     });
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterFormComponentTypes();
+  halbrin::RegisterBrowserComponentTypes();
+  halbrin::InstallWebKitBrowserViews();
   // The application's "skins" object and the one way the skin manager is made.
   halbrin::skins::RegisterSkinObjects();
   // The files object reaches the shell engine through this handler (core cannot include components).

@@ -121,6 +121,9 @@ class IBrowserEngine {
   virtual void LoadUri(const std::string& uri) = 0;
   virtual void Reload(bool bypassCache) = 0;
   virtual void StopLoading() = 0;
+  // Through the view's back/forward list; nothing when there is no entry.
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
   virtual std::string Uri() const = 0;
   virtual std::string Title() const = 0;
   virtual double Progress() const = 0;

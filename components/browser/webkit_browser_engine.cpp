@@ -125,6 +125,14 @@ void TWebKitBrowserEngine::Reload(bool bypassCache) {
 
 void TWebKitBrowserEngine::StopLoading() { webkit_web_view_stop_loading(m_view.Get()); }
 
+void TWebKitBrowserEngine::GoBack() {
+  if (webkit_web_view_can_go_back(m_view.Get())) webkit_web_view_go_back(m_view.Get());
+}
+
+void TWebKitBrowserEngine::GoForward() {
+  if (webkit_web_view_can_go_forward(m_view.Get())) webkit_web_view_go_forward(m_view.Get());
+}
+
 std::string TWebKitBrowserEngine::Uri() const {
   const char* uri = webkit_web_view_get_uri(m_view.Get());
   return uri ? uri : "";

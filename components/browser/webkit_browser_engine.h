@@ -32,6 +32,8 @@ class TWebKitBrowserEngine final : public IBrowserEngine {
   void LoadUri(const std::string& uri) override;
   void Reload(bool bypassCache) override;
   void StopLoading() override;
+  void GoBack() override;
+  void GoForward() override;
   std::string Uri() const override;
   std::string Title() const override;
   double Progress() const override;

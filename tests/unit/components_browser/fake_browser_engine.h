@@ -23,6 +23,9 @@ struct FakeBrowserEngineLog {
   std::vector<TPageLayout> pageSetups;
   std::vector<std::string> dialogCaptions;
   int cacheClears = 0;
+  std::vector<bool> reloads;  // bypassCache of each
+  int stops = 0;
+  std::vector<int> history;  // -1 back, 1 forward
 };
 
 class FakeBrowserEngine final : public IBrowserEngine {
@@ -48,8 +51,10 @@ class FakeBrowserEngine final : public IBrowserEngine {
   void ExecuteEditingCommand(const std::string& command) override { m_log.editingCommands.push_back(command); }
   void Find(const std::string& text) override { m_log.finds.push_back(text); }
   void LoadUri(const std::string& uri) override { m_log.loads.push_back(uri); }
-  void Reload(bool) override {}
-  void StopLoading() override {}
+  void Reload(bool bypassCache) override { m_log.reloads.push_back(bypassCache); }
+  void StopLoading() override { ++m_log.stops; }
+  void GoBack() override { m_log.history.push_back(-1); }
+  void GoForward() override { m_log.history.push_back(1); }
   std::string Uri() const override { return m_log.loads.empty() ? "" : m_log.loads.back(); }
   std::string Title() const override { return ""; }
   double Progress() const override { return 0; }
