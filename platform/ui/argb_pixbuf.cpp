@@ -1,6 +1,6 @@
 #include "platform/ui/argb_pixbuf.h"
 
-#include <gtk/gtk.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 namespace halbrin::platform {
 
@@ -30,14 +30,6 @@ GObjectPtr<GdkPixbuf> PixbufFromArgb(const TArgbImage& image) {
     }
   }
   return pixbuf;
-}
-
-void SetDefaultWindowIcon(const TArgbImage* image) {
-  const GObjectPtr<GdkPixbuf> pixbuf = image ? PixbufFromArgb(*image) : GObjectPtr<GdkPixbuf>();
-  if (pixbuf)
-    gtk_window_set_default_icon(pixbuf.Get());
-  else
-    gtk_window_set_default_icon_list(nullptr);
 }
 
 }  // namespace halbrin::platform

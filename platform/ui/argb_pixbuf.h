@@ -11,8 +11,4 @@ namespace halbrin::platform {
 // empty picture.
 GObjectPtr<GdkPixbuf> PixbufFromArgb(const TArgbImage& image);
 
-// The icon every window without one of its own shows (the application's);
-// null or an empty picture takes it away.
-void SetDefaultWindowIcon(const TArgbImage* image);
-
 }  // namespace halbrin::platform
