@@ -83,9 +83,12 @@ TEST_F(ProgramLifetimeTest, AHiddenMainFormKeepsTheProgramRunning) {
       "function main(project) {\n"
       "  listenForWords();\n"
       "  declare('form', 'Main', 'Hidden main form', 60, 60, 320, 200);\n"
+      "  note('started');\n"
       "  return 0;\n"
       "}\n");
   auto program = Start();
+  // Only once the first start runs its project is the next one a later start.
+  ASSERT_TRUE(WaitForLine("started")) << Diagnostics();
   // A later start reaches the running instance and has the form shown.
   int n = 0;
   ASSERT_EQ(HandOverWord("Main", "show", &n), 183) << Diagnostics();
