@@ -170,19 +170,31 @@ Variant TClientParameters::InvokeMember(const MemberDesc& member, MemberAccess, 
 
 namespace {
 
-RefPtr<TClient>& ProcessClient() {
-  static RefPtr<TClient> client;
-  return client;
+// Set once the holder below is destroyed at exit: an application destroyed
+// later (one owned by a static made before the client) finds it gone.
+bool g_clientHolderGone = false;
+
+struct ClientHolder {
+  RefPtr<TClient> client;
+  ~ClientHolder() { g_clientHolderGone = true; }
+};
+
+ClientHolder& ProcessClient() {
+  static ClientHolder holder;
+  return holder;
 }
 
 }  // namespace
 
 RefPtr<TClient> GetClient() {
-  RefPtr<TClient>& client = ProcessClient();
+  if (g_clientHolderGone) return MakeRef<TClient>();
+  RefPtr<TClient>& client = ProcessClient().client;
   if (!client) client = MakeRef<TClient>();
   return client;
 }
 
-void ReleaseClient() { ProcessClient().Reset(); }
+void ReleaseClient() {
+  if (!g_clientHolderGone) ProcessClient().client.Reset();
+}
 
 }  // namespace halbrin

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -553,18 +554,26 @@ TEST(BrowserHostLoads, UnloadWhenAShownDocumentGoes) {
 
 // ---- Floating point ----
 
+// The environment is saved by the process's first host, so the case runs in a
+// fresh process of its own (the threadsafe style re-runs just this test).
 TEST(BrowserHostFloatingPoint, FalseMasksAllTrueRestoresStartUp) {
-  fedisableexcept(FE_ALL_EXCEPT);
-  feenableexcept(FE_DIVBYZERO | FE_INVALID);
-  {
-    TBrowserHost host;  // the first host of the process saves the environment
-    host.SetfpExceptions(false);
-    EXPECT_FALSE(host.fpExceptions());
-    EXPECT_EQ(fegetexcept(), 0);
-    host.SetfpExceptions(true);
-    EXPECT_EQ(fegetexcept(), FE_DIVBYZERO | FE_INVALID);
-  }
-  fedisableexcept(FE_ALL_EXCEPT);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        fedisableexcept(FE_ALL_EXCEPT);
+        feenableexcept(FE_DIVBYZERO | FE_INVALID);
+        int failures = 0;
+        {
+          TBrowserHost host;
+          host.SetfpExceptions(false);
+          if (host.fpExceptions() || fegetexcept() != 0) failures |= 1;
+          host.SetfpExceptions(true);
+          if (fegetexcept() != (FE_DIVBYZERO | FE_INVALID)) failures |= 2;
+        }
+        fedisableexcept(FE_ALL_EXCEPT);
+        std::exit(failures);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

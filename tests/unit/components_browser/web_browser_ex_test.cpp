@@ -474,6 +474,7 @@ TEST_F(WebBrowserTest, ViewIsMadeWithTheWindowAndLearnsTheRequestOptions) {
 
 TEST_F(WebBrowserTest, ScriptableBrowsersDocumentsAreNamedObjects) {
   TFakeApplicationUi ui;
+  FreeApplicationEx();  // one an earlier case made on demand would be the current one
   auto app = std::make_unique<TApplicationEx>();
   app->SetUi(&ui);
   ScopedApplicationHooks hooks(m_hooks);
