@@ -111,6 +111,14 @@ class IDesktopService {
   virtual std::optional<TPoint> CursorPos() const = 0;
   // The work area of the monitor nearest `rect`.
   virtual TRect WorkArea(const TRect& rect) const = 0;
+  // The left mouse button is held now; false when not known.
+  virtual bool LeftButtonDown() const { return false; }
+  // How far the pointer's picture reaches below its hot spot, in pixels.
+  virtual int CursorHeightBelowHotSpot() const { return kDefaultCursorHeight; }
+  // A modal window of ours is shown or a pointer grab of the toolkit is held.
+  virtual bool ModalState() const { return false; }
+
+  static constexpr int kDefaultCursorHeight = 20;
 
   // `listener` hears of each change until the subscription goes. Listeners may
   // subscribe and unsubscribe while being told.

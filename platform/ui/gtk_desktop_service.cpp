@@ -169,6 +169,34 @@ std::optional<TPoint> GtkDesktopService::CursorPos() const {
   return TPoint{x, y};
 }
 
+bool GtkDesktopService::LeftButtonDown() const {
+  GdkDisplay* display = gdk_screen_get_display(m_screen);
+  GdkSeat* seat = gdk_display_get_default_seat(display);
+  GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+  if (!pointer) return false;
+  GdkModifierType mask = static_cast<GdkModifierType>(0);
+  gdk_window_get_device_position(gdk_screen_get_root_window(m_screen), pointer, nullptr, nullptr, &mask);
+  return (mask & GDK_BUTTON1_MASK) != 0;
+}
+
+int GtkDesktopService::CursorHeightBelowHotSpot() const {
+  // The arrow's hot spot is its tip, so the picture reaches its whole size below it.
+  const guint size = gdk_display_get_default_cursor_size(gdk_screen_get_display(m_screen));
+  return size > 0 ? static_cast<int>(size) : kDefaultCursorHeight;
+}
+
+bool GtkDesktopService::ModalState() const {
+  if (gtk_grab_get_current()) return true;
+  GList* windows = gtk_window_list_toplevels();
+  bool modal = false;
+  for (GList* it = windows; it && !modal; it = it->next) {
+    GtkWindow* window = GTK_WINDOW(it->data);
+    modal = gtk_window_get_modal(window) && gtk_widget_get_visible(GTK_WIDGET(window));
+  }
+  g_list_free(windows);
+  return modal;
+}
+
 TRect GtkDesktopService::WorkArea(const TRect& rect) const {
   GdkDisplay* display = gdk_screen_get_display(m_screen);
   const int count = gdk_display_get_n_monitors(display);

@@ -33,6 +33,9 @@ class GtkDesktopService final : public IDesktopService {
   int CaretBlinkTime() const override;
   std::optional<TPoint> CursorPos() const override;
   TRect WorkArea(const TRect& rect) const override;
+  bool LeftButtonDown() const override;
+  int CursorHeightBelowHotSpot() const override;
+  bool ModalState() const override;
 
  private:
   friend struct GtkDesktopSignals;

@@ -7,6 +7,7 @@
 #include "skins/core/caption_bands.h"
 #include "skins/core/default_painter.h"
 #include "skins/core/skin_geometry.h"
+#include "skins/core/skin_manager.h"
 #include "skins/core/tool_buttons.h"
 
 namespace halbrin::skins {
@@ -76,7 +77,10 @@ void TZebrinSkinCustomBandItem::Changed(bool recalc) {
     (recalc ? m_pendingRecalc : m_pendingRepaint) = true;
     return;
   }
+  platform::TWeakRef<TZebrinSkinCustomBandItem> self(this);
   if (ownerChanged) ownerChanged(recalc);
+  // A hint showing for the item takes its new text.
+  if (TZebrinSkinManager* manager = SkinManager(); manager && self) manager->Hint()->Refresh(this);
 }
 
 void TZebrinSkinCustomBandItem::EndUpdate() {

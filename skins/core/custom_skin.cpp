@@ -58,8 +58,10 @@ TZebrinCustomSkin::TZebrinCustomSkin(platform::TComponent* owner) : TComponent(o
 
 TZebrinCustomSkin::~TZebrinCustomSkin() {
   SetState(platform::csDestroying, true);
-  m_showHint = false;
-  m_hotTrack = false;
+  // Nothing the tracker or the hint holds of this skin outlives it.
+  if (TZebrinSkinManager* manager = SkinManager()) manager->Mouse()->ForgetSkin(*this);
+  SetShowHint(false);
+  SetHotTrack(false);
   SetControl(nullptr);
   m_skinTimers.clear();
   if (TZebrinSkinManager* manager = SkinManager()) manager->RemoveSkin(*this);
@@ -240,7 +242,22 @@ void TZebrinCustomSkin::SetActiveTrack(bool value) {
 void TZebrinCustomSkin::SetHotTrack(bool value) {
   if (value == m_hotTrack) return;
   m_hotTrack = value;
-  if (!value) SetHot(TSkinElement{});
+  if (value) return;
+  SetHot(TSkinElement{});
+  if (TZebrinSkinManager* manager = SkinManager())
+    if (TZebrinSkinMouse& tracker = *manager->Mouse(); TZebrinSkinMouse::SkinOf(tracker.HotItem()) == this)
+      tracker.SetHotItem(nullptr);
+}
+
+void TZebrinCustomSkin::SetShowHint(bool value) {
+  if (value == m_showHint) return;
+  m_showHint = value;
+  if (value) return;
+  if (TZebrinSkinManager* manager = SkinManager())
+    if (TZebrinSkinHint& hint = *manager->Hint(); hint.CurrentSkin() == this) {
+      hint.Hide();
+      hint.Follow(nullptr);
+    }
 }
 
 void TZebrinCustomSkin::SetMinimized(bool value) {
@@ -678,30 +695,70 @@ int TZebrinCustomSkin::HitTest(TPoint pos) {
 
 // ---- The mouse ----
 
+namespace {
+
+bool Tracked(const TSkinElement& element) {
+  return element.kind == TSkinElement::Kind::Button || element.kind == TSkinElement::Kind::Icon;
+}
+
+// Holds the tracker's lock while a click is delivered.
+class TTrackerLock {
+ public:
+  TTrackerLock() : m_manager(SkinManager()) {
+    if (m_manager) m_manager->Mouse()->Lock();
+  }
+  ~TTrackerLock() {
+    if (TZebrinSkinManager* manager = m_manager.Get()) manager->Mouse()->Unlock();
+  }
+  TTrackerLock(const TTrackerLock&) = delete;
+  TTrackerLock& operator=(const TTrackerLock&) = delete;
+
+ private:
+  platform::TWeakRef<TZebrinSkinManager> m_manager;
+};
+
+}  // namespace
+
+// The tracker keeps the hot look: the element's hover comes and goes through it.
 void TZebrinCustomSkin::SetHot(const TSkinElement& element) {
-  using Kind = TSkinElement::Kind;
   if (element == m_mouse.hot) return;
   const TSkinElement old = m_mouse.hot;
   m_mouse.hot = element;
-  if (old.kind == Kind::Button)
-    if (auto* button = old.As<TZebrinSkinCustomButton>())
-      if (TZebrinSkinCustomButtons* buttons = button->Buttons()) buttons->Hover(button->Index(), false);
-  if (old.kind == Kind::Icon) m_icon->SetHot(false);
-  if (!m_hotTrack) return;
-  if (element.kind == Kind::Button)
-    if (auto* button = element.As<TZebrinSkinCustomButton>())
-      if (TZebrinSkinCustomButtons* buttons = button->Buttons()) buttons->Hover(button->Index(), true);
-  if (element.kind == Kind::Icon) m_icon->SetHot(true);
+  TZebrinSkinManager* manager = SkinManager();
+  if (!manager) return;
+  TZebrinSkinMouse& tracker = *manager->Mouse();
+  if (m_hotTrack && Tracked(element))
+    tracker.SetHotItem(element.Get());
+  else if (platform::TObject* hot = tracker.HotItem(); hot && (hot == old.Get() || TZebrinSkinMouse::SkinOf(hot) == this))
+    tracker.SetHotItem(nullptr);
+}
+
+void TZebrinCustomSkin::FollowHint() {
+  if (!m_showHint) return;
+  if (TZebrinSkinManager* manager = SkinManager()) manager->Hint()->Follow(m_mouse.hot.Get(), this);
 }
 
 void TZebrinCustomSkin::ReleasePressed() {
   using Kind = TSkinElement::Kind;
   const TSkinElement pressed = m_mouse.pressed;
   m_mouse.pressed = TSkinElement{};
+  if (TZebrinSkinManager* manager = SkinManager())
+    if (TZebrinSkinMouse& tracker = *manager->Mouse(); pressed.Get() && tracker.PressedItem() == pressed.Get())
+      tracker.SetPressedItem(nullptr);
   if (pressed.kind == Kind::Button)
     if (auto* button = pressed.As<TZebrinSkinCustomButton>())
       if (TZebrinSkinCustomButtons* buttons = button->Buttons()) buttons->Press(button->Index(), false);
   if (pressed.kind == Kind::Icon) m_icon->SetDown(false);
+}
+
+void TZebrinCustomSkin::TrackPress(platform::TObject& element) {
+  TZebrinSkinManager* manager = SkinManager();
+  if (!manager) return;
+  TZebrinSkinMouse& tracker = *manager->Mouse();
+  if (tracker.PressedItem() == &element)
+    tracker.SetPressed(true);
+  else
+    tracker.SetPressedItem(&element, this);
 }
 
 void TZebrinCustomSkin::Press(const TWindowPointer& pointer) {
@@ -713,12 +770,12 @@ void TZebrinCustomSkin::Press(const TWindowPointer& pointer) {
         TZebrinSkinCustomButtons* buttons = button->Buttons();
         // A right press never holds a window button.
         if (!buttons || (pointer.button != TMouseButton::mbLeft && buttons == m_buttons.get())) return;
-        buttons->Press(button->Index(), true);
+        TrackPress(*button);
         buttons->MouseDown(button->Index(), pointer.button);
       }
       break;
     case Kind::Icon:
-      m_icon->SetDown(true);
+      TrackPress(*m_icon);
       m_icon->MouseDown(pointer.button, pointer.shift, pointer.pos.X, pointer.pos.Y);
       break;
     case Kind::Band:
@@ -739,6 +796,7 @@ void TZebrinCustomSkin::PointerPress(const TWindowPointer& pointer) {
   THostEvent event(*this);
   if (!m_enabled || !m_host) return;
   m_mouse.lastPointer = pointer;
+  if (TZebrinSkinManager* manager = SkinManager()) manager->Hint()->Hide();
   if (Flashing()) StopFlash();
   const int hit = HitTest(pointer.pos);
   if (IsSizingHit(hit)) {
@@ -785,6 +843,8 @@ void TZebrinCustomSkin::PointerRelease(const TWindowPointer& pointer) {
     manager->EndButtonDrag(pointer.screen);
     return;
   }
+  // The press held the pointer: a release away from the pressed element clicks nothing.
+  if (!m_mouse.pressed.IsNone()) HitTest(pointer.pos);
   const int hit = m_lastHit;
   const TSkinElement hot = m_mouse.hot;
   platform::TObject* sender = hot.Get();
@@ -813,6 +873,7 @@ void TZebrinCustomSkin::PointerRelease(const TWindowPointer& pointer) {
     return;
   }
   ReleasePressed();
+  TTrackerLock lock;
   if (!Ending() &&
       !CallOut([&] { m_onClick(sender ? sender : this, pointer.button, pointer.shift, pointer.pos.X, pointer.pos.Y); }))
     return;
@@ -927,8 +988,12 @@ void TZebrinCustomSkin::PointerMotion(const TWindowPointer& pointer) {
     HitTest(pointer.pos);
     if (m_mouse.hot.kind == TSkinElement::Kind::Button)
       if (auto* button = m_mouse.hot.As<TZebrinSkinCustomButton>())
-        if (TZebrinSkinCustomButtons* buttons = button->Buttons())
+        if (TZebrinSkinCustomButtons* buttons = button->Buttons()) {
+          platform::TWeakRef<TZebrinCustomSkin> self(this);
           buttons->MouseMove(button->Index(), pointer.pos.X, pointer.pos.Y);
+          if (!self || Ending()) return;
+        }
+    FollowHint();
     return;
   }
   if (m_mouse.pressPoint.X >= 0 && PointDistance(m_mouse.pressPoint, pointer.pos) > kButtonDragThreshold)
@@ -940,6 +1005,12 @@ void TZebrinCustomSkin::PointerLeave() {
   if (!m_enabled) return;
   SetHot(TSkinElement{});
   m_mouse.pressPoint = TPoint{-1, -1};
+  // Follow(nil): the same element shows its hint again when the mouse comes back.
+  if (TZebrinSkinManager* manager = SkinManager())
+    if (TZebrinSkinHint& hint = *manager->Hint(); hint.CurrentSkin() == this) {
+      hint.Hide();
+      hint.Follow(nullptr);
+    }
 }
 
 void TZebrinCustomSkin::ControlEnter() {
@@ -963,15 +1034,18 @@ bool TZebrinCustomSkin::SetCursorFor(int hit) {
     m_host->SetCursor(crHandPoint);
     return true;
   }
-  if (hit == kHitSkinButton) {
-    if (auto* button = m_mouse.hot.As<TZebrinSkinCustomButton>())
-      if (TZebrinSkinCustomButtons* buttons = button->Buttons()) return buttons->SetCursor(button->Index());
-  }
-  if (hit == kHitSkinIcon && m_icon->CaptureMouse() && m_icon->Enabled()) {
-    m_host->SetCursor(m_icon->Cursor());
-    return true;
-  }
+  if (hit == kHitSkinButton || hit == kHitSkinIcon)
+    if (TZebrinSkinManager* manager = SkinManager()) return manager->Mouse()->SetCursor(m_mouse.hot.Get());
   return false;
+}
+
+bool TZebrinCustomSkin::CursorIsDefault() const {
+  const TZebrinSkinManager* manager = SkinManager();
+  return !manager || manager->ScreenCursorIsDefault();
+}
+
+void TZebrinCustomSkin::GetItemHint(platform::TObject& item, std::string& text) {
+  if (!Ending()) CallOut([&] { m_onGetItemHint(&item, text); });
 }
 
 void TZebrinCustomSkin::SetCursor(TCursor cursor) {
@@ -1181,6 +1255,13 @@ void TZebrinCustomSkin::ItemPropertyUpdated(platform::TObject& item) {
 }
 
 void TZebrinCustomSkin::ForgetItem(const platform::TObject& item) {
+  if (TZebrinSkinManager* manager = SkinManager()) {
+    manager->Mouse()->ForgetItem(item);
+    if (TZebrinSkinHint& hint = *manager->Hint(); hint.CurrentItem() == &item) {
+      hint.Hide();
+      hint.Follow(nullptr);
+    }
+  }
   if (m_mouse.hot.Get() == &item) m_mouse.hot = TSkinElement{};
   if (m_mouse.pressed.Get() == &item) {
     m_mouse.pressed = TSkinElement{};

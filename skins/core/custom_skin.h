@@ -138,6 +138,7 @@ class TZebrinCustomSkin : public platform::TComponent,
   void SetContentEditable(bool value) noexcept { m_contentEditable = value; }
   TZebrinSkinFooterBands* Footer() const noexcept { return m_footer.get(); }
   bool HotTrack() const noexcept { return m_hotTrack; }
+  // Off ends the tracker's hover of this skin's element.
   void SetHotTrack(bool value);
   TZebrinSkinIcon* Icon() const noexcept { return m_icon.get(); }
   bool Minimized() const { return IsMinimized(); }
@@ -145,7 +146,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   bool Moveable() const noexcept { return m_moveable; }
   void SetMoveable(bool value) noexcept { m_moveable = value; }
   bool ShowHint() const noexcept { return m_showHint; }
-  void SetShowHint(bool value) noexcept { m_showHint = value; }
+  // Off hides the hint when it follows this skin's element.
+  void SetShowHint(bool value);
   TZebrinCustomSubSkin* SubSkin() const noexcept { return m_subSkin; }
   // Raises ESubSkinException "Impossible to insert SubSkin to the same chain"
   // for a link further down this skin's chain; a link of another chain leaves it.
@@ -319,7 +321,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   platform::TCustomImageList* WindowButtonImages(bool smallCaption) override;
   TShiftState KeyboardShift() const override { return m_mouse.lastPointer.shift & (ssShift | ssCtrl | ssAlt); }
   TPoint LastMousePos() const override { return m_mouse.lastPointer.pos; }
-  bool CursorIsDefault() const override { return true; }
+  // As the manager's isScreenCursorDefault answers.
+  bool CursorIsDefault() const override;
   void SetCursor(TCursor cursor) override;
   void DesignerModified() override {}
   void ItemAdded(platform::TObject& item) override;
@@ -344,6 +347,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   TSkinDragOverEvent& OnDragOver() noexcept { return m_onDragOver; }
   TSkinEditItemEvent& OnEditItem() noexcept { return m_onEditItem; }
   TSkinItemHintEvent& OnGetItemHint() noexcept { return m_onGetItemHint; }
+  // OnGetItemHint with the element as Sender (the hint asks before the manager's handler).
+  void GetItemHint(platform::TObject& item, std::string& text);
   TSkinGetMoveableEvent& OnGetMoveable() noexcept { return m_onGetMoveable; }
   TMouseEvent& OnMouseDown() noexcept { return m_onMouseDown; }
   platform::TNotifyEvent& OnMouseEnter() noexcept { return m_onMouseEnter; }
@@ -386,8 +391,12 @@ class TZebrinCustomSkin : public platform::TComponent,
   // strip of a sizable frame, else nowhere.
   int DefaultHitTest(TPoint pos) const;
   void Press(const TWindowPointer& pointer);
+  // The tracker holds the element pressed (again).
+  void TrackPress(platform::TObject& element);
   void ReleasePressed();
   void SetHot(const TSkinElement& element);
+  // The hint follows the hot element while ShowHint is on.
+  void FollowHint();
   void ClickElement(const TSkinElement& element, const TWindowPointer& pointer);
   void EditBandItem(TZebrinSkinCustomBandItem& item);
   bool StartButtonDragFrom(const TWindowPointer& pointer);

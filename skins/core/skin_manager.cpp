@@ -70,22 +70,6 @@ int FontIndex(TDesktopFont element) noexcept { return static_cast<int>(element);
 
 }  // namespace
 
-// --- TZebrinSkinHint ---
-
-bool TZebrinSkinHint::Default() const noexcept {
-  return m_autoHide && m_autoHideDelay == 2500 && m_delay == 500 && m_shortDelay == 50 && m_dropShadow && m_enabled;
-}
-
-void TZebrinSkinHint::SetDefault(bool value) {
-  if (!value) return;
-  m_autoHide = true;
-  m_autoHideDelay = 2500;
-  m_delay = 500;
-  m_shortDelay = 50;
-  m_dropShadow = true;
-  m_enabled = true;
-}
-
 // --- TZebrinSkinManager ---
 
 TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent(owner) {
@@ -115,7 +99,13 @@ TZebrinSkinManager::TZebrinSkinManager(platform::TComponent* owner) : TComponent
   m_splitter = std::make_unique<TZebrinSkinManagerSplitterAdapter>(this, this);
   m_theme = std::make_unique<TZebrinSkinTheme>(this);
   m_theme->onChange = [this] { ThemeChanged(); };
-  m_hint = std::make_unique<TZebrinSkinHint>();
+  m_hint = std::make_unique<TZebrinSkinHint>(this);
+  m_mouse = std::make_unique<TZebrinSkinMouse>(this);
+  SetAppTimerHandler(kHintTimerDelay, [this] { m_hint->DelayElapsed(); });
+  SetAppTimerHandler(kHintTimerWatch, [this] { m_hint->Watch(); });
+  SetAppTimerHandler(kHintTimerAutoHide, [this] { m_hint->AutoHideElapsed(); });
+  SetAppTimerHandler(kMouseTimerHot, [this] { m_mouse->CheckHot(); });
+  SetAppTimerHandler(kMouseTimerPressed, [this] { m_mouse->CheckPressed(); });
   UpdateSystemFonts();
   UpdateSystemBounds();
   UpdateSystemColors();
@@ -300,6 +290,11 @@ void TZebrinSkinManager::KillAppTimer(int id) { m_timers.erase(id); }
 bool TZebrinSkinManager::AppTimerActive(int id) const {
   const auto it = m_timers.find(id);
   return it != m_timers.end() && it->second->Active();
+}
+
+std::uint32_t TZebrinSkinManager::AppTimerInterval(int id) const {
+  const auto it = m_timers.find(id);
+  return it != m_timers.end() && it->second->Active() ? it->second->Interval() : 0;
 }
 
 void TZebrinSkinManager::SetAppTimerHandler(int id, std::function<void()> handler) {
@@ -554,17 +549,6 @@ void FreeSkinManager() { Created().reset(); }
 // --- published members ---
 
 using M = TZebrinSkinManager;
-using H = TZebrinSkinHint;
-
-HALBRIN_DEFINE_CLASS(TZebrinSkinHint,
-                     .Property("AutoHide", &H::AutoHide, &H::SetAutoHide)
-                     .Property("AutoHideDelay", &H::AutoHideDelay, &H::SetAutoHideDelay)
-                     .Property("Delay", &H::Delay, &H::SetDelay)
-                     .Property("ShortDelay", &H::ShortDelay, &H::SetShortDelay)
-                     .Property("DropShadow", &H::DropShadow, &H::SetDropShadow)
-                     .Property("Enabled", &H::Enabled, &H::SetEnabled)
-                     .Property("Default", &H::Default, &H::SetDefault)
-                     .Stored(false))
 
 HALBRIN_DEFINE_CLASS(TZebrinSkinManager,
                      .Property("CaptionFont", &M::CaptionFont)

@@ -18,6 +18,8 @@
 #include "platform/graphics/image_list.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/adapters.h"
+#include "skins/core/skin_hint.h"
+#include "skins/core/skin_mouse.h"
 #include "skins/core/skin_theme.h"
 
 namespace halbrin::skins {
@@ -61,34 +63,6 @@ class TZebrinFormSkin;
 
 // Raises ESkinAbort "Skin operation aborted".
 [[noreturn]] void SkinAbort();
-
-// The hint settings; the hint window itself lives in the window layer.
-class TZebrinSkinHint : public platform::TPersistent {
-  HALBRIN_CLASS(TZebrinSkinHint, platform::TPersistent)
-
-  bool AutoHide() const noexcept { return m_autoHide; }
-  void SetAutoHide(bool value) { m_autoHide = value; }
-  int AutoHideDelay() const noexcept { return m_autoHideDelay; }
-  void SetAutoHideDelay(int value) { m_autoHideDelay = value; }
-  int Delay() const noexcept { return m_delay; }
-  void SetDelay(int value) { m_delay = value; }
-  int ShortDelay() const noexcept { return m_shortDelay; }
-  void SetShortDelay(int value) { m_shortDelay = value; }
-  bool DropShadow() const noexcept { return m_dropShadow; }
-  void SetDropShadow(bool value) { m_dropShadow = value; }
-  bool Enabled() const noexcept { return m_enabled; }
-  void SetEnabled(bool value) { m_enabled = value; }
-  bool Default() const noexcept;
-  void SetDefault(bool value);
-
- private:
-  bool m_autoHide = true;
-  int m_autoHideDelay = 2500;
-  int m_delay = 500;
-  int m_shortDelay = 50;
-  bool m_dropShadow = true;
-  bool m_enabled = true;
-};
 
 // Window-part sizes after adjustment, in pixels.
 struct TSkinMetrics {
@@ -144,6 +118,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   void SetAppTimer(int id, std::uint32_t intervalMs);
   void KillAppTimer(int id);
   bool AppTimerActive(int id) const;
+  // The period an active timer runs with; 0 when not active.
+  std::uint32_t AppTimerInterval(int id) const;
   void SetAppTimerHandler(int id, std::function<void()> handler);
   std::function<bool()> isTerminating;
 
@@ -269,6 +245,13 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   TZebrinSkinManagerSplitterAdapter* Splitter() const { return m_splitter.get(); }
   TZebrinSkinTheme* Theme() const { return m_theme.get(); }
   TZebrinSkinHint* Hint() const { return m_hint.get(); }
+  TZebrinSkinMouse* Mouse() const { return m_mouse.get(); }
+  // (Item, var Text): the last word on a skin element's hint text.
+  std::function<void(platform::TObject*, std::string&)> onGetItemHint;
+  // The screen cursor is the default one (the application set none of its
+  // own); elements set their cursors only then. Unset: true.
+  std::function<bool()> isScreenCursorDefault;
+  bool ScreenCursorIsDefault() const { return !isScreenCursorDefault || isScreenCursorDefault(); }
 
   // The window-button glyphs (TZebrinSkinButtonStyle order) at the Button and
   // SmallButton sizes, and the four drop-down arrows; owned sub-components.
@@ -328,6 +311,7 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   std::unique_ptr<TZebrinSkinManagerSplitterAdapter> m_splitter;
   std::unique_ptr<TZebrinSkinTheme> m_theme;
   std::unique_ptr<TZebrinSkinHint> m_hint;
+  std::unique_ptr<TZebrinSkinMouse> m_mouse;
   // Owned through the component list.
   platform::TCustomImageList* m_buttonImages = nullptr;
   platform::TCustomImageList* m_smallButtonImages = nullptr;

@@ -19,6 +19,8 @@ void RegisterSkinObjects() {
     manager->SetSkinFolders(ProjectInfo().folder, ApplicationFolder());
     // No timers once the application ends, or when there is none.
     manager->isTerminating = [] { return !ApplicationExExists() || GetApplicationEx()->Terminated(); };
+    // Elements set their cursors only while the application shows the default one (crDefault 0).
+    manager->isScreenCursorDefault = [] { return !ApplicationExExists() || GetApplicationEx()->Cursor() == 0; };
     manager->onLog = [](const std::string& message) {
       if (ApplicationExExists()) GetApplicationEx()->Log("TZebrinSkinManager", message);
     };
