@@ -1,7 +1,8 @@
 // The browser component over a fake view: its exec words, the script events
 // and what their answers do, the defaults it plugs into the host's events,
-// url_ and firstShow, the optical zoom clamp, the control object and
-// registration.
+// url_ and firstShow, relative addresses, the order of the view's reports,
+// the optical zoom clamp, document commands from scripts, the control object
+// and registration.
 
 #include "components/browser/web_browser_ex.h"
 
@@ -542,23 +543,45 @@ TEST_F(WebBrowserTest, DeclaredBrowserSitsInItsParent) {
   EXPECT_EQ(browser->Parent(), &form);
 }
 
-}  // namespace
-}  // namespace halbrin::framework_test
-
-namespace halbrin::framework_test {
-namespace {
-
 TEST_F(WebBrowserTest, ScriptsRunDocumentCommands) {
   const Variant browser = WrapObject(&Browser());
   ASSERT_NE(browser.AsDispatch(), nullptr);
   const auto invoke = [&](const char* group, int command, int option, Variant in) {
-    return platform::CallMethod(*browser.AsDispatch(), "InvokeCommand", {Variant(group), Variant(command), Variant(option), in});
+    return platform::CallMethod(*browser.AsDispatch(), "InvokeCommand",
+                                {Variant(group), Variant(command), Variant(option), in});
   };
   EXPECT_EQ(invoke("", kCmdZoom, kExecDontPromptUser, Variant(4)), Variant(4));
   EXPECT_EQ(invoke("", kCmdPrint, kExecDontPromptUser, Variant("/tmp/page.pdf")), Variant(true));
   EXPECT_EQ(log.prints.size(), 1u);
   EXPECT_EQ(invoke("", 99, kExecDontPromptUser, Variant()), Variant(false));
   EXPECT_EQ(invoke("{00000000-0000-0000-0000-000000000000}", 1, 0, Variant()), Variant(false));
+}
+
+TEST(PageAddress, PathsBecomeFileUrisOthersStayAsTheyAre) {
+  const struct {
+    const char* url;
+    const char* folder;
+    const char* expected;
+  } rows[] = {
+      {"pages/start.html", "/srv/project/", "file:///srv/project/pages/start.html"},
+      {"pages/start.html", "/srv/project", "file:///srv/project/pages/start.html"},
+      {"pages\\start.html", "/srv/project/", "file:///srv/project/pages/start.html"},
+      {"/opt/elsewhere/a b.html", "/srv/project/", "file:///opt/elsewhere/a%20b.html"},
+      {"start.html?x=1#top", "/srv/project/", "file:///srv/project/start.html?x=1#top"},
+      {"file:///srv/other.html", "/srv/project/", "file:///srv/other.html"},
+      {"http://example.test/a", "/srv/project/", "http://example.test/a"},
+      {"about:blank", "/srv/project/", "about:blank"},
+      {"start.html", "", "start.html"},
+      {"", "/srv/project/", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ResolvePageAddress(row.url, row.folder), row.expected) << row.url;
+}
+
+TEST_F(WebBrowserTest, RelativeUrlsNavigateIntoTheProjectFolder) {
+  TWebBrowserEx& browser = Browser();
+  m_hooks.projectFolder = "/srv/project/";
+  browser.SetUrl("pages/start.html");
+  EXPECT_EQ(log.loads, std::vector<std::string>{"file:///srv/project/pages/start.html"});
 }
 
 }  // namespace
