@@ -38,6 +38,8 @@ packages=(
   libxtst-dev
   # pdftotext and pdfinfo: the print tests read the PDF files they make.
   poppler-utils
+  # jquery.min.js: the browser tests load it into a project's page.
+  libjs-jquery
   # The window manager display tests of top-level windows run under
   # (moves, activation, decorations); they are skipped without it.
   openbox

@@ -143,7 +143,8 @@ HALBRIN_DEFINE_CLASS(TBrowserHost,
                      .Event("OnUnload", &B::OnUnload, "TNotifyEvent")
                      .Event("OnScriptError", &B::OnScriptError, "TScriptErrorEvent")
                      .Event("OnCloseQuery", &B::OnCloseQuery, "THostCloseQueryEvent")
-                     .Event("OnShowDialog", &B::OnShowDialog, "TShowDialogEvent"))
+                     .Event("OnShowDialog", &B::OnShowDialog, "TShowDialogEvent")
+                     .Method("InvokeCommand", &B::ScriptInvokeCommand, {"group", "command", "option", "input"}))
 
 TBrowserHost::TBrowserHost(platform::TComponent* owner)
     : TWinControl(owner),
@@ -261,6 +262,12 @@ bool TBrowserHost::InvokeCommand(const std::string& group, int command, int opti
     default:
       return false;
   }
+}
+
+Variant TBrowserHost::ScriptInvokeCommand(const std::string& group, int command, int option, const Variant& in) {
+  Variant out;
+  if (!InvokeCommand(group, command, option, in, out)) return Variant(false);
+  return out.IsEmpty() ? Variant(true) : out;
 }
 
 void TBrowserHost::Print(const std::string& pdfFile, std::function<void(const std::string&)> done) {

@@ -143,6 +143,11 @@ class TBrowserHost : public platform::TWinControl, private IBrowserEngineListene
   // none. False when the command is unknown or not available.
   bool InvokeCommand(const std::string& group, int command, int option, const platform::Variant& in,
                      platform::Variant& out);
+  // InvokeCommand as scripts call it: the command's answer, True when it
+  // gives none, False when the command is unknown or not available.
+  // (`InvokeCommand('', 6, 2, '/full/path.pdf')` prints silently into the file.)
+  platform::Variant ScriptInvokeCommand(const std::string& group, int command, int option,
+                                        const platform::Variant& in);
   // Prints silently into a PDF file, or through the print dialog with an
   // empty `pdfFile`; `done` gets "" or the error.
   void Print(const std::string& pdfFile, std::function<void(const std::string&)> done = {});

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <algorithm>
+#include <regex>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "core/scripting/script_defaults.h"
 #include "platform/automation/auto_object.h"
 #include "platform/base/case_fold.h"
+#include "platform/base/glib_ptr.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "skins/core/placement_sub_skin.h"
 
@@ -109,6 +111,22 @@ bool Truthy(const Variant& value, bool fallback) { return ActionHandledResult(va
 std::vector<std::pair<std::string, RefPtr<IDispatchObject>>> ScriptableBrowserDocuments();
 
 }  // namespace
+
+std::string ResolvePageAddress(const std::string& url, const std::string& projectFolder) {
+  static const std::regex scheme("^[A-Za-z][A-Za-z0-9+.-]+:");
+  if (url.empty() || std::regex_search(url, scheme)) return url;
+  std::string path = url;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path.front() != '/') {
+    if (projectFolder.empty()) return url;
+    path = projectFolder + (projectFolder.back() == '/' ? "" : "/") + path;
+  }
+  const std::size_t suffix = path.find_first_of("?#");
+  const std::string file = path.substr(0, suffix);
+  GCharPtr uri(g_filename_to_uri(file.c_str(), nullptr, nullptr));
+  if (!uri) return url;
+  return uri.get() + (suffix == std::string::npos ? std::string() : path.substr(suffix));
+}
 
 TBrowserViewFactory& BrowserViewFactory() {
   static TBrowserViewFactory factory;
@@ -284,7 +302,10 @@ void TWebBrowserEx::Notification(TComponent* component, TOperation operation) {
 
 void TWebBrowserEx::Navigate(const std::string& url) {
   m_pendingUrl = false;
-  if (IBrowserEngine* engine = Engine(); engine && !url.empty()) engine->LoadUri(url);
+  IBrowserEngine* engine = Engine();
+  if (!engine || url.empty()) return;
+  const Variant folder = ApplicationHooks().ProjectAttribute("folder");
+  engine->LoadUri(ResolvePageAddress(url, folder.IsString() ? folder.AsString() : std::string()));
 }
 
 void TWebBrowserEx::SetUrl(const std::string& url) {
@@ -530,31 +551,60 @@ void TWebBrowserEx::EngineDecidePolicy(TNavigationPolicy& policy) {
   TBrowserHost::EngineDecidePolicy(policy);
 }
 
-void TWebBrowserEx::EngineLoadChanged(TLoadEvent event, const std::string& uri) {
-  TBrowserHost::EngineLoadChanged(event, uri);
-  switch (event) {
-    case TLoadEvent::Started:
-      m_complete = false;
-      m_busy = true;
-      break;
-    case TLoadEvent::Committed:
-      OnNavigateComplete2(this, Variant(Control()), uri);
-      break;
-    case TLoadEvent::Finished:
-      m_busy = false;
-      if (m_complete) break;
-      m_complete = true;
-      OnDocumentComplete(this, m_document ? Variant(m_document) : Variant::Null(), uri);
-      break;
-    default:
-      break;
+void TWebBrowserEx::Report(std::function<void()> report) {
+  m_reports.push_back(std::move(report));
+  if (m_reporting) return;
+  const std::weak_ptr<TWebBrowserEx*> alive = m_self;
+  m_reporting = true;
+  while (!m_reports.empty()) {
+    std::function<void()> next = std::move(m_reports.front());
+    m_reports.pop_front();
+    try {
+      next();
+    } catch (...) {
+      const auto held = alive.lock();
+      if (held && *held) {
+        m_reports.clear();
+        m_reporting = false;
+      }
+      throw;
+    }
+    // A handler may have freed the browser.
+    const auto held = alive.lock();
+    if (!held || !*held) return;
   }
+  m_reporting = false;
 }
 
-void TWebBrowserEx::EngineTitleChanged(const std::string& title) { OnTitleChange(this, title); }
+void TWebBrowserEx::EngineLoadChanged(TLoadEvent event, const std::string& uri) {
+  Report([this, event, uri] {
+    TBrowserHost::EngineLoadChanged(event, uri);
+    switch (event) {
+      case TLoadEvent::Started:
+        m_complete = false;
+        m_busy = true;
+        break;
+      case TLoadEvent::Committed:
+        OnNavigateComplete2(this, Variant(Control()), uri);
+        break;
+      case TLoadEvent::Finished:
+        m_busy = false;
+        if (m_complete) break;
+        m_complete = true;
+        OnDocumentComplete(this, m_document ? Variant(m_document) : Variant::Null(), uri);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+void TWebBrowserEx::EngineTitleChanged(const std::string& title) {
+  Report([this, title] { OnTitleChange(this, title); });
+}
 
 void TWebBrowserEx::EngineProgressChanged(double progress) {
-  OnProgressChange(this, static_cast<int>(progress * 100 + 0.5), 100);
+  Report([this, progress] { OnProgressChange(this, static_cast<int>(progress * 100 + 0.5), 100); });
 }
 
 void TWebBrowserEx::EngineFocusChanged(bool focused) {

@@ -10,6 +10,7 @@
 //   browser1.getElementById("x");          // the document, by the Name
 //   Main.browser1.control.LocationURL;     // the view's automation object
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -44,6 +45,12 @@ inline constexpr int kReadyStateComplete = 4;
 // LocationName, ReadyState, Busy). It holds the browser weakly: once the
 // browser is gone it answers Empty.
 platform::RefPtr<platform::IDispatchObject> NewBrowserControlObject(TWebBrowserEx& browser);
+
+// A page address as the view loads it: one with a scheme (about:, file:,
+// http:...) as it is; a path, absolute or relative to `projectFolder` ("\\"
+// read as "/"), as a file URI, its query and fragment kept. A relative path
+// without a project folder stays as it is.
+std::string ResolvePageAddress(const std::string& url, const std::string& projectFolder);
 
 // What a browser keeps of its real view besides the engine: where the page
 // process reads the options of its requests.
@@ -212,6 +219,10 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   // The window's name for pages to target: the Name.
   void NameWindow();
   void ShowingChanged(bool showing);
+  // Handles what the view reported in the order it reported it: a report
+  // that comes while an earlier one is still with its handlers (a script
+  // waiting for the page lets the main loop run) waits for it.
+  void Report(std::function<void()> report);
   void Navigate(const std::string& url);
   void UpdatePageOptions();
   void Release();
@@ -235,6 +246,8 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   bool m_complete = false;
   bool m_busy = false;
   bool m_controlHeld = false;
+  bool m_reporting = false;
+  std::deque<std::function<void()>> m_reports;
   platform::RefPtr<platform::IDispatchObject> m_document;
   platform::RefPtr<platform::IDispatchObject> m_control;
   std::unique_ptr<platform::IdleSource> m_release;

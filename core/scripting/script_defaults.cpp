@@ -41,11 +41,21 @@ void TScriptControlDefaultImplementation::RefreshObjects() {
 
 void TScriptControlDefaultImplementation::AddObjectsTo(TScriptControl& engine) {
   RefreshObjects();
+  // Copied first: listing an object's members may run a script (a page's
+  // document answers from its own process meanwhile), whose new engine
+  // refreshes the list.
+  struct Entry {
+    std::string name;
+    platform::Variant value;
+    bool addMembers;
+  };
+  std::vector<Entry> entries;
   TScriptObjects& objects = Objects();
   for (int i = 0; i < objects.Count(); ++i) {
     const TScriptObject& object = objects.Items(i);
-    engine.AddObject(object.Name(), object.Value(), object.AddMembers());
+    entries.push_back({object.Name(), object.Value(), object.AddMembers()});
   }
+  for (const Entry& entry : entries) engine.AddObject(entry.name, entry.value, entry.addMembers);
 }
 
 void TScriptControlDefaultImplementation::DoGetSource(TObject* sender, TScriptIndent kind, std::string& name,

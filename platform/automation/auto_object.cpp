@@ -49,6 +49,9 @@ HResult TAutoObject::Invoke(DispId id, std::uint16_t kind, DispParams& params, V
       args.push_back(std::move(value));
     } else {
       if (!params.namedIds.empty()) return DISP_E_PARAMNOTFOUND;
+      // A plain read of a getter with parameters is no value: a caller that
+      // knows no member table (a page across the channel) learns to call it.
+      if (kind == DISPATCH_PROPERTYGET && args.empty() && !member->params.empty()) return DISP_E_BADPARAMCOUNT;
       CoerceArguments(member->params, args);
     }
     out = InvokeMember(*member, access, args);

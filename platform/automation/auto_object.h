@@ -14,7 +14,9 @@ enum class MemberAccess { Method, Get, Put };
 // An automation object described by a static member table. Invoke finds the
 // member, picks method/get/put from the invoke kind, checks and coerces the
 // arguments, and calls InvokeMember; exceptions become DISP_E_EXCEPTION with
-// the exception's message.
+// the exception's message. Missing trailing arguments take their defaults,
+// except that a getter with parameters read plainly (property get, no
+// arguments) answers DISP_E_BADPARAMCOUNT.
 class TAutoObject : public IDispatchObject {
  public:
   explicit TAutoObject(const TypeInfo& typeInfo) : m_typeInfo(&typeInfo) {}

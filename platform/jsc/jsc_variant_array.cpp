@@ -1,6 +1,7 @@
 #include "platform/jsc/jsc_variant_array.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -184,17 +185,45 @@ gpointer JscVariantArray::Construct(GPtrArray* args, gpointer link) {
   }
 }
 
+std::optional<std::size_t> JscVariantArray::Position(const char* name) const {
+  if (name[0] < '0' || name[0] > '9' || (name[0] == '0' && name[1] != '\0')) return std::nullopt;
+  std::size_t position = 0;
+  for (const char* c = name; *c; ++c) {
+    if (*c < '0' || *c > '9' || position > m_array.Size()) return std::nullopt;
+    position = position * 10 + static_cast<std::size_t>(*c - '0');
+  }
+  if (position >= m_array.Size()) return std::nullopt;
+  return position;
+}
+
+const Variant& JscVariantArray::Element(std::size_t position) const {
+  if (m_array.Dimensions() == 1) return m_array.Items()[position];
+  const std::size_t rows = m_array.Count(1);
+  return m_array.At(position % rows, position / rows);
+}
+
 JSCValue* JscVariantArray::GetProperty(JSCClass*, JSCContext* context, gpointer instance, const char* name) {
   auto* self = static_cast<JscVariantArray*>(instance);
-  if (self->Engine() && JscEngine::IsProbe(name)) {
-    self->Engine()->m_probed = self;
+  JscEngine* engine = self->Engine();
+  if (!engine) return nullptr;
+  if (JscEngine::IsProbe(name)) {
+    engine->m_probed = self;
     return jsc_value_new_null(context);
+  }
+  // Read as toArray() would give it: eventData[2], eventData.length.
+  try {
+    if (std::strcmp(name, "length") == 0) return engine->ToJs(Variant(static_cast<int>(self->m_array.Size()))).Release();
+    if (const auto position = self->Position(name)) return engine->ToJs(self->Element(*position)).Release();
+  } catch (...) {
+    engine->ThrowCurrentExceptionToScript(context);
   }
   return nullptr;
 }
 
 gboolean JscVariantArray::HasProperty(JSCClass*, JSCContext*, gpointer instance, const char* name) {
-  return static_cast<JscVariantArray*>(instance)->Engine() && JscEngine::IsProbe(name);
+  auto* self = static_cast<JscVariantArray*>(instance);
+  if (!self->Engine()) return false;
+  return JscEngine::IsProbe(name) || std::strcmp(name, "length") == 0 || self->Position(name).has_value();
 }
 
 }  // namespace halbrin::platform

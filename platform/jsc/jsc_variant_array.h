@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+
 #include "platform/jsc/jsc_engine.h"
 
 namespace halbrin::platform {
@@ -8,7 +11,8 @@ namespace halbrin::platform {
 // for the original engine read safe arrays: toArray() (a JS array, the first
 // index running fastest), getItem(i[, j]), lbound([dim]), ubound([dim]),
 // dimensions(). `new VBArray(x)` makes one from another or from a JS array.
-// It comes back to native code as the array it holds.
+// Its elements also read by index and it has a length, in toArray()'s order,
+// so `eventData[2]` and Array.prototype methods work on it. It comes back to native code as the array it holds.
 class JscVariantArray : public JscAnchor {
  public:
   // The VBArray class of the engine's context, and its global constructor.
@@ -27,6 +31,10 @@ class JscVariantArray : public JscAnchor {
   // raises "Subscript out of range".
   std::size_t Index(JscEngine& engine, GPtrArray* args, guint position, int dimension) const;
   int Dimension(JscEngine& engine, GPtrArray* args) const;
+  // The element position a property name reads ("0", "1"...), within the array.
+  std::optional<std::size_t> Position(const char* name) const;
+  // The element at `position` of toArray()'s order.
+  const Variant& Element(std::size_t position) const;
 
   // Runs a method body for the array behind `instance`, turning C++
   // exceptions into script errors at the calling line.

@@ -2,9 +2,10 @@
 // counts its starts in a variables file in the user's data folder, declares
 // a text component, expands a template, runs an action bound to a script
 // procedure, loads the project's skin file, reads the desktop's fonts,
-// declares a skinned main form whose caption shows the start count, shows
-// it, and writes what it did to a report beside the variables. main()
-// returns 0: the program then runs until the form is closed.
+// declares a skinned main form whose caption shows the start count and
+// which shows pages/welcome.html, shows it, and writes what it did to a
+// report beside the variables (the page adds its line once it is shown).
+// main() returns 0: the program then runs until the form is closed.
 function main(project) {
   var files = client.files;
   var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
@@ -38,6 +39,10 @@ function main(project) {
   client.exec('<control type="form" id="Welcome" Caption="Welcome to Halbrin Lite" Width="480" Height="300" ' +
               'userInterfaceOptions="uioSkin,uioPlacement">' +
               '<skin><Caption><item_0><ItemEx Text="start number ' + starts + '"/></item_0></Caption></skin>' +
+              // A page of the project fills the form; its script reads the
+              // start count through window.external.
+              '<control type="webbrowser" id="Page" Align="alClient" Visible="true" url_="pages/welcome.html">' +
+              '<events><ondocumentcomplete xml="pageShown"/></events></control>' +
               '</control>');
   var form = client.forms.item('Welcome');
   form.exec('show');

@@ -58,10 +58,15 @@ function declare(type, id, caption, left, top, width, height, inner) {
 // Comes next in scripts/actions.js, the script bindings without one of their own run.
 inline constexpr const char* kActionsPrelude = R"JS(
 // Runs the exec word of a handed-over file on the form it names (or the
-// application) and notes "exec <n> <target> <word> <result>".
+// application; for the target "script", the procedure of this script named
+// by the word) and notes "exec <n> <target> <word> <result>".
 function applied(file) {
   var parts = file.split('/');
   var word = parts[parts.length - 1], target = parts[parts.length - 2], step = parts[parts.length - 3];
+  if (target == 'script') {
+    note('exec ' + step + ' script ' + word + ' ' + eval(word)());
+    return;
+  }
   var component = target == 'application' ? client.application : client.forms.item(target);
   note('exec ' + step + ' ' + target + ' ' + word + ' ' + component.exec(word));
 }

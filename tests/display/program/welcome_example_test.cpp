@@ -1,6 +1,7 @@
 // The welcome example as the real program runs it: its skinned main form
-// shows the caption colour of the example's skin file, and the program runs
-// until it is stopped, then ends with 0.
+// shows the caption colour of the example's skin file and a page that reads
+// the start count through window.external, and the program runs until it is
+// stopped, then ends with 0.
 
 #include <cstdint>
 #include <regex>
@@ -61,6 +62,10 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   const std::string text = fs::exists(report) ? testing::ReadFile(report) : std::string();
   EXPECT_NE(text.find("start number 1"), std::string::npos) << text;
   EXPECT_NE(text.find("form: Welcome to Halbrin Lite, 480x300, main form true"), std::string::npos) << text;
+  // The form's page filled its text in through window.external.
+  EXPECT_TRUE(WaitUntil([&] {
+    return testing::ReadFile(report).find("page: This is start number 1.") != std::string::npos;
+  })) << testing::ReadFile(report) << Diagnostics();
   EXPECT_TRUE(program->Running());
   program->Signal(SIGTERM);
   EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();

@@ -1,7 +1,8 @@
 // The browser component over a fake view: its exec words, the script events
 // and what their answers do, the defaults it plugs into the host's events,
-// url_ and firstShow, the optical zoom clamp, the control object and
-// registration.
+// url_ and firstShow, relative addresses, the order of the view's reports,
+// the optical zoom clamp, document commands from scripts, the control object
+// and registration.
 
 #include "components/browser/web_browser_ex.h"
 
@@ -13,6 +14,7 @@
 #include "components/forms/control_skin_ex.h"
 #include "core/foundation/text_files.h"
 #include "core/framework/component_types.h"
+#include "core/framework/component_wrappers.h"
 #include "platform/classes/property_access.h"
 #include "core/scripting/script_defaults.h"
 #include "fake_browser_engine.h"
@@ -317,6 +319,38 @@ TEST_F(WebBrowserTest, DocumentCompleteFiresOncePerLoadAndNamesTheWindow) {
   EXPECT_EQ(m_hooks.calls.size(), 2u);
 }
 
+TEST_F(WebBrowserTest, ViewReportsDuringAScriptWaitForIt) {
+  TWebBrowserEx& browser = Browser();
+  browser.SetDocument(Document());
+  Bind(browser, "onnavigatecomplete2", "committed");
+  Bind(browser, "ondocumentcomplete", "completed");
+  Bind(browser, "ontitlechange", "titled");
+  // While "committed" runs, the view finishes and retitles the page, as it
+  // does when the script's call to the page lets the main loop run.
+  std::vector<std::string> order;
+  bool inCommitted = false;
+  m_hooks.answer = [&](const ScriptCall& call) {
+    const std::string procedure = call.procedure;
+    order.push_back(procedure + (inCommitted ? " inside" : ""));
+    if (procedure == "committed") {
+      inCommitted = true;
+      View().EngineLoadChanged(TLoadEvent::Finished, "http://example.test/a");
+      View().EngineTitleChanged("Later");
+      inCommitted = false;
+      order.push_back("committed done");
+    }
+    return Variant();
+  };
+  View().EngineLoadChanged(TLoadEvent::Started, "http://example.test/a");
+  View().EngineLoadChanged(TLoadEvent::Committed, "http://example.test/a");
+  EXPECT_EQ(order, (std::vector<std::string>{"committed", "committed done", "completed", "titled"}));
+  EXPECT_TRUE(browser.DocumentComplete());
+  // Later reports go straight through again.
+  View().EngineTitleChanged("Again");
+  EXPECT_EQ(order.back(), "titled");
+  EXPECT_EQ(order.size(), 5u);
+}
+
 TEST_F(WebBrowserTest, DocumentCompleteWithoutScriptStillNamesTheWindow) {
   TWebBrowserEx& browser = Browser("viewer");
   browser.SetDocument(Document());
@@ -508,6 +542,47 @@ TEST_F(WebBrowserTest, DeclaredBrowserSitsInItsParent) {
   auto* browser = dynamic_cast<TWebBrowserEx*>(CreateComponentByType(&form, "webbrowser", "browser2"));
   ASSERT_NE(browser, nullptr);
   EXPECT_EQ(browser->Parent(), &form);
+}
+
+TEST_F(WebBrowserTest, ScriptsRunDocumentCommands) {
+  const Variant browser = WrapObject(&Browser());
+  ASSERT_NE(browser.AsDispatch(), nullptr);
+  const auto invoke = [&](const char* group, int command, int option, Variant in) {
+    return platform::CallMethod(*browser.AsDispatch(), "InvokeCommand",
+                                {Variant(group), Variant(command), Variant(option), in});
+  };
+  EXPECT_EQ(invoke("", kCmdZoom, kExecDontPromptUser, Variant(4)), Variant(4));
+  EXPECT_EQ(invoke("", kCmdPrint, kExecDontPromptUser, Variant("/tmp/page.pdf")), Variant(true));
+  EXPECT_EQ(log.prints.size(), 1u);
+  EXPECT_EQ(invoke("", 99, kExecDontPromptUser, Variant()), Variant(false));
+  EXPECT_EQ(invoke("{00000000-0000-0000-0000-000000000000}", 1, 0, Variant()), Variant(false));
+}
+
+TEST(PageAddress, PathsBecomeFileUrisOthersStayAsTheyAre) {
+  const struct {
+    const char* url;
+    const char* folder;
+    const char* expected;
+  } rows[] = {
+      {"pages/start.html", "/srv/project/", "file:///srv/project/pages/start.html"},
+      {"pages/start.html", "/srv/project", "file:///srv/project/pages/start.html"},
+      {"pages\\start.html", "/srv/project/", "file:///srv/project/pages/start.html"},
+      {"/opt/elsewhere/a b.html", "/srv/project/", "file:///opt/elsewhere/a%20b.html"},
+      {"start.html?x=1#top", "/srv/project/", "file:///srv/project/start.html?x=1#top"},
+      {"file:///srv/other.html", "/srv/project/", "file:///srv/other.html"},
+      {"http://example.test/a", "/srv/project/", "http://example.test/a"},
+      {"about:blank", "/srv/project/", "about:blank"},
+      {"start.html", "", "start.html"},
+      {"", "/srv/project/", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ResolvePageAddress(row.url, row.folder), row.expected) << row.url;
+}
+
+TEST_F(WebBrowserTest, RelativeUrlsNavigateIntoTheProjectFolder) {
+  TWebBrowserEx& browser = Browser();
+  m_hooks.projectFolder = "/srv/project/";
+  browser.SetUrl("pages/start.html");
+  EXPECT_EQ(log.loads, std::vector<std::string>{"file:///srv/project/pages/start.html"});
 }
 
 }  // namespace

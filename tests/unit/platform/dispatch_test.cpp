@@ -114,6 +114,10 @@ TEST(Dispatch, ErrorCodes) {
       {"get of a method only member", 1, DISPATCH_PROPERTYGET, {}, {}, DISP_E_MEMBERNOTFOUND},
       {"put without the named value", 2, DISPATCH_PROPERTYPUT, {"x"}, {}, DISP_E_PARAMNOTFOUND},
       {"bad index from the member", 3, DISPATCH_PROPERTYGET, {7}, {}, DISP_E_BADINDEX},
+      // A caller without the table learns from this that the member wants a call.
+      {"plain read of a getter with parameters", 3, DISPATCH_PROPERTYGET, {}, {}, DISP_E_BADPARAMCOUNT},
+      {"the same getter called without its argument", 3, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, {},
+       DISP_E_BADINDEX},
       {"exception in the member", 6, DISPATCH_METHOD, {}, {}, DISP_E_EXCEPTION},
       {"object argument that is a number", 8, DISPATCH_METHOD, {5}, {}, DISP_E_TYPEMISMATCH},
   };

@@ -39,6 +39,23 @@ TEST_F(JscVariantArrays, ScriptsReadThemAsTheOriginalEngineLetThem) {
   for (const Row& row : rows) EXPECT_EQ(Outcome(row.script), row.expected) << row.script;
 }
 
+// Beyond the original engine: elements by index and a length, in toArray()'s
+// order, as scripts read an event's eventData.
+TEST_F(JscVariantArrays, ElementsAlsoReadByIndex) {
+  const Row rows[] = {
+      {"flat[0] + '|' + flat[1] + '|' + flat[2]", "1|two|3.5"},
+      {"flat.length", "3"},
+      {"typeof flat[3] + ' ' + typeof flat[-1] + ' ' + typeof flat['01'] + ' ' + typeof flat[1.5]",
+       "undefined undefined undefined undefined"},
+      {"'1' in flat && !('3' in flat)", "true"},
+      {"Array.prototype.slice.call(flat).join('|')", "1|two|3.5"},
+      {"grid[1] + ' ' + grid[5] + ' ' + grid.length", "1,0 1,2 6"},
+      {"new VBArray([4, 5])[1]", "5"},
+      {"typeof flat.toArray", "function"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Outcome(row.script), row.expected) << row.script;
+}
+
 TEST_F(JscVariantArrays, BadIndexesAreScriptErrors) {
   const char* scripts[] = {
       "flat.getItem(3)", "flat.getItem(-1)", "flat.getItem('x')", "flat.getItem(0, 0)",

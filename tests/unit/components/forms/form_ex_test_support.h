@@ -21,7 +21,13 @@ namespace halbrin::framework_test {
 class TFormHooks : public TRecordingHooks {
  public:
   TComponent* MainForm() override { return mainForm; }
+  // The project's "folder" attribute when set.
+  Variant ProjectAttribute(std::string_view name) override {
+    if (name == "folder" && !projectFolder.empty()) return Variant(projectFolder);
+    return TRecordingHooks::ProjectAttribute(name);
+  }
   TComponent* mainForm = nullptr;
+  std::string projectFolder;
 };
 
 class FormExTestBase : public ::testing::Test {

@@ -1,4 +1,7 @@
+#include <functional>
+#include <span>
 #include <thread>
+#include <utility>
 
 #include "core/foundation/digests.h"
 #include "core/foundation/identifiers.h"
@@ -6,6 +9,7 @@
 #include "fixtures/script_test_support.h"
 #include "platform/base/format.h"
 #include "platform/jsc/script_error.h"
+#include "platform/jsc/script_member_info.h"
 
 namespace halbrin::scripting_test {
 namespace {
@@ -26,7 +30,8 @@ class ScriptHost : public ScriptHostTest {
                     "function folderMatches() { return folder === client.folder; }\n"
                     "function make() { return { hello: function () { return 'hi'; } }; }\n"
                     "function list() { return [1, 'a', true]; }\n"
-                    "function nested() { return [[1], 2]; }\n");
+                    "function nested() { return [[1], 2]; }\n"
+                    "function pageTitle() { return browser1.title + '/' + title; }\n");
   }
 
   std::string m_init;
@@ -129,6 +134,43 @@ TEST_F(ScriptHost, NamedObjectsAreVisibleAndReplacedOnEveryReuse) {
   };
   EXPECT_EQ(RunScriptProcedure("who", "who", {}), Variant("Other/Other"));
   EXPECT_EQ(LiveEngines(), 1);
+}
+
+// A named object that lists its members the way a page's document does:
+// the page process answers, and meanwhile the client serves the page, which
+// may run another script first.
+class TListingDocument final : public platform::TAutoObject, public platform::IScriptMemberInfo {
+ public:
+  TListingDocument() : TAutoObject(Info()) {}
+  std::vector<std::string> ScriptMemberNames() const override {
+    if (auto run = std::exchange(m_whileListing, {})) run();
+    return {"title"};
+  }
+  bool HasDefaultMember() const override { return false; }
+  mutable std::function<void()> m_whileListing;
+
+ protected:
+  Variant InvokeMember(const MemberDesc&, MemberAccess, std::span<Variant>) override { return Variant("Ledger"); }
+
+ private:
+  static const platform::TypeInfo& Info() {
+    static const platform::TypeInfo info("IListingDocument", "{6A1C0F52-0000-4000-8000-00000000B002}",
+                                         {{"title", 1, platform::DISPATCH_PROPERTYGET, {}, VarType::String}});
+    return info;
+  }
+};
+
+TEST_F(ScriptHost, AScriptRunWhileANamedObjectListsItsMembersLeavesTheOuterEngineWhole) {
+  auto document = platform::MakeRef<TListingDocument>();
+  GetScriptControlDefaultImplementation().NamedObjectSources().browserDocuments = [document] {
+    return std::vector<std::pair<std::string, RefPtr<platform::IDispatchObject>>>{
+        {"browser1", RefPtr<platform::IDispatchObject>(document)}};
+  };
+  Variant nested;
+  document->m_whileListing = [&] { nested = RunScriptProcedure("init", "pageTitle", {}); };
+  EXPECT_EQ(RunScriptProcedure("init", "pageTitle", {}), Variant("Ledger/Ledger"));
+  EXPECT_EQ(nested, Variant("Ledger/Ledger"));
+  EXPECT_EQ(RunScriptProcedure("init", "folderMatches", {}), Variant(true));
 }
 
 TEST_F(ScriptHost, EvaluateScriptGivesTheExpressionsValue) {
