@@ -21,6 +21,7 @@
 #include "core/scripting/script_defaults.h"
 #include "platform/automation/auto_object.h"
 #include "platform/base/case_fold.h"
+#include "platform/base/glib_ptr.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "skins/core/placement_sub_skin.h"
 
@@ -85,6 +86,9 @@ Variant DocumentGet(IDispatchObject* document, const std::string& name) {
     return Variant();
   }
 }
+
+// The object a member read answered; null for anything else (Empty included).
+IDispatchObject* ObjectOf(const Variant& value) { return value.IsDispatch() ? value.AsDispatch() : nullptr; }
 
 void DocumentPut(IDispatchObject* document, const std::string& name, Variant value) {
   if (!document) return;
@@ -153,7 +157,7 @@ HALBRIN_DEFINE_CLASS(TWebBrowserEx,
                          "folder", [](const W&) { return 0; }, [](W&, int) {})
                      .Stored(false)
                      .Property("headers", &W::Headers, &W::SetHeaders)
-                     .Property("modified", &W::Modified)
+                     .Property("modified", &W::Modified, &W::SetModified)
                      .Stored(false)
                      .Property("opticalZoom", &W::OpticalZoom, &W::SetOpticalZoom)
                      .Default(100)
@@ -282,9 +286,29 @@ void TWebBrowserEx::Notification(TComponent* component, TOperation operation) {
 
 // ---- Published ----
 
+std::string ResolvePageUrl(const std::string& url, const std::string& projectFolder) {
+  const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  std::size_t end = 0;
+  if (!url.empty() && isAlpha(url[0]))
+    while (end < url.size() && (isAlpha(url[end]) || (url[end] >= '0' && url[end] <= '9') || url[end] == '+' ||
+                                url[end] == '-' || url[end] == '.'))
+      ++end;
+  if (end > 1 && end < url.size() && url[end] == ':') return url;
+  if (url.empty() || (url[0] != '/' && projectFolder.empty())) return url;
+  const std::size_t tail = url.find_first_of("?#");
+  std::string path = url.substr(0, tail);
+  if (path.empty() || path[0] != '/') path = projectFolder + (projectFolder.back() == '/' ? "" : "/") + path;
+  GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+  if (!uri) return url;
+  return uri.get() + (tail == std::string::npos ? std::string() : url.substr(tail));
+}
+
 void TWebBrowserEx::Navigate(const std::string& url) {
   m_pendingUrl = false;
-  if (IBrowserEngine* engine = Engine(); engine && !url.empty()) engine->LoadUri(url);
+  IBrowserEngine* engine = Engine();
+  if (!engine || url.empty()) return;
+  const Variant folder = ApplicationHooks().ProjectAttribute("folder");
+  engine->LoadUri(ResolvePageUrl(url, folder.IsString() ? folder.AsString() : std::string()));
 }
 
 void TWebBrowserEx::SetUrl(const std::string& url) {
@@ -357,14 +381,7 @@ void TWebBrowserEx::SetDesignMode(bool value) {
   DocumentPut(Document(), "designMode", Variant(value ? "On" : "Off"));
 }
 
-bool TWebBrowserEx::Modified() const {
-  if (!Document()) return false;
-  try {
-    return CallMethod(*Document(), "queryCommandEnabled", {Variant("undo")}).ToBool();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
+void TWebBrowserEx::DocumentEdited() { m_modified = true; }
 
 std::string TWebBrowserEx::Title() const {
   const Variant value = DocumentGet(Document(), "title");
@@ -427,7 +444,7 @@ void TWebBrowserEx::SetExec(const Variant& value) {
     InvokeCommand(kDocViewGroup, kDocViewOptions, kExecPromptUser, Variant(), out);
   } else if (is("scrolltobottom") || is("scrolltotop")) {
     const Variant window = DocumentGet(Document(), "defaultView");
-    if (IDispatchObject* view = window.AsDispatch()) {
+    if (IDispatchObject* view = ObjectOf(window)) {
       try {
         CallMethod(*view, "scrollTo", {Variant(0), Variant(is("scrolltotop") ? 0 : 2147483647)});
       } catch (const std::exception&) {
@@ -447,7 +464,7 @@ void TWebBrowserEx::SetExec(const Variant& value) {
     InvokeCommand("", kCmdProperties, kExecPromptUser, Variant(), out);
   } else if (is("save")) {
     const Variant element = DocumentGet(Document(), "documentElement");
-    if (IDispatchObject* root = element.AsDispatch(); root && !m_fileName.empty()) {
+    if (IDispatchObject* root = ObjectOf(element); root && !m_fileName.empty()) {
       const Variant html = DocumentGet(root, "outerHTML");
       if (html.IsString()) SaveTextToFile(html.AsString(), m_fileName);
     }
@@ -536,8 +553,11 @@ void TWebBrowserEx::EngineLoadChanged(TLoadEvent event, const std::string& uri) 
     case TLoadEvent::Started:
       m_complete = false;
       m_busy = true;
+      m_modified = false;
       break;
     case TLoadEvent::Committed:
+      // Edits of the document being left do not count for the new one.
+      m_modified = false;
       OnNavigateComplete2(this, Variant(Control()), uri);
       break;
     case TLoadEvent::Finished:
@@ -594,7 +614,7 @@ void TWebBrowserEx::DefaultBeforeNavigate(TObject*, const Variant&, const std::s
 
 void TWebBrowserEx::NameWindow() {
   const Variant window = DocumentGet(Document(), "defaultView");
-  DocumentPut(window.AsDispatch(), "name", Variant(Name()));
+  DocumentPut(ObjectOf(window), "name", Variant(Name()));
 }
 
 void TWebBrowserEx::DefaultDocumentComplete(TObject*, const Variant&, const std::string&) { NameWindow(); }

@@ -133,7 +133,13 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   void SetCharSet(const std::string& value);
   bool DesignMode() const;
   void SetDesignMode(bool value);
-  bool Modified() const;
+  // True once the document was edited ("input" or "change" in the page, as
+  // the page reports it); false again at each new main-frame load and when
+  // written false.
+  bool Modified() const noexcept { return m_modified; }
+  void SetModified(bool value) noexcept { m_modified = value; }
+  // The view's page reported an edit of its document.
+  void DocumentEdited();
   std::string Title() const;
   // The document zoom: the text size, set clamped to its range.
   int Zoom();
@@ -234,6 +240,7 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   bool m_registerAsDropTarget = true;
   bool m_complete = false;
   bool m_busy = false;
+  bool m_modified = false;
   bool m_controlHeld = false;
   platform::RefPtr<platform::IDispatchObject> m_document;
   platform::RefPtr<platform::IDispatchObject> m_control;
@@ -243,6 +250,11 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   // Lets the control object outlive the browser.
   std::shared_ptr<TWebBrowserEx*> m_self = std::make_shared<TWebBrowserEx*>(this);
 };
+
+// A page address as the view loads it: one with a scheme as it is; a path
+// (absolute, or relative to `projectFolder`) as a file URI, its query and
+// fragment kept. Without a project folder a relative path stays as it is.
+std::string ResolvePageUrl(const std::string& url, const std::string& projectFolder);
 
 // Registers the "webbrowser" type word and makes the scriptable browsers'
 // documents named objects of every script engine.
