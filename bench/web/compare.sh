@@ -78,5 +78,14 @@ echo "== start to document complete, resident memory ($runs runs each, alternati
 
 echo "== page -> client call against a socket pair round trip"
 "$bench/bench_web" --benchmark_filter='BM_SocketPairRoundTrip|BM_PageCallsClient/' \
-  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true | tee "$scratch/calls.txt"
+# Medians: the call's us_per_call counter against the round trip's time.
+awk '
+  function micros(value, unit) { return unit == "ns" ? value / 1000 : unit == "ms" ? value * 1000 : value }
+  /^BM_PageCallsClient.*_median/ {
+    for (i = 1; i <= NF; ++i) if ($i ~ /^us_per_call=/) { split($i, kv, "="); call = kv[2] }
+  }
+  /^BM_SocketPairRoundTrip_median/ { trip = micros($2, $3) }
+  END { if (call > 0 && trip > 0) printf "page -> client call %.2f us, socket pair round trip %.2f us, ratio %.2f\n", call, trip, call / trip }
+' "$scratch/calls.txt"
 echo "== load $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,6 +1,8 @@
 #include "core/scripting/script_defaults.h"
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 namespace halbrin {
 
@@ -41,11 +43,20 @@ void TScriptControlDefaultImplementation::RefreshObjects() {
 
 void TScriptControlDefaultImplementation::AddObjectsTo(TScriptControl& engine) {
   RefreshObjects();
+  // Adding an object may read its members from another process, and events
+  // served meanwhile may refresh the list: the engine gets a copy.
+  struct Named {
+    std::string name;
+    platform::Variant value;
+    bool addMembers;
+  };
+  std::vector<Named> named;
   TScriptObjects& objects = Objects();
   for (int i = 0; i < objects.Count(); ++i) {
     const TScriptObject& object = objects.Items(i);
-    engine.AddObject(object.Name(), object.Value(), object.AddMembers());
+    named.push_back({object.Name(), object.Value(), object.AddMembers()});
   }
+  for (const Named& object : named) engine.AddObject(object.name, object.value, object.addMembers);
 }
 
 void TScriptControlDefaultImplementation::DoGetSource(TObject* sender, TScriptIndent kind, std::string& name,
