@@ -68,6 +68,7 @@ class FuzzClient final : public IPageClient {
   void MainDocumentRefused(std::uint64_t, const std::string&) override {}
   PageOptions Options(std::uint64_t) override { return PageOptions{0, "X-Fuzz: 1"}; }
   bool ScriptError(std::uint64_t, const PageScriptError&) override { return true; }
+  void DocumentEdited(std::uint64_t) override {}
   void DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) override {
     if (document) {
       try {

@@ -88,6 +88,9 @@ Variant DocumentGet(IDispatchObject* document, const std::string& name) {
   }
 }
 
+// The object a member read answered; null for anything else (Empty included).
+IDispatchObject* ObjectOf(const Variant& value) { return value.IsDispatch() ? value.AsDispatch() : nullptr; }
+
 void DocumentPut(IDispatchObject* document, const std::string& name, Variant value) {
   if (!document) return;
   try {
@@ -171,7 +174,7 @@ HALBRIN_DEFINE_CLASS(TWebBrowserEx,
                          "folder", [](const W&) { return 0; }, [](W&, int) {})
                      .Stored(false)
                      .Property("headers", &W::Headers, &W::SetHeaders)
-                     .Property("modified", &W::Modified)
+                     .Property("modified", &W::Modified, &W::SetModified)
                      .Stored(false)
                      .Property("opticalZoom", &W::OpticalZoom, &W::SetOpticalZoom)
                      .Default(100)
@@ -378,14 +381,7 @@ void TWebBrowserEx::SetDesignMode(bool value) {
   DocumentPut(Document(), "designMode", Variant(value ? "On" : "Off"));
 }
 
-bool TWebBrowserEx::Modified() const {
-  if (!Document()) return false;
-  try {
-    return CallMethod(*Document(), "queryCommandEnabled", {Variant("undo")}).ToBool();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
+void TWebBrowserEx::DocumentEdited() { m_modified = true; }
 
 std::string TWebBrowserEx::Title() const {
   const Variant value = DocumentGet(Document(), "title");
@@ -448,7 +444,7 @@ void TWebBrowserEx::SetExec(const Variant& value) {
     InvokeCommand(kDocViewGroup, kDocViewOptions, kExecPromptUser, Variant(), out);
   } else if (is("scrolltobottom") || is("scrolltotop")) {
     const Variant window = DocumentGet(Document(), "defaultView");
-    if (IDispatchObject* view = window.AsDispatch()) {
+    if (IDispatchObject* view = ObjectOf(window)) {
       try {
         CallMethod(*view, "scrollTo", {Variant(0), Variant(is("scrolltotop") ? 0 : 2147483647)});
       } catch (const std::exception&) {
@@ -468,7 +464,7 @@ void TWebBrowserEx::SetExec(const Variant& value) {
     InvokeCommand("", kCmdProperties, kExecPromptUser, Variant(), out);
   } else if (is("save")) {
     const Variant element = DocumentGet(Document(), "documentElement");
-    if (IDispatchObject* root = element.AsDispatch(); root && !m_fileName.empty()) {
+    if (IDispatchObject* root = ObjectOf(element); root && !m_fileName.empty()) {
       const Variant html = DocumentGet(root, "outerHTML");
       if (html.IsString()) SaveTextToFile(html.AsString(), m_fileName);
     }
@@ -583,8 +579,11 @@ void TWebBrowserEx::EngineLoadChanged(TLoadEvent event, const std::string& uri) 
       case TLoadEvent::Started:
         m_complete = false;
         m_busy = true;
+        m_modified = false;
         break;
       case TLoadEvent::Committed:
+        // Edits of the document being left do not count for the new one.
+        m_modified = false;
         OnNavigateComplete2(this, Variant(Control()), uri);
         break;
       case TLoadEvent::Finished:
@@ -644,7 +643,7 @@ void TWebBrowserEx::DefaultBeforeNavigate(TObject*, const Variant&, const std::s
 
 void TWebBrowserEx::NameWindow() {
   const Variant window = DocumentGet(Document(), "defaultView");
-  DocumentPut(window.AsDispatch(), "name", Variant(Name()));
+  DocumentPut(ObjectOf(window), "name", Variant(Name()));
 }
 
 void TWebBrowserEx::DefaultDocumentComplete(TObject*, const Variant&, const std::string&) { NameWindow(); }

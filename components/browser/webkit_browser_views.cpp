@@ -61,6 +61,9 @@ std::unique_ptr<IBrowserView> NewWebKitBrowserView(TWebBrowserEx& browser) {
     bool showDialog = true;
     return target->ScriptError(info, showDialog);
   });
+  host.SetEditHandler(webView, [weak] {
+    if (auto* target = static_cast<TWebBrowserEx*>(weak.Get())) target->DocumentEdited();
+  });
   browser.SetEngine(std::make_unique<TWebKitBrowserEngine>(webView));
   browser.SetDocument(host.Document(webView));
   browser.SetContentWidget(GTK_WIDGET(webView));

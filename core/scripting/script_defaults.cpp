@@ -1,6 +1,8 @@
 #include "core/scripting/script_defaults.h"
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 namespace halbrin {
 

@@ -33,6 +33,12 @@ struct GtkControlBackend::Window {
   bool dropShadow = false;
   bool withdrawn = false;
   TShiftState clientButtons = 0;  // buttons pressed in the client area
+  // The last key press and release the model was told (top-levels): time and key.
+  struct SeenKey {
+    guint32 time = 0;
+    guint16 code = 0;
+  };
+  SeenKey lastPress, lastRelease;
   std::vector<std::pair<gpointer, gulong>> handlers;
 
   HalbrinFrame* Frame() const { return HALBRIN_FRAME(frame.Get()); }
@@ -189,8 +195,17 @@ struct GtkControlSignals {
   // key down (or up), then, for a press that types one, the character. TRUE
   // (the key goes no further) when the model suppressed either.
   static gboolean KeyInput(GtkWidget*, GdkEventKey* event, gpointer data) {
-    const TWeakRef<TWinControl> control(static_cast<Window*>(data)->control.Get());
+    auto* window = static_cast<Window*>(data);
+    const TWeakRef<TWinControl> control(window->control.Get());
     if (!control) return FALSE;
+    // A focus widget may hand a key it left back to its top-level as a copy
+    // (a web view does, for keys its page did not take): same type, time and
+    // key, often after its release. The model had it already; GTK's own
+    // handling goes on.
+    Window::SeenKey& seen = event->type == GDK_KEY_RELEASE ? window->lastRelease : window->lastPress;
+    if (event->time != GDK_CURRENT_TIME && event->time == seen.time && event->hardware_keycode == seen.code)
+      return FALSE;
+    seen = {event->time, event->hardware_keycode};
     const std::uint16_t key = VirtualKeyOf(*event);
     const TShiftState shift = ShiftStateOf(event->state) & (ssShift | ssCtrl | ssAlt);
     if (event->type == GDK_KEY_RELEASE) return key != 0 && control->WindowKeyUpInput(key, shift) == 0;

@@ -12,12 +12,14 @@ namespace {
 constexpr std::size_t kFrameOpenedArgs = 6;
 constexpr std::size_t kPageOptionsArgs = 1;
 constexpr std::size_t kScriptErrorArgs = 5;
+constexpr std::size_t kDocumentEditedArgs = 1;
 
 std::size_t ArgumentCount(DispId id) {
   switch (id) {
     case pages::kFrameOpenedId: return kFrameOpenedArgs;
     case pages::kPageOptionsId: return kPageOptionsArgs;
     case pages::kScriptErrorId: return kScriptErrorArgs;
+    case pages::kDocumentEditedId: return kDocumentEditedArgs;
     default: return 0;
   }
 }
@@ -29,7 +31,8 @@ HResult TPageGate::GetIDsOfNames(std::span<const std::string> names, std::span<D
   if (names.size() != 1 || ids.empty()) return DISP_E_UNKNOWNNAME;
   for (auto [name, id] : {std::pair{pages::kFrameOpenedName, pages::kFrameOpenedId},
                           std::pair{pages::kPageOptionsName, pages::kPageOptionsId},
-                          std::pair{pages::kScriptErrorName, pages::kScriptErrorId}}) {
+                          std::pair{pages::kScriptErrorName, pages::kScriptErrorId},
+                          std::pair{pages::kDocumentEditedName, pages::kDocumentEditedId}}) {
     if (!SameText(names[0], name)) continue;
     ids[0] = id;
     return S_OK;
@@ -52,6 +55,8 @@ HResult TPageGate::Invoke(DispId id, std::uint16_t kind, DispParams& params, Var
       const PageOptions options = m_client.Options(pageId);
       answer = Variant(VariantArray(std::vector<Variant>{Variant(static_cast<std::int64_t>(options.downloadFlags)),
                                                          Variant(options.headers)}));
+    } else if (id == pages::kDocumentEditedId) {
+      m_client.DocumentEdited(pageId);
     } else {
       answer = Variant(m_client.ScriptError(pageId, PageScriptError{a[1].ToText(), a[2].ToText(), a[3].ToInt64(),
                                                                     a[4].ToInt64()}));

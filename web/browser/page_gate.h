@@ -42,6 +42,8 @@ class IPageClient {
   // An uncaught script error of a page's main or granted frame; true lets the
   // page's own error handling go on.
   virtual bool ScriptError(std::uint64_t pageId, const PageScriptError& error) = 0;
+  // A page's main or granted frame had an "input" or "change" event.
+  virtual void DocumentEdited(std::uint64_t pageId) = 0;
 
  protected:
   ~IPageClient() = default;
@@ -71,8 +73,8 @@ class TPageGrant final : public platform::IDispatchObject {
 // followedUri, document) is called by the page extension for every new
 // document of a frame: it answers the frame's grant or Null, revokes what the
 // frame (and, for a main frame, the page's other frames) held before, and
-// hands the main frame's document to the client. pageOptions and scriptError
-// pass the page's questions on to the client.
+// hands the main frame's document to the client. pageOptions, scriptError
+// and documentEdited pass the page's questions and news on to the client.
 class TPageGate final : public platform::IDispatchObject {
  public:
   TPageGate(IPageClient& client, platform::CallChannel& channel) : m_client(client), m_channel(channel) {}

@@ -101,6 +101,10 @@ void PageHost::SetScriptErrorHandler(WebKitWebView* view, ScriptErrorHandler han
   m_views[webkit_web_view_get_page_id(view)].onScriptError = std::move(handler);
 }
 
+void PageHost::SetEditHandler(WebKitWebView* view, EditHandler handler) {
+  m_views[webkit_web_view_get_page_id(view)].onEdit = std::move(handler);
+}
+
 PageOptions PageHost::Options(std::uint64_t pageId) {
   const auto found = m_views.find(pageId);
   return found == m_views.end() ? PageOptions{} : found->second.options;
@@ -112,6 +116,13 @@ bool PageHost::ScriptError(std::uint64_t pageId, const PageScriptError& error) {
   // The handler may change the view's state; it runs on a copy.
   const ScriptErrorHandler handler = found->second.onScriptError;
   return handler(error);
+}
+
+void PageHost::DocumentEdited(std::uint64_t pageId) {
+  const auto found = m_views.find(pageId);
+  if (found == m_views.end() || !found->second.onEdit) return;
+  const EditHandler handler = found->second.onEdit;
+  handler();
 }
 
 }  // namespace halbrin

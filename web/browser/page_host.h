@@ -26,6 +26,7 @@ class PageHost final : private IPageClient {
   using Log = std::function<void(const std::string& line)>;
   // Answers whether the page's own error handling goes on.
   using ScriptErrorHandler = std::function<bool(const PageScriptError& error)>;
+  using EditHandler = std::function<void()>;
 
   // `applicationFolder` holds the program; its pages/ holds the page extension.
   explicit PageHost(std::string applicationFolder);
@@ -50,6 +51,9 @@ class PageHost final : private IPageClient {
   // Called for every uncaught script error of the view's main or granted
   // frames; without one the page's own handling goes on.
   void SetScriptErrorHandler(WebKitWebView* view, ScriptErrorHandler handler);
+  // Called for every "input" and "change" event of the view's main or
+  // granted frames: the user or a script edited the document.
+  void SetEditHandler(WebKitWebView* view, EditHandler handler);
 
   // A new view on the shared context, as a floating widget. Raises EOSError
   // when the page server cannot be started.
@@ -68,11 +72,13 @@ class PageHost final : private IPageClient {
   void MainDocumentRefused(std::uint64_t pageId, const std::string& uri) override;
   PageOptions Options(std::uint64_t pageId) override;
   bool ScriptError(std::uint64_t pageId, const PageScriptError& error) override;
+  void DocumentEdited(std::uint64_t pageId) override;
 
   // What the host keeps for one view, by page id.
   struct ViewState {
     PageOptions options;
     ScriptErrorHandler onScriptError;
+    EditHandler onEdit;
   };
 
   void MakeContext();

@@ -46,8 +46,16 @@ constexpr const char kErrorListenerScript[] = R"((function (report) {
   });
 }))";
 
+// Edits of the frame's documents: capturing, so a handler that stops the
+// event does not hide it.
+constexpr const char kEditListenerScript[] = R"((function (report) {
+  var edited = function () { report(); };
+  addEventListener('input', edited, true);
+  addEventListener('change', edited, true);
+}))";
+
 // What a reporter function of one page calls back.
-struct ErrorSink {
+struct PageSink {
   PageExtension* extension;
   std::uint64_t pageId;
 };
@@ -229,11 +237,11 @@ void PageExtension::ContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, We
 
 void PageExtension::ListenForErrors(JscEngine& engine, std::uint64_t pageId) {
   JSCContext* context = engine.Context();
-  auto sink = std::make_unique<ErrorSink>(ErrorSink{this, pageId});
+  auto sink = std::make_unique<PageSink>(PageSink{this, pageId});
   JscValuePtr report = JscValuePtr::Adopt(jsc_value_new_function(
       context, nullptr,
       G_CALLBACK(+[](const char* message, const char* url, int line, int column, gpointer data) -> gboolean {
-        auto* to = static_cast<ErrorSink*>(data);
+        auto* to = static_cast<PageSink*>(data);
         try {
           return to->extension->ScriptError(to->pageId, message, url, line, column);
         } catch (const std::exception& error) {
@@ -241,7 +249,7 @@ void PageExtension::ListenForErrors(JscEngine& engine, std::uint64_t pageId) {
           return TRUE;
         }
       }),
-      sink.get(), +[](gpointer data) { delete static_cast<ErrorSink*>(data); }, G_TYPE_BOOLEAN, 4, G_TYPE_STRING,
+      sink.get(), +[](gpointer data) { delete static_cast<PageSink*>(data); }, G_TYPE_BOOLEAN, 4, G_TYPE_STRING,
       G_TYPE_STRING, G_TYPE_INT, G_TYPE_INT));
   sink.release();  // the function owns it now
   JscValuePtr install = JscValuePtr::Adopt(jsc_context_evaluate(context, kErrorListenerScript, -1));
@@ -256,6 +264,31 @@ bool PageExtension::ScriptError(std::uint64_t pageId, const char* message, const
                     {Variant(static_cast<std::int64_t>(pageId)), Variant(message ? message : ""),
                      Variant(url ? url : ""), Variant(line), Variant(column)})
       .ToBool();
+}
+
+void PageExtension::ListenForEdits(JscEngine& engine, std::uint64_t pageId) {
+  JSCContext* context = engine.Context();
+  auto sink = std::make_unique<PageSink>(PageSink{this, pageId});
+  JscValuePtr report = JscValuePtr::Adopt(jsc_value_new_function(
+      context, nullptr, G_CALLBACK(+[](gpointer data) {
+        auto* to = static_cast<PageSink*>(data);
+        try {
+          to->extension->DocumentEdited(to->pageId);
+        } catch (const std::exception& error) {
+          g_warning("halbrinlite-pages: an edit was not reported: %s", error.what());
+        }
+      }),
+      sink.get(), +[](gpointer data) { delete static_cast<PageSink*>(data); }, G_TYPE_NONE, 0, G_TYPE_NONE));
+  sink.release();  // the function owns it now
+  JscValuePtr install = JscValuePtr::Adopt(jsc_context_evaluate(context, kEditListenerScript, -1));
+  if (install && jsc_value_is_function(install.Get())) {
+    JscValuePtr done = JscValuePtr::Adopt(jsc_value_function_call(install.Get(), JSC_TYPE_VALUE, report.Get(), G_TYPE_NONE));
+  }
+  jsc_context_clear_exception(context);
+}
+
+void PageExtension::DocumentEdited(std::uint64_t pageId) {
+  InvokeById(*m_gate, kDocumentEditedId, DISPATCH_METHOD, {Variant(static_cast<std::int64_t>(pageId))});
 }
 
 void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame) {
@@ -296,6 +329,7 @@ void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*
   }
   if (engine) {
     ListenForErrors(*engine, pageId);
+    ListenForEdits(*engine, pageId);
     m_frames[frameId] = FrameScripts{pageId, std::move(engine)};
   }
 }

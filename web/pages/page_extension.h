@@ -26,7 +26,8 @@ namespace halbrin::pages {
 // Each page's document requests (its main frame's and its frames') ask the
 // client for the view's options first and are cancelled or get the extra
 // headers; a context menu carries a handle of the node under the pointer;
-// main and granted frames report uncaught script errors to the client.
+// main and granted frames report uncaught script errors and their "input"
+// and "change" events to the client.
 // Main thread only.
 class PageExtension {
  public:
@@ -50,6 +51,9 @@ class PageExtension {
   void ContextMenu(WebKitWebPage* page, WebKitContextMenu* menu, WebKitWebHitTestResult* hit);
   void ListenForErrors(platform::JscEngine& engine, std::uint64_t pageId);
   bool ScriptError(std::uint64_t pageId, const char* message, const char* url, int line, int column);
+  // Tells the gate of each "input" and "change" event of the frame.
+  void ListenForEdits(platform::JscEngine& engine, std::uint64_t pageId);
+  void DocumentEdited(std::uint64_t pageId);
 
   static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
                                     gpointer self);

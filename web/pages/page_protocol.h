@@ -47,6 +47,11 @@ inline constexpr platform::DispId kPageOptionsId = 2;
 inline constexpr const char* kScriptErrorName = "scriptError";
 inline constexpr platform::DispId kScriptErrorId = 3;
 
+// documentEdited(pageId) -> Empty: an "input" or "change" event of a main or
+// granted frame (typing, a form field's new value, an editing command).
+inline constexpr const char* kDocumentEditedName = "documentEdited";
+inline constexpr platform::DispId kDocumentEditedId = 4;
+
 // Download-control flags that the page process acts on.
 inline constexpr std::uint32_t kDownloadNoFrameDownload = 0x1000;
 inline constexpr std::uint32_t kDownloadForceOffline = 0x10000000;

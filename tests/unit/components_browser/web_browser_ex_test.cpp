@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -356,6 +357,50 @@ TEST_F(WebBrowserTest, DocumentCompleteWithoutScriptStillNamesTheWindow) {
   browser.SetDocument(Document());
   View().EngineLoadChanged(TLoadEvent::Finished, "http://example.test/a");
   EXPECT_EQ(window->values["name"], Variant("viewer"));
+}
+
+TEST_F(WebBrowserTest, WithoutADocumentCompletionAndDocumentWordsDoNothing) {
+  // A view whose page has no channel to the client gives no document.
+  TWebBrowserEx& browser = Browser();
+  const std::string path = ::testing::TempDir() + "browser_unsaved.html";
+  std::filesystem::remove(path);
+  browser.SetFileName(path);
+  View().EngineLoadChanged(TLoadEvent::Started, "file:///elsewhere/a.html");
+  EXPECT_NO_THROW(View().EngineLoadChanged(TLoadEvent::Finished, "file:///elsewhere/a.html"));
+  EXPECT_TRUE(browser.DocumentComplete());
+  for (const char* word : {"scrolltobottom", "scrolltotop", "save"}) {
+    EXPECT_NO_THROW(browser.SetExec(Variant(word))) << word;
+    EXPECT_EQ(browser.GetExec(), Variant(true)) << word;
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(WebBrowserTest, ModifiedFollowsThePagesEditsUntilTheNextLoad) {
+  TWebBrowserEx& browser = Browser();
+  const auto load = [&](const std::string& uri) {
+    View().EngineLoadChanged(TLoadEvent::Started, uri);
+    View().EngineLoadChanged(TLoadEvent::Committed, uri);
+    View().EngineLoadChanged(TLoadEvent::Finished, uri);
+  };
+  load("file:///project/a.html");
+  EXPECT_FALSE(browser.Modified());
+  browser.DocumentEdited();
+  EXPECT_TRUE(platform::GetPropValue(browser, *browser.ClassInfo().FindProperty("modified")).ToBool());
+  // A script's false stands until the next edit.
+  platform::SetPropValue(browser, *browser.ClassInfo().FindProperty("modified"), Variant(false));
+  EXPECT_FALSE(browser.Modified());
+  browser.DocumentEdited();
+  EXPECT_TRUE(browser.Modified());
+  // The next document starts unmodified, also when the old one was edited
+  // while the new one was on its way.
+  View().EngineLoadChanged(TLoadEvent::Started, "file:///project/b.html");
+  EXPECT_FALSE(browser.Modified());
+  browser.DocumentEdited();
+  View().EngineLoadChanged(TLoadEvent::Committed, "file:///project/b.html");
+  EXPECT_FALSE(browser.Modified());
+  View().EngineLoadChanged(TLoadEvent::Finished, "file:///project/b.html");
+  browser.DocumentEdited();
+  EXPECT_TRUE(browser.Modified());
 }
 
 TEST_F(WebBrowserTest, TitleFollowsTheDocumentUnlessAScriptIsBound) {

@@ -45,12 +45,14 @@ class FakeClient final : public IPageClient {
                      ":" + std::to_string(error.column));
     return error.message != "stop";
   }
+  void DocumentEdited(std::uint64_t pageId) override { ++edits[pageId]; }
 
   RefPtr<TScriptObject> external;
   std::map<std::uint64_t, RefPtr<IDispatchObject>> documents;
   std::vector<std::string> refused;
   std::map<std::uint64_t, PageOptions> options;
   std::vector<std::string> errors;
+  std::map<std::uint64_t, int> edits;
 };
 
 int Connect(const std::string& path) {
@@ -239,6 +241,15 @@ TEST_F(PageServerTest, PassesScriptErrorsOnAndAnswersWhetherThePageGoesOn) {
   // A call with the wrong arguments reaches nothing.
   EXPECT_THROW(page.Ask(pages::kScriptErrorName, {Variant(6), Variant("short")}), EOleError);
   EXPECT_EQ(m_client.errors.size(), 2u);
+}
+
+TEST_F(PageServerTest, PassesEachEditOnByPage) {
+  PageSide page(m_server);
+  EXPECT_TRUE(page.Ask(pages::kDocumentEditedName, {Variant(6)}).IsEmpty());
+  page.Ask(pages::kDocumentEditedName, {Variant(6)});
+  page.Ask(pages::kDocumentEditedName, {Variant(9)});
+  EXPECT_EQ(m_client.edits, (std::map<std::uint64_t, int>{{6, 2}, {9, 1}}));
+  EXPECT_THROW(page.Ask(pages::kDocumentEditedName, {}), EOleError);
 }
 
 TEST_F(PageServerTest, DropsTheConnectionOfAPageProcessThatEnds) {
