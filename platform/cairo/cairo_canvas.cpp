@@ -389,6 +389,14 @@ void TCairoCanvas::DrawImageMasked(const TCustomImageList& images, int index, in
 
 bool TCairoCanvas::DrawThemedGlyph(TThemedGlyph, const TThemedGlyphState&, const TRect&) { return false; }
 
+void TCairoCanvas::DrawPicture(const TArgbImage& image, int x, int y) {
+  if (image.Width <= 0 || image.Height <= 0) return;
+  const CairoSurfacePtr surface = SurfaceFromImage(image);
+  cairo_set_source_surface(m_cr, surface.get(), x, y);
+  cairo_rectangle(m_cr, x, y, image.Width, image.Height);
+  cairo_fill(m_cr);
+}
+
 void TCairoCanvas::Blit(const TArgbImage& source, int x, int y) {
   if (source.Width <= 0 || source.Height <= 0) return;
   const CairoSurfacePtr surface = SurfaceFromImage(source);

@@ -54,6 +54,7 @@ class TCairoCanvas final : public ICanvas {
   // Cairo has no theme: always false.
   bool DrawThemedGlyph(TThemedGlyph glyph, const TThemedGlyphState& state, const TRect& rect) override;
   void Blit(const TArgbImage& source, int x, int y) override;
+  void DrawPicture(const TArgbImage& image, int x, int y) override;
   void* CairoContext() const noexcept override { return m_cr; }
 
  private:

@@ -89,6 +89,8 @@ class ICanvas {
   virtual bool DrawThemedGlyph(TThemedGlyph glyph, const TThemedGlyphState& state, const TRect& rect) = 0;
   // Copies the pixels of `source` (alpha included) with its top-left corner at (x, y).
   virtual void Blit(const TArgbImage& source, int x, int y) = 0;
+  // Draws `image` over what is there (its alpha blends) with its top-left corner at (x, y).
+  virtual void DrawPicture(const TArgbImage& image, int x, int y) = 0;
 
   // The cairo_t the canvas draws on, for code that draws with Cairo itself
   // (theme libraries); null when the canvas has none.

@@ -144,4 +144,9 @@ void TRecordingCanvas::Blit(const TArgbImage& source, int x, int y) {
                     PointText({x, y}) + ")");
 }
 
+void TRecordingCanvas::DrawPicture(const TArgbImage& image, int x, int y) {
+  m_calls.push_back("DrawPicture(" + std::to_string(image.Width) + "x" + std::to_string(image.Height) + " " +
+                    PointText({x, y}) + ")");
+}
+
 }  // namespace halbrin::platform

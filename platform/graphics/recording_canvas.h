@@ -45,6 +45,7 @@ class TRecordingCanvas final : public ICanvas {
   void DrawImageMasked(const TCustomImageList& images, int index, int x, int y, TColor color) override;
   bool DrawThemedGlyph(TThemedGlyph glyph, const TThemedGlyphState& state, const TRect& rect) override;
   void Blit(const TArgbImage& source, int x, int y) override;
+  void DrawPicture(const TArgbImage& image, int x, int y) override;
 
   // The texts the log uses, for expected lines.
   static std::string RectText(const TRect& rect);

@@ -98,6 +98,17 @@ class ISkinBandHost {
   // Where the caption bands were last laid out, in window coordinates; the
   // footer stacks in what the caption leaves.
   virtual TRect CaptionBandsRect() const { return TRect{}; }
+  // The caption icon's rectangle for a caption area starting at
+  // `captionTopLeft`; empty without an icon that shows.
+  virtual TRect CaptionIconRect(TPoint captionTopLeft) const {
+    (void)captionTopLeft;
+    return TRect{};
+  }
+  // Paints the caption icon with the caption area's top-left at `origin`.
+  virtual void PaintCaptionIcon(platform::ICanvas& canvas, TPoint origin) {
+    (void)canvas;
+    (void)origin;
+  }
   // The window's caption, which band items show while Caption.DefaultText is on.
   virtual std::string WindowText() const { return {}; }
   // A text's size on one line in `font`; by default EstimateTextExtent.

@@ -34,6 +34,7 @@ void TZebrinSkinCaptionBands::Layout(const TRect& frame, TRect& rect) {
   TRect area = horizontal ? TRect{frame.Left, frame.Top, frame.Right, frame.Top}
                           : TRect{frame.Left, frame.Top, frame.Left, frame.Bottom};
   int offset = 0;
+  bool first = true;
   for (int i = 0; i < Count(); ++i) {
     TZebrinSkinBand* band = Items(i);
     if (!Visible() || !band->Visible()) {
@@ -51,11 +52,27 @@ void TZebrinSkinCaptionBands::Layout(const TRect& frame, TRect& rect) {
       area.Right = r.Right;
     }
     band->SetBoundsRect(r);
+    if (first && Host()) {
+      // The items start past the icon.
+      const TRect icon = Host()->CaptionIconRect({frame.Left, frame.Top});
+      if (!icon.IsEmpty()) {
+        if (horizontal)
+          r.Left = std::min(r.Right, std::max(r.Left, icon.Right));
+        else
+          r.Top = std::min(r.Bottom, std::max(r.Top, icon.Bottom));
+      }
+    }
+    first = false;
     band->Layout(r);
     offset += size;
   }
   SetBoundsRect(area);
   rect = area;
+}
+
+void TZebrinSkinCaptionBands::Paint(platform::ICanvas& canvas, const TRect& rect) {
+  Inherited::Paint(canvas, rect);
+  if (Host() && Visible()) Host()->PaintCaptionIcon(canvas, TPoint{0, 0});
 }
 
 std::string TZebrinSkinCaptionBands::GetDumpText() const {
@@ -100,7 +117,8 @@ void TZebrinSkinFooterBands::Layout(const TRect& frame, TRect& rect) {
     used += band->Indent();
     const int size = band->Metrics()->Size();
     TRect r;
-    if (space.Bottom - used - size > space.Top) {
+    // A band whose top reaches exactly the top of the space still fits.
+    if (space.Bottom - used - size >= space.Top) {
       r = {space.Left, space.Bottom - used - size, space.Right, space.Bottom - used};
     } else {
       // Squeezed into what is left; nothing comes after it.

@@ -27,8 +27,11 @@ class TZebrinSkinCaptionBands : public TZebrinSkinCustomBands {
   bool IsHorizontalLayout() const override;
   // Each visible band, after its Indent, takes its Metrics.Size from the
   // top (or left) of `frame`; hidden bands get an empty rectangle. The area
-  // ends with the last visible band and is empty without one.
+  // ends with the last visible band and is empty without one. The first
+  // visible band lays its items out after the host's caption icon.
   void Layout(const TRect& frame, TRect& rect) override;
+  // The bands, then the host's caption icon.
+  void Paint(platform::ICanvas& canvas, const TRect& rect) override;
   // The base text, then "DefaultText=".
   std::string GetDumpText() const override;
   // The base's values, then Align, CaptureMouse and DefaultText from caption bands.

@@ -157,6 +157,7 @@ void TZebrinCustomSkin::HookWindow() {
     UpdateButtons();
   m_trackedActive = m_control->Parent() ? m_control->Focused() : m_control->Active();
   RecalcFrame();
+  m_timers->SuspendAll(false);
 }
 
 void TZebrinCustomSkin::UnhookWindow() {
@@ -164,6 +165,7 @@ void TZebrinCustomSkin::UnhookWindow() {
   if (!IsDestroying() && !m_control->IsDestroying()) OfferSubSkins(TSubSkinMessage::Destroy);
   KillSkinTimer(kSkinTimerRedraw);
   KillSkinTimer(kSkinTimerFlash);
+  m_timers->SuspendAll(true);
   m_mouse = TSkinMouseState{};
   if (m_editor) m_editor->Cancel();
   // A control being destroyed has dropped its observers already, and keeps its decorations.
@@ -434,6 +436,10 @@ void TZebrinCustomSkin::KillSkinTimer(int id) {
 bool TZebrinCustomSkin::SkinTimerActive(int id) const {
   auto it = m_skinTimers.find(id);
   return it != m_skinTimers.end() && it->second->Active();
+}
+
+std::uint32_t TZebrinCustomSkin::SkinTimerInterval(int id) const {
+  return SkinTimerActive(id) ? m_skinTimers.at(id)->Interval() : 0;
 }
 
 void TZebrinCustomSkin::SkinTimerExpired(int id) {
@@ -776,7 +782,7 @@ void TZebrinCustomSkin::Press(const TWindowPointer& pointer) {
       break;
     case Kind::Icon:
       TrackPress(*m_icon);
-      m_icon->MouseDown(pointer.button, pointer.shift, pointer.pos.X, pointer.pos.Y);
+      m_icon->MouseDown(pointer.button, pointer.shift);
       break;
     case Kind::Band:
       if (auto* band = hot.As<TZebrinSkinBand>())

@@ -228,6 +228,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   void SetSkinTimer(int id, std::uint32_t intervalMs);
   void KillSkinTimer(int id);
   bool SkinTimerActive(int id) const;
+  // The armed timer's period; 0 when it is not armed.
+  std::uint32_t SkinTimerInterval(int id) const;
 
   // ---- Geometry ----
   virtual bool IsCaptionHorizontal(const TRect& bounds) const;
@@ -306,6 +308,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   void RefreshFrame() override { Refresh(); }
   bool CaptionHorizontal() const override { return m_horizontal; }
   TRect CaptionBandsRect() const override { return m_caption->BoundsRect(); }
+  TRect CaptionIconRect(TPoint captionTopLeft) const override { return m_icon->RectAt(captionTopLeft); }
+  void PaintCaptionIcon(ICanvas& canvas, TPoint origin) override { m_icon->Paint(canvas, origin); }
   std::string WindowText() const override { return m_control ? m_control->Text() : std::string(); }
   // Measured by the host; estimated without one.
   TSize TextExtent(std::string_view utf8, const platform::TFont& font) override;

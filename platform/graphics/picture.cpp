@@ -1,0 +1,122 @@
+#include "platform/graphics/picture.h"
+
+#include <algorithm>
+
+#include "platform/base/format.h"
+#include "platform/classes/class_builder.h"
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include "platform/base/glib_ptr.h"
+
+namespace halbrin::platform {
+
+namespace {
+
+// The first image of a file as premultiplied ARGB; raises with GdkPixbuf's message.
+TArgbImage DecodePictureFile(const std::string& path) {
+  GError* error = nullptr;
+  auto pixbuf = GObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_new_from_file(path.c_str(), &error));
+  if (!pixbuf) {
+    const std::string message = error ? error->message : "unknown error";
+    if (error) g_error_free(error);
+    throw Exception(message);
+  }
+  GdkPixbuf* p = pixbuf.Get();
+  const int width = gdk_pixbuf_get_width(p), height = gdk_pixbuf_get_height(p);
+  const int channels = gdk_pixbuf_get_n_channels(p), stride = gdk_pixbuf_get_rowstride(p);
+  const bool alpha = gdk_pixbuf_get_has_alpha(p);
+  const guchar* pixels = gdk_pixbuf_read_pixels(p);
+  TArgbImage image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const guchar* s = pixels + static_cast<std::ptrdiff_t>(y) * stride + x * channels;
+      const std::uint32_t a = alpha ? s[3] : 255;
+      const auto pre = [a](guchar c) { return (static_cast<std::uint32_t>(c) * a + 127) / 255; };
+      image.SetPixel(x, y, a << 24 | pre(s[0]) << 16 | pre(s[1]) << 8 | pre(s[2]));
+    }
+  return image;
+}
+
+bool HasAlpha(const TArgbImage& image) {
+  return std::any_of(image.Pixels.begin(), image.Pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
+}
+
+// Pixels of the bottom-left pixel's colour become fully transparent.
+TArgbImage KeyedOut(const TArgbImage& image) {
+  TArgbImage keyed = image;
+  if (image.Width <= 0 || image.Height <= 0 || HasAlpha(image)) return keyed;
+  const std::uint32_t key = image.Pixel(0, image.Height - 1);
+  for (std::uint32_t& p : keyed.Pixels)
+    if (p == key) p = 0;
+  return keyed;
+}
+
+}  // namespace
+
+void TPicture::SetFileName(const std::string& value) {
+  std::string path = value;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path.empty()) {
+    m_fileName.clear();
+    if (!Empty()) {
+      m_image = TArgbImage{};
+      Changed();
+    }
+    return;
+  }
+  TArgbImage image;
+  try {
+    image = DecodePictureFile(path);
+  } catch (const Exception& e) {
+    throw EPictureError(Format("Cannot load picture \"%s\": %s", {value, std::string(e.what())}));
+  }
+  m_image = std::move(image);
+  m_fileName = path;
+  Changed();
+}
+
+void TPicture::SetTransparent(bool value) {
+  if (m_transparent == value) return;
+  m_transparent = value;
+  Changed();
+}
+
+void TPicture::SetImage(TArgbImage image) {
+  m_image = std::move(image);
+  m_fileName.clear();
+  Changed();
+}
+
+void TPicture::Clear() {
+  if (Empty() && m_fileName.empty()) return;
+  m_fileName.clear();
+  m_image = TArgbImage{};
+  Changed();
+}
+
+void TPicture::Assign(const TPersistent& source) {
+  const auto* picture = dynamic_cast<const TPicture*>(&source);
+  if (!picture) {
+    Inherited::Assign(source);
+    return;
+  }
+  if (picture == this) return;
+  m_fileName = picture->m_fileName;
+  m_transparent = picture->m_transparent;
+  m_image = picture->m_image;
+  Changed();
+}
+
+void TPicture::Changed() {
+  m_shown = m_transparent ? KeyedOut(m_image) : m_image;
+  m_onChange(this);
+}
+
+HALBRIN_DEFINE_CLASS(TPicture, .Property("fileName", &TPicture::FileName, &TPicture::SetFileName)
+                                   .Property("Transparent", &TPicture::Transparent, &TPicture::SetTransparent)
+                                   .Default(false)
+                                   .Property("Width", &TPicture::Width)
+                                   .Property("Height", &TPicture::Height)
+                                   .Property("Empty", &TPicture::Empty))
+
+}  // namespace halbrin::platform
