@@ -8,7 +8,7 @@
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
 #include "platform/controls/align_layout.h"
-#include "platform/controls/popup_menu.h"
+#include "platform/graphics/popup_menu.h"
 
 namespace halbrin::platform {
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/classes/class_builder.h"
-#include "platform/controls/popup_menu.h"
+#include "platform/graphics/popup_menu.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/skin_drop_down.h"
 

@@ -5,8 +5,8 @@
 
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
-#include "platform/controls/popup_menu.h"
 #include "platform/eventloop/main_event_loop.h"
+#include "platform/graphics/popup_menu.h"
 #include "skins/core/skin_drop_down.h"
 #include "skins/core/skin_geometry.h"
 

@@ -6,8 +6,8 @@
 
 #include "platform/base/case_fold.h"
 #include "platform/classes/class_builder.h"
-#include "platform/controls/popup_menu.h"
 #include "platform/controls/win_control.h"
+#include "platform/graphics/popup_menu.h"
 #include "skins/core/band_items.h"
 #include "skins/core/custom_skin.h"
 #include "skins/core/default_painter.h"

@@ -9,9 +9,9 @@
 #include "platform/base/exception.h"
 #include "platform/classes/property_access.h"
 #include "platform/controls/control.h"
-#include "platform/controls/popup_menu.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/controls/win_control.h"
+#include "platform/graphics/popup_menu.h"
 
 namespace halbrin::platform {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/classes/property_access.h"
-#include "platform/controls/popup_menu.h"
 #include "platform/controls/win_control.h"
+#include "platform/graphics/popup_menu.h"
 #include "platform/graphics/recording_canvas.h"
 #include "skins/core/skin_drop_down.h"
 #include "skins/core/skin_manager.h"

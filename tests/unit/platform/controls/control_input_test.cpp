@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/controls/control_input.h"
-#include "platform/controls/popup_menu.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/controls/win_control.h"
+#include "platform/graphics/popup_menu.h"
 
 namespace halbrin::platform {
 namespace {
