@@ -93,6 +93,11 @@ class IBrowserEngineListener {
   virtual void EngineFocusChanged(bool focused) = 0;
   // The page called window.close().
   virtual void EngineCloseRequested() = 0;
+  // A main-frame load failed; the view shows its error page next.
+  virtual void EngineLoadFailed(const std::string& uri, const std::string& message) {
+    static_cast<void>(uri);
+    static_cast<void>(message);
+  }
 };
 
 // Editing commands of the view (WebKit's names).

@@ -598,6 +598,10 @@ void TWebBrowserEx::EngineLoadChanged(TLoadEvent event, const std::string& uri) 
   });
 }
 
+void TWebBrowserEx::EngineLoadFailed(const std::string& uri, const std::string& message) {
+  ApplicationHooks().Log("TWebBrowserEx", "Page \"" + uri + "\" not loaded: " + message);
+}
+
 void TWebBrowserEx::EngineTitleChanged(const std::string& title) {
   Report([this, title] { OnTitleChange(this, title); });
 }

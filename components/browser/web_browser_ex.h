@@ -206,6 +206,7 @@ class TWebBrowserEx : public TBrowserHost, public IComponentType, public IScript
   void EngineTitleChanged(const std::string& title) override;
   void EngineProgressChanged(double progress) override;
   void EngineFocusChanged(bool focused) override;
+  void EngineLoadFailed(const std::string& uri, const std::string& message) override;
 
  private:
   friend platform::RefPtr<platform::IDispatchObject> NewBrowserControlObject(TWebBrowserEx& browser);

@@ -58,6 +58,7 @@ TWebKitBrowserEngine::TWebKitBrowserEngine(WebKitWebView* view) : m_view(platfor
   g_signal_connect(view, "focus-in-event", G_CALLBACK(&OnFocusIn), this);
   g_signal_connect(view, "focus-out-event", G_CALLBACK(&OnFocusOut), this);
   g_signal_connect(view, "close", G_CALLBACK(&OnClose), this);
+  g_signal_connect(view, "load-failed", G_CALLBACK(&OnLoadFailed), this);
 }
 
 TWebKitBrowserEngine::~TWebKitBrowserEngine() { g_signal_handlers_disconnect_by_data(m_view.Get(), this); }
@@ -329,6 +330,15 @@ gboolean TWebKitBrowserEngine::OnFocusIn(GtkWidget*, GdkEvent*, gpointer self) {
 gboolean TWebKitBrowserEngine::OnFocusOut(GtkWidget*, GdkEvent*, gpointer self) {
   auto* engine = static_cast<TWebKitBrowserEngine*>(self);
   if (engine->m_listener) engine->m_listener->EngineFocusChanged(false);
+  return FALSE;
+}
+
+gboolean TWebKitBrowserEngine::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                                            gpointer self) {
+  auto* engine = static_cast<TWebKitBrowserEngine*>(self);
+  // A load the view itself cancelled (a new navigation) is no failure.
+  if (engine->m_listener && !g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED))
+    engine->m_listener->EngineLoadFailed(uri ? uri : "", error ? error->message : "");
   return FALSE;
 }
 

@@ -55,6 +55,7 @@ class TWebKitBrowserEngine final : public IBrowserEngine {
   static gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean OnFocusOut(GtkWidget*, GdkEvent*, gpointer self);
   static void OnClose(WebKitWebView*, gpointer self);
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
 
   platform::GObjectPtr<WebKitWebView> m_view;
   IBrowserEngineListener* m_listener = nullptr;

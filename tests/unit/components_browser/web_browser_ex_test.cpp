@@ -320,6 +320,18 @@ TEST_F(WebBrowserTest, DocumentCompleteFiresOncePerLoadAndNamesTheWindow) {
   EXPECT_EQ(m_hooks.calls.size(), 2u);
 }
 
+TEST_F(WebBrowserTest, AFailedLoadIsLoggedAndStillCompletesWithTheErrorPage) {
+  TWebBrowserEx& browser = Browser();
+  browser.SetDocument(Document());
+  Bind(browser, "ondocumentcomplete");
+  View().EngineLoadChanged(TLoadEvent::Started, "file:///missing/page.html");
+  View().EngineLoadFailed("file:///missing/page.html", "File not found");
+  View().EngineLoadChanged(TLoadEvent::Finished, "file:///missing/page.html");
+  EXPECT_EQ(m_hooks.logged,
+            std::vector<std::string>{"[TWebBrowserEx]: Page \"file:///missing/page.html\" not loaded: File not found"});
+  EXPECT_EQ(m_hooks.calls.size(), 1u) << "documentcomplete fires for the error page";
+}
+
 TEST_F(WebBrowserTest, ViewReportsDuringAScriptWaitForIt) {
   TWebBrowserEx& browser = Browser();
   browser.SetDocument(Document());
