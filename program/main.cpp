@@ -11,6 +11,7 @@
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
+#include "platform/graphics/image_decoder.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
