@@ -1,20 +1,25 @@
+#include <memory>
 #include <optional>
 
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
+#include "components/dialogs/image_list_ex.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
 #include "components/forms/icon_decoder.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "components/timers/timer_ex.h"
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
+#include "platform/graphics/image_decoder.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
 #include "platform/ui/icon_pixbuf.h"
+#include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
@@ -63,6 +68,18 @@ int main(int argc, char** argv) {
         halbrin::platform::SetDefaultWindowIconFromBytes({}, 0);
     });
   halbrin::RegisterShellComponentTypes();
+  halbrin::RegisterTimerComponentTypes();
+  halbrin::RegisterImageListComponentTypes();
+  // The application's `images`, made on first use; a skin manager without
+  // an image list of its own draws from it.
+  halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {
+    auto images = std::make_unique<halbrin::TImageListEx>();
+    if (halbrin::ApplicationExExists())
+      if (halbrin::TApplicationEx* app = halbrin::GetApplicationEx())
+        if (auto* manager = dynamic_cast<halbrin::skins::TZebrinSkinManager*>(app->FindObject(halbrin::TApplicationObject::Skins)))
+          if (!manager->ImageList()) manager->SetImageList(images.get());
+    return images;
+  });
   halbrin::RegisterFormComponentTypes();
   halbrin::RegisterBrowserComponentTypes();
   halbrin::InstallWebKitBrowserViews();

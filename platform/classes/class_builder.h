@@ -197,6 +197,20 @@ class TClassBuilder {
     return *this;
   }
 
+  // The same with a setter that stores the handler itself (through the
+  // field's Assign) and may act on the change; bindings attach through it too.
+  template <class B, class S, class... A>
+    requires std::is_base_of_v<B, C> && std::is_invocable_v<const S&, C&, const TMethod&>
+  TClassBuilder& Event(std::string name, TEvent<A...> B::*field, std::string typeName, S setter) {
+    TPropType type;
+    type.kind = TTypeKind::Method;
+    type.typeName = std::move(typeName);
+    TMethodAccess access{[field](const TObject& self) { return (static_cast<const C&>(self).*field).Method(); },
+                         [setter](TObject& self, const TMethod& m) { Call(setter, static_cast<C&>(self), m); }};
+    m_props.emplace_back(std::move(name), std::move(type), std::move(access));
+    return *this;
+  }
+
   // A dynamic array property read and written as a Variant array.
   template <class G, class S = std::nullptr_t>
   TClassBuilder& DynArray(std::string name, G getter, S setter, std::string typeName) {

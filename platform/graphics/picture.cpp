@@ -4,38 +4,11 @@
 
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
-#include <gdk-pixbuf/gdk-pixbuf.h>
-
-#include "platform/base/glib_ptr.h"
+#include "platform/graphics/image_decoder.h"
 
 namespace halbrin::platform {
 
 namespace {
-
-// The first image of a file as premultiplied ARGB; raises with GdkPixbuf's message.
-TArgbImage DecodePictureFile(const std::string& path) {
-  GError* error = nullptr;
-  auto pixbuf = GObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_new_from_file(path.c_str(), &error));
-  if (!pixbuf) {
-    const std::string message = error ? error->message : "unknown error";
-    if (error) g_error_free(error);
-    throw Exception(message);
-  }
-  GdkPixbuf* p = pixbuf.Get();
-  const int width = gdk_pixbuf_get_width(p), height = gdk_pixbuf_get_height(p);
-  const int channels = gdk_pixbuf_get_n_channels(p), stride = gdk_pixbuf_get_rowstride(p);
-  const bool alpha = gdk_pixbuf_get_has_alpha(p);
-  const guchar* pixels = gdk_pixbuf_read_pixels(p);
-  TArgbImage image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const guchar* s = pixels + static_cast<std::ptrdiff_t>(y) * stride + x * channels;
-      const std::uint32_t a = alpha ? s[3] : 255;
-      const auto pre = [a](guchar c) { return (static_cast<std::uint32_t>(c) * a + 127) / 255; };
-      image.SetPixel(x, y, a << 24 | pre(s[0]) << 16 | pre(s[1]) << 8 | pre(s[2]));
-    }
-  return image;
-}
 
 bool HasAlpha(const TArgbImage& image) {
   return std::any_of(image.Pixels.begin(), image.Pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
@@ -66,7 +39,7 @@ void TPicture::SetFileName(const std::string& value) {
   }
   TArgbImage image;
   try {
-    image = DecodePictureFile(path);
+    image = DecodeImageFile(path);
   } catch (const Exception& e) {
     throw EPictureError(Format("Cannot load picture \"%s\": %s", {value, std::string(e.what())}));
   }

@@ -264,6 +264,10 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   void UpdateArrowImages();
   // The check box, option and expand box masks, made once per process.
   static const platform::TCustomImageList& OptionImages();
+  // The images items name by index when they have no list of their own (the
+  // application's `images`); not owned, and nullptr once that list is freed.
+  platform::TCustomImageList* ImageList() const { return m_imageList.Get(); }
+  void SetImageList(platform::TCustomImageList* images) { m_imageList.Reset(images); }
 
  private:
   TZebrinSkinCustomAdapter& AdapterOf(TSkinDefaultRow row) const;
@@ -316,6 +320,7 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   platform::TCustomImageList* m_buttonImages = nullptr;
   platform::TCustomImageList* m_smallButtonImages = nullptr;
   platform::TCustomImageList* m_arrowButtonImages = nullptr;
+  platform::TWeakRef<platform::TCustomImageList> m_imageList;
 };
 
 // The process's manager, or null.

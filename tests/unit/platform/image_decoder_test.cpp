@@ -1,8 +1,8 @@
-// Icon files decoded with GdkPixbuf: PNG files, each image of ICO and CUR
+// Image files decoded with GdkPixbuf: PNG files, each image of ICO and CUR
 // files (bitmap and PNG entries), premultiplied pixels, and bytes that hold
 // no such image. No display is needed.
 
-#include "platform/ui/icon_pixbuf.h"
+#include "platform/graphics/image_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/test_support.h"
 
 namespace halbrin::platform {
 namespace {
@@ -84,7 +86,7 @@ TArgbImage Row(const std::vector<std::uint32_t>& argb) {
   return image;
 }
 
-TEST(IconPixbuf, EachImageOfAnIconFileDecodesToPremultipliedPixels) {
+TEST(ImageDecoder, EachImageOfAnIconFileDecodesToPremultipliedPixels) {
   // Straight 0xC8643280 (half-covered) is premultiplied 0x80643219.
   const Bytes png = Png({0xFF0000FFu, 0xC8643280u, 0x00000000u});
   const TArgbImage pngImage = Row({0xFFFF0000u, 0x80643219u, 0x00000000u});
@@ -116,7 +118,7 @@ TEST(IconPixbuf, EachImageOfAnIconFileDecodesToPremultipliedPixels) {
   }
 }
 
-TEST(IconPixbuf, BytesWithoutSuchAnImageDecodeToNothing) {
+TEST(ImageDecoder, BytesWithoutSuchAnImageDecodeToNothing) {
   const Bytes png = Png({0xFF0000FFu});
   Bytes truncated = IconFile(1, {{1, png}});
   truncated.resize(truncated.size() - 10);
@@ -145,13 +147,72 @@ TEST(IconPixbuf, BytesWithoutSuchAnImageDecodeToNothing) {
   }
 }
 
-TEST(IconPixbuf, APictureWithoutAlphaIsOpaque) {
+TEST(ImageDecoder, APictureWithoutAlphaIsOpaque) {
   auto pixbuf = GObjectPtr<GdkPixbuf>::Adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 2, 2));
   gdk_pixbuf_fill(pixbuf.Get(), 0x336699FFu);
   const std::optional<TArgbImage> image = ArgbFromPixbuf(pixbuf.Get());
   ASSERT_TRUE(image.has_value());
   EXPECT_EQ(*image, TArgbImage(2, 2, 0xFF336699u));
   EXPECT_FALSE(ArgbFromPixbuf(nullptr).has_value());
+}
+
+// A BMP file of a width x 1 picture, 24 bits, bottom-up (B, G, R per pixel).
+Bytes Bmp(const std::vector<std::uint32_t>& rgb) {
+  const std::uint32_t width = static_cast<std::uint32_t>(rgb.size());
+  const std::uint32_t rowSize = (width * 3 + 3) / 4 * 4;
+  Bytes bytes{'B', 'M'};
+  Le(bytes, 54 + rowSize, 4);
+  Le(bytes, 0, 4);
+  Le(bytes, 54, 4);
+  Le(bytes, 40, 4);
+  Le(bytes, width, 4);
+  Le(bytes, 1, 4);
+  Le(bytes, 1, 2);
+  Le(bytes, 24, 2);
+  Le(bytes, 0, 4);
+  Le(bytes, rowSize, 4);
+  for (int i = 0; i < 4; ++i) Le(bytes, 0, 4);
+  for (std::uint32_t pixel : rgb) Le(bytes, pixel, 3);
+  bytes.resize(54 + rowSize, 0);
+  return bytes;
+}
+
+TEST(ImageDecoder, ImageFilesOfEveryReadableFormatDecode) {
+  const testing::TempFolder folder;
+  const std::string png = folder.Write("strip.png", Png({0xFF0000FFu, 0xC8643280u}));
+  const std::string bmp = folder.Write("strip.bmp", Bmp({0x102030u, 0x405060u, 0x708090u}));
+  // The extension is no guide: GdkPixbuf sniffs the bytes.
+  const std::string misnamed = folder.Write("strip.txt", Png({0x00FF00FFu}));
+  EXPECT_EQ(DecodeImageFile(png), Row({0xFFFF0000u, 0x80643219u}));
+  EXPECT_EQ(DecodeImageFile(bmp), Row({0xFF102030u, 0xFF405060u, 0xFF708090u}));
+  EXPECT_EQ(DecodeImageFile(misnamed), Row({0xFF00FF00u}));
+}
+
+TEST(ImageDecoder, AFileThatDoesNotDecodeRaisesGdkPixbufsMessage) {
+  const testing::TempFolder folder;
+  Bytes cut = Png({0xFF0000FFu, 0xFF0000FFu});
+  cut.resize(cut.size() / 2);
+  struct Case {
+    const char* name;
+    std::string path;
+    const char* messagePart;
+  } const cases[] = {
+      {"a missing file", folder.Path("missing.png"), "missing.png"},
+      {"text", folder.Write("notes.png", std::string_view("not an image")), "notes.png"},
+      {"a PNG cut short", folder.Write("cut.png", cut), ""},
+      {"a folder", folder.Path().string(), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      DecodeImageFile(c.path);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_NE(std::string(e.what()), "");
+      EXPECT_NE(std::string(e.what()).find(c.messagePart), std::string::npos) << e.what();
+      EXPECT_EQ(e.ClassName(), "EInvalidGraphic");
+    }
+  }
 }
 
 }  // namespace
