@@ -156,7 +156,9 @@ TEST_F(ImageListExTest, AFailedLoadRaisesAndLeavesListAndName) {
       m_images.SetFileName(c.path);
       ADD_FAILURE() << "no exception";
     } catch (const platform::EInvalidGraphic& e) {
-      if (!c.message.empty()) EXPECT_EQ(e.what(), c.message);
+      if (!c.message.empty()) {
+        EXPECT_EQ(e.what(), c.message);
+      }
     }
     EXPECT_EQ(m_images.length(), 2);
     EXPECT_EQ(m_images.FileName(), good);
