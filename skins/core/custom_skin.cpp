@@ -1040,7 +1040,8 @@ bool TZebrinCustomSkin::SetCursorFor(int hit) {
     m_host->SetCursor(crHandPoint);
     return true;
   }
-  if (hit == kHitSkinButton || hit == kHitSkinIcon)
+  if (hit == kHitSkinIcon) return m_icon->SetCursor();
+  if (hit == kHitSkinButton)
     if (TZebrinSkinManager* manager = SkinManager()) return manager->Mouse()->SetCursor(m_mouse.hot.Get());
   return false;
 }

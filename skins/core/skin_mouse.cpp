@@ -140,12 +140,7 @@ bool TZebrinSkinMouse::SetCursor(platform::TObject* item) {
     TZebrinSkinCustomButtons* buttons = button->Buttons();
     return buttons && buttons->SetCursor(button->Index());
   }
-  if (auto* icon = dynamic_cast<TZebrinSkinIcon*>(item)) {
-    TZebrinCustomSkin* skin = SkinOf(icon);
-    if (!skin || !icon->CaptureMouse() || !icon->Enabled() || !skin->CursorIsDefault()) return false;
-    skin->SetCursor(icon->Cursor());
-    return true;
-  }
+  if (auto* icon = dynamic_cast<TZebrinSkinIcon*>(item)) return icon->SetCursor();
   return false;
 }
 
