@@ -6,7 +6,6 @@
 #include "platform/classes/class_builder.h"
 #include "platform/graphics/popup_menu.h"
 #include "platform/services/desktop_service.h"
-#include "skins/core/skin_drop_down.h"
 
 namespace halbrin::skins {
 
@@ -446,15 +445,8 @@ void TZebrinControlSkin::PointerRelease(const TWindowPointer& pointer) {
   platform::TPopupMenu* menu = PopupMenu();
   if (!menu && Control()) menu = Control()->PopupMenu();
   if (!menu || !menu->AutoPopup()) return;
-  menu->SetPopupComponent(this);
-  TZebrinSkinManager* manager = SkinManager();
-  if (manager) manager->SetDragFlag(true);
-  const platform::TWeakRef<platform::TComponent> alive(menu);
-  CallOut([&] {
-    if (platform::TComponent* still = alive.Get()) CurrentSkinDropDownMenu().Popup(*still, *this, pointer.screen);
-  });
+  PopupMenuAt(*menu, pointer.screen);
   if (!self) return;
-  if (manager && SkinManager() == manager) manager->SetDragFlag(false);
   // Hot tracking catches up with wherever the pointer is now.
   if (!Ending()) TZebrinCustomSkin::PointerMotion(pointer);
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/base/case_fold.h"
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/graphics/popup_menu.h"
-#include "skins/core/skin_drop_down.h"
 #include "skins/core/skin_geometry.h"
 
 namespace halbrin::skins {
@@ -130,8 +130,8 @@ void TZebrinCustomSkin::Notification(platform::TComponent* component, platform::
   if (operation != platform::TOperation::opRemove || !component) return;
   if (component == m_control) SetControl(nullptr);
   if (component == m_subSkin) m_subSkin = nullptr;
-  if (component == m_actionList) m_actionList = nullptr;
   if (component == m_popupMenu) m_popupMenu = nullptr;
+  if (component == m_actionList) SetActionList(nullptr);
   if (component == m_popupControl) m_popupControl = nullptr;
 }
 
@@ -227,12 +227,52 @@ void TZebrinCustomSkin::ControlEvent(platform::ControlEvent event) {
 
 // ---- Published values ----
 
-void TZebrinCustomSkin::SetActionList(platform::TComponent* value) {
+void TZebrinCustomSkin::SetActionList(platform::TCustomActionList* value) {
   if (value == m_actionList) return;
   if (m_actionList) RemoveFreeNotification(m_actionList);
   m_actionList = value;
-  if (m_actionList) FreeNotification(m_actionList);
+  if (m_actionList) {
+    FreeNotification(m_actionList);
+    for (int i = 0; i < m_actionList->ActionCount(); ++i) AddActionItem(m_actionList->Actions(i), -1);
+    return;
+  }
+  if (platform::TPopupMenu* menu = std::exchange(m_popupMenu, nullptr)) platform::TComponent::Free(*menu);
   if (!IsDestroying()) UpdateButtons();
+}
+
+void TZebrinCustomSkin::AddActionItem(platform::TCustomAction* action, int index) {
+  if (!m_popupMenu) m_popupMenu = &platform::MakeComponent<platform::TPopupMenu>(*this);
+  platform::TMenuItem* parent = &m_popupMenu->Items();
+  auto item = std::make_unique<platform::TMenuItem>();
+  if (action) {
+    if (platform::TCustomActionList* list = action->ActionList()) m_popupMenu->SetImages(list->Images());
+    if (const std::string& category = action->Category(); !category.empty()) {
+      platform::TMenuItem* submenu = nullptr;
+      for (int i = 0; i < parent->Count() && !submenu; ++i)
+        if (platform::SameText(parent->Items(i)->Caption(), category)) submenu = parent->Items(i);
+      if (!submenu) {
+        submenu = &parent->Add(std::make_unique<platform::TMenuItem>());
+        submenu->SetCaption(category);
+      }
+      parent = submenu;
+    }
+    item->SetAction(action);
+  } else {
+    item->SetCaption("-");
+  }
+  if (index < 0 || index > parent->Count())
+    parent->Add(std::move(item));
+  else
+    parent->Insert(index, std::move(item));
+  const std::vector<TZebrinSkinButtonStyle> defaults = DefaultButtons();
+  const bool wantsCombo = std::any_of(defaults.begin(), defaults.end(),
+                                      [](TZebrinSkinButtonStyle style) { return style == btsCombo || style == btsCheck; });
+  if (m_autoButtons && wantsCombo) {
+    bool hasCombo = false;
+    for (int i = 0; i < m_buttons->Count() && !hasCombo; ++i) hasCombo = m_buttons->Items(i)->Style() == btsCombo;
+    if (!hasCombo) m_buttons->AddButton(btsCombo, WindowButtonHint(btsCombo));
+  }
+  UpdateButtons();
 }
 
 void TZebrinCustomSkin::SetActiveTrack(bool value) {
@@ -310,14 +350,6 @@ void TZebrinCustomSkin::SetEraseBackground(bool value) {
   if (value == m_eraseBackground) return;
   m_eraseBackground = value;
   if (value && m_control) m_control->Invalidate();
-}
-
-void TZebrinCustomSkin::SetPopupMenu(platform::TPopupMenu* value) {
-  if (value == m_popupMenu) return;
-  if (m_popupMenu) RemoveFreeNotification(m_popupMenu);
-  m_popupMenu = value;
-  if (m_popupMenu) FreeNotification(m_popupMenu);
-  if (!IsDestroying()) UpdateButtons();
 }
 
 void TZebrinCustomSkin::SetPopupControl(platform::TComponent* value) {
@@ -1146,20 +1178,50 @@ void TZebrinCustomSkin::DropDown(const TRect& element) {
   } else {
     corner = TPoint{element.Right, element.Top + (align == platform::alRight ? element.Height() : 0)};
   }
-  TPoint screen = m_host->WindowToScreen(corner);
+  const TPoint screen = m_host->WindowToScreen(corner);
   const TRect work = m_host->WorkArea();
-  if (!work.IsEmpty()) {
-    screen.X = std::clamp(screen.X, work.Left, std::max(work.Left, work.Right - 1));
-    screen.Y = std::clamp(screen.Y, work.Top, std::max(work.Top, work.Bottom - 1));
-  }
   if (!CallOut([&] { m_onPopupComponent(this, menu); })) return;
-  TZebrinSkinManager* manager = SkinManager();
-  if (manager) manager->SetDragFlag(true);
-  platform::TWeakRef<platform::TComponent> alive(menu);
+  if (menu == m_popupControl) {
+    if (auto* control = dynamic_cast<platform::TControl*>(menu)) ShowPopupControl(*control, screen, work);
+    return;
+  }
+  if (auto* popup = dynamic_cast<platform::TPopupMenu*>(menu)) {
+    TPoint at = screen;
+    if (!work.IsEmpty()) {
+      at.X = std::clamp(at.X, work.Left, std::max(work.Left, work.Right - 1));
+      at.Y = std::clamp(at.Y, work.Top, std::max(work.Top, work.Bottom - 1));
+    }
+    PopupMenuAt(*popup, at);
+  }
+}
+
+void TZebrinCustomSkin::ShowPopupControl(platform::TControl& control, TPoint screen, const TRect& work) {
+  TPoint at = screen;
+  if (!work.IsEmpty()) {
+    at.X = std::max(work.Left, std::min(at.X, work.Right - control.Width()));
+    at.Y = std::max(work.Top, std::min(at.Y, work.Bottom - control.Height()));
+  }
+  // A child control is placed in its parent's client coordinates.
+  if (platform::TWinControl* parent = control.Parent()) {
+    const TPoint origin = parent->ClientToScreen(TPoint{0, 0});
+    at = TPoint{at.X - origin.X, at.Y - origin.Y};
+  }
+  const platform::TWeakRef<platform::TControl> alive(&control);
   CallOut([&] {
-    if (platform::TComponent* still = alive.Get()) CurrentSkinDropDownMenu().Popup(*still, *this, screen);
+    control.SetBounds(at.X, at.Y, control.Width(), control.Height());
+    if (alive) control.Show();
+    if (alive) control.BringToFront();
   });
-  if (manager && SkinManager() == manager) manager->SetDragFlag(false);
+}
+
+bool TZebrinCustomSkin::PopupMenuAt(platform::TPopupMenu& menu, TPoint screen) {
+  TSkinPopupFlagScope flag;
+  SetHot(TSkinElement{});
+  menu.SetPopupComponent(this);
+  const platform::TWeakRef<platform::TPopupMenu> alive(&menu);
+  return CallOut([&] {
+    if (platform::TPopupMenu* still = alive.Get()) still->Popup(screen.X, screen.Y);
+  });
 }
 
 // ---- Window buttons ----
@@ -1295,7 +1357,14 @@ void TZebrinCustomSkin::RunWindowOperation(TWindowCommand command) {
   }
 }
 
-void TZebrinCustomSkin::OpenComboMenu(TZebrinSkinWindowButton& button) { DropDown(button.BoundsRect()); }
+void TZebrinCustomSkin::OpenComboMenu(TZebrinSkinWindowButton& button) {
+  const platform::TWeakRef<platform::TObject> alive(&button);
+  DropDown(button.BoundsRect());
+  if (!alive.Get() || Ending()) return;
+  // The press ended inside the menu: the button lets go of it.
+  button.SetStateBit(sbsPressed, false);
+  ForgetItem(button);
+}
 
 // ---- Button drags between skins ----
 

@@ -18,6 +18,7 @@
 #include "core/framework/std_events_component.h"
 #include "platform/classes/component.h"
 #include "platform/classes/method.h"
+#include "platform/controls/action_list.h"
 #include "platform/controls/win_control.h"
 #include "platform/eventloop/timer_source.h"
 #include "skins/core/bands.h"
@@ -128,8 +129,10 @@ class TZebrinCustomSkin : public platform::TComponent,
   IWindowHost* Host() const noexcept { return m_host.get(); }
 
   // ---- Published ----
-  platform::TComponent* ActionList() const noexcept { return m_actionList; }
-  void SetActionList(platform::TComponent* value);
+  platform::TCustomActionList* ActionList() const noexcept { return m_actionList; }
+  // A list adds a menu item for each of its actions to the skin's own popup
+  // menu (AddActionItem); nil frees that menu.
+  void SetActionList(platform::TCustomActionList* value);
   bool ActiveTrack() const noexcept { return m_activeTrack; }
   void SetActiveTrack(bool value);
   TZebrinSkinWindowButtons* Buttons() const noexcept { return m_buttons.get(); }
@@ -169,9 +172,19 @@ class TZebrinCustomSkin : public platform::TComponent,
   void SetDefaultNCPaint(bool value) noexcept { m_defaultNCPaint = value; }
   // The window buttons BuildSystemButtons makes, in order.
   virtual std::vector<TZebrinSkinButtonStyle> DefaultButtons() const;
-  // The popup menu and pop-up control elements drop down.
+  // The skin's own popup menu, which elements drop down and the caption's
+  // right click opens; made by AddActionItem, owned by the skin, null
+  // before (and once freed).
   platform::TPopupMenu* PopupMenu() const noexcept { return m_popupMenu; }
-  void SetPopupMenu(platform::TPopupMenu* value);
+  // Adds a menu item linked to `action` to the skin's own popup menu (made on
+  // first use) at `index` (negative or past the end: appended): inside the
+  // submenu captioned with the action's Category when it has one (found by
+  // caption, letter case ignored, else appended), a separator for a null
+  // action. The menu takes the images of the action's list. With AutoButtons
+  // and a combo or check among DefaultButtons, a combo window button is added
+  // when there is none. Then UpdateButtons.
+  void AddActionItem(platform::TCustomAction* action, int index = -1);
+  // A control shown at an element's corner instead of the menu.
   platform::TComponent* PopupControl() const noexcept { return m_popupControl; }
   void SetPopupControl(platform::TComponent* value);
 
@@ -254,7 +267,9 @@ class TZebrinCustomSkin : public platform::TComponent,
   virtual TSystemMenuState SystemMenuState() const;
   // Opens the system menu at a screen point (only with a system menu) and runs the choice.
   void ShowSystemMenu(TPoint screen);
-  // The element's drop-down: the pop-up control or the popup menu at its corner.
+  // The element's drop-down at its corner: the pop-up control placed there
+  // (kept inside the work area) and shown; else the skin's own popup menu,
+  // or the control's PopupMenu, popped up there (PopupMenuAt).
   void DropDown(const TRect& elementRect);
 
   // ---- Window buttons ----
@@ -386,6 +401,10 @@ class TZebrinCustomSkin : public platform::TComponent,
   // the skin drags by itself instead of the window manager's move or resize.
   virtual bool BeginCaptionDrag(const TWindowPointer& /*press*/) { return false; }
   virtual bool BeginSizingDrag(int /*hit*/, const TWindowPointer& /*press*/) { return false; }
+  // Pops `menu` up at a screen point for this skin: the hot element let go,
+  // the menu's PopupComponent the skin, the manager's drag flag raised until
+  // it closed. False when the skin or its control went meanwhile.
+  bool PopupMenuAt(platform::TPopupMenu& menu, TPoint screen);
 
  private:
   class THostEvent;
@@ -398,6 +417,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   // The tracker holds the element pressed (again).
   void TrackPress(platform::TObject& element);
   void ReleasePressed();
+  // The pop-up control at a screen point, moved inside the work area, shown.
+  void ShowPopupControl(platform::TControl& control, TPoint screen, const TRect& work);
   void SetHot(const TSkinElement& element);
   // The hint follows the hot element while ShowHint is on.
   void FollowHint();
@@ -436,8 +457,8 @@ class TZebrinCustomSkin : public platform::TComponent,
   platform::TWindowTraits m_saved;
   TSkinMouseState m_mouse;
 
-  platform::TComponent* m_actionList = nullptr;
-  platform::TPopupMenu* m_popupMenu = nullptr;
+  platform::TCustomActionList* m_actionList = nullptr;
+  platform::TPopupMenu* m_popupMenu = nullptr;  // owned through the component list
   platform::TComponent* m_popupControl = nullptr;
   TZebrinCustomSubSkin* m_subSkin = nullptr;
 

@@ -546,6 +546,17 @@ TZebrinSkinManager& CreateSkinManager() {
 
 void FreeSkinManager() { Created().reset(); }
 
+TSkinPopupFlagScope::TSkinPopupFlagScope() : m_manager(SkinManager()) {
+  if (TZebrinSkinManager* manager = m_manager.Get()) {
+    m_previous = manager->DragFlag();
+    manager->SetDragFlag(true);
+  }
+}
+
+TSkinPopupFlagScope::~TSkinPopupFlagScope() {
+  if (TZebrinSkinManager* manager = m_manager.Get()) manager->SetDragFlag(m_previous);
+}
+
 // --- published members ---
 
 using M = TZebrinSkinManager;

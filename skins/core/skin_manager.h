@@ -153,7 +153,8 @@ class TZebrinSkinManager : public platform::TComponent, public ISkinDefaults {
   // While set, skins ignore activation changes (a window switch in progress).
   bool ActivationFrozen() const noexcept { return m_activationFrozen; }
   void SetActivationFrozen(bool value) noexcept { m_activationFrozen = value; }
-  // Set while a system menu or a button drag holds the mouse.
+  // Set while a system menu, a popup menu of a skin or a button drag holds
+  // the mouse (see TSkinPopupFlagScope).
   bool DragFlag() const noexcept { return m_dragFlag; }
   void SetDragFlag(bool value) noexcept { m_dragFlag = value; }
 
@@ -332,5 +333,19 @@ void SetSkinManagerCreator(TSkinManagerCreator creator);
 // Makes the process's manager when there is none; answers it.
 TZebrinSkinManager& CreateSkinManager();
 void FreeSkinManager();
+
+// Raises the process manager's drag flag for its life (while a skin's menu is
+// open) and then puts back the value it found, unless that manager went.
+class TSkinPopupFlagScope {
+ public:
+  TSkinPopupFlagScope();
+  ~TSkinPopupFlagScope();
+  TSkinPopupFlagScope(const TSkinPopupFlagScope&) = delete;
+  TSkinPopupFlagScope& operator=(const TSkinPopupFlagScope&) = delete;
+
+ private:
+  platform::TWeakRef<TZebrinSkinManager> m_manager;
+  bool m_previous = false;
+};
 
 }  // namespace halbrin::skins

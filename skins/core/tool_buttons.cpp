@@ -11,7 +11,6 @@
 #include "skins/core/band_items.h"
 #include "skins/core/custom_skin.h"
 #include "skins/core/default_painter.h"
-#include "skins/core/skin_drop_down.h"
 #include "skins/core/skin_geometry.h"
 #include "skins/core/skin_manager.h"
 
@@ -170,6 +169,10 @@ void TZebrinSkinCustomToolButton::SetComponent(TComponent* value) {
   Unlink();
   m_component.Reset(value);
   Link();
+}
+
+platform::TPopupMenu* TZebrinSkinCustomToolButton::DropDownMenu() const {
+  return dynamic_cast<platform::TPopupMenu*>(m_component.Get());
 }
 
 void TZebrinSkinCustomToolButton::Link() {
@@ -358,7 +361,7 @@ TPoint TZebrinSkinCustomToolButtons::DropDownPoint(const TZebrinSkinCustomToolBu
 }
 
 void TZebrinSkinCustomToolButtons::PopupMenuOf(TZebrinSkinCustomToolButton& button) {
-  auto* menu = dynamic_cast<platform::TPopupMenu*>(button.Component());
+  platform::TPopupMenu* menu = button.DropDownMenu();
   ISkinButtonsOwner* skin = Skin();
   TComponent* skinComponent = skin ? skin->OwnerComponent() : nullptr;
   if (!menu || !skinComponent) return;
@@ -366,15 +369,16 @@ void TZebrinSkinCustomToolButtons::PopupMenuOf(TZebrinSkinCustomToolButton& butt
   const TPoint at = DropDownPoint(button);
   const TPoint origin = host ? host->WindowOrigin() : TPoint{};
   const TPoint screen{at.X + origin.X, at.Y + origin.Y};
-  TZebrinSkinManager* manager = SkinManager();
-  if (manager) manager->SetDragFlag(true);
-  button.SetStateBit(sbsHot, false);
-  menu->SetPopupComponent(skinComponent);
-  const TWeakRef<TComponent> menuRef(menu);
-  const bool alive = CallOut(button, [&] {
-    if (TComponent* still = menuRef.Get()) CurrentSkinDropDownMenu().Popup(*still, *skinComponent, screen);
-  });
-  if (manager && SkinManager() == manager) manager->SetDragFlag(false);
+  bool alive = false;
+  {
+    TSkinPopupFlagScope flag;
+    button.SetStateBit(sbsHot, false);
+    menu->SetPopupComponent(skinComponent);
+    const TWeakRef<platform::TPopupMenu> menuRef(menu);
+    alive = CallOut(button, [&] {
+      if (platform::TPopupMenu* still = menuRef.Get()) still->Popup(screen.X, screen.Y);
+    });
+  }
   if (!alive) return;
   // The press ended inside the menu: the button lets go of it.
   button.SetStateBit(sbsPressed, false);

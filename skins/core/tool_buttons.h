@@ -21,6 +21,10 @@
 #include "platform/controls/control.h"
 #include "skins/core/skin_buttons.h"
 
+namespace halbrin::platform {
+class TPopupMenu;
+}
+
 namespace halbrin::skins {
 
 class TZebrinSkinCustomToolButton;
@@ -69,6 +73,9 @@ class TZebrinSkinCustomToolButton : public TZebrinSkinCustomButton {
   platform::TComponent* Component() const { return m_component.Get(); }
   // Unlinks the old component and links the new one.
   void SetComponent(platform::TComponent* value);
+  // The linked component when it is a popup menu: what a tbsDropDown
+  // button opens.
+  platform::TPopupMenu* DropDownMenu() const;
   int Group() const noexcept { return m_group; }
   void SetGroup(int value) { Store(m_group, value, false); }
   TZebrinSkinToolButtonStyle Style() const noexcept { return m_style; }
@@ -183,8 +190,10 @@ class TZebrinSkinCustomToolButtons : public TZebrinSkinCustomButtons, public INa
 
   // Check buttons toggle, tab buttons go down.
   bool Release(int index) override;
-  // After the base click: the drop-down menu, or the linked tab control
-  // shown, focused and expanded; then the execute hook.
+  // After the base click: the drop-down menu (popped up at DropDownPoint on
+  // the screen, for the skin, with the manager's drag flag raised while it
+  // is open), or the linked tab control shown, focused and expanded; then
+  // the execute hook.
   void Click(int index) override;
   // Where a drop-down button's menu opens, in window coordinates: the
   // bottom-left corner on a horizontal caption (bottom-right for a control

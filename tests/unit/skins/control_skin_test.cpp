@@ -11,8 +11,10 @@
 #include "platform/controls/recording_control_backend.h"
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
+#include "platform/graphics/popup_menu.h"
 #include "platform/services/desktop_service.h"
 #include "skins/core/recording_window_host.h"
+#include "support/fake_popup_menu_presenter.h"
 
 namespace halbrin::skins {
 namespace {
@@ -442,6 +444,32 @@ TEST_F(ControlSkinTest, CaptionDragIntoTheLeftEighthDocksThePaneLeft) {
   EXPECT_EQ(rest.BoundsRect(), (TRect{80, 0, 300, 200}));
   EXPECT_EQ(popups.log.back(), "hide");
   EXPECT_EQ(handlers->log, (std::vector<std::string>{"move 3", "moved 3", "size"}));
+}
+
+TEST_F(ControlSkinTest, CaptionRightClickPopsUpThePanesMenuWhenItPopsUpByItself) {
+  halbrin::testing::FakePopupMenuPresenter presenter;
+  platform::ScopedPopupMenuPresenter presenterScope{presenter};
+  auto& menu = platform::MakeComponent<platform::TPopupMenu>(root);
+  menu.SetName("PaneMenu");
+  pane.SetPopupMenu(&menu);
+  Pane(alTop, 300, 80);
+  std::vector<bool> flagWhileOpen;
+  presenter.whileOpen = [&](platform::TPopupMenu&) { flagWhileOpen.push_back(SkinManager()->DragFlag()); };
+  TWindowPointer right = On(100, 10);
+  right.button = TMouseButton::mbRight;
+  skin->PointerPress(right);
+  skin->PointerRelease(right);
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_EQ(presenter.shown[0].menu, "PaneMenu");
+  EXPECT_EQ(presenter.shown[0].point, right.screen);
+  EXPECT_EQ(menu.PopupComponent(), skin);
+  EXPECT_EQ(flagWhileOpen, std::vector<bool>{true});
+  EXPECT_FALSE(SkinManager()->DragFlag());
+  // Without AutoPopup the caption keeps the menu shut.
+  menu.SetAutoPopup(false);
+  skin->PointerPress(right);
+  skin->PointerRelease(right);
+  EXPECT_EQ(presenter.shown.size(), 1u);
 }
 
 TEST_F(ControlSkinTest, ADropOutsideTheAllowedStripsSnapsBack) {

@@ -10,11 +10,14 @@
 
 #include "fixtures/skin_window_scopes.h"
 #include "fixtures/three_button_skin.h"
+#include "platform/controls/action_list.h"
 #include "platform/controls/recording_control_backend.h"
 #include "platform/eventloop/fake_event_loop.h"
 #include "platform/eventloop/main_event_loop.h"
 #include "platform/graphics/image_list.h"
+#include "platform/graphics/popup_menu.h"
 #include "skins/core/recording_window_host.h"
+#include "support/fake_popup_menu_presenter.h"
 
 namespace halbrin::skins {
 namespace {
@@ -60,9 +63,15 @@ class Handlers final : public TComponent {
     endTarget = target;
   }
   void Notify(TObject*) { ++notifies; }
+  void PopupComponent(TObject* sender, TObject* menu) {
+    log.push_back("popup");
+    senders.push_back(sender);
+    popupMenus.push_back(menu);
+  }
 
   std::function<void(TObject*)> onMouse;
   std::vector<TObject*> senders;
+  std::vector<TObject*> popupMenus;
   std::vector<std::string> log;
   bool acceptDrop = false;
   TObject* dropped = nullptr;
@@ -873,6 +882,225 @@ TEST_F(CustomSkinTest, ButtonDraggedToAnotherSkin) {
     skin->SetEnabled(false);
     skin->Buttons()->SetVisible(true);
   }
+}
+
+// ---- The skin's own popup menu and element drop-downs ----
+
+// A skin whose window buttons include the combo that drops the menu down.
+class TComboSkin : public TZebrinCustomSkin {
+ public:
+  using TZebrinCustomSkin::TZebrinCustomSkin;
+  std::vector<TZebrinSkinButtonStyle> DefaultButtons() const override { return {btsClose, btsCombo}; }
+};
+
+class SkinMenuTest : public CustomSkinTest {
+ protected:
+  SkinMenuTest() {
+    list = &platform::MakeComponent<platform::TCustomActionList>(root);
+    list->SetImages(&images);
+    newAction = AddAction("New", "");
+    cutAction = AddAction("Cut", "Edit");
+    copyAction = AddAction("Copy", "edit");
+    combo = &platform::MakeComponent<TComboSkin>(root);
+    combo->SetName("Combo");
+    combo->Caption()->Add().Metrics()->SetSize(kCaption);
+    combo->Buttons()->SetImageList(&images);
+    presenter.whileOpen = [this](platform::TPopupMenu& menu) {
+      handlers->log.push_back("open");
+      flagWhileOpen.push_back(SkinManager()->DragFlag());
+      popupComponentWhileOpen = menu.PopupComponent();
+    };
+  }
+
+  platform::TCustomAction* AddAction(const std::string& caption, const std::string& category) {
+    auto& action = platform::MakeComponent<platform::TCustomAction>(root);
+    action.SetCaption(caption);
+    action.SetCategory(category);
+    action.SetActionList(list);
+    action.m_onExecute.Bind(*handlers, &Handlers::Notify);
+    return &action;
+  }
+  // The skin's menu as the presenter lists it, "Edit/Cut" for a submenu's item.
+  static std::vector<std::string> Tree(const platform::TMenuItem& parent, const std::string& prefix = "") {
+    std::vector<std::string> out;
+    for (int i = 0; i < parent.Count(); ++i) {
+      const platform::TMenuItem& item = *parent.Items(i);
+      out.push_back(prefix + item.Caption());
+      for (const std::string& below : Tree(item, prefix + item.Caption() + "/")) out.push_back(below);
+    }
+    return out;
+  }
+  int ComboCount(const TZebrinCustomSkin& s) const {
+    int count = 0;
+    for (int i = 0; i < s.Buttons()->Count(); ++i) count += s.Buttons()->Items(i)->Style() == btsCombo;
+    return count;
+  }
+  TZebrinSkinWindowButton& ComboButton() {
+    for (int i = 0; i < combo->Buttons()->Count(); ++i)
+      if (combo->Buttons()->Items(i)->Style() == btsCombo) return *combo->Buttons()->Items(i);
+    ADD_FAILURE() << "no combo button";
+    return *combo->Buttons()->Items(0);
+  }
+  // The combo's click, with the press it ends.
+  void ClickCombo() {
+    TZebrinSkinWindowButton& button = ComboButton();
+    button.SetStateBit(sbsPressed, true);
+    combo->Buttons()->Click(button.Index());
+  }
+
+  halbrin::testing::FakePopupMenuPresenter presenter;
+  platform::ScopedPopupMenuPresenter presenterScope{presenter};
+  platform::TCustomActionList* list = nullptr;
+  platform::TCustomAction* newAction = nullptr;
+  platform::TCustomAction* cutAction = nullptr;
+  platform::TCustomAction* copyAction = nullptr;
+  TComboSkin* combo = nullptr;
+  std::vector<bool> flagWhileOpen;
+  TComponent* popupComponentWhileOpen = nullptr;
+};
+
+TEST_F(SkinMenuTest, ActionListBuildsCategorySubmenusOfLinkedItems) {
+  EXPECT_EQ(skin->PopupMenu(), nullptr) << "made on first use";
+  skin->SetActionList(list);
+  platform::TPopupMenu* menu = skin->PopupMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Owner(), skin);
+  EXPECT_EQ(menu->Images(), &images) << "the list's images";
+  // One submenu for "Edit" and "edit": found by caption, letter case ignored.
+  EXPECT_EQ(Tree(menu->Items()), (std::vector<std::string>{"New", "Edit", "Edit/Cut", "Edit/Copy"}));
+  EXPECT_EQ(menu->Items().Items(0)->Action(), newAction);
+  EXPECT_EQ(menu->Items().Items(1)->Action(), nullptr) << "the submenu is a plain item";
+  EXPECT_EQ(menu->Items().Items(1)->Items(1)->Action(), copyAction);
+
+  // A null action is a separator; an index inserts, past the end appends.
+  skin->AddActionItem(nullptr, 1);
+  skin->AddActionItem(AddAction("Paste", "Edit"), 0);
+  skin->AddActionItem(AddAction("Quit", ""), 99);
+  EXPECT_EQ(Tree(menu->Items()),
+            (std::vector<std::string>{"New", "-", "Edit", "Edit/Paste", "Edit/Cut", "Edit/Copy", "Quit"}));
+  EXPECT_TRUE(menu->Items().Items(1)->IsLine());
+
+  // The action's changes reach its item.
+  cutAction->SetCaption("Cut out");
+  EXPECT_EQ(menu->Items().Items(2)->Items(1)->Caption(), "Cut out");
+}
+
+TEST_F(SkinMenuTest, ComboWindowButtonComesWithTheFirstItemWhenTheSkinWantsOne) {
+  // Not hooked: BuildSystemButtons made no buttons, so the item adds the combo, once.
+  ASSERT_EQ(combo->Buttons()->Count(), 0);
+  combo->AddActionItem(newAction);
+  combo->AddActionItem(cutAction);
+  EXPECT_EQ(ComboCount(*combo), 1);
+  // Skins whose buttons have no combo or check, or without AutoButtons, get none.
+  skin->AddActionItem(newAction);
+  EXPECT_EQ(ComboCount(*skin), 0);
+  auto& manual = platform::MakeComponent<TComboSkin>(root);
+  manual.SetAutoButtons(false);
+  manual.AddActionItem(newAction);
+  EXPECT_EQ(ComboCount(manual), 0);
+}
+
+TEST_F(SkinMenuTest, NilListOrAFreedListFreesTheMenu) {
+  skin->SetActionList(list);
+  platform::TWeakRef<platform::TPopupMenu> menu(skin->PopupMenu());
+  skin->SetActionList(nullptr);
+  EXPECT_FALSE(menu.Get());
+  EXPECT_EQ(skin->PopupMenu(), nullptr);
+
+  skin->SetActionList(list);
+  menu.Reset(skin->PopupMenu());
+  TComponent::Free(*list);
+  list = nullptr;
+  EXPECT_EQ(skin->ActionList(), nullptr) << "cleared through the property";
+  EXPECT_FALSE(menu.Get());
+
+  // The menu freed by itself reads nil.
+  skin->AddActionItem(newAction);
+  ASSERT_NE(skin->PopupMenu(), nullptr);
+  TComponent::Free(*skin->PopupMenu());
+  EXPECT_EQ(skin->PopupMenu(), nullptr);
+}
+
+TEST_F(SkinMenuTest, ComboDropsTheMenuDownAtItsCornerAndTheChoiceRunsAfter) {
+  Hook(*combo, *form);
+  combo->SetActionList(list);
+  combo->UpdateButtons();
+  TZebrinSkinWindowButton& button = ComboButton();
+  EXPECT_TRUE(button.Visible()) << "the skin has a menu now";
+  TRecordingWindowHost& host = HostOf(*form);
+  const TRect r = button.BoundsRect();
+  combo->OnPopupComponent().Bind(*handlers, &Handlers::PopupComponent);
+
+  presenter.choose = {"Edit", "Copy"};
+  ClickCombo();
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_EQ(handlers->log, (std::vector<std::string>{"popup", "open"}));
+  EXPECT_EQ(handlers->senders, std::vector<TObject*>{combo});
+  EXPECT_EQ(handlers->popupMenus, std::vector<TObject*>{combo->PopupMenu()});
+  EXPECT_EQ(presenter.shown[0].point, host.WindowToScreen(TPoint{r.Left, r.Bottom})) << "bottom-left for alNone";
+  EXPECT_EQ(flagWhileOpen, std::vector<bool>{true});
+  EXPECT_EQ(popupComponentWhileOpen, combo);
+  EXPECT_FALSE(SkinManager()->DragFlag());
+  EXPECT_FALSE(button.Pressed()) << "the press ended in the menu";
+  EXPECT_EQ(handlers->notifies, 0) << "the click is posted";
+  loop.RunIdle();
+  EXPECT_EQ(handlers->notifies, 1) << "the chosen item's action ran";
+
+  // Aligned to the top the corner is the bottom-right one.
+  form->SetAlign(platform::alTop);
+  ClickCombo();
+  ASSERT_EQ(presenter.shown.size(), 2u);
+  const TRect moved = ComboButton().BoundsRect();
+  EXPECT_EQ(presenter.shown[1].point, host.WindowToScreen(TPoint{moved.Right, moved.Bottom}));
+}
+
+TEST_F(SkinMenuTest, WithoutItsOwnMenuTheControlsPopupMenuDropsDown) {
+  auto& controlMenu = platform::MakeComponent<platform::TPopupMenu>(root);
+  controlMenu.SetName("FormMenu");
+  form->SetPopupMenu(&controlMenu);
+  Hook(*combo, *form);
+  TZebrinSkinWindowButton& button = ComboButton();
+  combo->Buttons()->Click(button.Index());
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_EQ(presenter.shown[0].menu, "FormMenu");
+  EXPECT_EQ(controlMenu.PopupComponent(), combo);
+  // The skin's own menu comes first.
+  combo->SetActionList(list);
+  combo->Buttons()->Click(ComboButton().Index());
+  ASSERT_EQ(presenter.shown.size(), 2u);
+  EXPECT_EQ(presenter.shown[1].menu, "");
+}
+
+TEST_F(SkinMenuTest, PopupControlIsPlacedAtTheCornerInsideTheWorkArea) {
+  auto& pane = platform::MakeComponent<TWinControl>(root);
+  pane.SetBounds(0, 0, 120, 80);
+  pane.SetVisible(false);
+  combo->SetPopupControl(&pane);
+  combo->SetActionList(list);  // the control wins over the menu
+  Hook(*combo, *form);
+  TRecordingWindowHost& host = HostOf(*form);
+  const TRect r = ComboButton().BoundsRect();
+  const TPoint corner = host.WindowToScreen(TPoint{r.Left, r.Bottom});
+  struct Case {
+    const char* name;
+    TRect work;
+    TPoint expected;
+  } const cases[] = {
+      {"room enough", {0, 0, 1920, 1080}, corner},
+      {"right edge", {0, 0, corner.X + 50, 1080}, {corner.X + 50 - 120, corner.Y}},
+      {"bottom edge", {0, -500, 1920, corner.Y + 10}, {corner.X, corner.Y + 10 - 80}},
+      {"too small: the top-left corner wins", {corner.X + 20, 0, corner.X + 60, 40}, {corner.X + 20, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.workArea = c.work;
+    pane.SetVisible(false);
+    combo->Buttons()->Click(ComboButton().Index());
+    EXPECT_TRUE(pane.Visible());
+    EXPECT_EQ((TPoint{pane.Left(), pane.Top()}), c.expected);
+    EXPECT_EQ((TSize{pane.Width(), pane.Height()}), (TSize{120, 80}));
+  }
+  EXPECT_TRUE(presenter.shown.empty());
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 
 #include "platform/classes/property_access.h"
 #include "platform/controls/win_control.h"
+#include "platform/eventloop/fake_event_loop.h"
+#include "platform/eventloop/main_event_loop.h"
 #include "platform/graphics/popup_menu.h"
 #include "platform/graphics/recording_canvas.h"
-#include "skins/core/skin_drop_down.h"
 #include "skins/core/skin_manager.h"
+#include "support/fake_popup_menu_presenter.h"
 #include "tool_fixtures.h"
 
 namespace halbrin::skins {
@@ -242,18 +244,6 @@ TEST_F(ToolBarTest, ReleaseBeforeClick) {
   EXPECT_FALSE(bar.Release(9));
 }
 
-// Records the drop-downs the buttons open.
-class RecordingDropDown final : public ISkinDropDownMenu {
- public:
-  void Popup(TComponent& menu, TComponent& skin, TPoint screen) override {
-    menus.push_back(&menu);
-    skins.push_back(&skin);
-    points.push_back(screen);
-  }
-  std::vector<TComponent*> menus, skins;
-  std::vector<TPoint> points;
-};
-
 TEST_F(ToolBarTest, DropDownPointTable) {
   TZebrinSkinToolButton& button = AddButton(tbsDropDown);
   button.SetImageIndex(0);
@@ -279,28 +269,139 @@ TEST_F(ToolBarTest, DropDownPointTable) {
   }
 }
 
-TEST_F(ToolBarTest, DropDownOpensItsMenuAtTheScreenPoint) {
-  RecordingDropDown dropDown;
-  ScopedSkinDropDownMenu scope(dropDown);
-  host.origin = {500, 300};
-  TZebrinSkinToolButton& button = AddButton(tbsDropDown);
-  TZebrinSkinToolButton& without = AddButton(tbsDropDown);
-  auto& menu = platform::MakeComponent<platform::TPopupMenu>(root);
-  button.SetComponent(&menu);
-  Layout();
-  button.SetStateBit(sbsPressed, true);
+// Records the items clicked.
+class ClickLog final : public TComponent {
+ public:
+  using TComponent::TComponent;
+  void Clicked(TObject* sender) { senders.push_back(sender); }
+  std::vector<TObject*> senders;
+};
+
+// A drop-down button with a menu, the presenter and the main loop the
+// menu's posted click runs on, and a skin manager whose drag flag shows.
+class DropDownTest : public ToolBarTest {
+ protected:
+  DropDownTest() {
+    CreateSkinManager();
+    host.origin = {500, 300};
+    menu = &platform::MakeComponent<platform::TPopupMenu>(root);
+    menu->SetName("Tools");
+    open = &AddMenuItem(menu->Items(), "Open");
+    recent = &AddMenuItem(menu->Items(), "Recent");
+    AddMenuItem(*recent, "a.txt");
+    button = &AddButton(tbsDropDown);
+    button->SetComponent(menu);
+    button->SetImageIndex(0);
+    Layout();
+    presenter.whileOpen = [this](platform::TPopupMenu& shown) {
+      flagWhileOpen.push_back(SkinManager()->DragFlag());
+      popupComponentWhileOpen = shown.PopupComponent();
+    };
+  }
+  ~DropDownTest() override {
+    root.DestroyComponents();
+    FreeSkinManager();
+  }
+
+  static platform::TMenuItem& AddMenuItem(platform::TMenuItem& parent, const std::string& caption) {
+    platform::TMenuItem& item = parent.Add(std::make_unique<platform::TMenuItem>());
+    item.SetCaption(caption);
+    return item;
+  }
+  // The menu's screen point: DropDownPoint in the window at host.origin.
+  TPoint Expected() const {
+    const TPoint corner = bar.DropDownPoint(*button);
+    return {corner.X + 500, corner.Y + 300};
+  }
+
+  platform::FakeEventLoop loop;
+  platform::ScopedMainEventLoop loopScope{loop};
+  halbrin::testing::FakePopupMenuPresenter presenter;
+  platform::ScopedPopupMenuPresenter presenterScope{presenter};
+  platform::TPopupMenu* menu = nullptr;
+  platform::TMenuItem* open = nullptr;
+  platform::TMenuItem* recent = nullptr;
+  TZebrinSkinToolButton* button = nullptr;
+  std::vector<bool> flagWhileOpen;
+  TComponent* popupComponentWhileOpen = nullptr;
+  ClickLog clicks;
+  std::vector<TObject*>& clicked = clicks.senders;
+};
+
+TEST_F(DropDownTest, PopsItsMenuUpAtTheScreenPointWithTheFlagRaised) {
+  button->SetStateBit(sbsHot, true);
+  button->SetStateBit(sbsPressed, true);
   bar.Click(0);
-  ASSERT_EQ(dropDown.menus.size(), 1u);
-  EXPECT_EQ(dropDown.menus[0], &menu);
-  EXPECT_EQ(dropDown.skins[0], &host);
-  const TPoint corner = bar.DropDownPoint(button);
-  EXPECT_EQ(dropDown.points[0], (TPoint{corner.X + 500, corner.Y + 300}));
-  EXPECT_EQ(menu.PopupComponent(), &host);
-  EXPECT_FALSE(button.Pressed()) << "the press ended in the menu";
-  // Without a menu nothing shows.
-  bar.Click(1);
-  EXPECT_EQ(dropDown.menus.size(), 1u);
-  (void)without;
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_EQ(presenter.shown[0].menu, "Tools");
+  EXPECT_EQ(presenter.shown[0].point, Expected());
+  EXPECT_EQ(presenter.shown[0].items, (std::vector<std::string>{"Open", "Recent", "Recent/a.txt"}));
+  EXPECT_TRUE(presenter.shown[0].open);
+  EXPECT_EQ(flagWhileOpen, std::vector<bool>{true});
+  EXPECT_EQ(popupComponentWhileOpen, &host);
+  EXPECT_FALSE(SkinManager()->DragFlag()) << "lowered once the menu closed";
+  EXPECT_FALSE(button->Hot());
+  EXPECT_FALSE(button->Pressed()) << "the press ended in the menu";
+  EXPECT_FALSE(menu->IsOpen());
+
+  // A flag some other owner raised stays raised.
+  SkinManager()->SetDragFlag(true);
+  bar.Click(0);
+  EXPECT_TRUE(SkinManager()->DragFlag());
+  SkinManager()->SetDragFlag(false);
+}
+
+TEST_F(DropDownTest, TheChosenItemsClickRunsAfterTheMenuClosed) {
+  open->OnClick().Bind(clicks, &ClickLog::Clicked);
+  recent->Items(0)->OnClick().Bind(clicks, &ClickLog::Clicked);
+  struct Case {
+    std::vector<std::string> choose;
+    TObject* clicked;
+  } const cases[] = {{{"Open"}, open}, {{"Recent", "a.txt"}, recent->Items(0)}, {{}, nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.choose.empty() ? "cancelled" : c.choose.back());
+    clicked.clear();
+    presenter.choose = c.choose;
+    bar.Click(0);
+    EXPECT_TRUE(clicked.empty()) << "posted, not run inside the menu";
+    loop.RunIdle();
+    EXPECT_EQ(clicked, c.clicked ? std::vector<TObject*>{c.clicked} : std::vector<TObject*>{});
+  }
+}
+
+TEST_F(DropDownTest, NothingShowsWithoutAMenuOrForAnotherComponent) {
+  TZebrinSkinToolButton& without = AddButton(tbsDropDown);
+  TZebrinSkinToolButton& withControl = AddButton(tbsDropDown);
+  auto& control = platform::MakeComponent<platform::TWinControl>(root);
+  withControl.SetComponent(&control);
+  EXPECT_EQ(withControl.DropDownMenu(), nullptr);
+  EXPECT_EQ(button->DropDownMenu(), menu);
+  Layout();
+  bar.Click(without.Index());
+  bar.Click(withControl.Index());
+  EXPECT_TRUE(presenter.shown.empty());
+  // A push button linked to the menu does not open it either.
+  button->SetStyle(tbsButton);
+  bar.Click(0);
+  EXPECT_TRUE(presenter.shown.empty());
+}
+
+TEST_F(DropDownTest, MenuFreedWhileOpenGoesAfterItClosed) {
+  const platform::TWeakRef<platform::TPopupMenu> menuRef(menu);
+  presenter.choose = {"Open"};
+  presenter.whileOpen = [&](platform::TPopupMenu& shown) {
+    TComponent::Free(shown);
+    EXPECT_TRUE(menuRef.Get()) << "held while open";
+  };
+  open->OnClick().Bind(clicks, &ClickLog::Clicked);
+  bar.Click(0);
+  EXPECT_FALSE(menuRef.Get());
+  EXPECT_EQ(button->Component(), nullptr) << "a freed menu reads nil";
+  EXPECT_FALSE(SkinManager()->DragFlag());
+  loop.RunIdle();
+  EXPECT_TRUE(clicked.empty()) << "the chosen item went with its menu";
+  bar.Click(0);
+  EXPECT_EQ(presenter.shown.size(), 1u);
 }
 
 TEST_F(ToolBarTest, LinkedComponentIsHeldWeakly) {
