@@ -6,6 +6,7 @@
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
 #include "components/forms/icon_decoder.h"
+#include "components/menus/menu_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "core/app/application_ex.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     });
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterFormComponentTypes();
+  halbrin::RegisterMenuComponentTypes();
   halbrin::RegisterBrowserComponentTypes();
   halbrin::InstallWebKitBrowserViews();
   // The application's "skins" object and the one way the skin manager is made.
