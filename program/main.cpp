@@ -8,6 +8,7 @@
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
 #include "components/forms/icon_decoder.h"
+#include "components/menus/menu_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
 #include "components/timers/timer_ex.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     return images;
   });
   halbrin::RegisterFormComponentTypes();
+  halbrin::RegisterMenuComponentTypes();
   halbrin::RegisterBrowserComponentTypes();
   halbrin::InstallWebKitBrowserViews();
   // The application's "skins" object and the one way the skin manager is made.

@@ -54,9 +54,12 @@ TObject* CreateComponentByType(TObject* owner, std::string_view type, const std:
   if (!parent) return nullptr;
   std::unique_ptr<TComponent> made = found->second(*parent);
   if (!made) return nullptr;
+  // A factory may make the component for another owner than the one asked
+  // (a menu's items belong to its root item): it joins that one.
+  TComponent& into = made->Owner() ? *made->Owner() : *parent;
   // Named before it joins its owner: a name the owner has already leaves nothing behind.
   if (!name.empty()) made->SetName(name);
-  return &parent->InsertComponent(std::move(made));
+  return &into.InsertComponent(std::move(made));
 }
 
 }  // namespace halbrin

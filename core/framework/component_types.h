@@ -13,7 +13,8 @@
 
 namespace halbrin {
 
-// Makes a component for `owner`; the table inserts it into the owner.
+// Makes a component for `owner`; the table inserts it into the owner the
+// component was made with (normally `owner`).
 using TComponentTypeFactory = std::function<std::unique_ptr<platform::TComponent>(platform::TComponent& owner)>;
 
 // Adds or replaces a type word.

@@ -178,7 +178,11 @@ TObject* TXmlTypeInfoEx::FindObject(TObject* instance, const XmlNode&, const std
           if (!items->NewItem({})) break;
       return items->ItemAt(index);
     }
-    return items->FindItem(element);
+    // Other names are the list's items first; a miss goes on below (a
+    // <control type="..."> element makes a component under the list).
+    const std::string name = isControl ? id : element;
+    if (TObject* found = items->FindItem(name)) return found;
+    lookedUp = name;
   }
   if (auto* list = dynamic_cast<TCustomApplicationComponents*>(instance)) {
     lookedUp = SameText(element, "item") ? id : element;

@@ -1,0 +1,89 @@
+#pragma once
+
+// The script-visible popup menu: TPopupMenuEx ("menu") over the class
+// library's TPopupMenu. Its items are TMenuItemEx; `visible` true (or the
+// exec word "popup") pops it up at the pointer, and "popup" fires before it
+// shows, so a handler may still change the items.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/foundation/collection_interfaces.h"
+#include "core/framework/component_interfaces.h"
+#include "core/framework/script_events_slot.h"
+#include "platform/graphics/popup_menu.h"
+#include "platform/variant/variant.h"
+
+namespace halbrin {
+
+class TMenuItemEx;
+
+class TPopupMenuEx : public platform::TPopupMenu,
+                     public IItemCollection,
+                     public IComponentType,
+                     public IScriptEventSource,
+                     public IExecutable,
+                     public IDeclaredItemList {
+  HALBRIN_CLASS(TPopupMenuEx, platform::TPopupMenu)
+
+  // Registers the menu with the application (ApplicationHooks()).
+  explicit TPopupMenuEx(platform::TComponent* owner = nullptr);
+  ~TPopupMenuEx() override;
+
+  std::string GetTypeName() const override { return "menu"; }
+
+  const platform::Variant& Data() const noexcept { return m_data; }
+  void SetData(const platform::Variant& data) { m_data = data; }
+
+  // True pops the menu up at the pointer (the screen's origin when the
+  // pointer is not known); false does nothing. Reads whether it is open.
+  bool Visible() const noexcept { return IsOpen(); }
+  void SetVisible(bool visible);
+
+  // Appends a separator ("-") at the top level.
+  TMenuItemEx& AddLine();
+
+  // IItemCollection over the top level: clear frees every item.
+  void clear() override { Items().Clear(); }
+  bool empty() const override { return Items().Count() == 0; }
+  void setEmpty(bool value) override {
+    if (value) clear();
+  }
+  int length() const override { return Items().Count(); }
+
+  // IScriptEventSource.
+  TScriptEvents* GetEvents() override { return m_events.Get(); }
+  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
+  platform::Variant GetEventData() const override { return m_eventData; }
+  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
+  bool HasEvents() const override { return m_events.Peek() != nullptr; }
+  platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
+                              platform::TComponent* sender) override;
+
+  // IExecutable: "popup" (as visible := true), "clear", "addline"; letter
+  // case ignored. True for these, false for any other word.
+  platform::Variant GetExec() const override { return m_execResult; }
+  void SetExec(const platform::Variant& value) override;
+
+  // IDeclaredItemList over the top level; FindItem searches the whole tree
+  // depth first.
+  platform::TObject* NewItem(const std::string& name) override;
+  platform::TObject* ItemAt(int index) const override;
+  int Count() const override { return Items().Count(); }
+  platform::TObject* FindItem(std::string_view name) const override;
+
+  // "popup" with [Name, data]; the answer is ignored.
+  void popupHandler(platform::TObject* sender);
+
+ protected:
+  void Notification(platform::TComponent* component, platform::TOperation operation) override;
+
+ private:
+  TScriptEventsSlot m_events{*this};
+  platform::Variant m_execResult = platform::Variant::Null();
+  platform::Variant m_eventData = platform::Variant::Null();
+  platform::Variant m_data = platform::Variant::Null();
+};
+
+}  // namespace halbrin
