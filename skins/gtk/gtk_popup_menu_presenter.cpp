@@ -285,14 +285,16 @@ void GtkPopupMenuPresenter::UpdateStyle() {
   const std::string menuColor = CssColor(platform::SystemColor(platform::COLOR_MENU));
   const std::string borderColor = CssColor(platform::SystemColor(platform::COLOR_BTNSHADOW));
   const std::string cls = std::string(".") + kOwnerDrawnMenuClass;
+  // GTK paints a menu's border inside its padding: 2 px of padding show as
+  // the 1 px border and 1 px of the menu colour.
   const std::string text =
       "window" + cls + " { background: none; background-color: " + menuColor +
       "; border: none; box-shadow: none; margin: 0; padding: 0; }\n"
       "menu" + cls + " { background: none; background-color: " + menuColor + "; border: 1px solid " + borderColor +
-      "; border-radius: 0; box-shadow: none; margin: 0; padding: 1px; }\n"
+      "; border-radius: 0; box-shadow: none; margin: 0; padding: 2px; }\n"
       "menu" + cls + " menuitem, menu" + cls + " menuitem:hover, menu" + cls +
       " menuitem:disabled { padding: 0; margin: 0; border: none; border-radius: 0; min-height: 0; min-width: 0;"
-      " background: none; box-shadow: none; -GtkMenuItem-arrow-spacing: 0; }\n"
+      " background: none; box-shadow: none; }\n"
       "menu" + cls + " menuitem arrow { min-width: 0; min-height: 0; -gtk-icon-source: none; }\n";
   GdkScreen* screen = gdk_screen_get_default();
   if (!m_css) m_css = platform::GObjectPtr<GtkCssProvider>::Adopt(gtk_css_provider_new());
