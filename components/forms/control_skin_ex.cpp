@@ -24,7 +24,15 @@ HALBRIN_DEFINE_CLASS(TZebrinControlSkinEx,
                      .Handler("dblClickHandler", &C::dblClickHandler)
                      .Handler("deleteItemHandler", &C::deleteItemHandler)
                      .Handler("mouseDownHandler", &C::mouseDownHandler)
-                     .Handler("mouseUpHandler", &C::mouseUpHandler))
+                     .Handler("mouseUpHandler", &C::mouseUpHandler)
+                     .Handler("iconClickHandler", &C::iconClickHandler)
+                     .Handler("iconDblClickHandler", &C::iconDblClickHandler)
+                     .Handler("iconMouseDownHandler", &C::iconMouseDownHandler)
+                     .EventOf("OnIconClick", [](C& s) -> TNotifyEvent& { return s.Icon()->OnClick(); }, "TNotifyEvent")
+                     .EventOf("OnIconDblClick", [](C& s) -> TNotifyEvent& { return s.Icon()->OnDblClick(); },
+                              "TNotifyEvent")
+                     .EventOf("OnIconMouseDown", [](C& s) -> TMouseEvent& { return s.Icon()->OnMouseDown(); },
+                              "TMouseEvent"))
 
 TZebrinControlSkinEx::TZebrinControlSkinEx(TComponent* owner) : TZebrinControlSkin(owner) {}
 
@@ -70,6 +78,14 @@ void TZebrinControlSkinEx::mouseDownHandler(TObject* sender, TMouseButton button
 
 void TZebrinControlSkinEx::mouseUpHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
   FireSkinMouseEvent(*this, *this, "mouseup", sender, button, shift, x, y);
+}
+
+void TZebrinControlSkinEx::iconClickHandler(TObject* sender) { FireSkinItemEvent(*this, *this, "iconclick", sender); }
+
+void TZebrinControlSkinEx::iconDblClickHandler(TObject* sender) { FireSkinItemEvent(*this, *this, "icondblclick", sender); }
+
+void TZebrinControlSkinEx::iconMouseDownHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+  FireSkinMouseEvent(*this, *this, "iconmousedown", sender, button, shift, x, y);
 }
 
 void TZebrinControlSkinEx::Notification(TComponent* component, TOperation operation) {

@@ -45,6 +45,13 @@ class TZebrinControlSkinEx : public skins::TZebrinControlSkin, public IScriptEve
   void dblClickHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void mouseDownHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void mouseUpHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  // Bound to OnIconClick, OnIconDblClick and OnIconMouseDown (the caption
+  // icon's own OnClick, OnDblClick and OnMouseDown, published on the skin):
+  // "iconclick", "icondblclick" with the icon, "iconmousedown" with
+  // [icon, button, modifiers, x, y].
+  void iconClickHandler(platform::TObject* sender);
+  void iconDblClickHandler(platform::TObject* sender);
+  void iconMouseDownHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
 
  protected:
   void Notification(platform::TComponent* component, platform::TOperation operation) override;

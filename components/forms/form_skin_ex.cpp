@@ -25,7 +25,15 @@ HALBRIN_DEFINE_CLASS(TZebrinFormSkinEx,
                      .Handler("dblClickHandler", &F::dblClickHandler)
                      .Handler("deleteItemHandler", &F::deleteItemHandler)
                      .Handler("mouseDownHandler", &F::mouseDownHandler)
-                     .Handler("mouseUpHandler", &F::mouseUpHandler))
+                     .Handler("mouseUpHandler", &F::mouseUpHandler)
+                     .Handler("iconClickHandler", &F::iconClickHandler)
+                     .Handler("iconDblClickHandler", &F::iconDblClickHandler)
+                     .Handler("iconMouseDownHandler", &F::iconMouseDownHandler)
+                     .EventOf("OnIconClick", [](F& s) -> TNotifyEvent& { return s.Icon()->OnClick(); }, "TNotifyEvent")
+                     .EventOf("OnIconDblClick", [](F& s) -> TNotifyEvent& { return s.Icon()->OnDblClick(); },
+                              "TNotifyEvent")
+                     .EventOf("OnIconMouseDown", [](F& s) -> TMouseEvent& { return s.Icon()->OnMouseDown(); },
+                              "TMouseEvent"))
 
 TZebrinFormSkinEx::TZebrinFormSkinEx(TComponent* owner) : TZebrinFormSkin(owner) {}
 
@@ -71,6 +79,14 @@ void TZebrinFormSkinEx::mouseDownHandler(TObject* sender, TMouseButton button, T
 
 void TZebrinFormSkinEx::mouseUpHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
   FireSkinMouseEvent(*this, *this, "mouseup", sender, button, shift, x, y);
+}
+
+void TZebrinFormSkinEx::iconClickHandler(TObject* sender) { FireSkinItemEvent(*this, *this, "iconclick", sender); }
+
+void TZebrinFormSkinEx::iconDblClickHandler(TObject* sender) { FireSkinItemEvent(*this, *this, "icondblclick", sender); }
+
+void TZebrinFormSkinEx::iconMouseDownHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+  FireSkinMouseEvent(*this, *this, "iconmousedown", sender, button, shift, x, y);
 }
 
 void TZebrinFormSkinEx::Notification(TComponent* component, TOperation operation) {

@@ -2,7 +2,8 @@
 
 // What the two script faces of skins (TZebrinFormSkinEx, TZebrinControlSkinEx)
 // share: the exec words of every skin and the script events of the skin's
-// band items, whose eventData carries the item as an IComponent.
+// band items and caption icon, whose eventData carries the element as an
+// IComponent.
 
 #include <string_view>
 

@@ -22,6 +22,7 @@
 #include "core/scripting/script_cache.h"
 #include "core/scripting/script_defaults.h"
 #include "core/scripting/script_folders.h"
+#include "platform/graphics/picture.h"
 #include "core/scripting/script_host.h"
 #include "platform/base/case_fold.h"
 #include "platform/base/format.h"
@@ -643,6 +644,7 @@ void TApplicationEx::ReadCommandLineOptions() {
 Variant TApplicationEx::StartProject() {
   SetELog(true);
   SetScriptFolders({ProjectInfo().folder, ApplicationFolder()});
+  SetPictureFolder(ProjectInfo().folder);
   Variant result;
   m_startFailed = false;
   try {
@@ -701,6 +703,7 @@ void TApplicationEx::CloseProject() {
   InitProjectInfo(ProjectInfo());
   // Script names resolve in the program's folder until a project opens again.
   SetScriptFolders({});
+  SetPictureFolder({});
   m_cursorChanges = 0;
   ExecResult() = Variant();
   m_silent = false;

@@ -211,6 +211,19 @@ class TClassBuilder {
     return *this;
   }
 
+  // An event property whose TEvent a sub-object keeps: `eventOf(C&)` returns it.
+  template <class F>
+  TClassBuilder& EventOf(std::string name, F eventOf, std::string typeName) {
+    TPropType type;
+    type.kind = TTypeKind::Method;
+    type.typeName = std::move(typeName);
+    TMethodAccess access{
+        [eventOf](const TObject& self) { return eventOf(const_cast<C&>(static_cast<const C&>(self))).Method(); },
+        [eventOf](TObject& self, const TMethod& m) { eventOf(static_cast<C&>(self)).Assign(m); }};
+    m_props.emplace_back(std::move(name), std::move(type), std::move(access));
+    return *this;
+  }
+
   // A dynamic array property read and written as a Variant array.
   template <class G, class S = std::nullptr_t>
   TClassBuilder& DynArray(std::string name, G getter, S setter, std::string typeName) {

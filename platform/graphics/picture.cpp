@@ -1,6 +1,8 @@
 #include "platform/graphics/picture.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <utility>
 
 #include "platform/base/format.h"
 #include "platform/classes/class_builder.h"
@@ -24,7 +26,24 @@ TArgbImage KeyedOut(const TArgbImage& image) {
   return keyed;
 }
 
+std::string& PictureFolderSetting() {
+  static std::string folder;
+  return folder;
+}
+
 }  // namespace
+
+void SetPictureFolder(std::string folder) { PictureFolderSetting() = std::move(folder); }
+
+const std::string& PictureFolder() noexcept { return PictureFolderSetting(); }
+
+std::string ResolvePictureFileName(const std::string& fileName) {
+  std::string path = fileName;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  const std::filesystem::path name(path);
+  if (path.empty() || name.is_absolute() || PictureFolder().empty()) return path;
+  return (std::filesystem::path(PictureFolder()) / name).string();
+}
 
 void TPicture::SetFileName(const std::string& value) {
   std::string path = value;
@@ -39,7 +58,7 @@ void TPicture::SetFileName(const std::string& value) {
   }
   TArgbImage image;
   try {
-    image = DecodeImageFile(path);
+    image = DecodeImageFile(ResolvePictureFileName(path));
   } catch (const Exception& e) {
     throw EPictureError(Format("Cannot load picture \"%s\": %s", {value, std::string(e.what())}));
   }

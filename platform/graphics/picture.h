@@ -15,14 +15,21 @@ namespace halbrin::platform {
 // "Cannot load picture "%s": %s"
 HALBRIN_EXCEPTION(EPictureError, Exception);
 
+// The folder relative picture file names resolve against (the project's,
+// once one is open); empty: the current folder. Main thread only.
+void SetPictureFolder(std::string folder);
+const std::string& PictureFolder() noexcept;
+// `fileName` with "\" read as "/", joined to PictureFolder when relative.
+std::string ResolvePictureFileName(const std::string& fileName);
+
 class TPicture : public TPersistent {
   HALBRIN_CLASS(TPicture, TPersistent)
 
   explicit TPicture(TPersistent* owner = nullptr) : m_owner(owner) {}
 
-  // The file last loaded; writing loads it ("\" read as "/"), an empty name
-  // clears the picture. A file that does not load raises EPictureError and
-  // leaves the picture as it was.
+  // The file last loaded, as given ("\" read as "/"); writing loads it, a
+  // relative name from PictureFolder, and an empty name clears the picture.
+  // A file that does not load raises EPictureError and leaves the picture as it was.
   const std::string& FileName() const noexcept { return m_fileName; }
   void SetFileName(const std::string& value);
   // On a graphic without alpha, the colour of its bottom-left pixel shows through.

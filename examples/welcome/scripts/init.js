@@ -35,13 +35,16 @@ function main(project) {
   skins.loadFromFile('skins/welcome.xml');
   // The first form is the main form: skinned (the caption and frame the skin
   // file colours), its place kept between runs, the start count on the right
-  // of its caption band, and a caption icon with a hint at its left.
-  var projectFolder = client.interpret('<#project attribute=folder>').replace(/\/?$/, '/');
+  // of its caption band, a caption icon with a hint at its left (its picture
+  // named relative to the project folder), and a second caption band with two
+  // tool buttons whose hints show when the pointer rests on them.
   client.exec('<control type="form" id="Welcome" Caption="Welcome to Halbrin Lite" Width="480" Height="300" ' +
               'userInterfaceOptions="uioSkin,uioPlacement">' +
-              '<skin><Caption><item_0><ItemEx Text="start number ' + starts + '"/></item_0></Caption>' +
+              '<skin><Caption><item_0><ItemEx Text="start number ' + starts + '"/></item_0><item_1/></Caption>' +
               '<Icon Visible="true" Hint="Welcome to Halbrin Lite">' +
-              '<Image fileName="' + projectFolder + 'skins/welcome-icon.png"/></Icon></skin>' +
+              '<Image fileName="skins/welcome-icon.png"/></Icon>' +
+              '<ToolButtons><item Text="Greet" Hint="Runs the Greet action"/>' +
+              '<item Text="Page" Hint="Shows pages/welcome.html"/></ToolButtons></skin>' +
               // A page of the project fills the form; its script reads the
               // start count through window.external.
               '<control type="webbrowser" id="Page" Align="alClient" Visible="true" url_="pages/welcome.html">' +

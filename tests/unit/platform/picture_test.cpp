@@ -1,5 +1,6 @@
 // TPicture: image files through the shared decoder, the error that keeps the
-// old graphic, Transparent's colour key and the change notification.
+// old graphic, relative names from the picture folder, Transparent's colour
+// key and the change notification.
 
 #include "platform/graphics/picture.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/glib_ptr.h"
@@ -101,6 +103,51 @@ TEST_F(PictureTest, BackslashesReadAsSlashesAndAnEmptyNameClears) {
   EXPECT_EQ(picture.Graphic(), nullptr);
   EXPECT_EQ(picture.FileName(), "");
   EXPECT_EQ(picture.Width(), 0);
+}
+
+// Restores the picture folder the case changed.
+class PictureFolderScope {
+ public:
+  explicit PictureFolderScope(std::string folder) : m_before(PictureFolder()) { SetPictureFolder(std::move(folder)); }
+  ~PictureFolderScope() { SetPictureFolder(m_before); }
+  PictureFolderScope(const PictureFolderScope&) = delete;
+  PictureFolderScope& operator=(const PictureFolderScope&) = delete;
+
+ private:
+  std::string m_before;
+};
+
+TEST_F(PictureTest, RelativeNamesLoadFromThePictureFolderAndKeepTheGivenName) {
+  fs::create_directories(fs::path(dir) / "skins");
+  Write("skins/icon.png", "png", 3, 2, 0xFFFFFFFFu, 0xFFFFFFFFu, true);
+  const std::string absolute = Write("top.png", "png", 5, 4, 0xFFFFFFFFu, 0xFFFFFFFFu, true);
+  PictureFolderScope folder(dir);
+  const struct {
+    std::string given;
+    std::string kept;
+    int width;
+  } cases[] = {
+      {"skins/icon.png", "skins/icon.png", 3},
+      {"skins\\icon.png", "skins/icon.png", 3},
+      {absolute, absolute, 5},  // an absolute name stays as it is
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given);
+    picture.SetFileName(c.given);
+    EXPECT_EQ(picture.FileName(), c.kept);
+    EXPECT_EQ(picture.Width(), c.width);
+  }
+  // Not in the folder: the error names the file as given.
+  try {
+    picture.SetFileName("icon.png");
+    ADD_FAILURE() << "no exception";
+  } catch (const EPictureError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot load picture \"icon.png\": ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(picture.Width(), 5);
+  EXPECT_EQ(ResolvePictureFileName("skins\\icon.png"), (fs::path(dir) / "skins/icon.png").string());
+  SetPictureFolder("");
+  EXPECT_EQ(ResolvePictureFileName("skins\\icon.png"), "skins/icon.png") << "no folder: the current one";
 }
 
 TEST_F(PictureTest, AFileThatDoesNotLoadRaisesAndKeepsTheOldGraphic) {

@@ -576,6 +576,64 @@ TEST_F(SkinComponentTest, PaneSkinEventsCarryTheBandItem) {
   CheckItemEvents(PaneSkin(pane), m_hooks);
 }
 
+// The caption icon's own events reach "iconclick", "icondblclick" and
+// "iconmousedown" with the icon; a disabled icon fires none.
+template <class Skin>
+void CheckIconEvents(Skin& skin, TRecordingHooks& hooks) {
+  skins::TZebrinSkinIcon& icon = *skin.Icon();
+  std::vector<Variant> seen;
+  hooks.answer = [&](const ScriptCall&) {
+    seen.push_back(skin.GetEventData());
+    return Variant();
+  };
+  const auto isIcon = [&icon](const Variant& value) {
+    EXPECT_TRUE(value.IsDispatch());
+    EXPECT_EQ(WrappedObject(value), &icon);
+  };
+  struct IconCase {
+    const char* binding;
+    std::function<void()> fire;
+    std::function<void(const Variant&)> check;
+  };
+  const IconCase cases[] = {
+      {"oniconclick", [&] { icon.Click(); }, isIcon},
+      {"onicondblclick", [&] { icon.DblClick(); }, isIcon},
+      {"oniconmousedown", [&] { icon.MouseDown(TMouseButton::mbRight, ssShift | ssRight); },
+       [&](const Variant& data) {
+         ASSERT_TRUE(data.IsArray());
+         const VariantArray& a = data.AsArray();
+         ASSERT_EQ(a.Count(), 5u);
+         isIcon(a.At(0));
+         EXPECT_EQ(a.At(1), Variant(2));
+         EXPECT_EQ(a.At(2), Variant(1));
+       }},
+  };
+  for (const IconCase& c : cases) {
+    SCOPED_TRACE(c.binding);
+    skin.GetEvents()->AttachEvent(c.binding).SetXml(std::string(c.binding) + "Procedure");
+    seen.clear();
+    hooks.calls.clear();
+    c.fire();
+    ASSERT_EQ(hooks.calls.size(), 1u);
+    EXPECT_EQ(hooks.calls[0].procedure, std::string(c.binding) + "Procedure");
+    ASSERT_EQ(seen.size(), 1u);
+    c.check(seen[0]);
+  }
+  hooks.calls.clear();
+  icon.SetEnabled(false);
+  icon.Click();
+  icon.DblClick();
+  EXPECT_TRUE(hooks.calls.empty()) << "a disabled icon clicked";
+  hooks.answer = nullptr;
+}
+
+TEST_F(SkinComponentTest, IconEventsCarryTheIconOnBothSkins) {
+  TWinControl& form = Form();
+  CheckIconEvents(FormSkin(form), m_hooks);
+  auto& pane = platform::MakeComponent<TWinControl>(root);
+  CheckIconEvents(PaneSkin(pane), m_hooks);
+}
+
 TEST_F(SkinComponentTest, AButtonMadeByNameReachesAddItemWithItsName) {
   TWinControl& form = Form();
   TZebrinFormSkinEx& skin = FormSkin(form);
@@ -636,7 +694,8 @@ TEST_F(SkinComponentTest, ScriptMembersArePublishedOnBothSkins) {
     for (const char* name : {"eventData", "events", "exec"})
       EXPECT_NE(skin->ClassInfo().FindProperty(name), nullptr) << name;
     for (const char* name : {"addItemHandler", "clickHandler", "dblClickHandler", "deleteItemHandler",
-                             "mouseDownHandler", "mouseUpHandler"}) {
+                             "mouseDownHandler", "mouseUpHandler", "iconClickHandler", "iconDblClickHandler",
+                             "iconMouseDownHandler"}) {
       const platform::TMethodInfo* method = skin->ClassInfo().FindMethod(name);
       ASSERT_NE(method, nullptr) << name;
       EXPECT_TRUE(method->Handler().has_value()) << name;
