@@ -8,6 +8,7 @@
 #include "core/framework/component_types.h"
 #include "platform/base/format.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/graphics/picture.h"
 #include "platform/services/desktop_service.h"
 
 namespace halbrin {
@@ -55,7 +56,8 @@ void TCustomImageListEx::SetFileName(const std::string& fileName) {
 
 int TCustomImageListEx::AddFromFile(const std::string& fileName) {
   const std::string name = WithSlashes(fileName);
-  TArgbImage picture = DecodeImageFile(name);
+  // Relative names load from the project's folder, as pictures do.
+  TArgbImage picture = DecodeImageFile(ResolvePictureFileName(name));
   if (picture.Width < Width())
     throw EInvalidGraphic(Format("Image file \"%s\" is narrower than the image width (%d)", {name, Width()}));
   KeyMaskColor(picture, m_maskColor);

@@ -16,6 +16,7 @@
 #include "core/framework/component_types.h"
 #include "platform/base/glib_ptr.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/graphics/picture.h"
 #include "platform/services/desktop_service.h"
 #include "support/test_support.h"
 #include "unit/core/framework/fixtures/framework_test_support.h"
@@ -53,6 +54,15 @@ class ImageListExTest : public FrameworkTest {
   testing::TempFolder m_folder{"image_list_test"};
   TImageListEx m_images;
 };
+
+TEST_F(ImageListExTest, ARelativeNameLoadsFromTheProjectsFolderAndReadsBackAsGiven) {
+  WriteStrip("strip.png", 32);
+  platform::SetPictureFolder(m_folder.Path(""));
+  m_images.SetFileName("strip.png");
+  platform::SetPictureFolder({});
+  EXPECT_EQ(m_images.length(), 2);
+  EXPECT_EQ(m_images.FileName(), "strip.png");
+}
 
 TEST_F(ImageListExTest, FilesAddTheirCellsAndTheSameNameAddsOnce) {
   const std::string first = WriteStrip("first.png", 48);
