@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/graphics/geometry.h"
@@ -87,6 +88,9 @@ class IControlBackend {
   virtual void Present(ControlWindow /*window*/) {}
   // The window system's id of the window (the X11 window); 0 without one.
   virtual std::uint64_t NativeWindowId(ControlWindow /*window*/) const { return 0; }
+  // Where the window's top-left corner (its non-client area included) is on
+  // the screen, as the window system has it; nothing when it does not know.
+  virtual std::optional<TPoint> ScreenOrigin(ControlWindow /*window*/) const { return std::nullopt; }
 };
 
 // Windows that show nothing: handles are handed out and every call is

@@ -243,6 +243,19 @@ GtkControlBackend::Window* GtkControlBackend::Find(ControlWindow window) const {
   return it == m_windows.end() ? nullptr : it->second.get();
 }
 
+std::optional<TPoint> GtkControlBackend::ScreenOrigin(ControlWindow window) const {
+  HalbrinFrame* frame = Frame(window);
+  if (!frame) return std::nullopt;
+  GtkWidget* widget = GTK_WIDGET(frame);
+  GtkWidget* top = gtk_widget_get_toplevel(widget);
+  GdkWindow* topWindow = gtk_widget_get_window(top);
+  if (!gtk_widget_get_mapped(widget) || !topWindow) return std::nullopt;
+  int x = 0, y = 0, offsetX = 0, offsetY = 0;
+  if (widget != top && !gtk_widget_translate_coordinates(widget, top, 0, 0, &offsetX, &offsetY)) return std::nullopt;
+  gdk_window_get_origin(topWindow, &x, &y);
+  return TPoint{x + offsetX, y + offsetY};
+}
+
 std::uint64_t GtkControlBackend::NativeWindowId(ControlWindow window) const {
   HalbrinFrame* frame = Frame(window);
   if (!frame) return 0;

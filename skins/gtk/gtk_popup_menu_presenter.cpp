@@ -144,6 +144,7 @@ struct GtkPopupMenuPresenter::Run {
   GtkWidget* Build(TMenuItem& parent, cairo_t* measure);
 
   static gboolean OnDraw(GtkWidget* area, cairo_t* cr, gpointer data);
+  static void OnSubmenuItemAllocated(GtkWidget* menuItem, GdkRectangle* allocation, gpointer area);
   static void OnSelectChanged(GtkMenuItem*, gpointer data);
   static void OnActivate(GtkMenuItem* menuItem, gpointer data);
   static gboolean OnKeyPress(GtkWidget* menu, GdkEventKey* event, gpointer data);
@@ -182,13 +183,21 @@ GtkWidget* GtkPopupMenuPresenter::Run::Build(TMenuItem& parent, cairo_t* measure
     g_signal_connect(entry.menuItem, "deselect", G_CALLBACK(OnSelectChanged), &entry);
     g_signal_connect(entry.menuItem, "activate", G_CALLBACK(OnActivate), &entry);
     gtk_widget_set_sensitive(entry.menuItem, item.Enabled() && !item.IsLine());
-    if (!item.IsLine() && HasVisibleItem(item))
+    if (!item.IsLine() && HasVisibleItem(item)) {
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(entry.menuItem), Build(item, measure));
+      // GTK keeps arrow room beside a submenu's item; we draw the arrow ourselves.
+      g_signal_connect_after(entry.menuItem, "size-allocate", G_CALLBACK(OnSubmenuItemAllocated), entry.area);
+    }
     gtk_menu_shell_append(GTK_MENU_SHELL(menuWidget), entry.menuItem);
     level.entries.push_back(&entry);
   }
   g_signal_connect(menuWidget, "key-press-event", G_CALLBACK(OnKeyPress), &level);
   return menuWidget;
+}
+
+void GtkPopupMenuPresenter::Run::OnSubmenuItemAllocated(GtkWidget*, GdkRectangle* allocation, gpointer area) {
+  GtkAllocation whole = *allocation;
+  gtk_widget_size_allocate(GTK_WIDGET(area), &whole);
 }
 
 gboolean GtkPopupMenuPresenter::Run::OnDraw(GtkWidget* area, cairo_t* cr, gpointer data) {
