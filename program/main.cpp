@@ -21,6 +21,7 @@
 #include "platform/ui/gtk_dialog_service.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
+#include "skins/gtk/gtk_popup_menu_presenter.h"
 #include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
@@ -41,9 +42,12 @@ int main(int argc, char** argv) {
   // the headless ones on a display).
   std::optional<halbrin::skins::GtkSkinPopupFactoryScope> popups;
   std::optional<halbrin::skins::GtkWindowHostFactoryScope> windowHosts;
+  // Popup menus are GtkMenus of owner-drawn items when there is a display.
+  std::optional<halbrin::skins::GtkPopupMenuPresenterScope> popupMenus;
   if (controls.Installed()) {
     popups.emplace();
     windowHosts.emplace();
+    popupMenus.emplace();
   }
   // The application's windows, activation, cursor and pointer state from GTK when there is a display.
   halbrin::GtkApplicationUiScope applicationUi;

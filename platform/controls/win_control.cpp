@@ -351,6 +351,26 @@ bool InClientArea(const TWinControl& control, int x, int y) {
   return x >= client.Left && x < client.Right && y >= client.Top && y < client.Bottom;
 }
 
+// The 16-bit shortcut of a key down: the key, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.
+TShortCut ShortCutOf(std::uint16_t key, TShiftState shift) noexcept {
+  if (key == 0 || key > 0xFF) return 0;
+  TShortCut code = key;
+  if (shift & ssShift) code |= 0x2000;
+  if (shift & ssCtrl) code |= 0x4000;
+  if (shift & ssAlt) code |= 0x8000;
+  return static_cast<TShortCut>(code);
+}
+
+// The popup menus of the control and its parents, nearest first, get the key
+// as a shortcut; true when one clicked an item (which may have freed anything).
+bool IsMenuShortCut(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  const TShortCut code = ShortCutOf(key, shift);
+  if (code == 0) return false;
+  for (TWinControl* at = &control; at; at = at->Parent())
+    if (TPopupMenu* menu = at->PopupMenu(); menu && menu->IsShortCut(code)) return true;
+  return false;
+}
+
 }  // namespace
 
 void TWinControl::WindowMouseDownInput(TMouseButton button, TShiftState shift, int x, int y) {
@@ -408,7 +428,9 @@ std::uint16_t TWinControl::WindowKeyDownInput(std::uint16_t key, TShiftState shi
   const TWeakRef<TWinControl> top(&TopLevel());
   TWinControl* focused = top->FocusedControl();
   const TWeakRef<TWinControl> target(focused ? focused : top.Get());
-  if (top->KeyPreviewEnabled() && target.Get() != top.Get()) top->KeyDown(key, shift);
+  // Menu shortcuts come before any key handler, the key preview included.
+  if (target && IsMenuShortCut(*target.Get(), key, shift)) return 0;
+  if (top && top->KeyPreviewEnabled() && target.Get() != top.Get()) top->KeyDown(key, shift);
   if (key != 0 && target) target->KeyDown(key, shift);
   if (key == 0) return 0;
   const TShiftState mods = shift & (ssShift | ssAlt | ssCtrl);

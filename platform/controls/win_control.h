@@ -153,7 +153,9 @@ class TWinControl : public TControl {
   bool WindowSmoothScrollInput(double deltaY, TShiftState shift, int x, int y);
   // Keys of this top-level's window go to its focused control (the
   // top-level itself without one); a top-level that previews keys
-  // (KeyPreviewEnabled) sees them first. Each returns the key left after
+  // (KeyPreviewEnabled) sees them first. Before both, a key down is a
+  // shortcut of the PopupMenu of the focused control or of a parent, nearest
+  // first (TPopupMenu::IsShortCut): one that clicks an item is suppressed. Each returns the key left after
   // the handlers: 0 means suppressed, so the window system must drop it.
   // A key down left standing asks, for the Menu key and Shift+F10, for the
   // context menu at (-1, -1), and for F1 for help (HelpRequested).

@@ -73,4 +73,20 @@ void KeyUp(unsigned long keysym) {
   Flush();
 }
 
+ForeignPointerGrab::ForeignPointerGrab() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  m_display = display;
+  m_held = XGrabPointer(display, DefaultRootWindow(display), False, ButtonPressMask | ButtonReleaseMask,
+                        GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+  XSync(display, False);
+}
+
+ForeignPointerGrab::~ForeignPointerGrab() {
+  auto* display = static_cast<Display*>(m_display);
+  if (!display) return;
+  if (m_held) XUngrabPointer(display, CurrentTime);
+  XCloseDisplay(display);
+}
+
 }  // namespace halbrin::testing

@@ -22,4 +22,21 @@ void KeyTap(unsigned long keysym);
 void KeyDown(unsigned long keysym);
 void KeyUp(unsigned long keysym);
 
+// A pointer grab held by another X client (a connection of its own) for the
+// life of the object, as when another program's menu is open.
+class ForeignPointerGrab {
+ public:
+  ForeignPointerGrab();
+  ~ForeignPointerGrab();
+  ForeignPointerGrab(const ForeignPointerGrab&) = delete;
+  ForeignPointerGrab& operator=(const ForeignPointerGrab&) = delete;
+
+  // The server granted the grab.
+  bool Held() const noexcept { return m_held; }
+
+ private:
+  void* m_display = nullptr;
+  bool m_held = false;
+};
+
 }  // namespace halbrin::testing

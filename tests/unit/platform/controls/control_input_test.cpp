@@ -303,6 +303,113 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"CtrlF1IsNoHelp", false, true, kVkF1, ssCtrl, kKeep, kKeep, kVkF1, {"Panel:keydown 112"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// --- Menu shortcuts ------------------------------------------------------------
+
+// Writes "<menu name>/<caption>" for each item click it is bound to.
+struct TClickLog : TObject {
+  HALBRIN_CLASS(TClickLog, TObject)
+  Log* log = nullptr;
+  void Clicked(TObject* sender) {
+    auto* item = static_cast<TMenuItem*>(sender);
+    log->push_back(item->Menu()->Name() + "/" + item->Caption());
+  }
+};
+
+HALBRIN_DEFINE_CLASS(TClickLog, )
+
+constexpr TShortCut kCtrlO = 0x4000 | 'O';
+constexpr TShortCut kCtrlS = 0x4000 | 'S';
+
+struct ShortCutCase {
+  const char* name;
+  bool panelMenu;    // the panel has a menu with Ctrl+O
+  bool disableOpen;  // the form's Ctrl+O item is disabled
+  bool hideParent;   // the form's Ctrl+S item sits under an invisible item
+  std::uint16_t key;
+  TShiftState shift;
+  std::uint16_t returned;
+  Log expected;
+};
+
+class ShortCutTest : public ControlInputTest, public ::testing::WithParamInterface<ShortCutCase> {
+ protected:
+  TMenuItem& AddItem(TMenuItem& parent, const char* caption, TShortCut shortCut) {
+    TMenuItem& item = parent.Add(std::make_unique<TMenuItem>());
+    item.SetCaption(caption);
+    item.SetShortCut(shortCut);
+    item.OnClick().Bind(clicks, &TClickLog::Clicked);
+    return item;
+  }
+  TPopupMenu& MakeMenu(const char* name) {
+    auto& menu = MakeComponent<TPopupMenu>(owner);
+    menu.SetName(name);
+    return menu;
+  }
+  TClickLog clicks;
+};
+
+TEST_P(ShortCutTest, TheNearestPopupMenuTakesTheKeyBeforeAnyKeyHandler) {
+  const ShortCutCase& c = GetParam();
+  clicks.log = &log;
+  form.preview = true;
+  panel.SetFocus();
+  TPopupMenu& formMenu = MakeMenu("FormMenu");
+  TMenuItem& open = AddItem(formMenu.Items(), "Open", kCtrlO);
+  open.SetEnabled(!c.disableOpen);
+  TMenuItem& file = AddItem(formMenu.Items(), "File", 0);
+  AddItem(file, "Save", kCtrlS);
+  file.SetVisible(!c.hideParent);
+  form.SetPopupMenu(&formMenu);
+  if (c.panelMenu) {
+    TPopupMenu& panelMenu = MakeMenu("PanelMenu");
+    AddItem(panelMenu.Items(), "Open", kCtrlO);
+    panel.SetPopupMenu(&panelMenu);
+  }
+  EXPECT_EQ(panel.WindowKeyDownInput(c.key, c.shift), c.returned);
+  EXPECT_EQ(log, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, ShortCutTest,
+    ::testing::Values(
+        ShortCutCase{"ParentsMenuAnswers", false, false, false, 'O', ssCtrl, 0, {"FormMenu/Open"}},
+        ShortCutCase{"NearestMenuFirst", true, false, false, 'O', ssCtrl, 0, {"PanelMenu/Open"}},
+        ShortCutCase{"SubItemFound", false, false, false, 'S', ssCtrl, 0, {"FormMenu/Save"}},
+        // Held buttons are no modifiers.
+        ShortCutCase{"ButtonsIgnored", false, false, false, 'S', ssCtrl | ssLeft, 0, {"FormMenu/Save"}},
+        ShortCutCase{"DisabledItemLetsTheKeyThrough", false, true, false, 'O', ssCtrl, 'O',
+                     {"Form:keydown 79", "Panel:keydown 79"}},
+        ShortCutCase{"InvisibleParentLetsTheKeyThrough", false, false, true, 'S', ssCtrl, 'S',
+                     {"Form:keydown 83", "Panel:keydown 83"}},
+        ShortCutCase{"OtherModifiersAreAnotherShortcut", false, false, false, 'O', ssCtrl | ssShift, 'O',
+                     {"Form:keydown 79", "Panel:keydown 79"}},
+        ShortCutCase{"PlainKey", false, false, false, 'O', 0, 'O', {"Form:keydown 79", "Panel:keydown 79"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Frees the control whose key it is from inside the click.
+struct TFreeOnClick : TObject {
+  HALBRIN_CLASS(TFreeOnClick, TObject)
+  TComponent* victim = nullptr;
+  void Clicked(TObject*) { TComponent::Free(*victim); }
+};
+
+HALBRIN_DEFINE_CLASS(TFreeOnClick, )
+
+TEST_F(ControlInputTest, AShortcutWhoseClickFreesTheControlEndsTheKeyThere) {
+  panel.SetFocus();
+  auto& menu = MakeComponent<TPopupMenu>(owner);
+  TMenuItem& close = menu.Items().Add(std::make_unique<TMenuItem>());
+  close.SetShortCut(kCtrlO);
+  TFreeOnClick freer;
+  freer.victim = &panel;
+  close.OnClick().Bind(freer, &TFreeOnClick::Clicked);
+  panel.SetPopupMenu(&menu);
+  const TWeakRef<TWinControl> alive(&panel);
+  EXPECT_EQ(panel.WindowKeyDownInput('O', ssCtrl), 0);
+  EXPECT_FALSE(alive);
+  EXPECT_TRUE(log.empty());
+}
+
 TEST_F(ControlInputTest, KeyUpAndCharactersFollowTheSameRoute) {
   form.preview = true;
   panel.SetFocus();
