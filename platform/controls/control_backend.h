@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/graphics/geometry.h"
@@ -87,6 +88,10 @@ class IControlBackend {
   virtual void Present(ControlWindow /*window*/) {}
   // The window system's id of the window (the X11 window); 0 without one.
   virtual std::uint64_t NativeWindowId(ControlWindow /*window*/) const { return 0; }
+  // Where the window's top-left corner is on the screen, when the window
+  // system says (a top-level's Left and Top are its frame's, outside the
+  // window manager's decorations); nullopt when it does not.
+  virtual std::optional<TPoint> ScreenOrigin(ControlWindow /*window*/) const { return std::nullopt; }
 };
 
 // Windows that show nothing: handles are handed out and every call is

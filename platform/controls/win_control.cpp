@@ -482,8 +482,15 @@ bool TWinControl::WindowContextMenuInput(TPoint pos) {
 
 TPoint TWinControl::ClientToScreen(TPoint point) const {
   for (const TWinControl* control = this; control; control = control->Parent()) {
-    point.X += control->Left() + control->NonClientMargins().Left;
-    point.Y += control->Top() + control->NonClientMargins().Top;
+    point.X += control->NonClientMargins().Left;
+    point.Y += control->NonClientMargins().Top;
+    // A top-level's window stands inside the window manager's frame, which
+    // only the backend knows.
+    if (!control->Parent() && control->HandleAllocated() && control->Backend())
+      if (const std::optional<TPoint> origin = control->Backend()->ScreenOrigin(control->Window()))
+        return TPoint{point.X + origin->X, point.Y + origin->Y};
+    point.X += control->Left();
+    point.Y += control->Top();
   }
   return point;
 }

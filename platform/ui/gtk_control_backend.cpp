@@ -257,6 +257,15 @@ std::uint64_t GtkControlBackend::NativeWindowId(ControlWindow window) const {
   return gdk_x11_window_get_xid(gdkWindow);
 }
 
+std::optional<TPoint> GtkControlBackend::ScreenOrigin(ControlWindow window) const {
+  HalbrinFrame* frame = Frame(window);
+  GdkWindow* gdkWindow = frame ? gtk_widget_get_window(GTK_WIDGET(frame)) : nullptr;
+  if (!gdkWindow) return std::nullopt;
+  TPoint origin;
+  gdk_window_get_origin(gdkWindow, &origin.X, &origin.Y);
+  return origin;
+}
+
 HalbrinFrame* GtkControlBackend::Frame(ControlWindow window) const {
   const Window* found = Find(window);
   return found ? found->Frame() : nullptr;

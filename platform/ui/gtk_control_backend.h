@@ -66,6 +66,8 @@ class GtkControlBackend final : public IControlBackend {
   // The X11 id of the nearest native window of the control's frame (a child
   // frame's is its top-level's), realizing it first; 0 off X11.
   std::uint64_t NativeWindowId(ControlWindow window) const override;
+  // The origin of the frame's GdkWindow once it is realized.
+  std::optional<TPoint> ScreenOrigin(ControlWindow window) const override;
 
   // Top-levels: the window manager's state (gtk_window_iconify, maximize and
   // their undoing), keep-above, never-activate (no focus on a click or when
