@@ -625,9 +625,16 @@ void TWebBrowserEx::DefaultExternal(TObject*, RefPtr<IDispatchObject>& external,
   result = kHostHandled;
 }
 
-void TWebBrowserEx::DefaultContextMenu(TObject*, int menuId, TPoint, std::int32_t& result) {
+void TWebBrowserEx::DefaultContextMenu(TObject*, int menuId, TPoint pos, std::int32_t& result) {
   // The view's own menu only with Ctrl held or in a text field.
   result = (m_controlHeld || menuId == kMenuControl) ? kHostDefault : kHostHandled;
+  if (result == kHostDefault) return;
+  // Otherwise the control's context menu ("contextpopup", then the PopupMenu
+  // of the browser or a parent), once the view's signal is over.
+  const platform::TWeakRef<TWebBrowserEx> self(this);
+  platform::MainEventLoop().Post([self, pos] {
+    if (self) self->WindowContextMenuInput(pos);
+  });
 }
 
 void TWebBrowserEx::DefaultAccelerator(TObject*, std::uint32_t, std::uint32_t, std::int32_t& result) {

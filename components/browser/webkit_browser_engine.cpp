@@ -236,10 +236,11 @@ gboolean TWebKitBrowserEngine::OnContextMenu(WebKitWebView*, WebKitContextMenu*,
   auto* engine = static_cast<TWebKitBrowserEngine*>(self);
   if (!engine->m_listener) return FALSE;
   TContextMenuRequest request;
-  gdouble x = 0, y = 0;
+  // From the keyboard (no pointer position) the point is -1, -1.
+  gdouble x = -1, y = -1;
   GdkModifierType state{};
   if (event) {
-    gdk_event_get_coords(event, &x, &y);
+    if (!gdk_event_get_coords(event, &x, &y)) x = y = -1;
     gdk_event_get_state(event, &state);
   }
   request.x = static_cast<int>(x);

@@ -213,6 +213,10 @@ FoundItem GetChildByVariant(TObject& object, const Variant& value) {
 }
 
 int GetChildCount(const TObject& object) {
+  // A class that publishes its own length (an image list's images, a form's
+  // declared children) says how many it holds.
+  if (const TPropInfo* prop = GetPropInfo(object, "length"); prop && IsIntegerKind(prop->Kind()))
+    return static_cast<int>(GetOrdProp(object, *prop));
   if (const auto* collection = dynamic_cast<const TCollection*>(&object)) return collection->Count();
   if (const auto* list = dynamic_cast<const TCustomApplicationComponents*>(&object)) return list->GetLength();
   if (const auto* items = dynamic_cast<const IDeclaredItemList*>(&object)) return items->Count();

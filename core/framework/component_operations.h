@@ -50,6 +50,8 @@ FoundItem GetChildByName(platform::TObject& object, std::string_view name);
 // index; otherwise, or out of range, the object's own item lookup (nothing
 // when it has none or finds none).
 FoundItem GetChildByVariant(platform::TObject& object, const platform::Variant& value);
+// The object's published integer "length" when it has one; else the items of
+// a list or collection, or the owned components.
 int GetChildCount(const platform::TObject& object);
 platform::TComponent* GetOwnedComponent(const platform::TComponent& component, const platform::Variant& value);
 // The owner of a component or of an owned collection, the collection of an item.

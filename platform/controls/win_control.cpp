@@ -481,14 +481,16 @@ bool TWinControl::WindowContextMenuInput(TPoint pos) {
 }
 
 TPoint TWinControl::ClientToScreen(TPoint point) const {
-  // A top-level's Left and Top are its window manager frame's: the window
-  // system knows where the window itself is.
-  if (HandleAllocated() && m_backend)
-    if (const std::optional<TPoint> origin = m_backend->ScreenOrigin(m_window))
-      return {origin->X + NonClientMargins().Left + point.X, origin->Y + NonClientMargins().Top + point.Y};
   for (const TWinControl* control = this; control; control = control->Parent()) {
-    point.X += control->Left() + control->NonClientMargins().Left;
-    point.Y += control->Top() + control->NonClientMargins().Top;
+    point.X += control->NonClientMargins().Left;
+    point.Y += control->NonClientMargins().Top;
+    // A top-level's window stands inside the window manager's frame, which
+    // only the backend knows.
+    if (!control->Parent() && control->HandleAllocated() && control->Backend())
+      if (const std::optional<TPoint> origin = control->Backend()->ScreenOrigin(control->Window()))
+        return TPoint{point.X + origin->X, point.Y + origin->Y};
+    point.X += control->Left();
+    point.Y += control->Top();
   }
   return point;
 }

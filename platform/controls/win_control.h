@@ -168,7 +168,8 @@ class TWinControl : public TControl {
   // True when handled.
   bool WindowContextMenuInput(TPoint pos);
 
-  // A client point in screen coordinates.
+  // A client point in screen coordinates: through the parents' bounds up to
+  // the top-level, whose window's place the backend tells when it knows.
   TPoint ClientToScreen(TPoint point) const;
 
  protected:

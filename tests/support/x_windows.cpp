@@ -157,6 +157,25 @@ bool StackedAbove(XWindowId upper, XWindowId lower) {
   return up != order.end() && low != order.end() && up > low;
 }
 
+std::vector<XWindowId> MappedPopupMenus() {
+  IgnoreXErrors quiet;
+  Display* display = QueryDisplay();
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  std::vector<XWindowId> menus;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return menus;
+  const Atom type = AtomOf("_NET_WM_WINDOW_TYPE");
+  const Atom popupMenu = AtomOf("_NET_WM_WINDOW_TYPE_POPUP_MENU");
+  for (unsigned i = 0; i < count; ++i) {
+    const std::vector<Atom> types = Property<Atom>(children[i], type, XA_ATOM);
+    if (std::find(types.begin(), types.end(), popupMenu) != types.end() && Viewable(children[i]))
+      menus.push_back(children[i]);
+  }
+  if (children) XFree(children);
+  return menus;
+}
+
 void RequestClose(XWindowId window) {
   IgnoreXErrors quiet;
   Display* display = QueryDisplay();

@@ -47,6 +47,9 @@ XWindowId ActiveWindow();
 std::vector<XWindowId> StackingOrder();
 // True when `upper` is above `lower` in the stacking order (both listed).
 bool StackedAbove(XWindowId upper, XWindowId lower);
+// The viewable children of the root whose _NET_WM_WINDOW_TYPE is a popup
+// menu (GTK's menu windows, override-redirect), bottom to top.
+std::vector<XWindowId> MappedPopupMenus();
 // Asks the window manager to close the window (_NET_CLOSE_WINDOW), as its
 // close button does.
 void RequestClose(XWindowId window);

@@ -2,9 +2,11 @@
 // counts its starts in a variables file in the user's data folder, declares
 // a text component, expands a template, runs an action bound to a script
 // procedure, loads the project's skin file, reads the desktop's fonts,
-// declares a skinned main form whose caption shows the start count and
-// which shows pages/welcome.html, shows it, and writes what it did to a
-// report beside the variables (the page adds its line once it is shown).
+// declares a context menu with icons, a skinned main form whose caption
+// shows the start count and which shows pages/welcome.html, shows it,
+// starts a timer that ticks ten times on the caption, and writes what it did
+// to a report beside the variables (the page, the timer and the menu's items
+// add their lines as they run).
 // main() returns 0: the program then runs until the form is closed.
 function main(project) {
   var files = client.files;
@@ -38,8 +40,25 @@ function main(project) {
   // of its caption band, a caption icon with a hint at its left (its picture
   // named relative to the project folder), and a second caption band with two
   // tool buttons whose hints show when the pointer rests on them.
+  //
+  // The form's context menu (a right click, the Menu key or Shift+F10), its
+  // icons cut from a strip of three 16x16 images. The items' bindings run
+  // the procedures of actions.js; Ctrl+R works while the menu is closed.
+  client.exec('<control type="images" id="MenuImages" Width="16" Height="16" fileName="images/menu.png"/>');
+  client.exec('<control type="menu" id="Context" Images="MenuImages">' +
+              '<item id="GreetItem" caption="&amp;Greet" ImageIndex="0" Default="true" xml="menuGreet"/>' +
+              '<item id="ReloadItem" caption="&amp;Reload the page" ImageIndex="1" shortcut:ShortCut="Ctrl+R" ' +
+              'xml="menuReload"/>' +
+              '<item id="TimerLine" caption="-"/>' +
+              '<item id="TimerItem" caption="&amp;Timer" ImageIndex="2">' +
+              '<item id="RestartItem" caption="&amp;Restart" xml="menuRestart"/>' +
+              '<item id="StopItem" caption="&amp;Stop" xml="menuStop"/></item>' +
+              '<item id="CloseLine" caption="-"/>' +
+              '<item id="CloseItem" caption="&amp;Close" xml="menuClose"/>' +
+              '</control>');
+  var menu = client.components.item('Context');
   client.exec('<control type="form" id="Welcome" Caption="Welcome to Halbrin Lite" Width="480" Height="300" ' +
-              'userInterfaceOptions="uioSkin,uioPlacement">' +
+              'userInterfaceOptions="uioSkin,uioPlacement" popupMenu="Context">' +
               '<skin><Caption><item_0><ItemEx Text="start number ' + starts + '"/></item_0><item_1/></Caption>' +
               '<Icon Visible="true" Hint="Welcome to Halbrin Lite">' +
               '<Image fileName="skins/welcome-icon.png"/></Icon>' +
@@ -52,6 +71,10 @@ function main(project) {
               '</control>');
   var form = client.forms.item('Welcome');
   form.exec('show');
+  // Ten ticks, a quarter of a second apart, count on the caption band; the
+  // tenth stops the timer (ticked() in actions.js).
+  client.exec('<control type="timer" id="Ticker" elapse="250" count="10" enabled="true">' +
+              '<events><onchange xml="ticked"/></events></control>');
   var lines = [
     report.text.replace(/\s+$/, ''),
     'skin: caption size ' + skins.Caption.Size + ', hint delay ' + skins.Hint.Delay,
@@ -59,6 +82,8 @@ function main(project) {
     'action: ' + (variables.exists('greeted', 0) ? variables.values('greeted') : 'not run') +
         ', handled ' + handled,
     'form: ' + form.Caption + ', ' + form.Width + 'x' + form.Height + ', main form ' + (app.mainForm.Name == form.Name),
+    'menu: ' + menu.length + ' items, ' + menu.item('TimerItem').length + ' in the submenu, ' +
+        client.components.item('MenuImages').length + ' images',
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;

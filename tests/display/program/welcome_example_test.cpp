@@ -1,13 +1,17 @@
 // The welcome example as the real program runs it: its skinned main form
 // shows the caption colour of the example's skin file and a page that reads
-// the start count through window.external, and the program runs until it is
-// stopped, then ends with 0.
+// the start count through window.external, its timer ticks ten times, its
+// context menu shows the icons of its image strip and Ctrl+R reloads the
+// page, and the program runs until it is stopped, then ends with 0.
+
+#include <X11/keysym.h>
 
 #include <cstdint>
 #include <regex>
 
 #include "display/skins/skin_display_support.h"
 #include "program_display_fixture.h"
+#include "support/x_input.h"
 
 namespace halbrin::programtest {
 namespace {
@@ -22,6 +26,12 @@ class WelcomeExampleTest : public ProgramDisplayTest {
     if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_TRUE(platform::InitGtk()) << "no display for reading the screen";
     fs::copy(HALBRIN_WELCOME_EXAMPLE, m_temp.Path("welcome"), fs::copy_options::recursive);
+  }
+
+  std::string ReportPath() const { return m_temp.Path("config/Zebrin/HalbrinLite/welcome/report.txt"); }
+  std::string Report() const { return fs::exists(ReportPath()) ? testing::ReadFile(ReportPath()) : std::string(); }
+  bool WaitForReportLine(const std::string& line) const {
+    return WaitUntil([&] { return ("\n" + Report()).find("\n" + line + "\n") != std::string::npos; });
   }
 
   // The caption colour the example's skin file gives an active form, as 0xRRGGBB.
@@ -57,15 +67,56 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   EXPECT_NE(skins::skintest::ScreenPixel(rect.CenterX(), rect.top + rect.height * 3 / 4), color)
       << "the client area has the caption's colour too";
 
-  const std::string report = m_temp.Path("config/Zebrin/HalbrinLite/welcome/report.txt");
+  const std::string report = ReportPath();
   EXPECT_TRUE(WaitUntil([&] { return fs::exists(report); })) << Diagnostics();
   const std::string text = fs::exists(report) ? testing::ReadFile(report) : std::string();
   EXPECT_NE(text.find("start number 1"), std::string::npos) << text;
   EXPECT_NE(text.find("form: Welcome to Halbrin Lite, 480x300, main form true"), std::string::npos) << text;
+  EXPECT_NE(text.find("menu: 6 items, 2 in the submenu, 3 images"), std::string::npos) << text;
   // The form's page filled its text in through window.external.
+  EXPECT_TRUE(WaitForReportLine("page: This is start number 1.")) << testing::ReadFile(report) << Diagnostics();
+  // Ten ticks a quarter of a second apart, then the timer stops.
+  EXPECT_TRUE(WaitForReportLine("timer: 10 ticks, then stopped")) << testing::ReadFile(report) << Diagnostics();
+  EXPECT_TRUE(program->Running());
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();
+}
+
+// Some pixel of the top left `size` x `size` of the window reads `color`.
+bool CornerShows(const ScreenRect& window, std::uint32_t color, int size) {
+  for (int y = window.top; y < window.top + size; ++y)
+    for (int x = window.left; x < window.left + size; ++x)
+      if (skins::skintest::ScreenPixel(x, y) == color) return true;
+  return false;
+}
+
+TEST_F(WelcomeExampleTest, TheContextMenuShowsTheStripsIconAndCtrlRReloadsThePage) {
+  auto program = Start({}, m_temp.Path("welcome"));
+  const XWindowId window = WaitForTopLevel("Welcome to Halbrin Lite");
+  ASSERT_NE(window, 0u) << Diagnostics();
+  ASSERT_TRUE(WaitUntil([&] { return testing::ActiveWindow() == window; })) << "the form never became active";
+  ASSERT_TRUE(WaitForReportLine("page: This is start number 1.")) << Report() << Diagnostics();
+
+  // A right click on the page opens the form's menu; its first item (the
+  // default one) shows the strip's first image, a disc of this blue.
+  const ScreenRect rect = WindowRect(window);
+  testing::PointerClick(rect.CenterX(), rect.CenterY(), 3);
+  ASSERT_TRUE(WaitUntil([] { return !testing::MappedPopupMenus().empty(); })) << "no menu opened\n" << Diagnostics();
+  const ScreenRect menu = WindowRect(testing::MappedPopupMenus().back());
+  EXPECT_TRUE(WaitUntil([&] { return CornerShows(menu, 0x2E5C8A, 28); })) << "no icon at the menu's first item";
+  testing::KeyTap(XK_Escape);
+  EXPECT_TRUE(WaitUntil([] { return testing::MappedPopupMenus().empty(); })) << "Escape left the menu open";
+
+  // Ctrl+R, the reload item's shortcut, works with the menu closed: the page loads again.
+  testing::KeyDown(XK_Control_L);
+  testing::KeyTap(XK_r);
+  testing::KeyUp(XK_Control_L);
+  EXPECT_TRUE(WaitForReportLine("menu: ReloadItem reloads the page")) << Report() << Diagnostics();
   EXPECT_TRUE(WaitUntil([&] {
-    return testing::ReadFile(report).find("page: This is start number 1.") != std::string::npos;
-  })) << testing::ReadFile(report) << Diagnostics();
+    const std::string text = Report();
+    const std::string line = "page: This is start number 1.";
+    return text.find(line) != text.rfind(line);
+  })) << "the page did not load again\n" << Report();
   EXPECT_TRUE(program->Running());
   program->Signal(SIGTERM);
   EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();

@@ -14,6 +14,8 @@
 
 #include "core/framework/component_operations.h"
 #include "core/framework/component_types.h"
+#include "core/framework/component_wrappers.h"
+#include "platform/automation/dispatch.h"
 #include "platform/base/glib_ptr.h"
 #include "platform/graphics/image_decoder.h"
 #include "platform/graphics/picture.h"
@@ -25,6 +27,8 @@ namespace halbrin::framework_test {
 namespace {
 
 using platform::GObjectPtr;
+using platform::IDispatchObject;
+using platform::RefPtr;
 using platform::TArgbImage;
 using platform::TColor;
 
@@ -206,6 +210,10 @@ TEST_F(ImageListExTest, TheListIsARegisteredComponentOfTypeImages) {
   EXPECT_EQ(m_images.GetTypeName(), "images");
   EXPECT_NE(std::find(m_hooks.registered.begin(), m_hooks.registered.end(), &m_images), m_hooks.registered.end());
   EXPECT_NE(dynamic_cast<TImageListEx*>(CreateComponentByType(&m_hooks.root, "images", "toolbar")), nullptr);
+  // Scripts read the images' count as the list's length, not its owned components.
+  m_images.SetFileName(WriteStrip("strip.png", 48));
+  RefPtr<IDispatchObject> wrapper = platform::MakeRef<halbrin::TComponent>(&m_images);
+  EXPECT_EQ(platform::GetProperty(*wrapper, "length"), Variant(3));
   // The class library's other members are not published.
   EXPECT_ANY_THROW(SetPropertyValueEx(m_images, "masked", Variant(true)));
 }

@@ -207,6 +207,37 @@ TEST_F(ControlInputTest, AClaimedContextMenuStopsAndAnUnclaimedOneOpensThePopupM
   EXPECT_EQ(log, (Log{"Panel:popup 5,6", "Panel:popup -1,-1"}));
 }
 
+// A window manager that puts the form's window 10,30 inside its frame at 200,100.
+class DecoratedBackend : public HeadlessControlBackend {
+ public:
+  std::optional<TPoint> ScreenOrigin(ControlWindow window) const override {
+    if (window != form) return std::nullopt;
+    return TPoint{210, 130};
+  }
+  ControlWindow form = kNoWindow;
+};
+
+TEST(ClientToScreenTest, TheTopLevelsWindowIsWhereTheBackendSaysElseAtItsBounds) {
+  DecoratedBackend backend;
+  ScopedControlBackend scope{backend};
+  Log log;
+  TComponent owner;
+  TProbe& form = MakeComponent<TProbe>(owner, log);
+  TProbe& panel = MakeComponent<TProbe>(owner, log);
+  form.SetBounds(200, 100, 100, 80);
+  form.SetNonClientMargins({4, 20, 4, 4});
+  panel.SetBounds(10, 10, 40, 30);
+  panel.SetParent(&form);
+  // No window yet: the bounds are all there is.
+  EXPECT_EQ(panel.ClientToScreen({5, 6}), (TPoint{219, 136}));
+  form.HandleNeeded();
+  ASSERT_TRUE(form.HandleAllocated());
+  backend.form = form.Window();
+  // Window 210,130 + margins 4,20 + panel 10,10 + point 5,6.
+  EXPECT_EQ(panel.ClientToScreen({5, 6}), (TPoint{229, 166}));
+  EXPECT_EQ(form.ClientToScreen({0, 0}), (TPoint{214, 150}));
+}
+
 // --- Wheel ---------------------------------------------------------------------
 
 TEST_F(ControlInputTest, AnUnhandledWheelStepGoesToTheParentInItsCoordinates) {
