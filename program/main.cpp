@@ -15,6 +15,7 @@
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
 #include "core/app/program_main.h"
+#include "core/app/project.h"
 #include "platform/graphics/image_decoder.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
@@ -26,6 +27,8 @@
 #include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
 #include "web/browser/web_process_init.h"
+#include "web/data/data_items.h"
+#include "web/data/data_providers.h"
 
 int main(int argc, char** argv) {
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
@@ -93,5 +96,8 @@ int main(int argc, char** argv) {
   halbrin::skins::RegisterSkinObjects();
   // The files object reaches the shell engine through this handler (core cannot include components).
   halbrin::SetFileOperationHandler(halbrin::ExecuteFileOperationNumber);
+  // Declared data providers, and the project's data items (core cannot include web/).
+  halbrin::RegisterDataProviderComponentTypes();
+  halbrin::SetProjectDataFactory([] { return halbrin::platform::RefPtr<halbrin::platform::IDispatchObject>(halbrin::platform::MakeRef<halbrin::TData>()); });
   return halbrin::ProgramMain(argc, argv);
 }

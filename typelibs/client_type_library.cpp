@@ -142,6 +142,57 @@ const TypeInfo& IModuleTypeInfo() {
   return info;
 }
 
+const TypeInfo& IDataTypeInfo() {
+  static const TypeInfo info(
+      "IData", "{E5FA1CE8-2204-4A86-B5AC-7837EDF2C3CD}",
+      {
+          {"length", DISPID_DATA_LENGTH, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"add", DISPID_DATA_ADD, DISPATCH_METHOD, {{"name", VarType::String}}, VarType::Dispatch},
+          {"remove", DISPID_DATA_REMOVE, DISPATCH_METHOD, {{"index", VarType::Variant}}, VarType::Boolean},
+          {"clear", DISPID_DATA_CLEAR, DISPATCH_METHOD, {}, VarType::Empty},
+          {"item", DISPID_DATA_ITEM, DISPATCH_PROPERTYGET, {{"index", VarType::Variant}}, VarType::Dispatch},
+          {"getItemByName", DISPID_DATA_GETITEMBYNAME, DISPATCH_METHOD,
+           {{"name", VarType::String}, {"flags", VarType::I4}}, VarType::Dispatch},
+          {"getIndexByName", DISPID_DATA_GETINDEXBYNAME, DISPATCH_METHOD,
+           {{"name", VarType::String}, {"flags", VarType::I4}}, VarType::I4},
+      });
+  return info;
+}
+
+const TypeInfo& IDataItemTypeInfo() {
+  static const TypeInfo info(
+      "IDataItem", "{7973EF37-1A37-4AF9-9B14-A18DE5DAB8D6}",
+      {
+          {"open", DISPID_DATAITEM_OPEN, DISPATCH_METHOD, {}, VarType::Variant},
+          {"close", DISPID_DATAITEM_CLOSE, DISPATCH_METHOD, {}, VarType::Variant},
+          {"active", DISPID_DATAITEM_ACTIVE, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, {}, VarType::Boolean},
+          {"provider", DISPID_DATAITEM_PROVIDER, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, {}, VarType::String},
+          {"source", DISPID_DATAITEM_SOURCE, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, {}, VarType::String},
+          {"load", DISPID_DATAITEM_LOAD, DISPATCH_METHOD, {{"names", VarType::Variant}}, VarType::Variant},
+          {"save", DISPID_DATAITEM_SAVE, DISPATCH_METHOD, {{"names", VarType::Variant}, {"data", VarType::Variant}},
+           VarType::Variant},
+          {"erase", DISPID_DATAITEM_ERASE, DISPATCH_METHOD, {{"names", VarType::Variant}}, VarType::Variant},
+          {"exec", DISPID_DATAITEM_EXEC, DISPATCH_METHOD, {{"content", VarType::Variant}}, VarType::Variant},
+          {"index", DISPID_DATAITEM_INDEX, DISPATCH_PROPERTYGET, {}, VarType::I4},
+          {"name", DISPID_DATAITEM_NAME, DISPATCH_PROPERTYGET, {}, VarType::String},
+          {"response", DISPID_DATAITEM_RESPONSE, DISPATCH_METHOD,
+           {{"names", VarType::Variant}, {"data", VarType::Variant}, {"context", VarType::Variant}}, VarType::Variant},
+          {"external", DISPID_DATAITEM_EXTERNAL, DISPATCH_PROPERTYGET, {}, VarType::Dispatch},
+          {"create", DISPID_DATAITEM_CREATE, DISPATCH_METHOD, {{"names", VarType::Variant}}, VarType::Variant},
+      });
+  return info;
+}
+
+const TypeInfo& IDataItemSinkTypeInfo() {
+  static const TypeInfo info(
+      "IDataItemSink", "{6C898F2A-15B9-4DF2-A217-C4E3B12D4D2C}",
+      {
+          {"response", DISPID_DATAITEMSINK_RESPONSE, DISPATCH_METHOD,
+           {{"names", VarType::Variant}, {"data", VarType::Variant}, {"context", VarType::Variant}}, VarType::Variant},
+      });
+  return info;
+}
+
 const TypeInfo& IFilesTypeInfo() {
   static const TypeInfo info(
       "IFiles", "{68787E79-EA49-4255-89F2-7C0BCBFE3E3A}",

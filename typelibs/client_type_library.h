@@ -129,4 +129,48 @@ const platform::TypeInfo& IModulesTypeInfo();
 const platform::TypeInfo& IModuleTypeInfo();
 const platform::TypeInfo& IFilesTypeInfo();
 
+// IData: the data items of a project (IProject.data).
+enum DataDispId : platform::DispId {
+  DISPID_DATA_LENGTH = 0xC9,
+  DISPID_DATA_ADD = 0xCA,
+  DISPID_DATA_REMOVE = 0xCB,
+  DISPID_DATA_CLEAR = 0xCC,
+  DISPID_DATA_ITEM = 0xCD,
+  DISPID_DATA_GETITEMBYNAME = 0xCE,
+  DISPID_DATA_GETINDEXBYNAME = 0xCF,
+};
+
+// IDataItem (0xD0 is unused).
+enum DataItemDispId : platform::DispId {
+  DISPID_DATAITEM_OPEN = 0xC9,
+  DISPID_DATAITEM_CLOSE = 0xCA,
+  DISPID_DATAITEM_ACTIVE = 0xCB,
+  DISPID_DATAITEM_PROVIDER = 0xCC,
+  DISPID_DATAITEM_SOURCE = 0xCD,
+  DISPID_DATAITEM_LOAD = 0xCE,
+  DISPID_DATAITEM_SAVE = 0xCF,
+  DISPID_DATAITEM_ERASE = 0xD1,
+  DISPID_DATAITEM_EXEC = 0xD2,
+  DISPID_DATAITEM_INDEX = 0xD3,
+  DISPID_DATAITEM_NAME = 0xD4,
+  DISPID_DATAITEM_RESPONSE = 0xD5,
+  DISPID_DATAITEM_EXTERNAL = 0xD6,
+  DISPID_DATAITEM_CREATE = 0xD7,
+};
+
+// IDataItemSink: what an external provider calls back.
+enum DataItemSinkDispId : platform::DispId {
+  DISPID_DATAITEMSINK_RESPONSE = 0xC9,
+};
+
+// How getItemByName and getIndexByName compare names.
+enum ITEM_MATCH : int {
+  ITEM_MATCH_CASEINSENSITIVE = 0,
+  ITEM_MATCH_CASESENSITIVE = 1,
+};
+
+const platform::TypeInfo& IDataTypeInfo();
+const platform::TypeInfo& IDataItemTypeInfo();
+const platform::TypeInfo& IDataItemSinkTypeInfo();
+
 }  // namespace halbrin

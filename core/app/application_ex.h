@@ -100,6 +100,8 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TApplicationComponents& Windows();
   TApplicationComponents& Browsers();
   TApplicationComponents& DataProviders();
+  // Null while the application goes.
+  TApplicationComponents* DataProviderList() override { return IsDestroying() ? nullptr : &DataProviders(); }
 
   // --- Forms. The screen's forms are every registered form in the order
   // made; the first one registered becomes the main form (and the system

@@ -126,6 +126,22 @@ TApplicationProject::TApplicationProject(std::string id) : TCustomProject(std::m
 
 int TApplicationProject::State() const { return ProjectInfo().state; }
 
+namespace {
+
+ProjectDataFactory& DataFactory() {
+  static ProjectDataFactory factory;
+  return factory;
+}
+
+}  // namespace
+
+void SetProjectDataFactory(ProjectDataFactory factory) { DataFactory() = std::move(factory); }
+
+Variant TApplicationProject::Data() {
+  if (!m_data && DataFactory()) m_data = DataFactory()();
+  return m_data ? Variant(m_data) : Variant::Null();
+}
+
 Variant TApplicationProject::Modules() {
   if (!m_modules) m_modules = MakeRef<TModules>();
   return Variant(m_modules);

@@ -4,6 +4,7 @@
 // the lines of project.info, modules, open, close, activate) and
 // `IProjectAttributes` over project.info.
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,19 +69,28 @@ class TCustomProject : public platform::TAutoObject {
   std::string m_script;
 };
 
+// What makes `IProject.data` of the application project (web/data's
+// collection); program/main.cpp installs it, core cannot reach web/. An
+// empty factory uninstalls: `data` then answers Null.
+using ProjectDataFactory = std::function<platform::RefPtr<platform::IDispatchObject>()>;
+void SetProjectDataFactory(ProjectDataFactory factory);
+
 // The project of this instance: its state is the descriptor's, open and
-// close go to the application object, and it keeps its modules.
+// close go to the application object, and it keeps its modules and its
+// data (made on first read through the installed factory).
 class TApplicationProject final : public TCustomProject {
  public:
   explicit TApplicationProject(std::string id);
 
   int State() const override;
+  platform::Variant Data() override;
   platform::Variant Modules() override;
   void Open() override;
   void Close() override;
 
  private:
   platform::RefPtr<TModules> m_modules;
+  platform::RefPtr<platform::IDispatchObject> m_data;
 };
 
 // The calling thread's application project, made with the descriptor's id on first use.

@@ -40,6 +40,8 @@ void IApplicationHooks::Log(std::string_view, std::string_view) noexcept {}
 
 std::string IApplicationHooks::DefaultScript() const { return "actions.js"; }
 
+TApplicationComponents* IApplicationHooks::DataProviderList() { return nullptr; }
+
 bool IApplicationHooks::Terminating() const { return false; }
 
 bool IApplicationHooks::HoldQueuedEvents() const { return CallChannel::WaitingCallsOnThisThread() > 0; }

@@ -19,6 +19,7 @@ class TObject;
 namespace halbrin {
 
 class TCustomApplicationComponents;
+class TApplicationComponents;
 
 // Defaults of new script event bindings, from the "events" command-line switch.
 struct TScriptEventDefaults {
@@ -72,6 +73,9 @@ class IApplicationHooks {
   virtual platform::TComponent* CreateForm(const std::string& name, const std::string& type);
   // The running project's "folder", "id" or project.info attribute; Null when none.
   virtual platform::Variant ProjectAttribute(std::string_view name);
+  // The list every data provider joins when made; providers that data items
+  // make are adopted by it. Default: none (providers then belong to their maker).
+  virtual TApplicationComponents* DataProviderList();
 
  protected:
   IApplicationHooks() = default;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/automation/auto_object.h"
+#include "typelibs/client_type_library.h"
 
 namespace halbrin {
 
@@ -21,9 +22,8 @@ class XmlDocument;
 const platform::TypeInfo& VariableTypeInfo();
 const platform::TypeInfo& VariablesTypeInfo();
 
-// ITEM_MATCH: 1 compares names exactly; any other value ignores letter case.
-inline constexpr int ITEM_MATCH_CASEINSENSITIVE = 0;
-inline constexpr int ITEM_MATCH_CASESENSITIVE = 1;
+// ITEM_MATCH (typelibs/client_type_library.h): 1 compares names exactly; any
+// other value ignores letter case.
 
 class TVariable final : public platform::TAutoObject {
  public:
