@@ -26,6 +26,7 @@
 #include "skins/gtk/gtk_skin_popup_factory.h"
 #include "skins/gtk/gtk_window_host.h"
 #include "skins/gtk/register_skin_objects.h"
+#include "web/binding/web_controls.h"
 #include "web/browser/web_process_init.h"
 #include "web/data/data_items.h"
 #include "web/data/data_providers.h"
@@ -99,5 +100,7 @@ int main(int argc, char** argv) {
   // Declared data providers, and the project's data items (core cannot include web/).
   halbrin::RegisterDataProviderComponentTypes();
   halbrin::SetProjectDataFactory([] { return halbrin::platform::RefPtr<halbrin::platform::IDispatchObject>(halbrin::platform::MakeRef<halbrin::TData>()); });
+  // The web-controls Data class, opened through the project's modules.
+  halbrin::webcontrols::RegisterWebControlsClasses();
   return halbrin::ProgramMain(argc, argv);
 }

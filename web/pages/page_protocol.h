@@ -80,6 +80,14 @@ inline constexpr const char* kContextMenuDataType = "t";
 // `handle` names it, Null otherwise.
 inline constexpr platform::DispId kContextNodeId = -0x10002;
 
+// A member of every page object the client holds, reached by id only: one
+// run of the page's binding module.
+//   kPageJobId(job, target, settings) -> Empty, or the text of the run's errors
+// `job` is "bind", "unbind", "normalize" or "updatelinks"; `target` the target
+// element or Empty; `settings` a Variant array of [name, value] arrays. A
+// document on which no job can run answers DISP_E_MEMBERNOTFOUND.
+inline constexpr platform::DispId kPageJobId = -0x10003;
+
 // A member of every page object the client holds, reached by id only (no name
 // resolves to it): the names for..in lists on the object, as a Variant array
 // of strings. The client uses it for the member names of a page's document.
