@@ -5,6 +5,7 @@
 // client's click runs the action through it. A client owns its link; the
 // action only lists it, and a freed action leaves its links without one.
 
+#include <memory>
 #include <string>
 
 #include "platform/controls/action_list.h"
@@ -12,6 +13,12 @@
 namespace halbrin::platform {
 
 class TControl;
+class TActionLink;
+
+// A client's `link` follows `action`: made by `make` on first use, dropped
+// for a null action.
+template <class Make>
+void LinkAction(std::unique_ptr<TActionLink>& link, TCustomAction* action, Make make);
 
 class TActionLink {
  public:
@@ -70,5 +77,15 @@ class TControlActionLink : public TActionLink {
  private:
   TControl& m_control;
 };
+
+template <class Make>
+void LinkAction(std::unique_ptr<TActionLink>& link, TCustomAction* action, Make make) {
+  if (!action) {
+    link.reset();
+    return;
+  }
+  if (!link) link = make();
+  link->SetAction(action);
+}
 
 }  // namespace halbrin::platform

@@ -124,12 +124,7 @@ TControl::~TControl() {
 }
 
 void TControl::SetAction(TCustomAction* action) {
-  if (!action) {
-    m_actionLink.reset();
-    return;
-  }
-  if (!m_actionLink) m_actionLink = CreateActionLink();
-  m_actionLink->SetAction(action);
+  LinkAction(m_actionLink, action, [this] { return CreateActionLink(); });
 }
 
 std::unique_ptr<TActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(*this); }

@@ -80,12 +80,7 @@ void TMenuItem::TurnSiblingsOff() {
 }
 
 void TMenuItem::SetAction(TCustomAction* action) {
-  if (!action) {
-    m_actionLink.reset();
-    return;
-  }
-  if (!m_actionLink) m_actionLink = CreateActionLink();
-  m_actionLink->SetAction(action);
+  LinkAction(m_actionLink, action, [this] { return CreateActionLink(); });
 }
 
 std::unique_ptr<TActionLink> TMenuItem::CreateActionLink() { return std::make_unique<TMenuActionLink>(*this); }
