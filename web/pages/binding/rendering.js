@@ -31,7 +31,9 @@
   lib.rows = {
     recordOf: function (tr) { var row = rows.get(tr); return row ? row.record : null; },
     recordIndexOf: function (tr) { var row = rows.get(tr); return row ? row.index : -1; },
-    isGenerated: function (tr) { return rows.has(tr); }
+    isGenerated: function (tr) { return rows.has(tr); },
+    // The rows a repeated table copies per record (kept apart from the page), or null before its first rendering.
+    templateOf: function (table) { var kept = tables.get(table); return kept ? kept.template : null; }
   };
 
   // ---- records and fields
