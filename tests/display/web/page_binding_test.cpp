@@ -148,7 +148,8 @@ TEST(PageRendering, FillsBoundElementsAndRepeatsTables) {
   PageFixture fixture;
   fixture.Load(fixture.ProjectPage("render.html", Page(R"(
     <xml id="xmlData"><recordset>
-      <record><Name>Ann</Name><Note>&lt;b&gt;bold&lt;/b&gt;</Note><Age>31</Age><Member>true</Member></record>
+      <record><Name>Ann</Name><Note>&lt;b&gt;bold&lt;/b&gt;</Note><Age>31</Age><Member>true</Member>
+        <Size>L</Size><Picture>pic.png</Picture><Link>next.html</Link></record>
       <record><Name>Bo</Name><Note>two</Note><Age>42</Age><Member>false</Member></record>
       <record><Name>Cy</Name><Note>three</Note><Age>53</Age><Member>true</Member></record>
     </recordset></xml>
@@ -158,6 +159,13 @@ TEST(PageRendering, FillsBoundElementsAndRepeatsTables) {
     <input id="age" datasrc="#xmlData" datafld="Age">
     <input id="member" type="checkbox" datasrc="#xmlData" datafld="Member">
     <span id="missing" datasrc="#nowhere" datafld="Name">as written</span>
+    <span id="nofield" datasrc="#xmlData" datafld="Nothing">as written</span>
+    <textarea id="area" datasrc="#xmlData" datafld="Note"></textarea>
+    <select id="size" datasrc="#xmlData" datafld="Size"><option>S</option><option>L</option></select>
+    <input id="small" type="radio" name="r" value="S" checked datasrc="#xmlData" datafld="Size">
+    <input id="large" type="radio" name="r" value="L" datasrc="#xmlData" datafld="Size">
+    <img id="picture" datasrc="#xmlData" datafld="Picture">
+    <a id="link" datasrc="#xmlData" datafld="Link">link text</a>
     <table id="table" datasrc="#xmlData">
       <thead><tr><th>Name</th></tr></thead>
       <tbody><tr><td><span datafld="Name"></span></td><td><input datafld="Age"></td></tr></tbody>
@@ -187,6 +195,14 @@ TEST(PageRendering, FillsBoundElementsAndRepeatsTables) {
                        {"age", "el.value", "31"},
                        {"member", "String(el.checked)", "true"},
                        {"missing", "el.textContent", "as written"},
+                       {"nofield", "el.textContent", ""},
+                       {"area", "el.value", "<b>bold</b>"},
+                       {"size", "el.value", "L"},
+                       {"small", "String(el.checked)", "false"},
+                       {"large", "String(el.checked)", "true"},
+                       {"picture", "el.getAttribute('src')", "pic.png"},
+                       {"link", "el.getAttribute('href') + '|' + el.textContent", "next.html|link text"},
+                       {"xmlData", "page.defaultView.getComputedStyle(el).display", "none"},
                        {"name", "el.dataFld + '@' + el.dataSrc + '@' + el.dataFormatAs", "Name@#xmlData@"},
                        {"html", "el.dataFormatAs", "html"}});
   // Header and footer stay; one body row per record.
