@@ -97,6 +97,8 @@ HResult TPageObject::Invoke(DispId id, std::uint16_t kind, DispParams& params, V
       // The target comes back from the client as the page's own element.
       const Variant target = membrane->Inward(params.args[1]);
       auto* element = target.IsDispatch() ? dynamic_cast<TJsObjectDispatch*>(target.AsDispatch()) : nullptr;
+      // A target that is no object of this page process (another view's, the client's) has no module here.
+      if (target.IsDispatch() && target.AsDispatch() && !element) return DISP_E_MEMBERNOTFOUND;
       std::optional<Variant> answer =
           membrane->m_jobRunner(m_target->Value(), params.args[0], element ? element->Value() : nullptr, params.args[2]);
       if (!answer) return DISP_E_MEMBERNOTFOUND;

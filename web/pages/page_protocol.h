@@ -94,7 +94,8 @@ inline constexpr platform::DispId kContextNodeId = -0x10002;
 // `target` the target element or Empty; `settings` a Variant array of
 // [name, value] arrays. The job runs in the module of the frame whose document
 // is the target's (or the object's own) document; an object of a frame without
-// the module (not granted) answers DISP_E_MEMBERNOTFOUND. "saveislands"
+// the module (not granted), and a target of no frame of this page process,
+// answer DISP_E_MEMBERNOTFOUND. "saveislands"
 // answers an array of [name, text] arrays.
 inline constexpr platform::DispId kPageJobId = -0x10003;
 

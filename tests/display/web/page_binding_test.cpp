@@ -245,6 +245,43 @@ TEST(PageJob, IsRefusedOnAPageWithoutGrantAndItsFramesGetNoModule) {
   EXPECT_EQ(run.answer, Variant("Unknown job nosuchjob"));
 }
 
+struct JobTargetRow {
+  const char* what;
+  const char* object;  // client script over `page` giving the object called
+  const char* target;  // and the target ("" for none)
+  HResult hr;
+};
+
+// The job runs in the module of the frame that holds the target's document.
+TEST(PageJob, RunsWhereTheTargetsDocumentHasTheModule) {
+  PageFixture fixture;
+  fixture.Load(fixture.ProjectPage("targets.html", Page(R"(<p id="p">text</p>)")));
+  JscVirtualMachine vm;
+  JscEngine engine(vm);
+  engine.AddNamedObject("page", Variant(RefPtr<IDispatchObject>(&fixture.Document())), true);
+  engine.AddNamedObject("client", Variant(RefPtr<IDispatchObject>(&fixture.External())), false);
+  const JobTargetRow rows[] = {
+      {"the document", "page", "", S_OK},
+      {"an element of it", "page.getElementById('p')", "", S_OK},
+      {"the document with its element", "page", "page.getElementById('p')", S_OK},
+      {"a document no frame shows", "page.implementation.createHTMLDocument('x')", "", DISP_E_MEMBERNOTFOUND},
+      {"the document with an element of a document no frame shows", "page",
+       "page.implementation.createHTMLDocument('x').body", DISP_E_MEMBERNOTFOUND},
+      {"the page's window", "page.defaultView", "", DISP_E_MEMBERNOTFOUND},
+      {"the document with the client's object", "page", "client", DISP_E_MEMBERNOTFOUND},
+  };
+  for (const JobTargetRow& row : rows) {
+    const Variant object = engine.Evaluate(row.object);
+    ASSERT_TRUE(object.IsDispatch()) << row.what;
+    const Variant target = *row.target ? engine.Evaluate(row.target) : Variant();
+    const Invocation run = RunJob(*object.AsDispatch(), "nosuchjob", target);
+    EXPECT_EQ(run.hr, row.hr) << row.what;
+    if (row.hr == S_OK) {
+      EXPECT_EQ(run.answer, Variant("Unknown job nosuchjob")) << row.what;
+    }
+  }
+}
+
 // However many records, a run is one call of the client.
 TEST(PageJob, ARunIsOneChannelCall) {
   PageFixture fixture;
