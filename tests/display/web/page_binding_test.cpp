@@ -91,6 +91,22 @@ TEST(PageIslands, AreReadCaseKeptFromTheSource) {
   EXPECT_EQ(script.Text("page.getElementById('xmlData').documentElement.firstChild.childNodes.length"), "6");
 }
 
+// The source is decoded from the page's own charset, as the page's text is.
+TEST(PageIslands, AreReadInThePagesCharset) {
+  PageFixture fixture;
+  // "Книга" in windows-1251.
+  const std::string book = "\xCA\xED\xE8\xE3\xE0";
+  fixture.Load(fixture.ProjectPage("cp1251.html",
+                                   "<!DOCTYPE html><html><head><meta charset=\"windows-1251\"><title>binding</title></head>"
+                                   "<body><xml id=\"xmlData\"><recordset><record><Name>" + book +
+                                   "</Name></record></recordset></xml>"
+                                   "<span id=\"name\" datasrc=\"#xmlData\" datafld=\"Name\"></span><p id=\"text\">" +
+                                   book + "</p></body></html>"));
+  PageScript script(fixture);
+  ExpectShown(script, {{"text", "el.textContent", "\u041a\u043d\u0438\u0433\u0430"},
+                       {"name", "el.textContent", "\u041a\u043d\u0438\u0433\u0430"}});
+}
+
 TEST(PageIslands, AScriptMadeIslandIsReadFromItsContent) {
   PageFixture fixture;
   fixture.Load(fixture.ProjectPage("made.html", Page(R"(
