@@ -229,6 +229,16 @@ TEST(PageRendering, FillsBoundElementsAndRepeatsTables) {
   PageFixture::WaitFor([&] { return script.Text("page.defaultView.cells()") == "Name,Ann=32,Bo=42,Cy=53,end"; },
                        "the table to show the edited record");
   EXPECT_EQ(script.Text("page.getElementById('xmlData').XMLDocument.selectSingleNode('//record/Age').text"), "32");
+  // A change of the island's document shows at once, in the rows already there.
+  script.Text(R"((function (island) {
+      var row = page.getElementById('table').tBodies[0].rows[1];
+      row.setAttribute('data-kept', 'yes');
+      island.XMLDocument.selectSingleNode('//record[2]/Name').text = 'Bob';
+    })(page.getElementById('xmlData')))");
+  PageFixture::WaitFor([&] { return script.Text("page.defaultView.cells()") == "Name,Ann=32,Bob=42,Cy=53,end"; },
+                       "the table to show the changed record");
+  EXPECT_EQ(script.Text("page.getElementById('table').tBodies[0].rows[1].getAttribute('data-kept')"), "yes");
+  EXPECT_EQ(script.Text("page.getElementById('name').textContent"), "Ann");
   // Writing an island's innerHTML reloads it.
   script.Text(R"(page.getElementById('xmlData').innerHTML =
       "<recordset><record><Name>Dee</Name><Age>1</Age></record></recordset>")");

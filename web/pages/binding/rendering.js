@@ -75,31 +75,41 @@
                        strong: 1, em: 1, h1: 1, h2: 1, h3: 1, h4: 1, h5: 1, h6: 1, li: 1, font: 1, marquee: 1,
                        caption: 1 };
 
-  // Shows a field's value in an element; false for an element that shows none.
-  function show(el, value) {
+  // How an element shows a field: "text", "html", "value", "checkbox", "radio", "src", "href", or "".
+  function kindOf(el) {
     var name = d.localName(el);
     if (name === "input") {
       var type = d.toLowerCase(String(el.type || ""));
-      if (type === "checkbox") el.checked = isTrue(value);
-      else if (type === "radio") el.checked = d.hasAttribute(el, "value") ? el.value === value : isTrue(value);
-      else if (el.value !== value) el.value = value;
-    } else if (name === "textarea" || name === "select") {
-      if (el.value !== value) el.value = value;
-    } else if (name === "img" || name === "iframe" || name === "frame") {
-      if (attribute(el, "src") !== value) d.setAttribute(el, "src", value);
-    } else if (name === "a") {
-      if (attribute(el, "href") !== value) d.setAttribute(el, "href", value);
-    } else if (textElements[name]) {
-      if (d.toLowerCase(lib.binding.formatOf(el)) === "html") {
-        if (d.getInnerHTML(el) !== value) d.setInnerHTML(el, value);
-      } else if (d.getText(el) !== value) {
-        d.setText(el, value);
-      }
-    } else {
-      return false;
+      return type === "checkbox" || type === "radio" ? type : "value";
     }
-    return true;
+    if (name === "textarea" || name === "select") return "value";
+    if (name === "img" || name === "iframe" || name === "frame") return "src";
+    if (name === "a") return "href";
+    if (textElements[name]) return d.toLowerCase(lib.binding.formatOf(el)) === "html" ? "html" : "text";
+    return "";
   }
+
+  // Shows a field's value in a fresh copy of a template element (nothing to compare with).
+  function fill(el, kind, value) {
+    if (kind === "text") d.setText(el, value);
+    else if (kind === "html") d.setInnerHTML(el, value);
+    else showAs(el, kind, value);
+  }
+
+  // Shows a field's value in an element the way its kind does.
+  function showAs(el, kind, value) {
+    switch (kind) {
+      case "text": if (d.getText(el) !== value) d.setText(el, value); break;
+      case "html": if (d.getInnerHTML(el) !== value) d.setInnerHTML(el, value); break;
+      case "value": if (el.value !== value) el.value = value; break;
+      case "checkbox": el.checked = isTrue(value); break;
+      case "radio": el.checked = d.hasAttribute(el, "value") ? el.value === value : isTrue(value); break;
+      case "src": if (attribute(el, "src") !== value) d.setAttribute(el, "src", value); break;
+      case "href": if (attribute(el, "href") !== value) d.setAttribute(el, "href", value); break;
+    }
+  }
+
+  function show(el, value) { showAs(el, kindOf(el), value); }
 
   // The generated row an element lies in, and its repeated table, or null.
   function rowOf(el) {
@@ -148,13 +158,70 @@
     return kept;
   }
 
-  function bindRow(doc, tr) {
-    var bound = d.querySelectorAll(tr, "[datafld]");
-    for (var i = 0; i < bound.length; i++) {
-      var el = bound[i];
-      var record = recordFor(doc, el);
-      if (record) show(el, fieldValue(record, lib.binding.fieldOf(el)));
+  // What each template row's bound elements show, in document order:
+  // {field, kind, source} (source: an island of their own, else "").
+  function compile(table, template) {
+    var tableSource = islandName(lib.binding.sourceOf(table));
+    var compiled = [];
+    for (var t = 0; t < template.length; t++) {
+      var bound = d.querySelectorAll(template[t], "[datafld]");
+      var shown = [];
+      for (var i = 0; i < bound.length; i++) {
+        var source = lib.binding.sourceOf(bound[i]);
+        d.push(shown, { field: lib.binding.fieldOf(bound[i]), kind: kindOf(bound[i]),
+                        source: source && islandName(source) !== tableSource ? source : "" });
+      }
+      d.push(compiled, shown);
     }
+    return compiled;
+  }
+
+  // A record's field elements by name, read in one pass.
+  function fieldsOf(record) {
+    var fields = Object.create(null);
+    for (var child = record.firstElementChild; child; child = child.nextElementSibling) {
+      var name = child.nodeName;
+      if (!(name in fields)) fields[name] = child;
+    }
+    return fields;
+  }
+
+  // A generated row's bound elements from its template's compiled list.
+  // `fresh`: the row is a new copy of its template (nothing to compare with).
+  function bindRow(doc, tr, shown, record, firstRecords, fresh) {
+    var bound = d.querySelectorAll(tr, "[datafld]");
+    var count = bound.length < shown.length ? bound.length : shown.length;
+    var fields = null;
+    for (var i = 0; i < count; i++) {
+      var what = shown[i];
+      if (!what.kind) continue;
+      var value;
+      if (what.source) {
+        if (!(what.source in firstRecords)) {
+          var own = recordsOf(doc, what.source);
+          firstRecords[what.source] = own && own.length ? own[0] : null;
+        }
+        if (!firstRecords[what.source]) continue;
+        value = fieldValue(firstRecords[what.source], what.field);
+      } else {
+        if (!fields) fields = fieldsOf(record);
+        var field = fields[what.field];
+        value = field ? d.getText(field) : fieldValue(record, what.field);
+      }
+      if (fresh) fill(bound[i], what.kind, value);
+      else showAs(bound[i], what.kind, value);
+    }
+  }
+
+  // Whether the body shows these records already, row by row from the same template rows.
+  function showsRecords(body, records, perRecord) {
+    var current = body.rows;
+    if (current.length !== records.length * perRecord) return false;
+    for (var r = 0; r < current.length; r++) {
+      var row = rows.get(current[r]);
+      if (!row || row.record !== records[(r / perRecord) | 0] || row.template !== r % perRecord) return false;
+    }
+    return true;
   }
 
   function renderTable(doc, table) {
@@ -162,24 +229,40 @@
     // Without its island the table stays as the page wrote it.
     if (!records) return;
     var kept = templateOf(table);
+    var compiled = compile(table, kept.template);
+    var perRecord = kept.template.length;
+    var firstRecords = {};
+    if (kept.body.parentNode !== table) {
+      kept.body = d.createElement(doc, "tbody");
+      d.appendChild(table, kept.body);
+    }
     var body = kept.body;
     for (var b = table.tBodies.length - 1; b >= 0; b--) {
       var other = table.tBodies[b];
-      if (other === body) continue;
-      d.removeChild(other.parentNode, other);
+      if (other !== body) d.removeChild(table, other);
     }
-    var fragment = d.createDocumentFragment(doc);
+    if (showsRecords(body, records, perRecord)) {
+      // The same records: their values are brought up to date where they changed.
+      var current = body.rows;
+      for (var r = 0; r < current.length; r++) {
+        var row = rows.get(current[r]);
+        row.index = (r / perRecord) | 0;
+        bindRow(doc, current[r], compiled[r % perRecord], row.record, firstRecords, false);
+      }
+      return;
+    }
+    // Other records: a new body, built apart from the page and put in at once.
+    var fresh = d.cloneNode(body, false);
     for (var i = 0; i < records.length; i++) {
-      for (var t = 0; t < kept.template.length; t++) {
+      for (var t = 0; t < perRecord; t++) {
         var tr = d.cloneNode(kept.template[t], true);
-        rows.set(tr, { record: records[i], index: i });
-        d.appendChild(fragment, tr);
+        rows.set(tr, { record: records[i], index: i, template: t });
+        bindRow(doc, tr, compiled[t], records[i], firstRecords, true);
+        d.appendChild(fresh, tr);
       }
     }
-    while (body.firstChild) d.removeChild(body, body.firstChild);
-    d.appendChild(body, fragment);
-    var generated = body.rows;
-    for (var g = 0; g < generated.length; g++) bindRow(doc, generated[g]);
+    table.replaceChild(fresh, body);
+    kept.body = fresh;
   }
 
   // ---- the whole page
@@ -196,7 +279,8 @@
         if (rowOf(table)) continue;
         renderTable(doc, table);
       }
-      var bound = d.documentQuerySelectorAll(doc, "[datafld]");
+      // Rows of repeated tables were done with their table.
+      var bound = d.documentQuerySelectorAll(doc, "[datafld]:not(table[datasrc] > tbody > tr *)");
       for (var i = 0; i < bound.length; i++) {
         var el = bound[i];
         if (rowOf(el)) continue;  // done with its row
