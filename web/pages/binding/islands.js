@@ -82,8 +82,10 @@
     if (!state.read) {
       state.read = true;
       var text = null;
+      var uri = String(doc.URL);
       try {
-        text = lib.host.readSource(String(doc.URL), String(doc.characterSet || ""));
+        // Only files have a source to read (srcdoc and blank frames have none).
+        if (d.toLowerCase(d.slice(uri, 0, 5)) === "file:") text = lib.host.readSource(uri, String(doc.characterSet || ""));
       } catch (e) {
         text = null;
       }
