@@ -19,8 +19,8 @@
   const appendChild = Node.prototype.appendChild;
   const removeChild = Node.prototype.removeChild;
 
-  const run = lib.bindingRun;
-  const toArray = run.toArray;
+  const shared = lib.bindingRun;
+  const toArray = shared.toArray;
 
   function escapeText(text) {
     return String(text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
@@ -87,7 +87,7 @@
     }
     const field = lib.binding.fieldOf(el).trim();
     if (field === "") return;
-    let source = run.withoutHashes(lib.binding.sourceOf(el));
+    let source = shared.withoutHashes(lib.binding.sourceOf(el));
     // Values inside a data row without a source of their own take the row's.
     if (source === "" && run.row) source = run.row.source;
     const xmlDoc = source === "" ? null : run.findIsland(source);
@@ -98,7 +98,7 @@
       removeAttribute.call(el, "datasrc");
       removeAttribute.call(el, "datafld");
       const record = recordFor(run, xmlDoc, rowIndex);
-      const node = record ? run.selectNode(xmlDoc, field, record) : run.selectNode(xmlDoc, "//" + field);
+      const node = record ? shared.selectNode(xmlDoc, field, record) : shared.selectNode(xmlDoc, "//" + field);
       value = node ? escapeText(node.textContent) : "";
       className = node ? run.setting("unbindClass", "bindvalue") : run.setting("errorClass", "binderror");
     } else {
@@ -169,7 +169,7 @@
     }
     removeAttribute.call(table, "onreadystatechange");
 
-    const source = run.withoutHashes(lib.binding.sourceOf(table));
+    const source = shared.withoutHashes(lib.binding.sourceOf(table));
     if (source !== "") {
       if (run.ensureIsland(source)) {
         const body = createElement.call(doc, "tbody");
@@ -228,9 +228,9 @@
       lib.print.removeScripts(doc);
       lib.print.prepare(doc);
     } catch (e) {
-      return run.errorText(e);
+      return shared.errorText(e);
     }
-    const unbinding = new run.Run(doc, target, settings, { bindElement: unbindElement, bindTable: unbindTable });
+    const unbinding = new shared.Run(doc, target, settings, { bindElement: unbindElement, bindTable: unbindTable });
     unbinding.row = null;
     return unbinding.execute();
   };
