@@ -20,7 +20,10 @@
   const createElementNS = Document.prototype.createElementNS;
   const appendChild = Node.prototype.appendChild;
   const removeChild = Node.prototype.removeChild;
-  const isNameChar = /^[A-Za-z_\u00C0-\uFFFF][A-Za-z0-9_.\-\u00B7\u00C0-\uFFFF]*$/;
+  const NAME_START = "A-Za-z_\u00C0-\u00D6\u00D8-\u00F6\u00F8-\u02FF\u0370-\u037D\u037F-\u1FFF\u200C\u200D" +
+    "\u2070-\u218F\u2C00-\u2FEF\u3001-\uD7FF\uF900-\uFDCF\uFDF0-\uFFFD";
+  // An XML name without a prefix: what a record's field element can be called.
+  const isFieldName = new RegExp("^[" + NAME_START + "][" + NAME_START + "\\-.0-9\u00B7\u0300-\u036F\u203F\u2040]*$");
 
   function toArray(list) {
     return Array.prototype.slice.call(list);
@@ -75,7 +78,6 @@
       this.islandDocument = null;
       this.islandName = "";
       this.islandElement = null;
-      this.changed = new Set();
     }
 
     setting(name, fallback) {
@@ -120,7 +122,6 @@
       this.islandName = name;
       this.islandElement = element;
       this.islandDocument = xmlDoc;
-      this.changed.add(element);
       return xmlDoc;
     }
 
@@ -163,18 +164,7 @@
         if (!record) continue;
         record.parentNode.removeChild(record);
         appendEmpty(xmlDoc, xmlDoc.documentElement, RECORD);
-        this.changed.add(island);
       }
-    }
-
-    // Each changed island is written back once.
-    rewriteIslands() {
-      const changed = toArray(this.changed);
-      this.changed.clear();
-      for (const island of changed) lib.islands.setText(island, lib.islands.textOf(island));
-      this.islandDocument = null;
-      this.islandElement = null;
-      this.islandName = "";
     }
 
     // Steps of the run; "" or the text of the error that ended it. The
@@ -195,12 +185,8 @@
       } catch (e) {
         return errorText(e);
       } finally {
-        try {
-          this.rewriteIslands();
-        } finally {
-          if (tempId && oldId === null) removeAttribute.call(this.target, "id");
-          else if (tempId) setAttribute.call(this.target, "id", oldId);
-        }
+        if (tempId && oldId === null) removeAttribute.call(this.target, "id");
+        else if (tempId) setAttribute.call(this.target, "id", oldId);
       }
     }
   }
@@ -214,12 +200,10 @@
     let source = withoutHashes(lib.binding.sourceOf(el));
     if (source === "" || !run.setting("separateSrc", true)) source = String(run.setting("dataSrc", "xmlData"));
     setAttribute.call(el, "datasrc", "#" + source);
-    if (!isNameChar.test(field)) return;
+    if (!isFieldName.test(field)) return;
     const xmlDoc = run.ensureIsland(source);
     if (!xmlDoc || selectNode(xmlDoc, "//" + field)) return;
-    const records = toArray(elementsOf(xmlDoc, RECORD));
-    for (const record of records) appendEmpty(xmlDoc, record, field);
-    if (records.length > 0) run.changed.add(run.islandElement);
+    for (const record of toArray(elementsOf(xmlDoc, RECORD))) appendEmpty(xmlDoc, record, field);
   }
 
   lib.bindingRun = {

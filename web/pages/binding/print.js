@@ -4,6 +4,7 @@
   // Prepares a page for print or for saving as static HTML.
 
   const IMPORT_RULE = 3;
+  let charset = "";
   const MAX_IMPORT_DEPTH = 8;
 
   const getElementsByTagName = Document.prototype.getElementsByTagName;
@@ -41,10 +42,12 @@
     }
   }
 
+  // A sheet the page may not read through CSSOM (another file: document),
+  // read as the client grants it.
   function readFile(url) {
-    if (typeof lib.readFile !== "function") return "";
+    if (!lib.host || typeof lib.host.readSource !== "function") return "";
     try {
-      const text = lib.readFile(url);
+      const text = lib.host.readSource(String(url), charset);
       return typeof text === "string" ? stripImports(text) : "";
     } catch (e) {
       return "";
@@ -76,6 +79,7 @@
   }
 
   function inlineImports(doc) {
+    charset = String(doc.characterSet || "");
     for (const sheet of toArray(styleSheetsOf.call(doc))) {
       const owner = sheet.ownerNode;
       if (!owner || owner.nodeType !== 1 || owner.tagName.toLowerCase() !== "style") continue;
