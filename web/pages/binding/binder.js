@@ -202,7 +202,8 @@
     setAttribute.call(el, "datasrc", "#" + source);
     if (!isFieldName.test(field)) return;
     const xmlDoc = run.ensureIsland(source);
-    if (!xmlDoc || selectNode(xmlDoc, "//" + field)) return;
+    // "//" + field, without XPath's whole-document node set.
+    if (!xmlDoc || elementsOf(xmlDoc, field)[0]) return;
     for (const record of toArray(elementsOf(xmlDoc, RECORD))) appendEmpty(xmlDoc, record, field);
   }
 
