@@ -235,6 +235,12 @@ TEST(PageBindingJobs, Unbinder) {
        kThree + "<table id=\"t\" datasrc=\"#xmlData\"><tbody><tr><td><span datafld=\"name\"></span></td></tr>"
                 "<tr><td><span datafld=\"n\"></span></td></tr></tbody></table>",
        {}, {{rowsText, "Ann|42|Bob|7|Cy|9"}}},
+      {"in a two-row template both rows of a record carry its index",
+       kThree + "<table id=\"t\" datasrc=\"#xmlData\"><tbody><tr><td><span datafld=\"name\"></span></td></tr>"
+                "<tr><td><span datafld=\"n\"></span></td></tr></tbody></table>",
+       [](webcontrols::THtmlDataUnbinder& u) { u.SetDebugMode(true); },
+       {{"Array.from(document.querySelectorAll('#t span')).map(s => s.title.split('\\n').pop()).join('|')",
+         "rowIndex: 0|rowIndex: 0|rowIndex: 1|rowIndex: 1|rowIndex: 2|rowIndex: 2"}}},
       {"a class cut at + and a border from the computed style",
        kThree + "<table id=\"t\" class=\"grid + wide\" style=\"border: 2px solid\" datasrc=\"#xmlData\">"
                 "<tbody><tr><td><span datafld=\"n\"></span></td></tr></tbody></table>",
