@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <unordered_map>
 
 #include "components/cabinet/cabinet_errors.h"
@@ -169,6 +170,8 @@ struct ExtractionRun {
   int destinationFd = -1;
   bool aborted = false;
   int placed = 0;
+  // What a step raised; it travels past libgcab and is raised again after it.
+  std::exception_ptr failure;
 
   struct Pending {
     int index = -1;
@@ -198,10 +201,16 @@ struct ExtractionRun {
     // Nothing extracted is ever made executable.
     mode_t mode = info.st_mode & 0666;
     if (file.target.readOnly) mode &= ~static_cast<mode_t>(0222);
-    ::fchmodat(privateFolder.Fd(), temp.c_str(), mode, 0);
-    if (file.target.modified) {
+    bool set = ::fchmodat(privateFolder.Fd(), temp.c_str(), mode, 0) == 0;
+    if (set && file.target.modified) {
       const struct timespec times[2] = {{0, UTIME_OMIT}, {*file.target.modified, 0}};
-      ::utimensat(privateFolder.Fd(), temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+      set = ::utimensat(privateFolder.Fd(), temp.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+    if (!set) {
+      // Attributes and dates that cannot be set end the run (EApiError).
+      failure = std::make_exception_ptr(EApiError(errno));
+      aborted = true;
+      return;
     }
     if (::renameat(privateFolder.Fd(), temp.c_str(), file.folder.Get(), file.parts.back().c_str()) != 0) {
       Fail(file.index, CabinetTargetErrorCode(errno));
@@ -237,8 +246,16 @@ struct ExtractionRun {
     return true;
   }
 
+  // Nothing may unwind through libgcab's C frames.
   static gboolean Callback(GCabFile* file, gpointer data) {
-    return static_cast<ExtractionRun*>(data)->Choose(file) ? TRUE : FALSE;
+    auto& run = *static_cast<ExtractionRun*>(data);
+    try {
+      return run.Choose(file) ? TRUE : FALSE;
+    } catch (...) {
+      run.failure = std::current_exception();
+      run.aborted = true;
+      return FALSE;
+    }
   }
 };
 
@@ -315,13 +332,14 @@ int CabinetReader::Extract(const std::string& destination, const CabinetExtracti
   if (!destinationFd.Valid()) throw ECabinetError(kFdiTargetFile, errno);
 
   const PrivateFolder privateFolder(destination, destinationFd.Get());
-  ExtractionRun run{extraction, destination, m_library->indexes, privateFolder, destinationFd.Get(), false, 0, std::nullopt};
+  ExtractionRun run{extraction, destination, m_library->indexes, privateFolder, destinationFd.Get(), false, 0, nullptr, std::nullopt};
   auto folder = GObjectPtr<GFile>::Adopt(g_file_new_for_path(privateFolder.Path().c_str()));
   GErrorPtr error;
   if (!gcab_cabinet_extract_simple(m_library->cabinet.Get(), folder.Get(), &ExtractionRun::Callback, &run, nullptr,
                                    Out(error)))
     ThrowReadError(error.get());
-  run.Finish();
+  if (!run.failure) run.Finish();
+  if (run.failure) std::rethrow_exception(run.failure);
   if (run.aborted) throw ECabinetError(kFdiUserAbort, 0);
   return run.placed;
 }
@@ -347,13 +365,10 @@ namespace {
 class TempCabinetFile {
  public:
   explicit TempCabinetFile(const std::string& destination) {
-    const std::string folder = ParentFolder(destination);
     const std::string base = destination.substr(destination.rfind('/') + 1);
-    m_path = (folder.empty() ? std::string("./") : folder) + "." + base + ".XXXXXX";
     // 0666 and the umask: the cabinet gets the mode of any new file.
-    const int fd = g_mkstemp_full(m_path.data(), O_RDWR | O_CLOEXEC, 0666);
-    if (fd < 0) throw ECabinetError(kFciTempFile, errno);
-    ::close(fd);
+    m_path = CabinetTempFileName(ParentFolder(destination), "." + base + ".", 0666);
+    if (m_path.empty()) throw ECabinetError(kFciTempFile, errno);
   }
   TempCabinetFile(const TempCabinetFile&) = delete;
   TempCabinetFile& operator=(const TempCabinetFile&) = delete;

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,10 +32,6 @@ ECabinetError::ECabinetError(int code, int type)
 
 EApiError::EApiError(int error) : Exception(Format("Error %d: %s", {error, ErrnoText(error)})), m_error(error) {}
 
-void CheckApiCall(bool ok) {
-  if (!ok) throw EApiError(errno);
-}
-
 std::string CabinetTempFolder() {
   const char* folder = g_get_tmp_dir();
   struct stat info {};
@@ -42,10 +39,10 @@ std::string CabinetTempFolder() {
   return IncludePathDelimiter(folder);
 }
 
-std::string CabinetTempFileName(std::string_view folder, std::string_view prefix) {
+std::string CabinetTempFileName(std::string_view folder, std::string_view prefix, int mode) {
   std::string pattern = IncludePathDelimiter(folder.empty() ? "." : folder);
   pattern.append(prefix).append("XXXXXX");
-  const int fd = ::mkstemp(pattern.data());
+  const int fd = g_mkstemp_full(pattern.data(), O_RDWR | O_CLOEXEC, mode);
   if (fd < 0) return {};
   ::close(fd);
   return pattern;

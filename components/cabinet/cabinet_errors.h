@@ -50,14 +50,12 @@ class EApiError : public platform::Exception {
   int m_error;
 };
 
-// Raises EApiError with errno when `ok` is false.
-void CheckApiCall(bool ok);
-
 // The temporary folder with a trailing "/"; "" when there is none.
 std::string CabinetTempFolder();
 
-// Creates an empty, new file "<folder>/<prefix>XXXXXX" (mode 0600) and
-// returns its path; "" on failure (errno tells why).
-std::string CabinetTempFileName(std::string_view folder, std::string_view prefix);
+// Creates an empty, new file "<folder>/<prefix>XXXXXX" ("" is the current
+// folder) with `mode` less the umask and returns its path; "" on failure
+// (errno tells why).
+std::string CabinetTempFileName(std::string_view folder, std::string_view prefix, int mode = 0600);
 
 }  // namespace halbrin

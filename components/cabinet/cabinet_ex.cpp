@@ -100,8 +100,9 @@ TCabinetFiles::TCabinetFiles(TCabinetEx* cabinet)
     : TCustomFiles(cabinet, TCabinetFile::StaticClassInfo(), FactoryOf<TCabinetFile>()), m_cabinet(cabinet) {}
 
 TCollectionItem* TCabinetFiles::ItemByName(std::string_view name) const {
-  const_cast<TCabinetFiles*>(this)->SetAddOnLookup(m_cabinet && m_cabinet->Mode() == TCabinetMode::cmCompress);
-  return TCustomFiles::ItemByName(name);
+  TCollectionItem* found = TNamedItemCollection::ItemByName(name);
+  if (found || !m_cabinet || m_cabinet->Mode() != TCabinetMode::cmCompress) return found;
+  return &const_cast<TCabinetFiles*>(this)->AddFile(std::string(name));
 }
 
 std::string TCabinetFiles::Xml() const {

@@ -259,26 +259,61 @@ TEST_F(CabinetExTest, HostileNamesStayInsideTheDestination) {
   }
 }
 
-TEST_F(CabinetExTest, AnErrorAnswerOfOneStopsAtTheFirstRefusedFile) {
+// The answer of "error" decides: a code of 1 or more (also the code itself,
+// kept when the answer is no number) ends the extraction, anything else
+// skips the file.
+TEST_F(CabinetExTest, TheErrorAnswerEndsOrSkips) {
+  WriteRawCabinet(Path("mixed.cab"), {{"first.txt", "1"}, {"..\\evil.txt", "2"}, {"last.txt", "3"}});
+  const struct {
+    const char* what;
+    Variant answer;
+    bool ends;
+  } cases[] = {
+      {"1", Variant(1), true},
+      {"7.0", Variant(7.0), true},
+      {"nothing keeps the code", Variant(), true},
+      {"a text keeps the code", Variant("skip"), true},
+      {"0", Variant(0), false},
+      {"False", Variant(false), false},
+      {"True is -1", Variant(true), false},
+      {"-5", Variant(-5), false},
+  };
+  Bind("onerror");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(Path("dest"));
+    m_hooks.calls.clear();
+    OpenForReading(Path("mixed.cab"));
+    m_answer = c.answer;
+    std::optional<std::string> raised;
+    try {
+      m_cab->SetExec("extract");
+    } catch (const ECabinetError& error) {
+      raised = error.what();
+    }
+    EXPECT_EQ(m_cab->State(), c.ends ? kCabinetOpen : kCabinetDone);
+    if (c.ends) {
+      EXPECT_EQ(raised, "Cabinet error 11 (type 0)");
+      EXPECT_EQ(TreeOf(Path("dest")), (std::map<std::string, std::string>{{"first.txt", "1"}}));
+    } else {
+      EXPECT_EQ(raised, std::nullopt);
+      EXPECT_EQ(m_cab->GetExec(), Variant(2));
+      EXPECT_EQ(TreeOf(Path("dest")), (std::map<std::string, std::string>{{"first.txt", "1"}, {"last.txt", "3"}}));
+    }
+    ASSERT_EQ(m_hooks.calls.size(), 1u);
+    const auto& data = m_hooks.calls[0].parameters.AsArray().Items();
+    EXPECT_EQ(data[0], Variant("cab"));
+    EXPECT_EQ(data[1].ToInt(), 1) << "the file's index";
+    EXPECT_EQ(data[2].ToInt(), kCabinetErrorInvalidName);
+  }
+}
+
+TEST_F(CabinetExTest, AfterAnAbortTheScriptCanSelectAgain) {
   WriteRawCabinet(Path("mixed.cab"), {{"first.txt", "1"}, {"..\\evil.txt", "2"}, {"last.txt", "3"}});
   OpenForReading(Path("mixed.cab"));
   Bind("onerror");
   m_answer = Variant(1);
-  try {
-    m_cab->SetExec("extract");
-    FAIL() << "no abort";
-  } catch (const ECabinetError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cabinet error 11 (type 0)");
-  }
-  EXPECT_EQ(m_cab->State(), kCabinetOpen);
-  EXPECT_EQ(TreeOf(Path("dest")), (std::map<std::string, std::string>{{"first.txt", "1"}}));
-  ASSERT_EQ(m_hooks.calls.size(), 1u);
-  const auto& data = m_hooks.calls[0].parameters.AsArray().Items();
-  EXPECT_EQ(data[0], Variant("cab"));
-  EXPECT_EQ(data[1].ToInt(), 1) << "the file's index";
-  EXPECT_EQ(data[2].ToInt(), kCabinetErrorInvalidName);
-
-  // The script can select again and retry.
+  EXPECT_THROW(m_cab->SetExec("extract"), ECabinetError);
   m_cab->Files().FileAt(1)->SetSelected(false);
   m_cab->SetExec("extract");
   EXPECT_EQ(m_cab->GetExec(), Variant(2));
@@ -290,6 +325,7 @@ TEST_F(CabinetExTest, AnErrorAnswerOfOneStopsAtTheFirstRefusedFile) {
   m_hooks.calls.clear();
   m_cab->SetExec("extract");
   EXPECT_EQ(m_cab->GetExec(), Variant(2));
+  EXPECT_TRUE(m_hooks.calls.empty());
 }
 
 TEST_F(CabinetExTest, ExistingTargetsAreReplacedNeverWrittenThrough) {
@@ -426,7 +462,13 @@ TEST_F(CabinetExTest, CompressRefusesBadSourcesAtOpenAndWritesNothing) {
       {"alias with no name", "a.txt", "\\.\\", "Cabinet error 1 (type 22)"},
       {"a folder", "../folder", "", "Cabinet error 1 (type 21)"},
       {"a missing file", "none.txt", "", "Cabinet error 1 (type 2)"},
+      {"more than one folder holds", "big.bin", "", "Cabinet error 6 (type 27)"},
   };
+  // Sparse: one byte past what a folder holds costs no disk.
+  {
+    testing::WriteFile(Path("src/big.bin"), "", testing::MakeFolders::Yes);
+    fs::resize_file(Path("src/big.bin"), kCabinetMaxFolderBytes + 1);
+  }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TCabinetEx writer;
