@@ -277,6 +277,8 @@ std::optional<std::time_t> LocalTime(const TDateTimeEx& date) {
 
 int TCabinetEx::Extract() {
   if (!Active() || m_mode != TCabinetMode::cmDecompress) return -1;
+  // A handler may free the cabinet: it goes when the extraction is over.
+  const TBusyGuard busy(*this);
   m_state = kCabinetWorking;
   m_count = 0;
   std::vector<std::string> executables;
@@ -336,6 +338,8 @@ int TCabinetEx::Flush() {
 }
 
 void TCabinetEx::SetExec(const Variant& value) {
+  // A handler of the work may free the cabinet: it goes after the result is kept.
+  const TBusyGuard busy(*this);
   ExecResult() = true;
   const std::string word = ExecVerbText(value);
   if (SameText(word, "open")) {

@@ -172,6 +172,46 @@ TEST_F(CabinetExTest, WrittenCabinetListsAndExtractsWhatWasPut) {
   EXPECT_TRUE(m_hooks.calls.empty());
 }
 
+// Read-only, hidden and archive come from the item's bits (system does
+// not), run-after-extraction from `execute`; extracting applies read-only.
+TEST_F(CabinetExTest, CompressingKeepsTheWindowsBitsThatMatter) {
+  TCabinetEx writer;
+  writer.SetMode(TCabinetMode::cmCompress);
+  writer.SetDestination(Path("bits.cab").string());
+  AddSource(writer, "locked.txt", "locked").SetCabinetAttributes(0x27);
+  TCabinetFile& run = AddSource(writer, "run.txt", "run");
+  run.SetCabinetAttributes(0x01);
+  run.SetExecute(true);
+  writer.SetExec("execute");
+  ASSERT_EQ(writer.GetExec(), Variant(2));
+
+  OpenForReading(Path("bits.cab"));
+  ASSERT_EQ(m_cab->Files().Count(), 2);
+  EXPECT_EQ(m_cab->Files().FileAt(0)->CabinetAttributes(), 0x23u);
+  EXPECT_EQ(m_cab->Files().FileAt(1)->CabinetAttributes(), 0x41u);
+  EXPECT_TRUE(m_cab->Files().FileAt(1)->Execute());
+  m_cab->SetExec("extract");
+  for (const char* name : {"dest/locked.txt", "dest/run.txt"}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(Path(name).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0333, 0u) << name << ": read-only, and never executable";
+  }
+}
+
+// A handler that frees the cabinet in the middle of the extraction.
+TEST_F(CabinetExTest, AHandlerMayFreeTheCabinet) {
+  WriteRawCabinet(Path("free.cab"), {{"..\\refused.txt", "x"}, {"kept.txt", "kept"}});
+  OpenForReading(Path("free.cab"));
+  Bind("onerror");
+  m_onCall = [this](const ScriptCall&) {
+    platform::TComponent::Free(*m_cab);
+    return Variant(0);
+  };
+  m_cab->SetExec("extract");
+  EXPECT_EQ(m_hooks.root.ComponentCount(), 0);
+  EXPECT_EQ(ReadFile(Path("dest/kept.txt")), "kept");
+}
+
 TEST_F(CabinetExTest, CabextractReadsWhatIsWrittenWithItsSetId) {
   if (!HaveCabextract()) GTEST_SKIP() << "cabextract is not installed (scripts/bootstrap.sh installs it)";
   TCabinetEx writer;
