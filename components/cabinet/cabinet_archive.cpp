@@ -296,8 +296,8 @@ std::unique_ptr<CabinetReader> CabinetReader::Open(const std::string& path, cons
 
   library->cabinet = GObjectPtr<GCabCabinet>::Adopt(gcab_cabinet_new());
   if (!gcab_cabinet_load(library->cabinet.Get(), G_INPUT_STREAM(library->stream.Get()), nullptr, Out(error))) {
-    if (!error || error->domain == GCAB_ERROR) return nullptr;
-    throw ECabinetError(kFdiCabinetNotFound, ErrnoOfIoError(error.get()));
+    if (!error || g_error_matches(error.get(), GCAB_ERROR, GCAB_ERROR_FORMAT)) return nullptr;
+    ThrowReadError(error.get());
   }
 
   std::unique_ptr<CabinetReader> reader(new CabinetReader(std::move(library)));

@@ -424,6 +424,21 @@ TEST_F(CabinetExTest, DamagedInput) {
   EXPECT_EQ(m_cab->State(), kCabinetOpen);
   EXPECT_TRUE(TreeOf(Path("dest")).empty()) << "no partial file, no private folder";
 
+  // A folder in a compression libgcab does not know (the type at byte 42).
+  WriteRawCabinet(Path("plain.cab"), {{"p.txt", "plain"}});
+  std::string quantum = ReadFile(Path("plain.cab"));
+  ASSERT_EQ(quantum[42], 1) << "MSZIP";
+  quantum[42] = 2;
+  testing::WriteFile(Path("quantum.cab"), quantum);
+  OpenForReading(Path("quantum.cab"));
+  try {
+    m_cab->SetExec("extract");
+    FAIL() << "an unknown compression extracted";
+  } catch (const ECabinetError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cabinet error 6 (type 0)");
+  }
+  EXPECT_TRUE(TreeOf(Path("dest")).empty());
+
   // Cut inside the header: not a cabinet.
   testing::WriteFile(Path("stub.cab"), whole.substr(0, 60));
   OpenForReading(Path("stub.cab"));
