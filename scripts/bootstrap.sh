@@ -26,6 +26,8 @@ packages=(
   libjavascriptcoregtk-4.1-dev
   libsoup-3.0-dev
   libgcab-dev
+  # A second cabinet reader: the cabinet tests check what the writer makes.
+  cabextract
   libxml2-dev
   nettle-dev
   libblkid-dev
