@@ -1,5 +1,7 @@
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
@@ -11,6 +13,8 @@
 #include "components/menus/menu_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "components/tasks/task_runner.h"
+#include "components/tasks/task_scheduler_ex.h"
 #include "components/timers/timer_ex.h"
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
@@ -32,6 +36,9 @@
 #include "web/data/data_providers.h"
 
 int main(int argc, char** argv) {
+  // A task's runner, from its timer or "run": no web process, no display, no project.
+  if (halbrin::IsRunTaskCommand(argc, argv))
+    return halbrin::RunTaskMain(std::vector<std::string>(argv + 2, argv + argc));
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
@@ -79,6 +86,7 @@ int main(int argc, char** argv) {
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();
+  halbrin::RegisterTaskComponentTypes();
   // The application's `images`, made on first use; a skin manager without
   // an image list of its own draws from it.
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {
