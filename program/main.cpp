@@ -24,6 +24,7 @@
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/gtk_task_sheet_service.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_popup_menu_presenter.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  // The scheduled tasks' property sheet, as the message boxes.
+  halbrin::platform::GtkTaskSheetServiceScope taskSheets;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
   // Controls get GTK windows when there is a display; headless ones show nothing.

@@ -8,6 +8,8 @@
 // to a report beside the variables (the page, the timer and the menu's items
 // add their lines as they run).
 // main() returns 0: the program then runs until the form is closed.
+//include tasks
+//end
 function main(project) {
   var files = client.files;
   var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
@@ -84,6 +86,7 @@ function main(project) {
     'form: ' + form.Caption + ', ' + form.Width + 'x' + form.Height + ', main form ' + (app.mainForm.Name == form.Name),
     'menu: ' + menu.length + ' items, ' + menu.item('TimerItem').length + ' in the submenu, ' +
         client.components.item('MenuImages').length + ' images',
+    tasks.report(),
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;
