@@ -58,6 +58,24 @@ bool IsValidDate(int year, int month, int day) {
   return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
+// False when the masks leave no day at all (no weekday, no month, or only
+// month days that none of the months has).
+bool CanFire(const TaskTriggerFields& t) {
+  switch (t.type) {
+    case TASK_TIME_TRIGGER_WEEKLY: return t.daysOfTheWeek != 0;
+    case TASK_TIME_TRIGGER_MONTHLYDOW: return t.daysOfTheWeek != 0 && t.months != 0;
+    case TASK_TIME_TRIGGER_MONTHLYDATE:
+      for (int month = 1; month <= 12; ++month)
+        if (t.months & (1u << (month - 1)))
+          for (int day = 1; day <= (month == 2 ? 29 : DaysInMonth(2001, month)); ++day)
+            if (t.days & (1u << (day - 1))) return true;
+      return false;
+    default: return true;
+  }
+}
+
+bool IsMonthly(int type) { return type == TASK_TIME_TRIGGER_MONTHLYDATE || type == TASK_TIME_TRIGGER_MONTHLYDOW; }
+
 bool IsTimeTrigger(int type) { return type >= TASK_TIME_TRIGGER_ONCE && type <= TASK_TIME_TRIGGER_MONTHLYDOW; }
 
 // Whether a time trigger of a valid record fires on that day (begin and end
@@ -180,7 +198,7 @@ std::vector<std::int64_t> TriggerRunTimes(const TaskTriggerFields& t, std::int64
                                           const TaskTimeZone& zone, std::size_t max) {
   std::vector<std::int64_t> times;
   if (max == 0 || from > to || !IsTimeTrigger(t.type) || (t.flags & TASK_TRIGGER_FLAG_DISABLED) ||
-      !IsValidTrigger(t))
+      !IsValidTrigger(t) || !CanFire(t))
     return times;
   const std::int64_t beginDay = DaysFromCivil(t.beginYear, t.beginMonth, t.beginDay);
   const std::int64_t endDay =
@@ -197,6 +215,14 @@ std::vector<std::int64_t> TriggerRunTimes(const TaskTriggerFields& t, std::int64
       if (day > beginDay) break;
       day = beginDay - 1;
       continue;
+    }
+    if (IsMonthly(t.type)) {
+      // A month the trigger skips is passed over whole.
+      const Civil c = CivilFromDays(day);
+      if (!(t.months & (1u << (c.month - 1)))) {
+        day = DaysFromCivil(c.month == 12 ? c.year + 1 : c.year, c.month == 12 ? 1 : c.month + 1, 1) - 1;
+        continue;
+      }
     }
     if (!FiresOn(t, day, beginDay)) continue;
     const Civil c = CivilFromDays(day);
