@@ -61,16 +61,44 @@ std::optional<std::int64_t> DueTime(const TaskRecord& record, const TaskRunState
   return std::nullopt;
 }
 
+// The end of the repetition a due time belongs to, for triggers that end
+// the program there (TASK_TRIGGER_FLAG_KILL_AT_DURATION_END); the earliest
+// when several triggers give that time. Nothing when none asks for it.
+std::optional<std::int64_t> RepetitionEnd(const TaskRecord& record, std::int64_t due) {
+  std::optional<std::int64_t> end;
+  const TaskTimeZone zone = TaskTimeZone::Local();
+  for (const TaskTriggerRecord& trigger : record.triggers) {
+    const TaskTriggerFields& t = trigger.fields;
+    if (!(t.flags & TASK_TRIGGER_FLAG_KILL_AT_DURATION_END) || t.minutesDuration == 0) continue;
+    const std::int64_t span = std::int64_t{t.minutesDuration} * 60;
+    const std::vector<std::int64_t> own = TriggerRunTimes(t, due, due, zone);
+    if (own.empty()) continue;
+    // The start of that repetition: the trigger's last start time at or before `due`.
+    TaskTriggerFields starts = t;
+    starts.minutesInterval = 0;
+    starts.minutesDuration = 0;
+    const std::vector<std::int64_t> begun = TriggerRunTimes(starts, due - span, due, zone, kMaxTaskRunTimes);
+    if (begun.empty()) continue;
+    const std::int64_t stop = begun.back() + span;
+    if (!end || stop < *end) end = stop;
+  }
+  return end;
+}
+
 struct Outcome {
   std::uint32_t exitCode = 0;
   HResult status = SCHED_S_TASK_READY;
 };
 
-// Waits for the child, ending it once `limitMs` has passed (SIGTERM, then
-// SIGKILL after the grace time).
-Outcome Wait(pid_t pid, std::int64_t limitMs) {
+// Waits for the child, ending it once `limitMs` has passed or at `stopAt`
+// (Unix seconds) (SIGTERM, then SIGKILL after the grace time).
+Outcome Wait(pid_t pid, std::int64_t limitMs, std::optional<std::int64_t> stopAt) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
+  if (stopAt) {
+    const std::int64_t left = std::max<std::int64_t>(0, (*stopAt - Now()) * 1000);
+    if (limitMs == kNoMaxRunTime || left < limitMs) limitMs = left;
+  }
   bool terminated = false;
   std::optional<Clock::time_point> killAt;
   for (;;) {
@@ -103,7 +131,8 @@ Outcome Wait(pid_t pid, std::int64_t limitMs) {
 }
 
 // Starts the program and waits for it; records [Run] before and after.
-void RunTask(const TaskStore& store, const std::string& name, const TaskRecord& record, std::int64_t runTime) {
+void RunTask(const TaskStore& store, const std::string& name, const TaskRecord& record, std::int64_t runTime,
+             std::optional<std::int64_t> stopAt = std::nullopt) {
   TaskRunState run = store.LoadRun(name);
   const std::string program = SlashPath(record.applicationName);
   gchar** words = nullptr;
@@ -146,7 +175,7 @@ void RunTask(const TaskStore& store, const std::string& name, const TaskRecord& 
   run.pid = pid;
   run.pidStart = ProcessStartTime(pid).value_or(0);
   store.SaveRun(name, run);
-  const Outcome outcome = Wait(pid, record.maxRunTime);
+  const Outcome outcome = Wait(pid, record.maxRunTime, stopAt);
   run.exitCode = outcome.exitCode;
   run.status = outcome.status;
   run.pid = 0;
@@ -199,7 +228,8 @@ int RunTaskMain(std::span<const std::string> args) {
     } else {
       due = DueTime(record, store.LoadRun(name), now);
     }
-    if (due && !record.applicationName.empty()) RunTask(store, name, record, std::max(*due, now));
+    if (due && !record.applicationName.empty())
+      RunTask(store, name, record, std::max(*due, now), SameText(mode, "logon") ? std::nullopt : RepetitionEnd(record, *due));
     const std::int64_t after = std::max(Now(), due.value_or(now));
     const std::vector<TaskTriggerFields> fields = record.TriggerFields();
     if (due && (record.flags & TASK_FLAG_DELETE_WHEN_DONE) &&

@@ -144,6 +144,15 @@ TEST_F(TaskRunnerTest, RunTimeLimitEndsTheProgram) {
   EXPECT_EQ(RunKey(file, "Pid"), 0);
 }
 
+TEST_F(TaskRunnerTest, ATriggerThatEndsItsRepetitionEndsTheProgram) {
+  // One repetition of one minute that began a minute ago: it is over already.
+  const std::string file = WriteTask("repeat", "/bin/sleep", "20",
+                                     DailyTrigger(LocalIn(-60)) + "MinutesInterval=1\nMinutesDuration=1\nFlags=2\n");
+  ASSERT_EQ(RunRunner({"/runtask", file}), 0) << ReadFile(m_temp.Path("runner.err"));
+  EXPECT_TRUE(RunKey(file, "MostRecentRunTime")) << "it was due";
+  EXPECT_EQ(RunKey(file, "Status"), kTerminated);
+}
+
 TEST_F(TaskRunnerTest, UnreadableParametersAreRecordedNotRun) {
   const std::string file = WriteTask("quotes", "/bin/sh", "-c 'unbalanced", "");
   ASSERT_EQ(RunRunner({"/runtask", file, "now"}), 0);
