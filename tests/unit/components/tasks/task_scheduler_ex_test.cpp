@@ -375,7 +375,7 @@ TEST_F(TaskSchedulerTest, TargetComputerIsOnlyThisOne) {
   TTaskSchedulerEx& scheduler = NewScheduler();
   const std::string host = g_get_host_name();
   EXPECT_EQ(scheduler.TargetComputer(), "\\\\" + host);
-  for (const std::string name : {std::string(), host, "\\\\" + host})
+  for (const std::string& name : {std::string(), host, "\\\\" + host})
     EXPECT_EQ(OleCodeOf([&] { scheduler.SetTargetComputer(name); }), 0) << name;
   EXPECT_EQ(OleCodeOf([&] { scheduler.SetTargetComputer("\\\\elsewhere"); }), static_cast<platform::HResult>(0x800706BA));
 }
