@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "core/framework/component_types.h"
+#include "core/framework/xml_type_info_ex.h"
 #include "platform/classes/property_access.h"
 #include "task_test_support.h"
 
@@ -369,6 +370,23 @@ TEST_F(TaskSchedulerTest, TypeWordsMakeTasksAndTriggers) {
   EXPECT_EQ(task->Triggers()->Count(), 1);
   EXPECT_EQ(scheduler.FindItem("declared.job"), task) << "the file name finds it too";
   EXPECT_EQ(CreateComponentByType(&m_hooks.root, "trigger", ""), nullptr);
+}
+
+TEST_F(TaskSchedulerTest, DeclarationsMakeTasksWithTriggers) {
+  TXmlTypeInfoEx mapper;
+  Variant result;
+  mapper.Execute(Variant("<controls><control type=\"taskscheduler\" id=\"Scheduler\">"
+                         "<control type=\"task\" id=\"declared\" Comment=\"from XML\">"
+                         "<control type=\"trigger\" duration=\"60\" interval=\"15\"/></control>"
+                         "</control></controls>"),
+                 result);
+  auto* scheduler = dynamic_cast<TTaskSchedulerEx*>(m_hooks.root.FindComponent("Scheduler"));
+  ASSERT_NE(scheduler, nullptr);
+  auto* task = dynamic_cast<TScheduledTask*>(scheduler->FindItem("declared"));
+  ASSERT_NE(task, nullptr);
+  EXPECT_EQ(task->Record().comment, "from XML");
+  ASSERT_EQ(task->Triggers()->Count(), 1);
+  EXPECT_EQ(task->Triggers()->Trigger(0)->Fields().minutesInterval, 15u);
 }
 
 TEST_F(TaskSchedulerTest, TargetComputerIsOnlyThisOne) {
