@@ -287,7 +287,9 @@ bool TScheduledWorkItem::ShowProperties(const std::string& word) {
   for (const TaskTriggerRecord& t : m_record.triggers) values.triggers.push_back(TriggerText(t.fields));
   values.deleteWhenDone = (m_record.flags & TASK_FLAG_DELETE_WHEN_DONE) != 0;
   values.maxRunTime = m_record.maxRunTime == kNoMaxRunTime ? -1 : m_record.maxRunTime;
-  if (!CurrentTaskSheetService().ShowTaskSheet(pages, values)) return false;
+  ITaskSheetService& sheet = CurrentTaskSheetService();
+  if (!sheet.Shows()) TaskLog(Format("No display for the property sheet of task %s", {Name()}));
+  if (!sheet.ShowTaskSheet(pages, values)) return false;
   m_record.applicationName = values.applicationName;
   m_record.parameters = values.parameters;
   m_record.workingDirectory = values.workingDirectory;

@@ -406,6 +406,8 @@ void TaskStore::Save(std::string_view name, const TaskRecord& record) const {
 
 void TaskStore::SaveRun(std::string_view name, const TaskRunState& run) const {
   const std::string path = PathOf(name);
+  // A task deleted meanwhile gets no lock file back.
+  if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) return;
   const WriteLock lock(path);
   const std::optional<std::string> current = ReadText(path);
   if (!current) return;

@@ -7,6 +7,7 @@ namespace {
 class HeadlessTaskSheetService final : public ITaskSheetService {
  public:
   bool ShowTaskSheet(const TaskSheetPages&, TaskSheetValues&) override { return false; }
+  bool Shows() const override { return false; }
 };
 
 ITaskSheetService*& Installed() {

@@ -36,6 +36,8 @@ class ITaskSheetService {
   virtual ~ITaskSheetService() = default;
   // True for OK (the values edited), false for Cancel or no dialog.
   virtual bool ShowTaskSheet(const TaskSheetPages& pages, TaskSheetValues& values) = 0;
+  // False for the headless answer, which shows nothing.
+  virtual bool Shows() const { return true; }
 };
 
 // The process's sheet service: the headless answer (false) until a
