@@ -1,5 +1,7 @@
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
@@ -12,6 +14,8 @@
 #include "components/menus/menu_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "components/tasks/task_runner.h"
+#include "components/tasks/task_scheduler_ex.h"
 #include "components/timers/timer_ex.h"
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
@@ -21,6 +25,7 @@
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/gtk_task_sheet_service.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_popup_menu_presenter.h"
@@ -33,10 +38,15 @@
 #include "web/data/data_providers.h"
 
 int main(int argc, char** argv) {
+  // A task's runner, from its timer or "run": no web process, no display, no project.
+  if (halbrin::IsRunTaskCommand(argc, argv))
+    return halbrin::RunTaskMain(std::vector<std::string>(argv + 2, argv + argc));
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  // The scheduled tasks' property sheet, as the message boxes.
+  halbrin::platform::GtkTaskSheetServiceScope taskSheets;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
   // Controls get GTK windows when there is a display; headless ones show nothing.
@@ -81,6 +91,7 @@ int main(int argc, char** argv) {
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();
   halbrin::RegisterCabinetComponentTypes();
+  halbrin::RegisterTaskComponentTypes();
   // The application's `images`, made on first use; a skin manager without
   // an image list of its own draws from it.
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {

@@ -50,6 +50,8 @@ packages=(
   librsvg2-common
   # glib-compile-resources: the page extension's binding scripts are compiled in.
   libglib2.0-dev-bin
+  # Scheduled tasks: the calculator's DST cases need the zone data; the unit-text tests run systemd-analyze.
+  tzdata systemd
 )
 # No dbus-x11: without a session bus the only thing GTK misses is the
 # accessibility bridge, which the scripts switch off with NO_AT_BRIDGE=1.

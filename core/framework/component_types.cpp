@@ -22,7 +22,20 @@ TypeTable& Types() {
   return types;
 }
 
+using ItemTypeTable = std::unordered_map<std::string, TItemTypeFactory, CaseInsensitiveHash, CaseInsensitiveEqual>;
+
+ItemTypeTable& ItemTypes() {
+  static ItemTypeTable types;
+  return types;
+}
+
 }  // namespace
+
+void RegisterItemType(std::string_view word, TItemTypeFactory factory) {
+  ItemTypes()[std::string(word)] = std::move(factory);
+}
+
+void UnregisterItemType(std::string_view word) { ItemTypes().erase(std::string(word)); }
 
 void RegisterComponentType(std::string_view word, TComponentTypeFactory factory) {
   Types()[std::string(word)] = std::move(factory);
@@ -47,6 +60,9 @@ TObject* CreateComponentByType(TObject* owner, std::string_view type, const std:
     collection->EndUpdate();
     return &item;
   }
+  if (owner)
+    if (auto item = ItemTypes().find(std::string(type)); item != ItemTypes().end())
+      if (TObject* made = item->second(*owner, name)) return made;
   auto found = Types().find(std::string(type));
   if (found == Types().end()) return nullptr;
   auto* parent = dynamic_cast<TComponent*>(owner);

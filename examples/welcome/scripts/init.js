@@ -9,6 +9,8 @@
 // add their lines as they run).
 // main() returns 0: the program then runs until the form is closed.
 //include cabinet
+//include tasks
+//end
 function main(project) {
   var files = client.files;
   var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
@@ -86,6 +88,7 @@ function main(project) {
     'menu: ' + menu.length + ' items, ' + menu.item('TimerItem').length + ' in the submenu, ' +
         client.components.item('MenuImages').length + ' images',
     cabinet.tour(project.folder),
+    tasks.report(),
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;
