@@ -4,6 +4,7 @@
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
 #include "components/dialogs/image_list_ex.h"
+#include "components/docindex/file_document_index.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();
+  halbrin::RegisterDocumentIndexComponentTypes();
   // The application's `images`, made on first use; a skin manager without
   // an image list of its own draws from it.
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {
