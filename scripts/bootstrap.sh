@@ -27,6 +27,8 @@ packages=(
   libsoup-3.0-dev
   libgcab-dev
   libxml2-dev
+  # The document index's trigram cache (FTS5).
+  libsqlite3-dev
   nettle-dev
   libblkid-dev
   libgtest-dev

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
+#include "components/docindex/document_index_cache.h"
 #include "components/docindex/document_search.h"
 #include "components/docindex/document_walk.h"
 #include "core/foundation/project_encoding.h"
@@ -169,6 +172,8 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
     shared->wake.wait(lock, stop, [&] { return !shared->paused; });
   };
   int phase = 1;
+  const bool rootSearch = settings.names.empty();
+  const bool useCache = settings.useCache && rootSearch;
   std::vector<std::string> names = std::move(settings.names);
   // False when the search is to end: stop requested or a handler said so.
   auto report = [&](int position) {
@@ -197,10 +202,40 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
     phase = 3;
     DocumentSearchStep step(settings.mode, settings.stopWords, settings.dictionary.Make(), settings.encoding);
     std::vector<DocumentFilterItemData> items = settings.filter;
+    // What the cache can rule out: per plain-text item, the documents that may hold its query.
+    std::unique_ptr<DocumentIndexCache> cache;
+    std::vector<std::optional<std::unordered_set<std::string>>> candidates(items.size());
+    if (useCache) {
+      DocumentIndexer::Instance().Yield(settings.root);
+      cache = DocumentIndexCache::Open(settings.root);
+      for (std::size_t i = 0; cache && i < items.size(); ++i) {
+        const DocumentFilterItemData& item = items[i];
+        if (item.contentType != TDocumentIndexContentType::ditText || !item.source.empty() ||
+            Utf8Length(item.query) < 3 || step.IsStopWord(item.text))
+          continue;
+        std::unordered_set<std::string> paths;
+        if (cache->Candidates(item.query, paths)) candidates[i] = std::move(paths);
+      }
+    }
+    std::string prefix = settings.root;
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    auto cannotQualify = [&](const std::string& name) {
+      if (!cache || !name.starts_with(prefix)) return false;
+      const std::string relative = name.substr(prefix.size());
+      DocumentFileStamp stamp;
+      if (!stamp.Read(name) || !cache->IsFresh(relative, stamp)) return false;
+      bool allRuledOut = true;
+      for (const auto& paths : candidates) {
+        const bool ruledOut = paths && !paths->contains(relative);
+        if (settings.mode == TDocumentIndexMode::dimFilter && ruledOut) return true;
+        allRuledOut = allRuledOut && ruledOut;
+      }
+      return settings.mode != TDocumentIndexMode::dimFilter && allRuledOut;
+    };
     for (std::size_t position = 0; position < names.size() && phase < 4; ++position) {
       waitWhilePaused();
       if (stop.stop_requested()) break;
-      const bool qualifies = step.Search(names[position], items, stop);
+      const bool qualifies = !cannotQualify(names[position]) && step.Search(names[position], items, stop);
       if (stop.stop_requested()) break;
       if (qualifies) {
         DocumentIndexMatch match{names[position], {}};
@@ -214,6 +249,8 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
       if (!report(static_cast<int>(position))) break;
     }
   }
+  if (useCache && phase >= 3 && !stop.stop_requested())
+    DocumentIndexer::Instance().Enqueue(settings.root, names, settings.encoding);
   const int result = stop.stop_requested() ? kDocumentIndexAbort : (phase >= 3 ? 0 : kDocumentIndexFail);
   PostToMain([owner, generation, result] {
     if (TCustomDocumentIndex* self = owner.Get()) self->WorkerComplete(generation, result);
@@ -322,6 +359,7 @@ void TCustomDocumentIndex::Start() {
   settings.recursive = m_recursive;
   settings.level = m_level;
   settings.names = Lines(*m_names);
+  settings.useCache = m_useCache;
   // A stopped search still winding down is joined first.
   m_thread.reset();
   m_active = true;

@@ -63,6 +63,8 @@ struct DocumentIndexSettings {
   bool recursive = false;
   int level = 0;
   std::vector<std::string> names;
+  // Root searches consult the root's index cache and refresh it afterwards.
+  bool useCache = true;
 };
 
 // One qualifying document as the worker hands it over.
@@ -146,6 +148,10 @@ class TCustomDocumentIndex : public TCustomExecutableComponentEx {
   void SetActive(bool active);
   bool Suspended() const noexcept { return m_suspended; }
 
+  // The index cache (on by default; not published: results never depend on it).
+  bool UseCache() const noexcept { return m_useCache; }
+  void SetUseCache(bool useCache) noexcept { m_useCache = useCache; }
+
   // (root and fileType set, or names not empty) and a filter.
   bool Ready() const;
 
@@ -200,6 +206,7 @@ class TCustomDocumentIndex : public TCustomExecutableComponentEx {
   TDocumentIndexSort m_sortMode = TDocumentIndexSort::disAscending;
   bool m_active = false;
   bool m_suspended = false;
+  bool m_useCache = true;
   std::uint64_t m_generation = 0;
   platform::TimerSource m_suspendTimer;
   std::unique_ptr<TFileDocumentIndexThread> m_thread;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "components/docindex/document_index_cache.h"
 #include "components/docindex/document_walk.h"
 #include "platform/eventloop/glib_event_loop.h"
 #include "platform/eventloop/main_thread.h"
@@ -44,7 +45,10 @@ class FileDocumentIndexTest : public FrameworkTest {
       return m_answer ? m_answer(call) : Variant();
     };
   }
-  ~FileDocumentIndexTest() override { m_index.reset(); }
+  ~FileDocumentIndexTest() override {
+    m_index.reset();
+    DocumentIndexer::Instance().WaitIdle();
+  }
 
   void Bind(const std::string& event, const std::string& procedure) {
     m_index->GetEvents()->AttachEvent(event).SetXml(procedure);
@@ -80,6 +84,8 @@ class FileDocumentIndexTest : public FrameworkTest {
 
   platform::GLibEventLoop m_glib;
   platform::ScopedMainEventLoop m_glibScope{m_glib};
+  TempFolder m_cacheHome{"docindex_cache"};
+  testing::ScopedEnv m_cacheEnv{"XDG_CACHE_HOME", m_cacheHome.Path().string()};
   TempFolder m_folder{"docindex"};
   std::function<Variant(const ScriptCall&)> m_answer;
   bool m_completed = false;
