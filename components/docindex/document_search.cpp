@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <charconv>
 #include <cmath>
 
@@ -23,6 +25,25 @@ namespace {
 
 constexpr std::size_t kReadBlock = 1 << 20;
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
+
+// Where a query of ASCII characters can first match, letter case ignored, or
+// npos when it cannot; nullopt when no such bound holds (the query is not
+// ASCII, or the text has U+0131 or U+017F, the only characters whose upper
+// case is ASCII). Lets the character-wise search skip what cannot match.
+std::optional<std::size_t> FirstAsciiCandidate(std::string_view text, std::string_view query) {
+  if (query.empty()) return std::nullopt;
+  for (char c : query)
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+  if (text.find("\xC4\xB1") != std::string_view::npos || text.find("\xC5\xBF") != std::string_view::npos)
+    return std::nullopt;
+  const auto hash = [](char c) { return std::hash<char>()(AsciiUpper(c)); };
+  const auto equal = [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); };
+  const std::boyer_moore_horspool_searcher searcher(query.begin(), query.end(), hash, equal);
+  const auto found = std::search(text.begin(), text.end(), searcher);
+  return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+}
 
 bool IsBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; }
 
@@ -355,7 +376,14 @@ bool DocumentSearchStep::SearchText(std::string_view text, DocumentFilterItemDat
   if (HasOption(item.options, TDocumentIndexOption::dioCaseSensitive)) options |= soMatchCase;
   if (HasOption(item.options, TDocumentIndexOption::dioWholeWords)) options |= soWholeWord;
   std::int64_t start = 0;
-  if (!text.empty() && !item.query.empty()) {
+  bool searchable = !text.empty() && !item.query.empty();
+  if (const auto first = searchable ? FirstAsciiCandidate(text, item.query) : std::nullopt) {
+    if (*first == std::string_view::npos)
+      searchable = false;
+    else
+      start = static_cast<std::int64_t>(*first);
+  }
+  if (searchable) {
     while (true) {
       const auto hit = SearchBuffer(text, start, 0, item.query, options);
       if (!hit) break;

@@ -79,6 +79,10 @@ TEST_F(DocumentSearchTest, TextHitsFollowCaseWholeWordsMarkupAndStopWords) {
       {"THE hen", "he", 0, {"the"}, 1},
       {"Привет, ПРИВЕТ и приветствие", "привет", Options({Opt::dioWholeWords}), {}, 2},
       {"", "needle", 0, {}, 0},
+      // Characters whose upper case is ASCII still match an ASCII query.
+      {"t\u0131mezone and \u017Fize", "TIMEZONE", 0, {}, 1},
+      {"\u017Fize", "size", 0, {}, 1},
+      {"x needle", "NEEDLE", Options({Opt::dioCaseSensitive}), {}, 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Hits(c.text, TextItem(c.query, c.options), c.stopWords), c.hits) << c.text << " / " << c.query;
