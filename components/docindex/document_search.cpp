@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 #include "core/foundation/date_time_parser.h"
@@ -38,11 +39,27 @@ std::optional<std::size_t> FirstAsciiCandidate(std::string_view text, std::strin
     if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
   if (text.find("\xC4\xB1") != std::string_view::npos || text.find("\xC5\xBF") != std::string_view::npos)
     return std::nullopt;
-  const auto hash = [](char c) { return std::hash<char>()(AsciiUpper(c)); };
-  const auto equal = [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); };
-  const std::boyer_moore_horspool_searcher searcher(query.begin(), query.end(), hash, equal);
-  const auto found = std::search(text.begin(), text.end(), searcher);
-  return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+  // Boyer-Moore-Horspool over ASCII-folded bytes.
+  const std::size_t m = query.size();
+  if (text.size() < m) return std::string_view::npos;
+  std::array<std::size_t, 256> shift;
+  shift.fill(m);
+  for (std::size_t i = 0; i + 1 < m; ++i) {
+    const auto c = static_cast<unsigned char>(AsciiUpper(query[i]));
+    shift[c] = m - 1 - i;
+    if (c >= 'A' && c <= 'Z') shift[c + ('a' - 'A')] = m - 1 - i;
+  }
+  const char last = AsciiUpper(query[m - 1]);
+  for (std::size_t pos = 0; pos + m <= text.size();) {
+    const char c = text[pos + m - 1];
+    if (AsciiUpper(c) == last) {
+      std::size_t i = 0;
+      while (i + 1 < m && AsciiUpper(text[pos + i]) == AsciiUpper(query[i])) ++i;
+      if (i + 1 >= m) return pos;
+    }
+    pos += shift[static_cast<unsigned char>(c)];
+  }
+  return std::string_view::npos;
 }
 
 bool IsBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; }
@@ -222,11 +239,15 @@ DocumentTextDecoder::DocumentTextDecoder(std::string_view encoding) : m_utf8(IsU
   if (m_utf8) return;
   for (int b = 0; b < 256; ++b) {
     const char byte = static_cast<char>(b);
+    std::string text;
     try {
-      m_table[b] = DecodeText(std::string_view(&byte, 1), encoding);
+      text = DecodeText(std::string_view(&byte, 1), encoding);
     } catch (const std::exception&) {
-      m_table[b] = kReplacement;
+      text.clear();
     }
+    if (text.empty() || text.size() > 4) text = kReplacement;
+    m_table[b].length = static_cast<std::uint8_t>(text.size());
+    std::copy(text.begin(), text.end(), m_table[b].bytes.begin());
   }
 }
 
@@ -234,9 +255,16 @@ std::string DocumentTextDecoder::Decode(std::string_view bytes) const {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   else if (FindInvalidUtf8(bytes) == std::string_view::npos) return std::string(bytes);
   else if (!m_utf8) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes) out += m_table[b];
+    std::size_t size = 0;
+    for (unsigned char b : bytes) size += m_table[b].length;
+    std::string out(size + 4, '\0');
+    char* to = out.data();
+    for (unsigned char b : bytes) {
+      const Entry& entry = m_table[b];
+      std::memcpy(to, entry.bytes.data(), 4);
+      to += entry.length;
+    }
+    out.resize(size);
     return out;
   }
   // UTF-8 with invalid bytes: each becomes U+FFFD.
@@ -455,19 +483,20 @@ bool DocumentSearchStep::LoadText(const std::string& path, const FileKey& key, s
   m_text.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  std::string bytes;
-  std::vector<char> block(kReadBlock);
+  std::size_t used = 0;
   while (true) {
     if (stop.stop_requested()) {
       ::close(fd);
       return false;
     }
-    const ssize_t got = ::read(fd, block.data(), block.size());
+    if (m_bytes.size() < used + kReadBlock) m_bytes.resize(used + kReadBlock);
+    const ssize_t got = ::read(fd, m_bytes.data() + used, kReadBlock);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
-    bytes.append(block.data(), static_cast<std::size_t>(got));
+    used += static_cast<std::size_t>(got);
   }
   ::close(fd);
+  const std::string_view bytes(m_bytes.data(), used);
   m_text = m_decoder.Decode(bytes);
   m_textKey = key;
   return true;

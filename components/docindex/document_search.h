@@ -25,8 +25,12 @@ class DocumentTextDecoder {
   std::string Decode(std::string_view bytes) const;
 
  private:
+  struct Entry {
+    std::array<char, 4> bytes{};
+    std::uint8_t length = 0;
+  };
   bool m_utf8;
-  std::array<std::string, 256> m_table;
+  std::array<Entry, 256> m_table;
 };
 
 // The file a filter item's `source` names for a document: empty source or a
@@ -83,6 +87,7 @@ class DocumentSearchStep {
   DocumentTextDecoder m_decoder;
   FileKey m_textKey;
   std::string m_text;
+  std::string m_bytes;  // read buffer, kept between files
   FileKey m_xmlKey;
   bool m_xmlLoaded = false;
   XmlDocument m_xml;
