@@ -375,6 +375,7 @@ void TCustomDocumentIndex::Abort() {
   m_suspendTimer.Stop();
   ++m_generation;
   if (m_thread) m_thread->RequestStop();
+  if (m_completing) return;
   PostToMain([self = TWeakRef<TCustomDocumentIndex>(this)] {
     if (TCustomDocumentIndex* index = self.Get()) index->FireComplete(kDocumentIndexAbort);
   });
@@ -414,9 +415,12 @@ void TCustomDocumentIndex::WorkerComplete(std::uint64_t generation, int result) 
   m_suspendTimer.Stop();
   m_suspended = false;
   {
-    // The handler may free the component: it goes when the guard ends.
+    // The handler may free the component: it goes when the guard ends. An
+    // "abort" from the handler ends the search without a second "complete".
     const TBusyGuard busy(*this);
+    m_completing = true;
     FireComplete(result);
+    m_completing = false;
     if (generation == m_generation) m_active = false;
   }
 }

@@ -207,6 +207,7 @@ class TCustomDocumentIndex : public TCustomExecutableComponentEx {
   bool m_active = false;
   bool m_suspended = false;
   bool m_useCache = true;
+  bool m_completing = false;
   std::uint64_t m_generation = 0;
   platform::TimerSource m_suspendTimer;
   std::unique_ptr<TFileDocumentIndexThread> m_thread;

@@ -209,6 +209,23 @@ TEST_F(FileDocumentIndexTest, AbortFiresOneAbortCompleteAndNothingElse) {
   }
 }
 
+TEST_F(FileDocumentIndexTest, AbortFromTheCompleteHandlerFiresNoSecondComplete) {
+  BindAll();
+  int abortResult = -1;
+  m_answer = [&](const ScriptCall& call) {
+    if (call.procedure == "done" && abortResult == -1) abortResult = Exec("abort");
+    return Variant();
+  };
+  EXPECT_EQ(Exec("execute"), 0);
+  ASSERT_TRUE(WaitForComplete());
+  Drain();
+  EXPECT_EQ(abortResult, 0) << "the search still runs while complete fires";
+  EXPECT_FALSE(m_index->Active());
+  const auto completes = Calls("done");
+  ASSERT_EQ(completes.size(), 1u);
+  EXPECT_EQ(Arg(*completes[0], 1).ToInt64(), 0);
+}
+
 TEST_F(FileDocumentIndexTest, AProgressAnswerOfFalseEndsBeforeOrDuringTheSearchStep) {
   struct Case {
     int stopInPhase;
