@@ -7,6 +7,7 @@
 #include "components/browser/webkit_browser_views.h"
 #include "components/cabinet/cabinet_ex.h"
 #include "components/dialogs/image_list_ex.h"
+#include "components/docindex/file_document_index.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
   halbrin::RegisterImageListComponentTypes();
   halbrin::RegisterCabinetComponentTypes();
   halbrin::RegisterTaskComponentTypes();
+  halbrin::RegisterDocumentIndexComponentTypes();
   // The application's `images`, made on first use; a skin manager without
   // an image list of its own draws from it.
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {

@@ -29,6 +29,8 @@ packages=(
   # A second cabinet reader: the cabinet tests check what the writer makes.
   cabextract
   libxml2-dev
+  # The document index's trigram cache (FTS5).
+  libsqlite3-dev
   nettle-dev
   libblkid-dev
   libgtest-dev
