@@ -30,6 +30,7 @@
 #include "web/browser/web_process_init.h"
 #include "web/data/data_items.h"
 #include "web/data/data_providers.h"
+#include "web/download/url_loader_ex.h"
 
 int main(int argc, char** argv) {
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
@@ -102,5 +103,7 @@ int main(int argc, char** argv) {
   halbrin::SetProjectDataFactory([] { return halbrin::platform::RefPtr<halbrin::platform::IDispatchObject>(halbrin::platform::MakeRef<halbrin::TData>()); });
   // The web-controls Data class, opened through the project's modules.
   halbrin::webcontrols::RegisterWebControlsClasses();
+  // Downloads from URLs ("download") on libsoup.
+  halbrin::RegisterDownloadComponentTypes();
   return halbrin::ProgramMain(argc, argv);
 }
