@@ -708,6 +708,8 @@ void TUrlLoaderEx::SetExec(const Variant& value) {
   ExecResult() = true;
   const std::string word = ExecVerbText(value);
   if (SameText(word, "download") || SameText(word, "execute")) {
+    // A script may free the component while a synchronous download waits.
+    const TBusyGuard busy(*this);
     ExecResult() = Variant(static_cast<int>(Download(m_url, m_fileName)));
   } else if (SameText(word, "cancel")) {
     m_error = kAbort;
