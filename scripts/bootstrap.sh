@@ -46,6 +46,8 @@ packages=(
   # A recommendation of GTK that --no-install-recommends would drop: the SVG
   # loader for the icon theme, without which icons in dialogs fail to load.
   librsvg2-common
+  # TLS for downloads (libsoup's GIO TLS backend) and its tests' HTTPS server.
+  glib-networking
 )
 # No dbus-x11: without a session bus the only thing GTK misses is the
 # accessibility bridge, which the scripts switch off with NO_AT_BRIDGE=1.

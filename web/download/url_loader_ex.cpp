@@ -268,6 +268,13 @@ void TUrlLoaderEx::Assign(const TPersistent& source) {
   Inherited::Assign(source);
 }
 
+void TUrlLoaderEx::AssignTo(TPersistent& dest) const {
+  if (auto* other = dynamic_cast<TUrlLoaderEx*>(&dest))
+    other->Assign(*this);
+  else
+    Inherited::AssignTo(dest);
+}
+
 std::string TUrlLoaderEx::ResolvePath(const std::string& fileName) const {
   const std::string name = Slashes(fileName);
   if (name.empty() || name.front() == '/') return name;

@@ -107,6 +107,8 @@ class TUrlLoaderEx : public TCustomExecutableComponentEx {
   ~TUrlLoaderEx() override;
 
   std::string GetTypeName() const override { return "download"; }
+  // Copies `async`, `cached`, `encoding`, `url`, `headers`, `userAgent`,
+  // `fileName`, `postData`, `contentEncoding` and `defaultAction` between downloads.
   void Assign(const platform::TPersistent& source) override;
 
   const std::string& Url() const noexcept { return m_url; }
@@ -202,6 +204,7 @@ class TUrlLoaderEx : public TCustomExecutableComponentEx {
   void timeoutHandler(platform::TObject*, TUrlLoaderAction& action);
 
  protected:
+  void AssignTo(platform::TPersistent& dest) const override;
   virtual HResult DoProgress(std::int64_t progress, std::int64_t progressMax, int status, const std::string& text);
   virtual void DoComplete(HResult code);
   virtual HResult DoAuthenticate(std::int64_t window, std::string& user, std::string& password);
