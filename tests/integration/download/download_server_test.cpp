@@ -109,8 +109,9 @@ class DownloadServerTest : public ::testing::Test {
   static void SetUpTestSuite() {
     for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy"})
       unsetenv(name);
-    static std::string cache = testing::TempFolder("halbrin_download_cache").Path().string();
-    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    // The session's cache folder; removed when the tests end.
+    static const testing::TempFolder cache("halbrin_download_cache");
+    setenv("XDG_CACHE_HOME", cache.Path().c_str(), 1);
     static GResolver* resolver = G_RESOLVER(g_object_new(loopback_resolver_get_type(), nullptr));
     DownloadSessionOptions options;
     options.resolver = resolver;
