@@ -69,6 +69,8 @@ class FuzzClient final : public IPageClient {
   PageOptions Options(std::uint64_t) override { return PageOptions{0, "X-Fuzz: 1"}; }
   bool ScriptError(std::uint64_t, const PageScriptError&) override { return true; }
   void DocumentEdited(std::uint64_t) override {}
+  std::optional<std::string> ReadFile(const std::string&, const std::string&) override { return std::nullopt; }
+  void ReadRefused(std::uint64_t, const std::string&) override {}
   void DocumentOpened(std::uint64_t pageId, RefPtr<IDispatchObject> document) override {
     if (document) {
       try {

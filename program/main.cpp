@@ -1,9 +1,13 @@
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
+#include "components/cabinet/cabinet_ex.h"
 #include "components/dialogs/image_list_ex.h"
+#include "components/docindex/file_document_index.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
 #include "components/forms/gtk/gtk_application_ui.h"
@@ -11,6 +15,8 @@
 #include "components/menus/menu_component_types.h"
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_component_types.h"
+#include "components/tasks/task_runner.h"
+#include "components/tasks/task_scheduler_ex.h"
 #include "components/timers/timer_ex.h"
 #include "core/app/application_ex.h"
 #include "core/app/files.h"
@@ -20,6 +26,7 @@
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/gtk_task_sheet_service.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_popup_menu_presenter.h"
@@ -33,10 +40,15 @@
 #include "web/download/url_loader_ex.h"
 
 int main(int argc, char** argv) {
+  // A task's runner, from its timer or "run": no web process, no display, no project.
+  if (halbrin::IsRunTaskCommand(argc, argv))
+    return halbrin::RunTaskMain(std::vector<std::string>(argv + 2, argv + argc));
   // Before anything can make a JavaScriptCore context: pages would never load otherwise.
   halbrin::InitializeWebProcess();
   // GTK message boxes when there is a display; the headless answer otherwise.
   halbrin::platform::GtkDialogServiceScope dialogs;
+  // The scheduled tasks' property sheet, as the message boxes.
+  halbrin::platform::GtkTaskSheetServiceScope taskSheets;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
   // Controls get GTK windows when there is a display; headless ones show nothing.
@@ -80,6 +92,9 @@ int main(int argc, char** argv) {
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();
+  halbrin::RegisterCabinetComponentTypes();
+  halbrin::RegisterTaskComponentTypes();
+  halbrin::RegisterDocumentIndexComponentTypes();
   // The application's `images`, made on first use; a skin manager without
   // an image list of its own draws from it.
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Images, []() -> std::unique_ptr<halbrin::platform::TComponent> {

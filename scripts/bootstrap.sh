@@ -26,7 +26,11 @@ packages=(
   libjavascriptcoregtk-4.1-dev
   libsoup-3.0-dev
   libgcab-dev
+  # A second cabinet reader: the cabinet tests check what the writer makes.
+  cabextract
   libxml2-dev
+  # The document index's trigram cache (FTS5).
+  libsqlite3-dev
   nettle-dev
   libblkid-dev
   libgtest-dev
@@ -48,6 +52,10 @@ packages=(
   librsvg2-common
   # TLS for downloads (libsoup's GIO TLS backend) and its tests' HTTPS server.
   glib-networking
+  # glib-compile-resources: the page extension's binding scripts are compiled in.
+  libglib2.0-dev-bin
+  # Scheduled tasks: the calculator's DST cases need the zone data; the unit-text tests run systemd-analyze.
+  tzdata systemd
 )
 # No dbus-x11: without a session bus the only thing GTK misses is the
 # accessibility bridge, which the scripts switch off with NO_AT_BRIDGE=1.

@@ -14,7 +14,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 targets=(call_channel xml_document declarations variables record_set project_info command_line
-  script_directives date_time conversions)
+  script_directives date_time conversions cabinet)
 
 usage() {
   sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'

@@ -1,6 +1,5 @@
 #include "components/shell/file_operation_ex.h"
 
-#include <fnmatch.h>
 #include <gio/gio.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "core/foundation/paths.h"
+#include "core/foundation/windows_mask.h"
 #include "platform/automation/dispatch.h"
 #include "platform/base/case_fold.h"
 #include "platform/base/exception.h"
@@ -95,11 +95,8 @@ bool IsDirectory(const fs::path& path) {
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
 
-// Windows mask rules: "*" and "*.*" match every name.
-bool MaskMatches(const std::string& mask, const std::string& name) {
-  if (mask == "*" || mask == "*.*") return true;
-  return fnmatch(mask.c_str(), name.c_str(), FNM_PERIOD) == 0;
-}
+// Windows mask rules: "*" and "*.*" match every name; letter case counts.
+bool MaskMatches(const std::string& mask, const std::string& name) { return MatchesWindowsMask(mask, name, false); }
 
 // A name made from a program's own derivation: no separator, not "." or "..".
 bool IsPlainName(const std::string& name) {

@@ -6,6 +6,7 @@
 #include "core/framework/interpreter_ex.h"
 #include "core/framework/object_ex.h"
 #include "core/framework/text_ex.h"
+#include "core/framework/window_switch.h"
 #include "platform/base/case_fold.h"
 #include "platform/classes/collection.h"
 
@@ -22,7 +23,20 @@ TypeTable& Types() {
   return types;
 }
 
+using ItemTypeTable = std::unordered_map<std::string, TItemTypeFactory, CaseInsensitiveHash, CaseInsensitiveEqual>;
+
+ItemTypeTable& ItemTypes() {
+  static ItemTypeTable types;
+  return types;
+}
+
 }  // namespace
+
+void RegisterItemType(std::string_view word, TItemTypeFactory factory) {
+  ItemTypes()[std::string(word)] = std::move(factory);
+}
+
+void UnregisterItemType(std::string_view word) { ItemTypes().erase(std::string(word)); }
 
 void RegisterComponentType(std::string_view word, TComponentTypeFactory factory) {
   Types()[std::string(word)] = std::move(factory);
@@ -36,6 +50,7 @@ void RegisterCoreComponentTypes() {
   RegisterComponentClass<TTextEx>("text");
   RegisterComponentClass<TObjectEx>("object");
   RegisterComponentClass<TInterpreterEx>("interpreter");
+  RegisterComponentClass<TWindowSwitch>("windowswitch");
 }
 
 TObject* CreateComponentByType(TObject* owner, std::string_view type, const std::string& name) {
@@ -47,6 +62,9 @@ TObject* CreateComponentByType(TObject* owner, std::string_view type, const std:
     collection->EndUpdate();
     return &item;
   }
+  if (owner)
+    if (auto item = ItemTypes().find(std::string(type)); item != ItemTypes().end())
+      if (TObject* made = item->second(*owner, name)) return made;
   auto found = Types().find(std::string(type));
   if (found == Types().end()) return nullptr;
   auto* parent = dynamic_cast<TComponent*>(owner);

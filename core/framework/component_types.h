@@ -29,12 +29,22 @@ void RegisterComponentClass(std::string_view word) {
   });
 }
 
+// Makes an item of a nested item word ("task" inside a task scheduler)
+// inside `owner`, named `name`; null when `owner` takes no such item (the
+// word is then looked up as a component type).
+using TItemTypeFactory = std::function<platform::TObject*(platform::TObject& owner, const std::string& name)>;
+
+// Adds or replaces an item word.
+void RegisterItemType(std::string_view word, TItemTypeFactory factory);
+void UnregisterItemType(std::string_view word);
+
 // Registers the type words of the core's own components ("text", "object", "interpreter").
 void RegisterCoreComponentTypes();
 
 // Creates a component of the type word, owned by `owner` (by the application
 // object when `owner` is no component) and named `name` when it is not empty.
-// "item" adds a new item when `owner` is a collection. Nullptr for an unknown
+// "item" adds a new item when `owner` is a collection; an item word makes
+// its item when `owner` takes one. Nullptr for an unknown
 // word or when there is nobody to own the component.
 platform::TObject* CreateComponentByType(platform::TObject* owner, std::string_view type, const std::string& name);
 

@@ -78,6 +78,12 @@ void TCustomFile::SetName(const std::string& name) {
   if (m_readFlags & kFileReadDate) m_date->SetParts(LocalParts(info.st_mtim));
 }
 
+void TCustomFile::SetStoredName(const std::string& name) {
+  Inherited::SetName(name);
+  const std::size_t slash = name.find_last_of("/\\");
+  m_fileNamePart = slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
 void TCustomFile::Assign(const TPersistent& source) {
   if (const auto* other = dynamic_cast<const TCustomFile*>(&source)) {
     m_readFlags = other->m_readFlags;

@@ -66,6 +66,16 @@ class TCustomFile : public TCollectionNamedItem {
   // From another TCustomFile: name, flags, the ignore flag, date and selected.
   void Assign(const platform::TPersistent& source) override;
 
+ protected:
+  // Stores the name as it is, reading no file: for items that stand for
+  // something that is not on disk (an entry of an archive).
+  void SetStoredName(const std::string& name);
+  // Information known from elsewhere than the disk.
+  void SetInfo(int attributes, std::int64_t size) noexcept {
+    m_attributes = attributes;
+    m_size = size;
+  }
+
  private:
   std::string m_fileNamePart;
   int m_readFlags = kFileReadAttributes | kFileReadSize | kFileReadDate;

@@ -81,6 +81,7 @@ class CallChannel::Core final : public IRemoteEndpoint,
   std::size_t ImportedCount() const noexcept { return m_imports.size(); }
   std::size_t PendingReleases() const noexcept { return m_pendingReleases.size(); }
   int Depth() const noexcept { return m_depth; }
+  std::uint64_t SentCalls() const noexcept { return m_sentCalls; }
 
  private:
   struct PendingCall {
@@ -163,6 +164,8 @@ class CallChannel::Core final : public IRemoteEndpoint,
 
   std::vector<PendingCall*> m_pending;  // calls of ours waiting for replies, innermost last
   std::uint64_t m_nextCallId = 1;
+  // Invoke and GetIDsOfNames requests written (not replies, releases or root requests).
+  std::uint64_t m_sentCalls = 0;
   int m_depth = 0;
   RefPtr<IDispatchObject> m_root;
 
@@ -675,6 +678,7 @@ std::optional<CallFailure> CallChannel::Core::Exchange(MessageType type, Pending
   call.id = m_nextCallId++;
   call.replyType = type == MessageType::GetIDsOfNames ? MessageType::NamesReply : MessageType::InvokeReply;
   if (auto failure = SendMessage(type, call.id, build)) return failure;
+  if (type == MessageType::Invoke || type == MessageType::GetIDsOfNames) ++m_sentCalls;
 
   struct Scope {
     Core& core;
@@ -839,5 +843,6 @@ std::size_t CallChannel::ExportedObjectCount() const noexcept { return m_core->E
 std::size_t CallChannel::ImportedObjectCount() const noexcept { return m_core->ImportedCount(); }
 std::size_t CallChannel::PendingReleaseCount() const noexcept { return m_core->PendingReleases(); }
 int CallChannel::CallDepth() const noexcept { return m_core->Depth(); }
+std::uint64_t CallChannel::SentCallCount() const noexcept { return m_core->SentCalls(); }
 
 }  // namespace halbrin::platform

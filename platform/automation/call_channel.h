@@ -114,6 +114,9 @@ class CallChannel {
   std::size_t PendingReleaseCount() const noexcept;
   // Calls of this side in progress.
   int CallDepth() const noexcept;
+  // Invoke and GetIDsOfNames requests this side has sent so far; replies,
+  // releases and the root request do not count.
+  std::uint64_t SentCallCount() const noexcept;
   // Calls of any channel that the calling thread waits on now; work that must
   // not run inside such a wait (queued script events) checks it.
   static int WaitingCallsOnThisThread() noexcept;

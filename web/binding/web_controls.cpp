@@ -1,6 +1,7 @@
 #include "web/binding/web_controls.h"
 
 #include "core/app/module_registry.h"
+#include "core/foundation/record_set.h"
 #include "core/framework/application_hooks.h"
 #include "platform/automation/dispatch.h"
 #include "platform/base/case_fold.h"
@@ -14,6 +15,7 @@ using namespace halbrin::platform;
 namespace {
 constexpr HResult kNoInterface = static_cast<HResult>(0x80004002);
 constexpr std::string_view kLogClass = "TData";
+constexpr std::size_t kMaxIslandFileName = 512;
 }  // namespace
 
 // ---------------------------------------------------------------------- TData
@@ -47,6 +49,7 @@ void TData::RunDocumentJob(const std::string& job) {
   }
   m_target = std::move(target);
   if (!ran) throw Exception(kNotPageDocument);
+  if (answer.IsString() && !answer.AsString().empty()) throw Exception(answer.AsString());
 }
 
 void TData::Normalize() { RunDocumentJob("normalize"); }
@@ -95,6 +98,25 @@ int TBinder::Execute(bool clearSource) {
                                                {"isDebugMode", Variant(Data().IsDebugMode())}}));
 }
 
+void TBinder::SaveIslands(const std::string& folder) {
+  if (!Data().Document()) return;
+  Variant answer;
+  if (!Data().RunJob("saveislands", PackSettings(TSettingPairs{}), answer)) {
+    ApplicationHooks().Log(kLogClass, kNotProjectPage);
+    return;
+  }
+  if (answer.IsString() && !answer.AsString().empty()) throw Exception(answer.AsString());
+  if (!answer.IsArray()) return;
+  int count = 0;
+  for (const Variant& island : answer.AsArray().Items()) {
+    const VariantArray& pair = island.AsArray();
+    std::string name = SafeFileName(pair.At(0).ToText(), kMaxIslandFileName);
+    if (name.empty()) name = "xml" + std::to_string(count);
+    SaveTextLines(NormalizeRecordSetHeader(pair.At(1).ToText()), folder + name + ".xml", true);
+    ++count;
+  }
+}
+
 Variant TBinder::InvokeMember(const MemberDesc& member, MemberAccess access, std::span<Variant> args) {
   const bool put = access == MemberAccess::Put;
   switch (member.id) {
@@ -117,7 +139,8 @@ Variant TBinder::InvokeMember(const MemberDesc& member, MemberAccess access, std
 TUnbinder::TUnbinder(RefPtr<TData> data) : TCustomBinder(IUnbinderTypeInfo(), std::move(data)) {}
 
 int TUnbinder::Execute() {
-  return Run("unbind", PackSettings(m_settings, {{"clearSource", Variant(false)},
+  return Run("unbind", PackSettings(m_settings, {{"bindTag", Variant(m_bindTag)},
+                                                 {"clearSource", Variant(false)},
                                                  {"isDebugMode", Variant(Data().IsDebugMode())}}));
 }
 

@@ -79,6 +79,11 @@ class TBinder final : public TCustomBinder {
   THtmlDataBinder& Settings() noexcept { return m_settings; }
   // clearSource from the argument, debugMode from Data; 1.
   int Execute(bool clearSource);
+  // Writes each island of the page to folder + its safe id (or "xml" and its
+  // position) + ".xml", with the full record-set header, making the folder
+  // when missing; the folder text is used as it is, so it ends with "/".
+  // Nothing without a document; a page that runs no job is logged.
+  void SaveIslands(const std::string& folder);
 
  protected:
   platform::Variant InvokeMember(const platform::MemberDesc& member, platform::MemberAccess access,

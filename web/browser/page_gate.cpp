@@ -13,6 +13,7 @@ constexpr std::size_t kFrameOpenedArgs = 6;
 constexpr std::size_t kPageOptionsArgs = 1;
 constexpr std::size_t kScriptErrorArgs = 5;
 constexpr std::size_t kDocumentEditedArgs = 1;
+constexpr std::size_t kReadFileArgs = 3;
 
 std::size_t ArgumentCount(DispId id) {
   switch (id) {
@@ -20,6 +21,7 @@ std::size_t ArgumentCount(DispId id) {
     case pages::kPageOptionsId: return kPageOptionsArgs;
     case pages::kScriptErrorId: return kScriptErrorArgs;
     case pages::kDocumentEditedId: return kDocumentEditedArgs;
+    case pages::kReadFileId: return kReadFileArgs;
     default: return 0;
   }
 }
@@ -32,7 +34,8 @@ HResult TPageGate::GetIDsOfNames(std::span<const std::string> names, std::span<D
   for (auto [name, id] : {std::pair{pages::kFrameOpenedName, pages::kFrameOpenedId},
                           std::pair{pages::kPageOptionsName, pages::kPageOptionsId},
                           std::pair{pages::kScriptErrorName, pages::kScriptErrorId},
-                          std::pair{pages::kDocumentEditedName, pages::kDocumentEditedId}}) {
+                          std::pair{pages::kDocumentEditedName, pages::kDocumentEditedId},
+                          std::pair{pages::kReadFileName, pages::kReadFileId}}) {
     if (!SameText(names[0], name)) continue;
     ids[0] = id;
     return S_OK;
@@ -57,6 +60,9 @@ HResult TPageGate::Invoke(DispId id, std::uint16_t kind, DispParams& params, Var
                                                          Variant(options.headers)}));
     } else if (id == pages::kDocumentEditedId) {
       m_client.DocumentEdited(pageId);
+    } else if (id == pages::kReadFileId) {
+      // The first argument is the frame's id.
+      answer = ReadFile(pageId, a[1].ToText(), a[2].ToText());
     } else {
       answer = Variant(m_client.ScriptError(pageId, PageScriptError{a[1].ToText(), a[2].ToText(), a[3].ToInt64(),
                                                                     a[4].ToInt64()}));
@@ -86,6 +92,14 @@ Variant TPageGate::FrameOpened(std::uint64_t pageId, std::uint64_t frameId, bool
   auto grant = MakeRef<TPageGrant>(std::move(external));
   m_grants[frameId] = Grant{pageId, grant};
   return Variant(grant);
+}
+
+Variant TPageGate::ReadFile(std::uint64_t frameId, const std::string& uri, const std::string& charset) {
+  std::optional<std::string> text;
+  if (m_grants.contains(frameId)) text = m_client.ReadFile(uri, charset);
+  if (text) return Variant(std::move(*text));
+  if (m_refusedReads.insert(uri).second) m_client.ReadRefused(frameId, uri);
+  return Variant::Null();
 }
 
 void TPageGate::Revoke(const Grant& grant) { m_channel.RevokeObject(*grant.object); }

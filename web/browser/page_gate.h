@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/automation/call_channel.h"
 #include "platform/automation/dispatch.h"
@@ -44,6 +46,11 @@ class IPageClient {
   virtual bool ScriptError(std::uint64_t pageId, const PageScriptError& error) = 0;
   // A page's main or granted frame had an "input" or "change" event.
   virtual void DocumentEdited(std::uint64_t pageId) = 0;
+  // The text of a file a granted frame asks for, decoded from `charset`;
+  // nothing when the grant rule refuses the URI or the file cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::string& uri, const std::string& charset) = 0;
+  // A page asked for a file and got Null (once per URI and connection).
+  virtual void ReadRefused(std::uint64_t frameId, const std::string& uri) = 0;
 
  protected:
   ~IPageClient() = default;
@@ -74,7 +81,8 @@ class TPageGrant final : public platform::IDispatchObject {
 // document of a frame: it answers the frame's grant or Null, revokes what the
 // frame (and, for a main frame, the page's other frames) held before, and
 // hands the main frame's document to the client. pageOptions, scriptError
-// and documentEdited pass the page's questions and news on to the client.
+// and documentEdited pass the page's questions and news on to the client;
+// readFile answers only for a frame that holds a grant now.
 class TPageGate final : public platform::IDispatchObject {
  public:
   TPageGate(IPageClient& client, platform::CallChannel& channel) : m_client(client), m_channel(channel) {}
@@ -95,11 +103,14 @@ class TPageGate final : public platform::IDispatchObject {
   platform::Variant FrameOpened(std::uint64_t pageId, std::uint64_t frameId, bool isMain, const std::string& uri,
                                 const std::string& followedUri, const platform::Variant& document);
   void Revoke(const Grant& grant);
+  platform::Variant ReadFile(std::uint64_t frameId, const std::string& uri, const std::string& charset);
 
   IPageClient& m_client;
   platform::CallChannel& m_channel;
   // By frame id.
   std::unordered_map<std::uint64_t, Grant> m_grants;
+  // URIs whose refusal was logged.
+  std::unordered_set<std::string> m_refusedReads;
 };
 
 }  // namespace halbrin

@@ -125,4 +125,30 @@ void PageHost::DocumentEdited(std::uint64_t pageId) {
   handler();
 }
 
+std::optional<std::string> PageHost::ReadFile(const std::string& uri, const std::string& charset) {
+  if (!m_rule.Grants(uri, "")) return std::nullopt;
+  const std::string path = PageAccessRule::RealPathOfFileUri(uri);
+  GCharPtr raw;
+  gsize size = 0;
+  {
+    gchar* contents = nullptr;
+    if (path.empty() || !g_file_get_contents(path.c_str(), &contents, &size, nullptr)) return std::nullopt;
+    raw.reset(contents);
+  }
+  if (charset.empty() || g_ascii_strcasecmp(charset.c_str(), "UTF-8") == 0) {
+    if (!g_utf8_validate(raw.get(), static_cast<gssize>(size), nullptr)) return std::nullopt;
+    return std::string(raw.get(), size);
+  }
+  gsize written = 0;
+  GCharPtr text(g_convert(raw.get(), static_cast<gssize>(size), "UTF-8", charset.c_str(), nullptr, &written, nullptr));
+  if (!text) return std::nullopt;
+  return std::string(text.get(), written);
+}
+
+void PageHost::ReadRefused(std::uint64_t, const std::string& uri) {
+  if (!m_log) return;
+  m_log("Page file \"" + uri +
+        "\" was not read: the frame holds no grant or the file lies outside the project and application folders");
+}
+
 }  // namespace halbrin

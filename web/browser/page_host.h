@@ -41,7 +41,9 @@ class PageHost final : private IPageClient {
 
   // Where the host's log lines go (none by default). A main document that is
   // not granted logs `Page "<uri>" lies outside the project and application
-  // folders: no window.external` once.
+  // folders: no window.external` once; a file read a page may not make logs
+  // `Page file "<uri>" was not read: the frame holds no grant or the file lies
+  // outside the project and application folders`.
   void SetLog(Log log) { m_log = std::move(log); }
 
   // The options a view's page process applies to its document requests, read
@@ -73,6 +75,8 @@ class PageHost final : private IPageClient {
   PageOptions Options(std::uint64_t pageId) override;
   bool ScriptError(std::uint64_t pageId, const PageScriptError& error) override;
   void DocumentEdited(std::uint64_t pageId) override;
+  std::optional<std::string> ReadFile(const std::string& uri, const std::string& charset) override;
+  void ReadRefused(std::uint64_t frameId, const std::string& uri) override;
 
   // What the host keeps for one view, by page id.
   struct ViewState {

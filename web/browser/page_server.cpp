@@ -103,6 +103,12 @@ PageServer::~PageServer() {
   m_connections.clear();
 }
 
+std::uint64_t PageServer::SentCallCount() const noexcept {
+  std::uint64_t count = 0;
+  for (const auto& connection : m_connections) count += connection->channel->SentCallCount();
+  return count;
+}
+
 gboolean PageServer::OnIncoming(int, GIOCondition, gpointer self) {
   static_cast<PageServer*>(self)->Accept();
   return G_SOURCE_CONTINUE;

@@ -33,6 +33,8 @@ class PageServer {
   const std::string& Token() const noexcept { return m_token; }
   // Page processes connected now.
   std::size_t ConnectionCount() const noexcept { return m_connections.size(); }
+  // Invoke and GetIDsOfNames requests sent to the page processes connected now.
+  std::uint64_t SentCallCount() const noexcept;
 
  private:
   struct Connection {

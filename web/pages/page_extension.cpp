@@ -125,6 +125,9 @@ PageExtension::PageExtension(WebKitWebExtension* extension, const std::string& s
   m_channel->Attach();
   m_gate = m_channel->PeerRootObject();
   if (!m_gate) throw EOleError(E_FAIL, "The client offers no page gate");
+  m_membrane->SetJobRunner([this](JSCValue* object, const Variant& job, JSCValue* target, const Variant& settings) {
+    return m_binding.RunJob(object, job, target, settings);
+  });
   m_clearedHandler = g_signal_connect(webkit_script_world_get_default(), "window-object-cleared",
                                       G_CALLBACK(&PageExtension::OnWindowObjectCleared), this);
   m_pageHandler = g_signal_connect(extension, "page-created", G_CALLBACK(&PageExtension::OnPageCreated), this);
@@ -137,6 +140,8 @@ PageExtension::~PageExtension() {
     g_signal_handlers_disconnect_by_data(watch->page, watch.get());
     g_object_weak_unref(G_OBJECT(watch->page), &PageExtension::OnPageFinalized, watch.get());
   }
+  m_membrane->SetJobRunner(nullptr);
+  m_binding = PageBinding();
   m_frames.clear();
 }
 
@@ -190,6 +195,7 @@ void PageExtension::PageCreated(WebKitWebPage* page) {
 }
 
 void PageExtension::PageGone(std::uint64_t pageId) {
+  m_binding.ForgetPage(pageId);
   std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
   m_membrane->ForgetPage(pageId);
   m_pages.erase(pageId);
@@ -291,12 +297,21 @@ void PageExtension::DocumentEdited(std::uint64_t pageId) {
   InvokeById(*m_gate, kDocumentEditedId, DISPATCH_METHOD, {Variant(static_cast<std::int64_t>(pageId))});
 }
 
+Variant PageExtension::ReadFile(std::uint64_t frameId, const std::string& uri, const std::string& charset) {
+  return InvokeById(*m_gate, kReadFileId, DISPATCH_METHOD,
+                    {Variant(static_cast<std::int64_t>(frameId)), Variant(uri), Variant(charset)});
+}
+
 void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame) {
   const std::uint64_t pageId = webkit_web_page_get_id(page);
   const std::uint64_t frameId = webkit_frame_get_id(frame);
   const bool isMain = webkit_frame_is_main_frame(frame);
   // A new main document takes its frames with it.
-  if (isMain) std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
+  if (isMain) {
+    m_binding.ForgetPage(pageId);
+    std::erase_if(m_frames, [pageId](const auto& entry) { return entry.second.pageId == pageId; });
+  }
+  m_binding.ForgetFrame(frameId);
   m_frames.erase(frameId);
 
   JscContextPtr context = JscContextPtr::Adopt(webkit_frame_get_js_context_for_script_world(frame, world));
@@ -323,9 +338,13 @@ void PageExtension::WindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage*
   std::vector<Variant> args{Variant(static_cast<std::int64_t>(pageId)), Variant(static_cast<std::int64_t>(frameId)),
                             Variant(isMain), Variant(uri), Variant(followed), std::move(document)};
   Variant external = m_membrane->Inward(InvokeById(*m_gate, kFrameOpenedId, DISPATCH_METHOD, std::move(args)));
-  if (external.IsDispatch() && external.AsDispatch()) {
+  const bool granted = external.IsDispatch() && external.AsDispatch();
+  if (granted) {
     if (!engine) engine = AdoptContext(*m_vm, context.Get());
     engine->SetGlobal("external", external);
+    m_binding.Install(pageId, frameId, *engine, [this, frameId](const std::string& source, const std::string& charset) {
+      return ReadFile(frameId, source, charset);
+    });
   }
   if (engine) {
     ListenForErrors(*engine, pageId);

@@ -10,6 +10,7 @@
 #include "platform/automation/call_channel.h"
 #include "platform/base/glib_ptr.h"
 #include "platform/jsc/jsc_engine.h"
+#include "web/pages/page_binding.h"
 #include "web/pages/page_membrane.h"
 
 namespace halbrin::pages {
@@ -27,7 +28,7 @@ namespace halbrin::pages {
 // client for the view's options first and are cancelled or get the extra
 // headers; a context menu carries a handle of the node under the pointer;
 // main and granted frames report uncaught script errors and their "input"
-// and "change" events to the client.
+// and "change" events to the client; granted frames get the binding module.
 // Main thread only.
 class PageExtension {
  public:
@@ -54,6 +55,8 @@ class PageExtension {
   // Tells the gate of each "input" and "change" event of the frame.
   void ListenForEdits(platform::JscEngine& engine, std::uint64_t pageId);
   void DocumentEdited(std::uint64_t pageId);
+  // A granted frame's file through the gate: its text or Null.
+  platform::Variant ReadFile(std::uint64_t frameId, const std::string& uri, const std::string& charset);
 
   static void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
                                     gpointer self);
@@ -78,6 +81,8 @@ class PageExtension {
   std::unique_ptr<platform::JscVirtualMachine> m_vm;
   // The engines of main and granted frames, by frame id.
   std::unordered_map<std::uint64_t, FrameScripts> m_frames;
+  // The binding module of granted frames (over the engines above).
+  PageBinding m_binding;
   std::unordered_map<std::uint64_t, std::unique_ptr<PageWatch>> m_pages;
   gulong m_clearedHandler = 0;
   gulong m_pageHandler = 0;

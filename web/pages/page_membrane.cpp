@@ -90,6 +90,24 @@ HResult TPageObject::Invoke(DispId id, std::uint16_t kind, DispParams& params, V
   // The object may lose its last other reference while the call runs.
   RefPtr<TPageObject> self(this);
   std::shared_ptr<PageMembrane> membrane = m_membrane;
+  if (id == kPageJobId) {
+    if (!membrane->m_jobRunner) return DISP_E_MEMBERNOTFOUND;
+    if (params.args.size() != 3) return DISP_E_BADPARAMCOUNT;
+    try {
+      // The target comes back from the client as the page's own element.
+      const Variant target = membrane->Inward(params.args[1]);
+      auto* element = target.IsDispatch() ? dynamic_cast<TJsObjectDispatch*>(target.AsDispatch()) : nullptr;
+      // A target that is no object of this page process (another view's, the client's) has no module here.
+      if (target.IsDispatch() && target.AsDispatch() && !element) return DISP_E_MEMBERNOTFOUND;
+      std::optional<Variant> answer =
+          membrane->m_jobRunner(m_target->Value(), params.args[0], element ? element->Value() : nullptr, params.args[2]);
+      if (!answer) return DISP_E_MEMBERNOTFOUND;
+      out = membrane->Outward(*answer);
+      return S_OK;
+    } catch (...) {
+      return ExceptionToHResult(excep);
+    }
+  }
   DispParams inward = MapParams(params, [&](const Variant& arg) { return membrane->Inward(arg); });
   Variant raw;
   const HResult hr = m_target->Invoke(id, kind, inward, &raw, excep);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -81,6 +83,13 @@ class PageMembrane : public std::enable_shared_from_this<PageMembrane> {
   platform::Variant ContextNode(std::uint64_t handle) const;
   void ForgetPage(std::uint64_t pageId);
 
+  // Runs a job of the binding module (kPageJobId) on a page object: `object`
+  // is the object called, `target` the target element or null. Nothing when
+  // no job can run on that object's document.
+  using JobRunner = std::function<std::optional<platform::Variant>(
+      JSCValue* object, const platform::Variant& job, JSCValue* target, const platform::Variant& settings)>;
+  void SetJobRunner(JobRunner runner) { m_jobRunner = std::move(runner); }
+
   std::size_t PageObjectCount() const noexcept { return m_pageObjects.size(); }
   std::size_t ClientObjectCount() const noexcept { return m_clientObjects.size(); }
 
@@ -101,6 +110,7 @@ class PageMembrane : public std::enable_shared_from_this<PageMembrane> {
   };
   // By page id.
   std::unordered_map<std::uint64_t, ContextNodeEntry> m_contextNodes;
+  JobRunner m_jobRunner;
 };
 
 }  // namespace halbrin::pages

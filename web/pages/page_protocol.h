@@ -52,6 +52,13 @@ inline constexpr platform::DispId kScriptErrorId = 3;
 inline constexpr const char* kDocumentEditedName = "documentEdited";
 inline constexpr platform::DispId kDocumentEditedId = 4;
 
+// readFile(frameId, uri, charset) -> the file's text decoded from `charset`,
+// or Null: a granted frame's binding module reading its own document's source
+// (the raw text its data islands are read from). The client answers only while
+// that frame holds a grant and for a URI the grant rule allows.
+inline constexpr const char* kReadFileName = "readFile";
+inline constexpr platform::DispId kReadFileId = 5;
+
 // Download-control flags that the page process acts on.
 inline constexpr std::uint32_t kDownloadNoFrameDownload = 0x1000;
 inline constexpr std::uint32_t kDownloadForceOffline = 0x10000000;
@@ -83,9 +90,13 @@ inline constexpr platform::DispId kContextNodeId = -0x10002;
 // A member of every page object the client holds, reached by id only: one
 // run of the page's binding module.
 //   kPageJobId(job, target, settings) -> Empty, or the text of the run's errors
-// `job` is "bind", "unbind", "normalize" or "updatelinks"; `target` the target
-// element or Empty; `settings` a Variant array of [name, value] arrays. A
-// document on which no job can run answers DISP_E_MEMBERNOTFOUND.
+// `job` is "bind", "unbind", "normalize", "updatelinks" or "saveislands";
+// `target` the target element or Empty; `settings` a Variant array of
+// [name, value] arrays. The job runs in the module of the frame whose document
+// is the target's (or the object's own) document; an object of a frame without
+// the module (not granted), and a target of no frame of this page process,
+// answer DISP_E_MEMBERNOTFOUND. "saveislands"
+// answers an array of [name, text] arrays.
 inline constexpr platform::DispId kPageJobId = -0x10003;
 
 // A member of every page object the client holds, reached by id only (no name

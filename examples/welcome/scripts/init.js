@@ -8,6 +8,10 @@
 // to a report beside the variables (the page, the timer and the menu's items
 // add their lines as they run).
 // main() returns 0: the program then runs until the form is closed.
+//include cabinet
+//include tasks
+//include search_pane
+//end
 function main(project) {
   var files = client.files;
   var folder = files.getFolder(0x1A, 1) + 'Zebrin/HalbrinLite/welcome/';
@@ -63,14 +67,17 @@ function main(project) {
               '<Icon Visible="true" Hint="Welcome to Halbrin Lite">' +
               '<Image fileName="skins/welcome-icon.png"/></Icon>' +
               '<ToolButtons><item Text="Greet" Hint="Runs the Greet action"/>' +
-              '<item Text="Page" Hint="Shows pages/welcome.html"/></ToolButtons></skin>' +
+              '<item Text="Page" Hint="Shows pages/welcome.html"/>' +
+              '<item Text="Search" Hint="Shows what the search found in docs/"/></ToolButtons></skin>' +
               // A page of the project fills the form; its script reads the
               // start count through window.external.
               '<control type="webbrowser" id="Page" Align="alClient" Visible="true" url_="pages/welcome.html">' +
               '<events><ondocumentcomplete xml="pageShown"/></events></control>' +
+              search_pane.paneDeclaration() +
               '</control>');
   var form = client.forms.item('Welcome');
   form.exec('show');
+  search_pane.start(project.folder);
   // Ten ticks, a quarter of a second apart, count on the caption band; the
   // tenth stops the timer (ticked() in actions.js).
   client.exec('<control type="timer" id="Ticker" elapse="250" count="10" enabled="true">' +
@@ -84,6 +91,8 @@ function main(project) {
     'form: ' + form.Caption + ', ' + form.Width + 'x' + form.Height + ', main form ' + (app.mainForm.Name == form.Name),
     'menu: ' + menu.length + ' items, ' + menu.item('TimerItem').length + ' in the submenu, ' +
         client.components.item('MenuImages').length + ' images',
+    cabinet.tour(project.folder),
+    tasks.report(),
   ];
   files.save(lines.join('\n') + '\n', folder + 'report.txt');
   return 0;

@@ -73,6 +73,11 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   EXPECT_NE(text.find("start number 1"), std::string::npos) << text;
   EXPECT_NE(text.find("form: Welcome to Halbrin Lite, 480x300, main form true"), std::string::npos) << text;
   EXPECT_NE(text.find("menu: 6 items, 2 in the submenu, 3 images"), std::string::npos) << text;
+  // The scripts packed into a cabinet and listed again.
+  EXPECT_NE(text.find("cabinet: 3 scripts packed, listed scripts\\init.js "), std::string::npos) << text;
+  // The scheduled task is made, read and deleted again, timer and all.
+  EXPECT_NE(text.find("task: welcome-reminder (At 09:00 every day, starting "), std::string::npos) << text;
+  EXPECT_FALSE(fs::exists(m_temp.Path("data/Zebrin/HalbrinLite/tasks/welcome-reminder.job")));
   // The form's page filled its text in through window.external.
   EXPECT_TRUE(WaitForReportLine("page: This is start number 1.")) << testing::ReadFile(report) << Diagnostics();
   // Ten ticks a quarter of a second apart, then the timer stops.

@@ -328,6 +328,47 @@ TEST_F(CallChannelTest, DispatchByNameAndById) {
   EXPECT_EQ(named.result, Variant("10,20,30,|2,0,"));
 }
 
+// Each row runs on an object the page made for it, so no name of it is cached yet.
+struct SentCallRow {
+  const char* what;
+  std::function<void(IDispatchObject& made)> run;
+  std::uint64_t uiCalls;    // requests the UI side sends
+  std::uint64_t pageCalls;  // requests the page side sends meanwhile
+};
+
+TEST_F(CallChannelTest, SentCallsCountRequestsOnly) {
+  const SentCallRow rows[] = {
+      {"a call by id", [](IDispatchObject& made) { InvokeById(made, 1, DISPATCH_METHOD, {}); }, 1, 0},
+      {"a name lookup", [](IDispatchObject& made) { GetDispId(made, "ping"); }, 1, 0},
+      {"a call by name, made twice",
+       [](IDispatchObject& made) {
+         CallMethod(made, "ping");
+         CallMethod(made, "PING");
+       },
+       3, 0},
+      {"a failing call", [](IDispatchObject& made) { EXPECT_THROW(InvokeById(made, 7, DISPATCH_METHOD, {}), EOleError); }, 1, 0},
+      {"an unknown name", [](IDispatchObject& made) { EXPECT_THROW(GetDispId(made, "nothing"), EOleError); }, 1, 0},
+      // The page's lookup and call back to the UI are the page's; the UI's replies are no requests.
+      {"a call answered through a nested call",
+       [this](IDispatchObject&) { EXPECT_EQ(CallMethod(*m_pageRoot, "callUi", {Variant("ping")}), Variant("pong")); }, 2, 2},
+      {"the root request", [this](IDispatchObject&) { m_ui->PeerRootObject(); }, 0, 0},
+      {"a dropped proxy's release",
+       [this](IDispatchObject&) {
+         CallMethod(*m_pageRoot, "makeObject").ToDispatch().Reset();
+         m_ui->FlushReleases();
+       },
+       1, 0},
+  };
+  for (const SentCallRow& row : rows) {
+    RefPtr<IDispatchObject> made = CallMethod(*m_pageRoot, "makeObject").ToDispatch();
+    const std::uint64_t ui = m_ui->SentCallCount();
+    const std::uint64_t page = OnPage([](Page& p) { return p.channel->SentCallCount(); });
+    row.run(*made);
+    EXPECT_EQ(m_ui->SentCallCount() - ui, row.uiCalls) << row.what;
+    EXPECT_EQ(OnPage([](Page& p) { return p.channel->SentCallCount(); }) - page, row.pageCalls) << row.what;
+  }
+}
+
 TEST_F(CallChannelTest, SingleNamesAreLookedUpOncePerProxy) {
   const int before = OnPage([](Page& page) { return page.root->Lookups(); });
   for (int i = 0; i < 3; ++i) CallMethod(*m_pageRoot, "Add", {Variant(i), Variant(i)});

@@ -46,6 +46,13 @@ class FakeClient final : public IPageClient {
     return error.message != "stop";
   }
   void DocumentEdited(std::uint64_t pageId) override { ++edits[pageId]; }
+  std::optional<std::string> ReadFile(const std::string& uri, const std::string& charset) override {
+    if (!Grants(uri, "")) return std::nullopt;
+    return "text of " + uri + " in " + charset;
+  }
+  void ReadRefused(std::uint64_t frameId, const std::string& uri) override {
+    readsRefused.push_back(std::to_string(frameId) + " " + uri);
+  }
 
   RefPtr<TScriptObject> external;
   std::map<std::uint64_t, RefPtr<IDispatchObject>> documents;
@@ -53,6 +60,7 @@ class FakeClient final : public IPageClient {
   std::map<std::uint64_t, PageOptions> options;
   std::vector<std::string> errors;
   std::map<std::uint64_t, int> edits;
+  std::vector<std::string> readsRefused;
 };
 
 int Connect(const std::string& path) {
@@ -250,6 +258,47 @@ TEST_F(PageServerTest, PassesEachEditOnByPage) {
   page.Ask(pages::kDocumentEditedName, {Variant(9)});
   EXPECT_EQ(m_client.edits, (std::map<std::uint64_t, int>{{6, 2}, {9, 1}}));
   EXPECT_THROW(page.Ask(pages::kDocumentEditedName, {}), EOleError);
+}
+
+struct ReadFileRow {
+  const char* what;
+  std::uint64_t frame;
+  const char* uri;
+  const char* answer;  // null: Null
+};
+
+// Frame 10 holds a grant, 11 was refused, 12 lost its grant, 13 was never opened.
+TEST_F(PageServerTest, ReadsFilesOnlyForFramesHoldingAGrantNow) {
+  PageSide page(m_server);
+  RefPtr<IDispatchObject> granted = page.Open(1, 10, true, "file:///project/index.html");
+  EXPECT_FALSE(page.Open(1, 11, false, "http://127.0.0.1/"));
+  RefPtr<IDispatchObject> gone = page.Open(1, 12, false, "file:///project/frame.html");
+  EXPECT_FALSE(page.Open(1, 12, false, "file:///elsewhere/frame.html"));
+  ASSERT_TRUE(granted && gone);
+  const ReadFileRow rows[] = {
+      {"a granted frame, a project file", 10, "file:///project/index.html", "text of file:///project/index.html in windows-1251"},
+      {"a granted frame, a file outside", 10, "file:///etc/passwd", nullptr},
+      {"a refused frame, a project file", 11, "file:///project/index.html", nullptr},
+      {"a frame whose grant was taken back", 12, "file:///project/frame.html", nullptr},
+      {"a frame never opened", 13, "file:///project/index.html", nullptr},
+      {"the outside file asked again", 10, "file:///etc/passwd", nullptr},
+  };
+  for (const ReadFileRow& row : rows) {
+    const Variant answer =
+        page.Ask("readFile", {Variant(static_cast<std::int64_t>(row.frame)), Variant(row.uri), Variant("windows-1251")});
+    if (row.answer)
+      EXPECT_EQ(answer, Variant(row.answer)) << row.what;
+    else
+      EXPECT_TRUE(answer.IsNull()) << row.what << ": " << answer.ToText();
+  }
+  // Each refused URI is logged once, by the frame that asked first.
+  EXPECT_EQ(m_client.readsRefused, (std::vector<std::string>{"10 file:///etc/passwd", "11 file:///project/index.html",
+                                                             "12 file:///project/frame.html"}));
+  page.Run([&] {
+    granted.Reset();
+    gone.Reset();
+    return 0;
+  });
 }
 
 TEST_F(PageServerTest, DropsTheConnectionOfAPageProcessThatEnds) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -172,8 +176,9 @@ TEST_F(WebControlsTest, UnbinderRunSendsReachableAndDefaultSettings) {
   std::vector<std::string> names;
   auto settings = SettingsOf(call, &names);
   EXPECT_EQ(names, (std::vector<std::string>{"fillEmptyData", "emptyData", "emptyTag", "emptyClass", "unbindTag",
-                                             "unbindClass", "errorClass", "respects", "debugMode", "clearSource",
-                                             "isDebugMode"}));
+                                             "unbindClass", "errorClass", "respects", "debugMode", "bindTag",
+                                             "clearSource", "isDebugMode"}));
+  EXPECT_EQ(settings["bindTag"], Variant("div"));
   EXPECT_EQ(settings["fillEmptyData"], Variant(false));
   EXPECT_EQ(settings["emptyData"], Variant("-"));
   EXPECT_EQ(settings["emptyTag"], Variant("i"));
@@ -245,6 +250,21 @@ TEST_F(WebControlsTest, ErrorsOfARunAreLoggedAndTheChannelsErrorsRaised) {
   EXPECT_THROW(CallMethod(*m_data, "normalize"), EOleError);
 }
 
+TEST_F(WebControlsTest, NormalizeAndUpdateLinksRaiseTheErrorsThePageAnswers) {
+  m_document->answer = Variant("print.js:12: TypeError: null is not an object");
+  for (const char* method : {"normalize", "updateLinks"}) {
+    SCOPED_TRACE(method);
+    try {
+      CallMethod(*m_data, method);
+      ADD_FAILURE() << "no error";
+    } catch (const EOleError& error) {
+      EXPECT_EQ(std::string(error.what()), "print.js:12: TypeError: null is not an object");
+    }
+  }
+  m_document->answer = Variant();
+  EXPECT_NO_THROW(CallMethod(*m_data, "normalize"));
+}
+
 TEST_F(WebControlsTest, NormalizeAndUpdateLinksWorkOnTheDocument) {
   RefPtr<TFakePage> target = MakeRef<TFakePage>();
   PutProperty(*m_data, "targetElement", Variant(RefPtr<IDispatchObject>(target)));
@@ -263,6 +283,79 @@ TEST_F(WebControlsTest, NormalizeAndUpdateLinksWorkOnTheDocument) {
   }
   // The target is kept for the runs that follow.
   EXPECT_EQ(GetProperty(*m_data, "targetElement").AsDispatch(), target.Get());
+}
+
+// --------------------------------------------------------------- saveislands
+
+class SaveIslandsTest : public WebControlsTest {
+ protected:
+  SaveIslandsTest() {
+    gchar* dir = g_dir_make_tmp("halbrin-islands-XXXXXX", nullptr);
+    m_root = dir;
+    g_free(dir);
+  }
+  ~SaveIslandsTest() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root, ignored);
+  }
+
+  TBinder& NewBinder() {
+    m_binder = MakeRef<TBinder>(RefPtr<TData>(static_cast<TData*>(m_data.Get())));
+    return *m_binder;
+  }
+  std::string Folder() const { return (m_root / "out").string() + "/"; }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(m_root / "out" / name, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+  }
+  static Variant Island(const char* id, const char* text) {
+    return Variant(VariantArray(std::vector<Variant>{Variant(id), Variant(text)}));
+  }
+
+  std::filesystem::path m_root;
+  RefPtr<TBinder> m_binder;
+};
+
+TEST_F(SaveIslandsTest, WritesEachIslandUnderItsSafeNameWithTheFullHeader) {
+  const std::string header = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+  m_document->answer = Variant(VariantArray(std::vector<Variant>{
+      Island("Orders", "<?xml version=\"1.0\"?><recordset><record><a/><b/></record></recordset>"),
+      Island("", "<recordset>\n<record/>\n</recordset>"),
+      Island("a/b:c*", "<r/>"),
+      Island("/", "<s/>"),
+  }));
+  NewBinder().SaveIslands(Folder());
+
+  const TFakePage::Call& call = OnlyCall(*m_document);
+  EXPECT_EQ(call.id, pages::kPageJobId);
+  EXPECT_EQ(call.args.at(0), Variant("saveislands"));
+  const struct {
+    const char* file;
+    std::string text;
+  } files[] = {
+      {"Orders.xml", header + "<recordset><record><a/>\r\n<b/>\r\n</record></recordset>\r\n"},
+      {"xml1.xml", header + "\r\n<recordset>\r\n<record/>\r\n</recordset>\r\n"},
+      {"abc.xml", header + "\r\n<r/>\r\n"},
+      {"xml3.xml", header + "\r\n<s/>\r\n"},
+  };
+  for (const auto& f : files) EXPECT_EQ(Read(f.file), f.text) << f.file;
+}
+
+TEST_F(SaveIslandsTest, WritesNothingWithoutAPageThatRunsJobs) {
+  m_document->code = DISP_E_MEMBERNOTFOUND;
+  NewBinder().SaveIslands(Folder());
+  EXPECT_EQ(m_hooks.logged, (std::vector<std::string>{"[TData]: The document is not a project page"}));
+  EXPECT_FALSE(std::filesystem::exists(m_root / "out"));
+
+  m_document->code = S_OK;
+  m_document->answer = Variant("binder.js:3: TypeError: x");
+  EXPECT_THROW(NewBinder().SaveIslands(Folder()), Exception);
+  EXPECT_FALSE(std::filesystem::exists(m_root / "out"));
+
+  m_document->calls.clear();
+  PutProperty(*m_data, "document", Variant::Null());
+  NewBinder().SaveIslands(Folder());
+  EXPECT_TRUE(m_document->calls.empty());
 }
 
 // ------------------------------------------------------------------- creator
