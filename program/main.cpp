@@ -37,6 +37,7 @@
 #include "web/browser/web_process_init.h"
 #include "web/data/data_items.h"
 #include "web/data/data_providers.h"
+#include "web/download/url_loader_ex.h"
 
 int main(int argc, char** argv) {
   // A task's runner, from its timer or "run": no web process, no display, no project.
@@ -117,5 +118,7 @@ int main(int argc, char** argv) {
   halbrin::SetProjectDataFactory([] { return halbrin::platform::RefPtr<halbrin::platform::IDispatchObject>(halbrin::platform::MakeRef<halbrin::TData>()); });
   // The web-controls Data class, opened through the project's modules.
   halbrin::webcontrols::RegisterWebControlsClasses();
+  // Downloads from URLs ("download") on libsoup.
+  halbrin::RegisterDownloadComponentTypes();
   return halbrin::ProgramMain(argc, argv);
 }

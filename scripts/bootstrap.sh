@@ -50,6 +50,8 @@ packages=(
   # A recommendation of GTK that --no-install-recommends would drop: the SVG
   # loader for the icon theme, without which icons in dialogs fail to load.
   librsvg2-common
+  # TLS for downloads (libsoup's GIO TLS backend) and its tests' HTTPS server.
+  glib-networking
   # glib-compile-resources: the page extension's binding scripts are compiled in.
   libglib2.0-dev-bin
   # Scheduled tasks: the calculator's DST cases need the zone data; the unit-text tests run systemd-analyze.

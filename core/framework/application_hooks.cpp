@@ -44,7 +44,17 @@ TApplicationComponents* IApplicationHooks::DataProviderList() { return nullptr; 
 
 bool IApplicationHooks::Terminating() const { return false; }
 
-bool IApplicationHooks::HoldQueuedEvents() const { return CallChannel::WaitingCallsOnThisThread() > 0; }
+namespace {
+thread_local int syncWaits = 0;
+}  // namespace
+
+SyncWaitScope::SyncWaitScope() noexcept { ++syncWaits; }
+SyncWaitScope::~SyncWaitScope() { --syncWaits; }
+int SyncWaitScope::WaitsOnThisThread() noexcept { return syncWaits; }
+
+bool IApplicationHooks::HoldQueuedEvents() const {
+  return CallChannel::WaitingCallsOnThisThread() + SyncWaitScope::WaitsOnThisThread() > 0;
+}
 
 TScriptEventDefaults IApplicationHooks::ScriptEventDefaults() const { return {}; }
 

@@ -49,7 +49,8 @@ class IApplicationHooks {
   // True while the program shuts down: bindings no longer run. Default false.
   virtual bool Terminating() const;
   // True while queued script events must wait: the thread waits for a page's
-  // answer (a nested loop runs meanwhile). Default: any call channel waiting.
+  // answer or in a SyncWaitScope (a nested loop runs meanwhile). Default: any
+  // call channel or synchronous wait on this thread.
   virtual bool HoldQueuedEvents() const;
   // Default: TScriptEventDefaults{} (not the command line).
   virtual TScriptEventDefaults ScriptEventDefaults() const;
@@ -89,6 +90,19 @@ IApplicationHooks& ApplicationHooks();
 // current hooks (null for the default). The application object calls it with
 // itself when made and with null when destroyed.
 IApplicationHooks* SetApplicationHooks(IApplicationHooks* hooks);
+
+// Marks a synchronous wait of this thread that iterates the main context
+// (a download without `async`): HoldQueuedEvents answers true meanwhile.
+class SyncWaitScope {
+ public:
+  SyncWaitScope() noexcept;
+  ~SyncWaitScope();
+  SyncWaitScope(const SyncWaitScope&) = delete;
+  SyncWaitScope& operator=(const SyncWaitScope&) = delete;
+
+  // The waits in progress on this thread.
+  static int WaitsOnThisThread() noexcept;
+};
 
 // Makes `hooks` current until destroyed, then restores the previous ones.
 class ScopedApplicationHooks {

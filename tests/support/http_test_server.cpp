@@ -39,17 +39,35 @@ const char* Reason(int status) {
     case 200: return "OK";
     case 204: return "No Content";
     case 301: return "Moved Permanently";
+    case 206: return "Partial Content";
     case 302: return "Found";
+    case 401: return "Unauthorized";
     case 404: return "Not Found";
+    case 416: return "Range Not Satisfiable";
     default: return "Status";
   }
 }
 
-std::string Response(const HttpTestServer::Answer& answer) {
-  std::string text = "HTTP/1.1 " + std::to_string(answer.status) + " " + Reason(answer.status) + "\r\n";
+std::string Base64(std::string_view bytes) {
+  static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    unsigned value = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      value = (value << 8) | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k) out += k <= n ? digits[(value >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+std::string Head(const HttpTestServer::Answer& answer, int status, std::size_t length,
+                 const std::vector<std::string>& extra) {
+  std::string text = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
   text += "Content-Type: " + answer.contentType + "\r\nConnection: close\r\nCache-Control: no-store\r\n";
   for (const std::string& line : answer.headers) text += line + "\r\n";
-  text += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n\r\n" + answer.body;
+  for (const std::string& line : extra) text += line + "\r\n";
+  text += "Content-Length: " + std::to_string(length) + "\r\n\r\n";
   return text;
 }
 
@@ -94,6 +112,47 @@ void Record(const std::string& path, const std::string& head, const std::string&
   out << head.size() << ' ' << body.size() << '\n' << head << body;
 }
 
+// The first byte of a "bytes=N-" request.
+std::optional<std::size_t> RangeStart(const HttpTestServer::Request& request) {
+  const std::optional<std::string> range = request.Header("Range");
+  if (!range || range->rfind("bytes=", 0) != 0) return std::nullopt;
+  return std::strtoull(range->c_str() + 6, nullptr, 10);
+}
+
+// True when the connection is held open by a child.
+bool SendAnswer(int client, const HttpTestServer::Request& request, const HttpTestServer::Answer& answer) {
+  if (answer.basicAuth && request.Header("Authorization") != "Basic " + Base64(*answer.basicAuth)) {
+    const std::string denied = "denied";
+    SendAll(client, Head(answer, 401, denied.size(), {"WWW-Authenticate: Basic realm=\"test\""}) + denied);
+    return false;
+  }
+  std::string_view body = answer.body;
+  int status = answer.status;
+  std::vector<std::string> extra;
+  if (const std::optional<std::size_t> start = answer.ranges ? RangeStart(request) : std::nullopt) {
+    if (*start >= body.size()) {
+      SendAll(client, Head(answer, 416, 0, {"Content-Range: bytes */" + std::to_string(body.size())}));
+      return false;
+    }
+    status = 206;
+    extra.push_back("Content-Range: bytes " + std::to_string(*start) + "-" + std::to_string(body.size() - 1) + "/" +
+                    std::to_string(body.size()));
+    body.remove_prefix(*start);
+  }
+  SendAll(client, Head(answer, status, answer.declaredLength.value_or(body.size()), extra));
+  if (answer.stallAfter) {
+    SendAll(client, body.substr(0, std::min(body.size(), *answer.stallAfter)));
+    // Held open in a child of the server's group, so the next connection is served.
+    if (fork() == 0) {
+      pause();
+      _exit(0);
+    }
+    return true;
+  }
+  SendAll(client, body);
+  return false;
+}
+
 [[noreturn]] void Serve(int listener, const std::map<std::string, HttpTestServer::Answer>& answers,
                         const std::string& recordPath) {
   HttpTestServer::Answer missing;
@@ -104,14 +163,15 @@ void Record(const std::string& path, const std::string& head, const std::string&
     const int client = accept(listener, nullptr, nullptr);
     if (client < 0) continue;
     std::string head, body;
+    bool held = false;
     if (ReadRequest(client, head, body)) {
       Record(recordPath, head, body);
       const HttpTestServer::Request request = ParseHttpRequest(head, body);
       auto found = answers.find(request.target);
       if (found == answers.end()) found = answers.find(request.Path());
-      SendAll(client, Response(found == answers.end() ? missing : found->second));
+      held = SendAnswer(client, request, found == answers.end() ? missing : found->second);
     }
-    shutdown(client, SHUT_WR);
+    if (!held) shutdown(client, SHUT_WR);
     close(client);
   }
 }
@@ -169,11 +229,16 @@ HttpTestServer::HttpTestServer(std::map<std::string, Answer> answers) {
     std::remove(m_recordPath.c_str());
     throw std::runtime_error("cannot fork the HTTP test server");
   }
-  if (m_child == 0) Serve(listener, answers, m_recordPath);
+  if (m_child == 0) {
+    setpgid(0, 0);
+    Serve(listener, answers, m_recordPath);
+  }
+  setpgid(m_child, m_child);
   close(listener);
 }
 
 HttpTestServer::~HttpTestServer() {
+  kill(-m_child, SIGKILL);
   kill(m_child, SIGKILL);
   waitpid(m_child, nullptr, 0);
   std::remove(m_recordPath.c_str());

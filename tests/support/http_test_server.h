@@ -23,6 +23,14 @@ class HttpTestServer {
     std::string body;
     // Further header lines, "Name: value" each.
     std::vector<std::string> headers;
+    // A "Range: bytes=N-" request gets 206 with the body from N (416 past its end).
+    bool ranges = false;
+    // Sends this many body bytes, then holds the connection open without a word.
+    std::optional<std::size_t> stallAfter;
+    // Declares this Content-Length and closes after the body it has.
+    std::optional<std::size_t> declaredLength;
+    // "user:password": other requests get 401 with a Basic challenge.
+    std::optional<std::string> basicAuth;
 
     // A 200 answer of this type.
     static Answer Of(std::string body, std::string contentType = "text/html") {
@@ -63,6 +71,7 @@ class HttpTestServer {
   std::vector<Request> RequestsFor(const std::string& path) const;
 
  private:
+  // The server's process group: connections held open live in children of their own.
   pid_t m_child = -1;
   int m_port = 0;
   std::string m_recordPath;
