@@ -259,7 +259,9 @@ TEST_P(AuthServerTest, BasicCredentialsFromTheAnswer) {
   answers["authenticate"] = GetParam().answer;
   EXPECT_EQ(Run(server.Uri("/secret")), GetParam().code);
   EXPECT_EQ(EventCount("authenticate"), GetParam().asked);
-  if (GetParam().code == 0) EXPECT_EQ(m_loader.Text(), "secret");
+  if (GetParam().code == 0) {
+    EXPECT_EQ(m_loader.Text(), "secret");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, AuthServerTest,

@@ -59,8 +59,9 @@ TEST_P(ExistingFileTest, DecidesRangeOrAbort) {
 
   const std::vector<Event> actions = Events("action");
   ASSERT_EQ(actions.size(), row.actionFired ? 1u : 0u);
-  if (row.actionFired)
+  if (row.actionFired) {
     EXPECT_EQ(actions[0].data, Array({Variant("dl"), Variant(static_cast<int>(row.defaultAction))}));
+  }
   if (row.aborted) {
     EXPECT_EQ(result.ToInt64(), Code(kAbort));
     EXPECT_TRUE(m_net.requests.empty());
@@ -71,7 +72,9 @@ TEST_P(ExistingFileTest, DecidesRangeOrAbort) {
     ASSERT_EQ(m_net.requests.size(), 1u);
     EXPECT_EQ(RequestHeader("Range"), row.range);
   }
-  if (row.size >= 0) EXPECT_EQ(testing::ReadFile(m_folder.Path("target.bin")), old) << "untouched before data";
+  if (row.size >= 0) {
+    EXPECT_EQ(testing::ReadFile(m_folder.Path("target.bin")), old) << "untouched before data";
+  }
 }
 
 using A = TUrlLoaderAction;
