@@ -14,6 +14,7 @@
 
 #include "components/docindex/document_search.h"
 #include "core/foundation/digests.h"
+#include "core/foundation/identifiers.h"
 #include "core/foundation/text_helpers.h"
 
 namespace halbrin {
@@ -214,7 +215,8 @@ std::string DocumentIndexCachePath(const std::string& root) {
   std::error_code ec;
   const fs::path real = fs::canonical(root, ec);
   if (ec) return {};
-  return DocumentIndexCacheFolder() + "/" + DigestString(real.string(), CALG_MD5) + ".sqlite";
+  // The raw digest may hold "/" or NUL: the name is its hex text.
+  return DocumentIndexCacheFolder() + "/" + BytesToHex(DigestBytes(real.string(), CALG_MD5)) + ".sqlite";
 }
 
 bool DocumentFileStamp::Read(const std::string& path) {

@@ -177,5 +177,20 @@ TEST_F(DocumentIndexCacheTest, CandidatesFollowTheCurrentRowOfEachFile) {
   EXPECT_EQ(DocumentIndexQuoted("A\"B"), "\"A\"\"B\"");
 }
 
+
+TEST_F(DocumentIndexCacheTest, EveryRootGetsOneHexNamedFileInTheCacheFolder) {
+  // A raw digest holds "/" or NUL for about one root in eight.
+  const std::string folder = DocumentIndexCacheFolder() + "/";
+  for (int i = 0; i < 200; ++i) {
+    const std::string root = m_folder.Path("root" + std::to_string(i));
+    fs::create_directory(root);
+    const std::string path = DocumentIndexCachePath(root);
+    ASSERT_TRUE(path.starts_with(folder)) << path;
+    const std::string name = path.substr(folder.size());
+    ASSERT_EQ(name.size(), 32u + std::string(".sqlite").size()) << root;
+    EXPECT_EQ(name.find_first_not_of("0123456789abcdefABCDEF"), 32u) << root;
+  }
+}
+
 }  // namespace
 }  // namespace halbrin::framework_test
