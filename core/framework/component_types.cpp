@@ -6,6 +6,7 @@
 #include "core/framework/interpreter_ex.h"
 #include "core/framework/object_ex.h"
 #include "core/framework/text_ex.h"
+#include "core/framework/window_switch.h"
 #include "platform/base/case_fold.h"
 #include "platform/classes/collection.h"
 
@@ -36,6 +37,7 @@ void RegisterCoreComponentTypes() {
   RegisterComponentClass<TTextEx>("text");
   RegisterComponentClass<TObjectEx>("object");
   RegisterComponentClass<TInterpreterEx>("interpreter");
+  RegisterComponentClass<TWindowSwitch>("windowswitch");
 }
 
 TObject* CreateComponentByType(TObject* owner, std::string_view type, const std::string& name) {

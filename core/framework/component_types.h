@@ -29,7 +29,8 @@ void RegisterComponentClass(std::string_view word) {
   });
 }
 
-// Registers the type words of the core's own components ("text", "object", "interpreter").
+// Registers the type words of the core's own components ("text", "object", "interpreter",
+// "windowswitch").
 void RegisterCoreComponentTypes();
 
 // Creates a component of the type word, owned by `owner` (by the application
