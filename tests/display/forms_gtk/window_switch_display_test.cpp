@@ -91,7 +91,9 @@ class SwitchedWindows {
     return RunUntil([&] { return gtk_widget_get_mapped(widget) != FALSE; });
   }
   GtkWindow* Window(const platform::TWinControl& form) const { return m_backend->TopLevelWindow(form.Window()); }
-  GtkWidget* Frame(const platform::TWinControl& control) const { return GTK_WIDGET(m_backend->Frame(control.Window())); }
+  GtkWidget* Frame(const platform::TWinControl& control) const {
+    return GTK_WIDGET(m_backend->Frame(control.Window()));
+  }
   unsigned long Xid(const platform::TWinControl& form) const {
     return static_cast<unsigned long>(platform::X11WindowId(Window(form)));
   }

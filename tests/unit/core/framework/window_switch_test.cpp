@@ -20,7 +20,9 @@ namespace halbrin::framework_test {
 class TFakeWindow : public platform::TWinControl {
   HALBRIN_CLASS(TFakeWindow, platform::TWinControl)
 
-  explicit TFakeWindow(TComponent* owner = nullptr) : TWinControl(owner) { ApplicationHooks().RegisterComponent(*this); }
+  explicit TFakeWindow(TComponent* owner = nullptr) : TWinControl(owner) {
+    ApplicationHooks().RegisterComponent(*this);
+  }
 
   std::vector<std::string>* log = nullptr;
   bool failHide = false;
@@ -45,6 +47,11 @@ using platform::MakeComponent;
 using platform::TWinControl;
 
 const char* const kPageNames[] = {"Home", "Search", "Help"};
+
+// Script answers: "beforeactivate" refuses.
+Variant RefuseActivation(const ScriptCall& call) {
+  return call.procedure == "beforeactivate" ? Variant(false) : Variant();
+}
 
 // A form with three panes (bottom to top: Home, Search, Help) and a group
 // "Pages" of one switch each ("SwitchHome"...), in the same order.
@@ -322,7 +329,7 @@ TEST_F(WindowSwitchTest, ASwitchNobodyTakesOverFromKeepsItsPlace) {
   pages.ShowOnly(1);
   pages.switches[1]->SetIndex(1);
   BindEvents(*pages.switches[0]);
-  m_hooks.answer = [](const ScriptCall& call) { return call.procedure == "beforeactivate" ? Variant(false) : Variant(); };
+  m_hooks.answer = RefuseActivation;
 
   pages.switches[1]->SetActive(false);
 
@@ -364,7 +371,7 @@ TEST_F(WindowSwitchTest, AZOrderSwitchNobodyTakesOverFromStaysInFrontAtIndexZero
   pages.switches[2]->SetActive(true);
   ASSERT_EQ(pages.Stacking(), "Home Search Help");
   BindEvents(*pages.switches[0]);
-  m_hooks.answer = [](const ScriptCall& call) { return call.procedure == "beforeactivate" ? Variant(false) : Variant(); };
+  m_hooks.answer = RefuseActivation;
   pages.log.clear();
 
   pages.switches[2]->SetActive(false);
