@@ -32,7 +32,7 @@ class TWindowSwitch : public TCustomComponentEx {
   // Shows or hides the control, or brings it to the front or the back.
   virtual void SetActiveState(bool value);
 
-  // The switch owns the control's reference only: a freed control reads nil.
+  // Held with a free notification: a freed control reads nil.
   platform::TWinControl* Component() const noexcept { return m_component; }
   void SetComponent(platform::TWinControl* component);
   bool Enabled() const noexcept { return m_enabled; }
