@@ -38,7 +38,8 @@ using TItemTypeFactory = std::function<platform::TObject*(platform::TObject& own
 void RegisterItemType(std::string_view word, TItemTypeFactory factory);
 void UnregisterItemType(std::string_view word);
 
-// Registers the type words of the core's own components ("text", "object", "interpreter").
+// Registers the type words of the core's own components ("text", "object", "interpreter",
+// "windowswitch").
 void RegisterCoreComponentTypes();
 
 // Creates a component of the type word, owned by `owner` (by the application
