@@ -1,6 +1,5 @@
 #include "components/shell/file_operation_ex.h"
 
-#include <fnmatch.h>
 #include <gio/gio.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/foundation/file_masks.h"
 #include "core/foundation/paths.h"
 #include "platform/automation/dispatch.h"
 #include "platform/base/case_fold.h"
@@ -94,12 +94,6 @@ bool IsDirectory(const fs::path& path) {
 }
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
-
-// Windows mask rules: "*" and "*.*" match every name.
-bool MaskMatches(const std::string& mask, const std::string& name) {
-  if (mask == "*" || mask == "*.*") return true;
-  return fnmatch(mask.c_str(), name.c_str(), FNM_PERIOD) == 0;
-}
 
 // A name made from a program's own derivation: no separator, not "." or "..".
 bool IsPlainName(const std::string& name) {
