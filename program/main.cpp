@@ -3,6 +3,7 @@
 
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
+#include "components/clipboard/clipboard_ex.h"
 #include "components/dialogs/image_list_ex.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
@@ -17,6 +18,7 @@
 #include "core/app/program_main.h"
 #include "core/app/project.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/ui/gtk_clipboard_service.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkDialogServiceScope dialogs;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
+  // The desktop clipboard when there is a display; an in-process one otherwise.
+  halbrin::platform::GtkClipboardServiceScope clipboard;
   // Controls get GTK windows when there is a display; headless ones show nothing.
   halbrin::platform::GtkControlBackendScope controls;
   // Skinned controls paint and take input on the controls' GTK windows, and
@@ -88,6 +92,11 @@ int main(int argc, char** argv) {
         if (auto* manager = dynamic_cast<halbrin::skins::TZebrinSkinManager*>(app->FindObject(halbrin::TApplicationObject::Skins)))
           if (!manager->ImageList()) manager->SetImageList(images.get());
     return images;
+  });
+  // Declared clipboards and the application's `clipboard`, made on first use.
+  halbrin::RegisterClipboardComponentTypes();
+  halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Clipboard, []() -> std::unique_ptr<halbrin::platform::TComponent> {
+    return std::make_unique<halbrin::TApplicationClipboardEx>();
   });
   halbrin::RegisterFormComponentTypes();
   halbrin::RegisterMenuComponentTypes();
