@@ -4,6 +4,7 @@
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
 #include "components/clipboard/clipboard_ex.h"
+#include "components/dialogs/dialog_objects.h"
 #include "components/dialogs/image_list_ex.h"
 #include "components/forms/form_component_hooks.h"
 #include "components/forms/form_component_types.h"
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
   halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Clipboard, []() -> std::unique_ptr<halbrin::platform::TComponent> {
     return std::make_unique<halbrin::TApplicationClipboardEx>();
   });
+  // The application's open, save, folder and font dialogs, made on first use.
+  halbrin::RegisterDialogObjects();
   halbrin::RegisterFormComponentTypes();
   halbrin::RegisterMenuComponentTypes();
   halbrin::RegisterBrowserComponentTypes();
