@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/foundation/file_masks.h"
 #include "core/foundation/paths.h"
 
 namespace halbrin {
@@ -148,6 +149,9 @@ TFileDialogRequest TOpenDialog::BuildRequest() const {
   request.kind = Kind();
   request.title = !m_title.empty() ? m_title : Kind() == TFileDialogKind::Save ? "Save As" : "Open";
   request.filters = ParseDialogFilter(m_filter);
+  request.filterMatches = [](const TFileDialogFilter& filter, const std::string& name) {
+    return MaskListMatches(filter.masks, name, TMaskCase::Ignore);
+  };
   request.filterIndex = m_filterIndex;
   request.fileName = m_fileName;
   // The folder asked for, else the folder of the file name.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -102,6 +103,9 @@ struct TFileDialogRequest {
   // A file to preselect (open) or the name to propose (save).
   std::string fileName;
   std::vector<TFileDialogFilter> filters;
+  // Whether a file name (without its folder) passes a filter; unset, every
+  // file does. The caller supplies the mask rules.
+  std::function<bool(const TFileDialogFilter& filter, const std::string& name)> filterMatches;
   // 1-based; out of range means the first.
   int filterIndex = 1;
   // False: only the filter at filterIndex is offered, so the type cannot change.
