@@ -72,7 +72,7 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   const std::string text = fs::exists(report) ? testing::ReadFile(report) : std::string();
   EXPECT_NE(text.find("start number 1"), std::string::npos) << text;
   EXPECT_NE(text.find("form: Welcome to Halbrin Lite, 480x300, main form true"), std::string::npos) << text;
-  EXPECT_NE(text.find("menu: 6 items, 2 in the submenu, 3 images"), std::string::npos) << text;
+  EXPECT_NE(text.find("menu: 8 items, 2 in the submenu, 3 images"), std::string::npos) << text;
   // The form's page filled its text in through window.external.
   EXPECT_TRUE(WaitForReportLine("page: This is start number 1.")) << testing::ReadFile(report) << Diagnostics();
   // Ten ticks a quarter of a second apart, then the timer stops.
