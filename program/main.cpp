@@ -6,6 +6,8 @@
 #include "components/browser/web_browser_ex.h"
 #include "components/browser/webkit_browser_views.h"
 #include "components/cabinet/cabinet_ex.h"
+#include "components/clipboard/clipboard_ex.h"
+#include "components/dialogs/dialog_objects.h"
 #include "components/dialogs/image_list_ex.h"
 #include "components/docindex/file_document_index.h"
 #include "components/forms/form_component_hooks.h"
@@ -23,6 +25,7 @@
 #include "core/app/program_main.h"
 #include "core/app/project.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/ui/gtk_clipboard_service.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
@@ -51,6 +54,8 @@ int main(int argc, char** argv) {
   halbrin::platform::GtkTaskSheetServiceScope taskSheets;
   // Desktop colours, fonts and monitors from GTK when there is a display; the headless answers otherwise.
   halbrin::platform::GtkDesktopServiceScope desktop;
+  // The desktop clipboard when there is a display; an in-process one otherwise.
+  halbrin::platform::GtkClipboardServiceScope clipboard;
   // Controls get GTK windows when there is a display; headless ones show nothing.
   halbrin::platform::GtkControlBackendScope controls;
   // Skinned controls paint and take input on the controls' GTK windows, and
@@ -105,6 +110,13 @@ int main(int argc, char** argv) {
           if (!manager->ImageList()) manager->SetImageList(images.get());
     return images;
   });
+  // Declared clipboards and the application's `clipboard`, made on first use.
+  halbrin::RegisterClipboardComponentTypes();
+  halbrin::SetDefaultObjectFactory(halbrin::TApplicationObject::Clipboard, []() -> std::unique_ptr<halbrin::platform::TComponent> {
+    return std::make_unique<halbrin::TApplicationClipboardEx>();
+  });
+  // The application's open, save, folder and font dialogs, made on first use.
+  halbrin::RegisterDialogObjects();
   halbrin::RegisterFormComponentTypes();
   halbrin::RegisterMenuComponentTypes();
   halbrin::RegisterBrowserComponentTypes();

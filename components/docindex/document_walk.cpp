@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/foundation/windows_mask.h"
+#include "core/foundation/file_masks.h"
 #include "platform/base/case_fold.h"
 
 namespace halbrin {
@@ -37,7 +37,7 @@ void Walk(const std::string& folder, const std::string& mask, bool recursive, in
     struct stat st {};
     if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISREG(st.st_mode)) {
-      if (MatchesWindowsMask(mask, name, true)) files.push_back(name);
+      if (MaskMatches(mask, name, TMaskCase::Ignore)) files.push_back(name);
     } else if (S_ISDIR(st.st_mode)) {
       folders.push_back(name);
     }

@@ -9,8 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/foundation/file_masks.h"
 #include "core/foundation/paths.h"
-#include "core/foundation/windows_mask.h"
 #include "platform/automation/dispatch.h"
 #include "platform/base/case_fold.h"
 #include "platform/base/exception.h"
@@ -94,9 +94,6 @@ bool IsDirectory(const fs::path& path) {
 }
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
-
-// Windows mask rules: "*" and "*.*" match every name; letter case counts.
-bool MaskMatches(const std::string& mask, const std::string& name) { return MatchesWindowsMask(mask, name, false); }
 
 // A name made from a program's own derivation: no separator, not "." or "..".
 bool IsPlainName(const std::string& name) {

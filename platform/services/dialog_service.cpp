@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 
@@ -51,6 +52,65 @@ int MessageBoxStyle::DefaultResult() const {
   if (results.empty()) return 0;
   const auto index = static_cast<std::size_t>(defaultButton);
   return index < results.size() ? results[index] : results.front();
+}
+
+namespace {
+
+void WriteCancelled(std::ostream& out, const std::string& title) {
+  out << title << ": no display, cancelled\n";
+  out.flush();
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// True when `path` is `root` or lies below it (both made absolute and lexical).
+bool IsBelow(const std::string& path, const std::string& root) {
+  const std::string p = std::filesystem::path(path).lexically_normal().string();
+  std::string r = std::filesystem::path(root).lexically_normal().string();
+  if (!r.empty() && r.back() != '/') r += '/';
+  return p == r.substr(0, r.size() - 1) || (p + "/").starts_with(r);
+}
+
+}  // namespace
+
+TFolderAccept DecideFolderAccept(const TFolderDialogRequest& request, const std::string& path) {
+  const bool exists = request.includeFiles ? std::filesystem::exists(std::filesystem::path(path)) : IsFolder(path);
+  if (!exists) return request.validate ? TFolderAccept::ValidateFailed : TFolderAccept::Stay;
+  if (IsFolder(request.root) && !IsBelow(path, request.root)) return TFolderAccept::Stay;
+  return TFolderAccept::Accept;
+}
+
+TFileDialogResult IDialogService::RunFileDialog(const TFileDialogRequest& request, IFileDialogEvents&) {
+  WriteCancelled(std::cerr, request.title);
+  return {};
+}
+
+TFontDialogResult IDialogService::RunFontDialog(const TFontDialogRequest& request, IFontDialogEvents&) {
+  WriteCancelled(std::cerr, request.title);
+  return {};
+}
+
+TFolderDialogResult IDialogService::RunFolderDialog(const TFolderDialogRequest& request, IFolderDialogEvents&) {
+  WriteCancelled(std::cerr, request.title);
+  return {};
+}
+
+TFileDialogResult HeadlessDialogService::RunFileDialog(const TFileDialogRequest& request, IFileDialogEvents&) {
+  WriteCancelled(m_out, request.title);
+  return {};
+}
+
+TFontDialogResult HeadlessDialogService::RunFontDialog(const TFontDialogRequest& request, IFontDialogEvents&) {
+  WriteCancelled(m_out, request.title);
+  return {};
+}
+
+TFolderDialogResult HeadlessDialogService::RunFolderDialog(const TFolderDialogRequest& request, IFolderDialogEvents&) {
+  WriteCancelled(m_out, request.title);
+  return {};
 }
 
 HeadlessDialogService::HeadlessDialogService() : m_out(std::cerr) {}

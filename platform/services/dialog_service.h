@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "platform/graphics/font.h"
 
 namespace halbrin::platform {
 
@@ -80,6 +83,153 @@ struct MessageBoxStyle {
   int DefaultResult() const;
 };
 
+// ---- File, font and folder dialogs ----
+
+enum class TFileDialogKind { Open, Save };
+
+struct TFileDialogFilter {
+  std::string name;
+  // ";"-separated Windows masks ("*.htm;*.html"), letter case ignored.
+  std::string masks;
+};
+
+struct TFileDialogRequest {
+  TFileDialogKind kind = TFileDialogKind::Open;
+  std::string title;
+  // The accept button's label; "" for the toolkit's own.
+  std::string okText;
+  // The folder shown first; "" for the toolkit's choice.
+  std::string initialFolder;
+  // A file to preselect (open) or the name to propose (save).
+  std::string fileName;
+  std::vector<TFileDialogFilter> filters;
+  // Whether a file name (without its folder) passes a filter; unset, every
+  // file does. The caller supplies the mask rules.
+  std::function<bool(const TFileDialogFilter& filter, const std::string& name)> filterMatches;
+  // 1-based; out of range means the first.
+  int filterIndex = 1;
+  // False: only the filter at filterIndex is offered, so the type cannot change.
+  bool filterEnabled = true;
+  bool multiple = false;
+  bool overwritePrompt = false;
+  bool showHidden = false;
+  // Local folders and URIs added to this dialog's sidebar only.
+  std::vector<std::string> shortcutFolders;
+  std::vector<std::string> shortcutUris;
+  // A Pango font description for the dialog's widgets; "" for the desktop's.
+  std::string font;
+  // Ask the events' IncludeItem for every file the list would show.
+  bool askIncludeItem = false;
+};
+
+struct TFileDialogResult {
+  bool accepted = false;
+  std::vector<std::string> files;
+  // 1-based index of the filter chosen.
+  int filterIndex = 1;
+};
+
+// The open dialog as its events see it: what it shows now.
+class IFileDialogControl {
+ public:
+  virtual std::vector<std::string> CurrentFiles() const = 0;
+  virtual std::string CurrentFolder() const = 0;
+
+ protected:
+  ~IFileDialogControl() = default;
+};
+
+// What a running file dialog tells its caller; every default does nothing
+// (or allows).
+class IFileDialogEvents {
+ public:
+  virtual ~IFileDialogEvents() = default;
+  // Before the dialog maps: its live view, valid until Closed.
+  virtual void Opened(IFileDialogControl&) {}
+  virtual void Shown() {}
+  virtual void FolderChanged(const std::string&) {}
+  virtual void SelectionChanged() {}
+  virtual void TypeChanged(int) {}
+  // The user accepted these files with this 1-based filter; false keeps the dialog.
+  virtual bool CanClose(const std::vector<std::string>&, int) { return true; }
+  // False leaves a file out of the list (folders are always listed).
+  virtual bool IncludeItem(const std::string&) { return true; }
+  virtual void Closed() {}
+};
+
+struct TFontDialogRequest {
+  std::string title = "Font";
+  // Family, points and the bold and italic bits.
+  TFontSpec font;
+  bool showStyle = true;
+  bool showSize = true;
+  bool monospaceOnly = false;
+  bool applyButton = false;
+};
+
+struct TFontDialogResult {
+  bool accepted = false;
+  TFontSpec font;
+};
+
+class IFontDialogEvents {
+ public:
+  virtual ~IFontDialogEvents() = default;
+  virtual void Shown() {}
+  // The Apply button, with the font now chosen; the dialog stays.
+  virtual void Apply(const TFontSpec&) {}
+  virtual void Closed() {}
+};
+
+struct TFolderDialogRequest {
+  std::string title = "Select Folder";
+  std::string startFolder;
+  // A folder the answer must lie in; "" for none.
+  std::string root;
+  std::string okText;
+  std::string statusText;
+  bool showStatus = false;
+  bool createFolders = false;
+  // Files are shown and may be chosen.
+  bool includeFiles = false;
+  // A typed name that is no folder is reported and ends the dialog.
+  bool validate = false;
+  std::string font;
+};
+
+struct TFolderDialogResult {
+  bool accepted = false;
+  std::string folder;
+};
+
+// The open folder dialog, for the events to push into.
+class IFolderDialogControl {
+ public:
+  virtual void SetOkText(const std::string& text) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+  // An existing folder to select, or to show.
+  virtual void SetSelection(const std::string& path) = 0;
+  virtual void SetExpanded(const std::string& path) = 0;
+
+ protected:
+  ~IFolderDialogControl() = default;
+};
+
+class IFolderDialogEvents {
+ public:
+  virtual ~IFolderDialogEvents() = default;
+  // The control stays valid until Closed.
+  virtual void Shown(IFolderDialogControl&) {}
+  virtual void SelectionChanged(const std::string&) {}
+  virtual void ValidateFailed(const std::string&) {}
+  virtual void Closed() {}
+};
+
+// What an accept of `path` in a folder dialog does: close with it, keep the
+// dialog, or (validate) report the text and close without an answer.
+enum class TFolderAccept { Accept, Stay, ValidateFailed };
+TFolderAccept DecideFolderAccept(const TFolderDialogRequest& request, const std::string& path);
+
 // Dialogs the run-time shows. The core reaches every dialog through this
 // interface: the GTK layer implements it, tests replace it.
 class IDialogService {
@@ -89,6 +239,13 @@ class IDialogService {
   // Shows `text` under `caption` with the MB_* style `flags`; returns the
   // IDOK... code of the button chosen, 0 when no box could be shown.
   virtual int MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
+
+  // The chooser dialogs, modal, answering when they close. Without an
+  // implementation of its own a service answers cancelled with a line
+  // "<title>: no display, cancelled" on standard error.
+  virtual TFileDialogResult RunFileDialog(const TFileDialogRequest& request, IFileDialogEvents& events);
+  virtual TFontDialogResult RunFontDialog(const TFontDialogRequest& request, IFontDialogEvents& events);
+  virtual TFolderDialogResult RunFolderDialog(const TFolderDialogRequest& request, IFolderDialogEvents& events);
 };
 
 // The answer without a display: caption and text go to the stream (standard
@@ -99,6 +256,10 @@ class HeadlessDialogService final : public IDialogService {
   explicit HeadlessDialogService(std::ostream& out);
 
   int MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+  // Each writes "<title>: no display, cancelled" to the stream and answers cancelled.
+  TFileDialogResult RunFileDialog(const TFileDialogRequest& request, IFileDialogEvents& events) override;
+  TFontDialogResult RunFontDialog(const TFontDialogRequest& request, IFontDialogEvents& events) override;
+  TFolderDialogResult RunFolderDialog(const TFolderDialogRequest& request, IFolderDialogEvents& events) override;
 
  private:
   std::ostream& m_out;

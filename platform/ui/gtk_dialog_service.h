@@ -22,6 +22,14 @@ class GtkDialogService final : public IDialogService {
   // service does.
   int MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override;
 
+  // GtkFileChooserDialog (open, save) and GtkFontChooserDialog, and the
+  // folder chooser (SELECT_FOLDER, or OPEN when files may be chosen); modal,
+  // transient for the main form's window when there is one, run in a nested
+  // loop. Without a display they answer as the headless service does.
+  TFileDialogResult RunFileDialog(const TFileDialogRequest& request, IFileDialogEvents& events) override;
+  TFontDialogResult RunFontDialog(const TFontDialogRequest& request, IFontDialogEvents& events) override;
+  TFolderDialogResult RunFolderDialog(const TFolderDialogRequest& request, IFolderDialogEvents& events) override;
+
   // The answer of a box that is closed instead of answered by a button:
   // IDCANCEL when it has a Cancel button, IDOK for the lone OK box, the
   // default button otherwise (Yes/No, Abort/Retry/Ignore); 0 for an unknown set.

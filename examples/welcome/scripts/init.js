@@ -57,6 +57,9 @@ function main(project) {
               '<item id="TimerItem" caption="&amp;Timer" ImageIndex="2">' +
               '<item id="RestartItem" caption="&amp;Restart" xml="menuRestart"/>' +
               '<item id="StopItem" caption="&amp;Stop" xml="menuStop"/></item>' +
+              // Copy and Open... run scripts/clipboard.js.
+              '<item id="CopyItem" caption="Cop&amp;y"><events><onclick script="clipboard" xml="copyGreeting"/></events></item>' +
+              '<item id="OpenItem" caption="&amp;Open..."><events><onclick script="clipboard" xml="openFile"/></events></item>' +
               '<item id="CloseLine" caption="-"/>' +
               '<item id="CloseItem" caption="&amp;Close" xml="menuClose"/>' +
               '</control>');

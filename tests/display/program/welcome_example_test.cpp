@@ -72,7 +72,7 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   const std::string text = fs::exists(report) ? testing::ReadFile(report) : std::string();
   EXPECT_NE(text.find("start number 1"), std::string::npos) << text;
   EXPECT_NE(text.find("form: Welcome to Halbrin Lite, 480x300, main form true"), std::string::npos) << text;
-  EXPECT_NE(text.find("menu: 6 items, 2 in the submenu, 3 images"), std::string::npos) << text;
+  EXPECT_NE(text.find("menu: 8 items, 2 in the submenu, 3 images"), std::string::npos) << text;
   // The scripts packed into a cabinet and listed again.
   EXPECT_NE(text.find("cabinet: 3 scripts packed, listed scripts\\init.js "), std::string::npos) << text;
   // The scheduled task is made, read and deleted again, timer and all.

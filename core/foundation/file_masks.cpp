@@ -1,4 +1,4 @@
-#include "core/foundation/windows_mask.h"
+#include "core/foundation/file_masks.h"
 
 #include <string>
 #include <vector>
@@ -22,11 +22,11 @@ std::vector<char32_t> Characters(std::string_view text) {
 
 }  // namespace
 
-bool MatchesWindowsMask(std::string_view mask, std::string_view name, bool ignoreCase) {
+bool MaskMatches(std::string_view mask, std::string_view name, TMaskCase letterCase) {
   if (mask == "*" || mask == "*.*") return true;
   std::vector<char32_t> m;
   std::vector<char32_t> n;
-  if (ignoreCase) {
+  if (letterCase == TMaskCase::Ignore) {
     m = Characters(platform::FoldCase(mask));
     n = Characters(platform::FoldCase(name));
   } else {
@@ -51,6 +51,18 @@ bool MatchesWindowsMask(std::string_view mask, std::string_view name, bool ignor
   }
   while (mi < m.size() && m[mi] == U'*') ++mi;
   return mi == m.size();
+}
+
+bool MaskListMatches(std::string_view masks, std::string_view name, TMaskCase letterCase) {
+  while (!masks.empty()) {
+    const std::size_t end = masks.find(';');
+    std::string_view mask = masks.substr(0, end);
+    masks = end == std::string_view::npos ? std::string_view() : masks.substr(end + 1);
+    while (!mask.empty() && mask.front() == ' ') mask.remove_prefix(1);
+    while (!mask.empty() && mask.back() == ' ') mask.remove_suffix(1);
+    if (!mask.empty() && MaskMatches(mask, name, letterCase)) return true;
+  }
+  return false;
 }
 
 }  // namespace halbrin
