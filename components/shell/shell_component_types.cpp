@@ -1,10 +1,14 @@
 #include "components/shell/shell_component_types.h"
 
 #include "components/shell/file_operation_ex.h"
+#include "components/shell/shell_notify_ex.h"
 #include "core/framework/component_types.h"
 
 namespace halbrin {
 
-void RegisterShellComponentTypes() { RegisterComponentClass<TFileOperationEx>("fileoperation"); }
+void RegisterShellComponentTypes() {
+  RegisterComponentClass<TFileOperationEx>("fileoperation");
+  RegisterShellNotifyComponentTypes();
+}
 
 }  // namespace halbrin
