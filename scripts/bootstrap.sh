@@ -46,6 +46,8 @@ packages=(
   # A recommendation of GTK that --no-install-recommends would drop: the SVG
   # loader for the icon theme, without which icons in dialogs fail to load.
   librsvg2-common
+  # Tray and balloons: libnotify; their tests run on a private session bus; saved shortcuts are checked with desktop-file-validate.
+  libnotify-dev dbus-daemon dbus-bin desktop-file-utils
 )
 # No dbus-x11: without a session bus the only thing GTK misses is the
 # accessibility bridge, which the scripts switch off with NO_AT_BRIDGE=1.

@@ -2,6 +2,7 @@
 
 #include "components/shell/file_operation_ex.h"
 #include "components/shell/shell_notify_ex.h"
+#include "components/shell/tray_notifier_ex.h"
 #include "core/framework/component_types.h"
 
 namespace halbrin {
@@ -9,6 +10,7 @@ namespace halbrin {
 void RegisterShellComponentTypes() {
   RegisterComponentClass<TFileOperationEx>("fileoperation");
   RegisterShellNotifyComponentTypes();
+  RegisterComponentClass<TTrayNotifierEx>("traynotifier");
 }
 
 }  // namespace halbrin
