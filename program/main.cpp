@@ -17,6 +17,8 @@
 #include "core/app/program_main.h"
 #include "core/app/project.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/shell/libnotify_balloons.h"
+#include "platform/shell/status_notifier_item.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
@@ -76,6 +78,10 @@ int main(int argc, char** argv) {
       else
         halbrin::platform::SetDefaultWindowIconFromBytes({}, 0);
     });
+  // Tray icons are StatusNotifierItems on the session bus; balloons go through libnotify.
+  halbrin::platform::ScopedTrayIconServiceFactory trayIcons(halbrin::platform::StatusNotifierTrayIconFactory());
+  halbrin::platform::ScopedNotificationServiceFactory balloons(
+      halbrin::platform::LibnotifyNotificationServiceFactory());
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();
