@@ -28,18 +28,14 @@ GdkPixbuf* DecodeImage(const std::vector<std::uint8_t>& bytes) {
 class LibnotifyBalloons final : public INotificationService {
  public:
   explicit LibnotifyBalloons(INotificationSink& sink) : m_sink(sink) {}
-  ~LibnotifyBalloons() override {
-    if (!m_notification) return;
-    // Nothing may reach the sink once it goes.
-    g_signal_handlers_disconnect_by_data(m_notification, this);
-    notify_notification_clear_actions(m_notification);
-    g_object_unref(m_notification);
-  }
+  ~LibnotifyBalloons() override { Drop(); }
   LibnotifyBalloons(const LibnotifyBalloons&) = delete;
   LibnotifyBalloons& operator=(const LibnotifyBalloons&) = delete;
 
   bool Show(const Balloon& balloon) override {
     const char* icon = balloon.iconName.empty() ? nullptr : balloon.iconName.c_str();
+    // A closed notification hears no more actions: the next balloon is a new one.
+    if (m_closed) Drop();
     if (!m_notification) {
       m_notification = notify_notification_new(balloon.summary.c_str(), balloon.body.c_str(), icon);
       g_signal_connect(m_notification, "closed", G_CALLBACK(+[](NotifyNotification* n, gpointer self) {
@@ -68,7 +64,18 @@ class LibnotifyBalloons final : public INotificationService {
   }
 
  private:
+  // Nothing may reach the sink from a dropped notification.
+  void Drop() {
+    m_closed = false;
+    if (!m_notification) return;
+    g_signal_handlers_disconnect_by_data(m_notification, this);
+    notify_notification_clear_actions(m_notification);
+    g_object_unref(m_notification);
+    m_notification = nullptr;
+  }
+
   void Closed(NotifyNotification* notification) {
+    m_closed = true;
     const int reason = notify_notification_get_closed_reason(notification);
     m_sink.BalloonClosed(reason >= 1 && reason <= 4 ? static_cast<BalloonCloseReason>(reason)
                                                     : BalloonCloseReason::Undefined);
@@ -76,6 +83,7 @@ class LibnotifyBalloons final : public INotificationService {
 
   INotificationSink& m_sink;
   NotifyNotification* m_notification = nullptr;
+  bool m_closed = false;
 };
 
 bool ServerAnswers() {
