@@ -1,5 +1,7 @@
 #include "components/shell/shell_notify_ex.h"
 
+#include <gio/gio.h>
+#include <gio/gunixmounts.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,6 +96,105 @@ std::vector<ShellNotifyChange> ShellNotifyChangesOf(const ChangeItem& item,
   return {};
 }
 
+namespace {
+
+bool IsBelowOrAt(const std::string& path, const std::string& folder) {
+  if (folder == "/") return true;
+  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                            path[folder.size()] == '/');
+}
+
+bool BelowAnEntry(const std::string& mountPoint, const std::vector<std::string>& entryPaths) {
+  for (const std::string& entry : entryPaths)
+    if (IsBelowOrAt(mountPoint, entry)) return true;
+  return false;
+}
+
+std::vector<std::string> MountPoints() {
+  std::vector<std::string> points;
+  GList* mounts = g_unix_mounts_get(nullptr);
+  for (GList* item = mounts; item; item = item->next) {
+    auto* mount = static_cast<GUnixMountEntry*>(item->data);
+    points.emplace_back(g_unix_mount_get_mount_path(mount));
+    g_unix_mount_free(mount);
+  }
+  g_list_free(mounts);
+  return points;
+}
+
+std::string WithSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+}  // namespace
+
+std::vector<ShellNotifyChange> MountChanges(const std::vector<std::string>& before,
+                                            const std::vector<std::string>& after,
+                                            const std::vector<std::string>& entryPaths) {
+  const std::set<std::string> old(before.begin(), before.end());
+  const std::set<std::string> now(after.begin(), after.end());
+  std::vector<ShellNotifyChange> changes;
+  for (const std::string& point : now)
+    if (!old.count(point) && BelowAnEntry(point, entryPaths)) changes.push_back({SHCNE_DRIVEADD, WithSlash(point), ""});
+  for (const std::string& point : old)
+    if (!now.count(point) && BelowAnEntry(point, entryPaths))
+      changes.push_back({SHCNE_DRIVEREMOVED, WithSlash(point), ""});
+  return changes;
+}
+
+// The system-wide notices of an open component: mounts coming and going
+// (GUnixMountMonitor, diffed) and installed applications or defaults
+// changing (GAppInfoMonitor). Signals are disconnected before it goes.
+class ShellSystemMonitors {
+ public:
+  ShellSystemMonitors(TShellNotifyEx& owner, bool mounts, bool associations) : m_owner(owner) {
+    if (mounts) {
+      m_mountPoints = MountPoints();
+      m_mountMonitor = g_unix_mount_monitor_get();
+      g_signal_connect_swapped(m_mountMonitor, "mounts-changed", G_CALLBACK(+[](ShellSystemMonitors* self) {
+                                 self->MountsChanged();
+                               }),
+                               this);
+    }
+    if (associations) {
+      m_appMonitor = g_app_info_monitor_get();
+      g_signal_connect_swapped(m_appMonitor, "changed", G_CALLBACK(+[](ShellSystemMonitors* self) {
+                                 self->m_owner.DeliverChanges({{SHCNE_ASSOCCHANGED, "", ""}});
+                               }),
+                               this);
+      // The monitor reports only after the list was read once.
+      GList* all = g_app_info_get_all();
+      g_list_free_full(all, g_object_unref);
+    }
+  }
+  ~ShellSystemMonitors() {
+    if (m_mountMonitor) {
+      g_signal_handlers_disconnect_by_data(m_mountMonitor, this);
+      g_object_unref(m_mountMonitor);
+    }
+    if (m_appMonitor) {
+      g_signal_handlers_disconnect_by_data(m_appMonitor, this);
+      g_object_unref(m_appMonitor);
+    }
+  }
+  ShellSystemMonitors(const ShellSystemMonitors&) = delete;
+  ShellSystemMonitors& operator=(const ShellSystemMonitors&) = delete;
+
+ private:
+  void MountsChanged() {
+    std::vector<std::string> now = MountPoints();
+    const std::vector<ShellNotifyChange> changes = MountChanges(m_mountPoints, now, m_owner.m_entryPaths);
+    m_mountPoints = std::move(now);
+    if (!changes.empty()) m_owner.DeliverChanges(changes);
+  }
+
+  TShellNotifyEx& m_owner;
+  GUnixMountMonitor* m_mountMonitor = nullptr;
+  GAppInfoMonitor* m_appMonitor = nullptr;
+  std::vector<std::string> m_mountPoints;
+};
+
 // ------------------------------------------------------------ TShellNotifyItem
 
 HALBRIN_DEFINE_CLASS(TShellNotifyItem,
@@ -184,6 +285,7 @@ HALBRIN_DEFINE_CLASS(TShellNotifyEx,
 TShellNotifyEx::TShellNotifyEx(TComponent* owner) : TCustomExecutableComponentEx(owner) {}
 
 TShellNotifyEx::~TShellNotifyEx() {
+  m_monitors.reset();
   m_watcher.reset();
   // The items must not call back into a component being destroyed.
   m_items.reset();
@@ -264,20 +366,31 @@ void TShellNotifyEx::Open() {
     if (access(entry.path.c_str(), R_OK) != 0) ThrowPathError(errno);
   }
   m_entryPaths.clear();
+  for (const WatchEntry& entry : entries) m_entryPaths.push_back(NormalizeWatchPath(entry.path));
   if (!entries.empty()) {
     auto watcher = std::make_unique<InotifyWatcher>(
         [this](std::vector<ChangeItem> batch) { Deliver(batch); },
         [](const std::string& line) { ApplicationHooks().Log("TShellNotifyEx", line); });
     const WatchResult result = watcher->Watch(entries);
-    if (result.engineError) throw EComponentError("Shell notification is not supported");
-    if (!result.failures.empty()) ThrowPathError(result.failures.front().error);
-    for (const WatchEntry& entry : entries) m_entryPaths.push_back(NormalizeWatchPath(entry.path));
+    if (result.engineError) {
+      Close();
+      throw EComponentError("Shell notification is not supported");
+    }
+    if (!result.failures.empty()) {
+      Close();
+      ThrowPathError(result.failures.front().error);
+    }
     m_watcher = std::move(watcher);
   }
+  const std::uint32_t mask = EventMask();
+  const bool mounts = !m_entryPaths.empty() && (mask & (SHCNE_DRIVEADD | SHCNE_DRIVEREMOVED));
+  const bool associations = (mask & SHCNE_ASSOCCHANGED) != 0;
+  if (mounts || associations) m_monitors = std::make_unique<ShellSystemMonitors>(*this, mounts, associations);
   m_active = true;
 }
 
 void TShellNotifyEx::Close() {
+  m_monitors.reset();
   m_watcher.reset();
   m_entryPaths.clear();
   m_active = false;
@@ -295,6 +408,10 @@ void TShellNotifyEx::Deliver(const std::vector<ChangeItem>& batch) {
         continue;
       changes.push_back(std::move(change));
     }
+  DeliverChanges(changes);
+}
+
+void TShellNotifyEx::DeliverChanges(const std::vector<ShellNotifyChange>& changes) {
   const TBusyGuard busy(*this);
   // The handler may close, re-open or free the component.
   TWeakRef<TObject> self(this);

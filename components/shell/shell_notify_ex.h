@@ -80,7 +80,14 @@ struct ShellNotifyChange {
 std::vector<ShellNotifyChange> ShellNotifyChangesOf(const platform::ChangeItem& item,
                                                     const std::vector<std::string>& entryPaths);
 
+// The mounts that appeared below an entry (SHCNE_DRIVEADD) and went
+// (SHCNE_DRIVEREMOVED) between two lists of mount points; paths end in "/".
+std::vector<ShellNotifyChange> MountChanges(const std::vector<std::string>& before,
+                                            const std::vector<std::string>& after,
+                                            const std::vector<std::string>& entryPaths);
+
 class TShellNotifyEx;
+class ShellSystemMonitors;
 
 class TShellNotifyItem : public TCollectionNamedItem {
   HALBRIN_CLASS(TShellNotifyItem, TCollectionNamedItem)
@@ -175,6 +182,8 @@ class TShellNotifyEx : public TCustomExecutableComponentEx {
 
  private:
   void Deliver(const std::vector<platform::ChangeItem>& batch);
+  void DeliverChanges(const std::vector<ShellNotifyChange>& changes);
+  friend class ShellSystemMonitors;
 
   bool m_active = false;
   std::uint32_t m_flags = kDefaultShellNotifyFlags;
@@ -186,6 +195,7 @@ class TShellNotifyEx : public TCustomExecutableComponentEx {
   TShellNotifyChangeEvent m_onChange;
   std::vector<std::string> m_entryPaths;
   std::unique_ptr<platform::InotifyWatcher> m_watcher;
+  std::unique_ptr<ShellSystemMonitors> m_monitors;
 };
 
 // Registers "shellnotifier" and "shellnotify" (the latter raises

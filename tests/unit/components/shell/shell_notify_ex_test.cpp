@@ -235,6 +235,17 @@ TEST(ShellNotifyEvents, MembersAndFlagsConvertBothWays) {
   EXPECT_EQ(notify.Flags(), SHCNE_ATTRIBUTES | SHCNE_UPDATEITEM);
 }
 
+TEST(ShellNotifyMounts, OnlyMountsBelowAnEntryCount) {
+  const std::vector<std::string> before = {"/", "/media/usb", "/srv/old"};
+  const std::vector<std::string> after = {"/", "/media/usb", "/media/card", "/mnt/other"};
+  EXPECT_EQ(MountChanges(before, after, {"/media"}),
+            (std::vector<ShellNotifyChange>{{SHCNE_DRIVEADD, "/media/card/", ""}}));
+  EXPECT_EQ(MountChanges(before, after, {"/srv", "/mnt/other"}),
+            (std::vector<ShellNotifyChange>{{SHCNE_DRIVEADD, "/mnt/other/", ""}, {SHCNE_DRIVEREMOVED, "/srv/old/", ""}}));
+  EXPECT_TRUE(MountChanges(before, after, {"/med"}).empty()) << "a name that only begins the same is not below";
+  EXPECT_TRUE(MountChanges(before, before, {"/"}).empty());
+}
+
 TEST_F(NotifyTest, ItemChangesInsideAnUpdateApplyAtItsEnd) {
   const std::string a = m_tree.Path("a");
   const std::string b = m_tree.Path("b");
