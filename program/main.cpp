@@ -22,6 +22,7 @@
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/gtk_status_icon_tray.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
 #include "skins/gtk/gtk_popup_menu_presenter.h"
@@ -78,8 +79,11 @@ int main(int argc, char** argv) {
       else
         halbrin::platform::SetDefaultWindowIconFromBytes({}, 0);
     });
-  // Tray icons are StatusNotifierItems on the session bus; balloons go through libnotify.
-  halbrin::platform::ScopedTrayIconServiceFactory trayIcons(halbrin::platform::StatusNotifierTrayIconFactory());
+  // Tray icons are StatusNotifierItems on the session bus (GtkStatusIcons on an X11 display
+  // without a StatusNotifierItem host); balloons go through libnotify.
+  halbrin::platform::ScopedTrayIconServiceFactory trayIcons(controls.Installed()
+                                                                ? halbrin::platform::DefaultTrayIconServiceFactory()
+                                                                : halbrin::platform::StatusNotifierTrayIconFactory());
   halbrin::platform::ScopedNotificationServiceFactory balloons(
       halbrin::platform::LibnotifyNotificationServiceFactory());
   halbrin::RegisterShellComponentTypes();

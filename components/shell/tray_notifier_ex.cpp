@@ -244,6 +244,16 @@ void TTrayNotifierEx::ContextMenu(int x, int y) {
   RunAutoActivate();
   m_onMouseUp(this, TMouseButton::mbRight, 0, x, y);
   RunAutoHide();
+  MenuRequested(x, y);
+}
+
+void TTrayNotifierEx::Clicked() {
+  const TBusyGuard busy(*this);
+  m_onClick(this);
+}
+
+void TTrayNotifierEx::MenuRequested(int x, int y) {
+  const TBusyGuard busy(*this);
   if (!m_requested) return;
   bool handled = false;
   m_onContextPopup(this, TPoint{x, y}, handled);

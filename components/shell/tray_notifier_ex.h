@@ -99,6 +99,8 @@ class TTrayNotifierEx : public TCustomExecutableStdEventsComponentEx,
   void ContextMenu(int x, int y) override;
   void Button(bool down, platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   void DoubleClick(int x, int y) override;
+  void Clicked() override;
+  void MenuRequested(int x, int y) override;
   void ShownChanged(bool shown) override;
   // INotificationSink
   void BalloonClosed(platform::BalloonCloseReason reason) override;

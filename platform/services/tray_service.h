@@ -35,9 +35,12 @@ class ITrayIconSink {
   virtual void SecondaryActivate(int x, int y) = 0;
   // The host asks for the context menu.
   virtual void ContextMenu(int x, int y) = 0;
-  // Real presses and releases, where the host gives them (GtkStatusIcon).
+  // Real presses and releases, where the host gives them (GtkStatusIcon);
+  // such a host then reports the click and the menu request on their own.
   virtual void Button(bool down, TMouseButton button, TShiftState shift, int x, int y) = 0;
   virtual void DoubleClick(int x, int y) = 0;
+  virtual void Clicked() = 0;
+  virtual void MenuRequested(int x, int y) = 0;
   // The icon appeared in a host or left it (a host went away).
   virtual void ShownChanged(bool shown) = 0;
 };

@@ -27,6 +27,8 @@ struct RecordingSink : ITrayIconSink {
   void ContextMenu(int x, int y) override { calls.push_back("menu " + std::to_string(x) + "," + std::to_string(y)); }
   void Button(bool, TMouseButton, TShiftState, int, int) override { calls.push_back("button"); }
   void DoubleClick(int, int) override { calls.push_back("double"); }
+  void Clicked() override { calls.push_back("clicked"); }
+  void MenuRequested(int, int) override { calls.push_back("menu requested"); }
   void ShownChanged(bool shown) override { calls.push_back(shown ? "shown" : "unshown"); }
   std::vector<std::string> calls;
 };

@@ -197,6 +197,29 @@ TEST_F(TrayTest, HostClicksGiveTheMouseEventsInOrder) {
   EXPECT_EQ(DataOf("mousedown"), Data({"tray", 2, 1, 5, 6}));
 }
 
+TEST_F(TrayTest, HostWithRealButtonsReportsClickAndMenuOnTheirOwn) {
+  tray.GetEvents()->AttachEvent("ondblclick").SetXml("dblclick");
+  platform::TPopupMenu& menu = platform::MakeComponent<platform::TPopupMenu>(hooks.root);
+  menu.Items().Add(std::make_unique<platform::TMenuItem>()).SetCaption("Show");
+  tray.SetPopupMenu(&menu);
+  tray.SetActive(true);
+  hooks.calls.clear();
+  fakeTray->sink.Button(true, platform::TMouseButton::mbLeft, 0, 1, 2);
+  fakeTray->sink.Button(false, platform::TMouseButton::mbLeft, 0, 1, 2);
+  fakeTray->sink.Clicked();
+  fakeTray->sink.DoubleClick(1, 2);
+  EXPECT_EQ(Fired(), (std::vector<std::string>{"mousedown", "mouseup", "click", "dblclick"}));
+  EXPECT_EQ(hooks.activations, 0) << "a left click does not activate";
+  hooks.calls.clear();
+  fakeTray->sink.Button(true, platform::TMouseButton::mbRight, 0, 9, 8);
+  fakeTray->sink.Button(false, platform::TMouseButton::mbRight, 0, 9, 8);
+  EXPECT_EQ(hooks.activations, 1) << "a right release runs the auto-activation";
+  fakeTray->sink.MenuRequested(9, 8);
+  EXPECT_EQ(Fired(), (std::vector<std::string>{"mousedown", "mouseup", "contextpopup"}));
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_EQ(presenter.shown[0].point.X, 9);
+}
+
 TEST_F(TrayTest, ContextMenuPopsUpUnlessHandled) {
   platform::TPopupMenu& menu = platform::MakeComponent<platform::TPopupMenu>(hooks.root);
   menu.SetName("trayMenu");
