@@ -25,10 +25,13 @@
 #include "core/app/program_main.h"
 #include "core/app/project.h"
 #include "platform/graphics/image_decoder.h"
+#include "platform/shell/libnotify_balloons.h"
+#include "platform/shell/status_notifier_item.h"
 #include "platform/ui/gtk_clipboard_service.h"
 #include "platform/ui/gtk_control_backend.h"
 #include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_dialog_service.h"
+#include "platform/ui/gtk_status_icon_tray.h"
 #include "platform/ui/gtk_task_sheet_service.h"
 #include "platform/ui/icon_pixbuf.h"
 #include "skins/core/skin_manager.h"
@@ -94,6 +97,13 @@ int main(int argc, char** argv) {
       else
         halbrin::platform::SetDefaultWindowIconFromBytes({}, 0);
     });
+  // Tray icons are StatusNotifierItems on the session bus (GtkStatusIcons on an X11 display
+  // without a StatusNotifierItem host); balloons go through libnotify.
+  halbrin::platform::ScopedTrayIconServiceFactory trayIcons(controls.Installed()
+                                                                ? halbrin::platform::DefaultTrayIconServiceFactory()
+                                                                : halbrin::platform::StatusNotifierTrayIconFactory());
+  halbrin::platform::ScopedNotificationServiceFactory balloons(
+      halbrin::platform::LibnotifyNotificationServiceFactory());
   halbrin::RegisterShellComponentTypes();
   halbrin::RegisterTimerComponentTypes();
   halbrin::RegisterImageListComponentTypes();

@@ -56,6 +56,8 @@ packages=(
   libglib2.0-dev-bin
   # Scheduled tasks: the calculator's DST cases need the zone data; the unit-text tests run systemd-analyze.
   tzdata systemd
+  # Tray and balloons: libnotify; their tests run on a private session bus; saved shortcuts are checked with desktop-file-validate.
+  libnotify-dev dbus-daemon dbus-bin desktop-file-utils
 )
 # No dbus-x11: without a session bus the only thing GTK misses is the
 # accessibility bridge, which the scripts switch off with NO_AT_BRIDGE=1.

@@ -2,7 +2,7 @@
 
 namespace halbrin {
 
-// Registers the type words of the shell components ("fileoperation").
+// Registers the type words of the shell components ("fileoperation", "shellnotifier", "shellnotify", "traynotifier", "shelllink").
 void RegisterShellComponentTypes();
 
 }  // namespace halbrin

@@ -588,6 +588,8 @@ void TApplicationEx::ApplicationIdle() {
 
 void TApplicationEx::RunActivation() { m_ui->BringToFront(); }
 
+void TApplicationEx::RequestActivation() { m_activateTimer.Start(); }
+
 void TApplicationEx::RunHandOver() {
   const Variant file = ReadHandOver("file");
   // Another start may have handed over meanwhile: its turn comes next.

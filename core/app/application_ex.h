@@ -135,6 +135,9 @@ class TApplicationEx : public TCustomExecutableComponentEx, public IApplicationH
   TLogger* Logger() const noexcept { return m_logger.get(); }
   // One entry "dd.mm.yyyy hh:nn:ss [className]: message" when logging.
   void Log(std::string_view className, std::string_view message) noexcept override;
+  // Arms the activation timer a later start arms: restored and raised after 100 ms.
+  void RequestActivation() override;
+  std::string ApplicationTitle() const override { return m_title; }
 
   // --- Errors that must not reach a caller: logged, and shown in the
   // run-time's error box unless silent.

@@ -42,6 +42,10 @@ std::string IApplicationHooks::DefaultScript() const { return "actions.js"; }
 
 TApplicationComponents* IApplicationHooks::DataProviderList() { return nullptr; }
 
+void IApplicationHooks::RequestActivation() {}
+
+std::string IApplicationHooks::ApplicationTitle() const { return {}; }
+
 bool IApplicationHooks::Terminating() const { return false; }
 
 namespace {

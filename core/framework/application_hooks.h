@@ -78,6 +78,13 @@ class IApplicationHooks {
   // make are adopted by it. Default: none (providers then belong to their maker).
   virtual TApplicationComponents* DataProviderList();
 
+  // Asks for the application to be restored and raised soon (a tray icon's
+  // auto-activation). Default: nothing.
+  virtual void RequestActivation();
+  // The application's title (tool tips and balloons without a title of
+  // their own). Default: "".
+  virtual std::string ApplicationTitle() const;
+
  protected:
   IApplicationHooks() = default;
   IApplicationHooks(const IApplicationHooks&) = default;

@@ -81,6 +81,8 @@ function main(project) {
   var form = client.forms.item('Welcome');
   form.exec('show');
   search_pane.start(project.folder);
+  // The tray icon, its balloon and the data/ folder's watch (shell.js).
+  client.runScript('shell', 'startShell', [project.folder], 1);
   // Ten ticks, a quarter of a second apart, count on the caption band; the
   // tenth stops the timer (ticked() in actions.js).
   client.exec('<control type="timer" id="Ticker" elapse="250" count="10" enabled="true">' +
