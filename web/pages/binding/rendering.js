@@ -305,6 +305,7 @@
         var record = recordFor(doc, el);
         if (record) show(el, fieldValue(record, lib.binding.fieldOf(el)));
       }
+      lib.islands.settle(doc);
     } finally {
       rendering = false;
     }
