@@ -79,6 +79,13 @@ function main(project) {
               search_pane.paneDeclaration() +
               '</control>');
   var form = client.forms.item('Welcome');
+  // A second form shows pages/records.html, whose island is bound into a
+  // table; recordsShown() of records.js presses the page's buttons, then
+  // closes the form. It shows first, so the main form comes up in front.
+  client.exec('<control type="form" id="Records" Caption="Records" Width="480" Height="300">' +
+              '<control type="webbrowser" id="RecordsPage" Align="alClient" Visible="true" url_="pages/records.html">' +
+              '<events><ondocumentcomplete script="records.js" xml="recordsShown"/></events></control></control>');
+  client.forms.item('Records').exec('show');
   form.exec('show');
   search_pane.start(project.folder);
   // The tray icon, its balloon and the data/ folder's watch (shell.js).

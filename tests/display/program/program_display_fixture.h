@@ -162,6 +162,17 @@ class ProgramDisplayTest : public testing::WindowManagerTest {
     return testing::WaitUntil([&] { return !testing::Viewable(testing::FindTopLevel(title)); });
   }
 
+  // How often `text` occurs in the application's logs.
+  std::size_t LogCount(const std::string& text) const {
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(m_temp.Path("data/Zebrin/HalbrinLite/logs"), error)) {
+      const std::string log = testing::ReadFile(entry.path());
+      for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) ++count;
+    }
+    return count;
+  }
+
   // The output, the logs and the standard error of every start, for failure messages.
   std::string Diagnostics() const {
     std::string text = "out.txt:\n" + Output();

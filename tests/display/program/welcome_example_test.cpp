@@ -2,12 +2,15 @@
 // shows the caption colour of the example's skin file and a page that reads
 // the start count through window.external, its timer ticks ten times, its
 // context menu shows the icons of its image strip and Ctrl+R reloads the
-// page, and the program runs until it is stopped, then ends with 0.
+// page, its records page binds, saves and unbinds, and the program runs
+// until it is stopped, then ends with 0.
 
 #include <X11/keysym.h>
 
 #include <cstdint>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "display/skins/skin_display_support.h"
 #include "program_display_fixture.h"
@@ -82,6 +85,39 @@ TEST_F(WelcomeExampleTest, TheSkinnedMainFormShowsTheSkinsCaptionColourAndRunsUn
   EXPECT_TRUE(WaitForReportLine("page: This is start number 1.")) << testing::ReadFile(report) << Diagnostics();
   // Ten ticks a quarter of a second apart, then the timer stops.
   EXPECT_TRUE(WaitForReportLine("timer: 10 ticks, then stopped")) << testing::ReadFile(report) << Diagnostics();
+  EXPECT_TRUE(program->Running());
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();
+}
+
+// The records page, shown by a second form at start: its save button writes
+// the record set through "#default" as a file of the data item, its unbind
+// button leaves a table of static rows and saves the page beside it.
+TEST_F(WelcomeExampleTest, TheRecordsPageSavesItsRecordsAndAStaticCopyOfItself) {
+  auto program = Start({}, m_temp.Path("welcome"));
+  ASSERT_NE(WaitForTopLevel("Welcome to Halbrin Lite"), 0u) << Diagnostics();
+  ASSERT_TRUE(WaitForReportLine("records: 3 rows bound, unbound and saved")) << Report() << Diagnostics();
+  EXPECT_TRUE(WaitUntilHidden("Records")) << "the records form stayed open";
+
+  const std::string folder = m_temp.Path("data/Zebrin/HalbrinLite/projects/Welcome/");
+  ASSERT_TRUE(fs::exists(folder + "records.xml")) << Diagnostics();
+  const std::string records = testing::ReadFile(folder + "records.xml");
+  const std::regex record(R"(<record><name>(\w+)</name><city>(\w+)</city><visits>(\d+)</visits></record>)");
+  std::vector<std::string> saved;
+  for (auto it = std::sregex_iterator(records.begin(), records.end(), record); it != std::sregex_iterator(); ++it)
+    saved.push_back((*it)[1].str() + "/" + (*it)[2].str() + "/" + (*it)[3].str());
+  EXPECT_EQ(saved, (std::vector<std::string>{"Ann/Oslo/3", "Bob/Lima/12", "Cy/Kyiv/7"})) << records;
+
+  ASSERT_TRUE(fs::exists(folder + "records-page.html")) << Diagnostics();
+  const std::string page = testing::ReadFile(folder + "records-page.html");
+  // Static rows, one per record, in a body of their own; nothing left to bind or run.
+  const std::regex value(R"(<span class="bindvalue">([^<]*)</span>)");
+  std::vector<std::string> values;
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), value); it != std::sregex_iterator(); ++it)
+    values.push_back((*it)[1].str());
+  EXPECT_EQ(values, (std::vector<std::string>{"Ann", "Oslo", "3", "Bob", "Lima", "12", "Cy", "Kyiv", "7"})) << page;
+  EXPECT_NE(page.find("<tbody id=\"contentxmlData\""), std::string::npos) << page;
+  for (const char* gone : {"datasrc", "datafld", "<script"}) EXPECT_EQ(page.find(gone), std::string::npos) << gone;
   EXPECT_TRUE(program->Running());
   program->Signal(SIGTERM);
   EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();

@@ -247,6 +247,72 @@ TEST(PageRendering, FillsBoundElementsAndRepeatsTables) {
   EXPECT_EQ(script.Text("page.getElementById('name').textContent"), "Dee");
 }
 
+// A new record set (a reload of the island) keeps the generated rows in
+// place and rewrites only the cells whose value changed; rows past the new
+// records go, missing ones are added. Rows shown: their cells' text, "!"
+// after one whose text was rewritten, "new " before a row that was not there.
+TEST(PageRendering, ANewRecordSetReusesTheRowsThereAndChangesOnlyWhatDiffers) {
+  PageFixture fixture;
+  fixture.Load(fixture.ProjectPage("reuse.html", Page(R"(
+    <xml id="people"><recordset>
+      <record><name>Ann</name><city>Oslo</city></record>
+      <record><name>Bo</name><city>Lima</city></record>
+      <record><name>Cy</name><city>Kyiv</city></record>
+    </recordset></xml>
+    <table id="one" datasrc="#people"><tbody><tr><td><span datafld="name"></span></td></tr></tbody></table>
+    <table id="two" datasrc="#people"><tbody>
+      <tr><td><span datafld="name"></span></td></tr>
+      <tr><td><span datafld="city"></span></td></tr>
+    </tbody></table>
+    <script>
+      var seen = new Set();
+      // Remembers every body row and every cell's text node now there.
+      function mark() {
+        seen.clear();
+        document.querySelectorAll("table tbody tr, table tbody span").forEach(function (node) {
+          seen.add(node.localName === "span" ? node.firstChild : node);
+        });
+      }
+      function shown(id) {
+        return Array.prototype.map.call(document.getElementById(id).tBodies[0].rows, function (tr) {
+          if (!seen.has(tr)) return "new " + tr.textContent.trim();
+          return Array.prototype.map.call(tr.querySelectorAll("span"), function (span) {
+            return span.textContent + (seen.has(span.firstChild) ? "" : "!");
+          }).join("/");
+        }).join(",");
+      }
+    </script>)")));
+  PageScript script(fixture);
+  ASSERT_EQ(script.Text("page.defaultView.shown('one')"), "new Ann,new Bo,new Cy");
+
+  struct Case {
+    const char* what;
+    const char* records;  // name:city;...
+    const char* one;
+    const char* two;
+  } cases[] = {
+      {"one value changed", "Ann:Oslo;Bob:Lima;Cy:Kyiv", "Ann,Bob!,Cy", "Ann,Oslo,Bob!,Lima,Cy,Kyiv"},
+      {"a record added", "Ann:Oslo;Bob:Lima;Cy:Kyiv;Dee:Rome", "Ann,Bob,Cy,new Dee",
+       "Ann,Oslo,Bob,Lima,Cy,Kyiv,new Dee,new Rome"},
+      {"records removed", "Eve:Oslo", "Eve!", "Eve!,Oslo"},
+      {"no record", "", "", ""},
+      {"records after none", "Ann:Oslo;Bo:Lima", "new Ann,new Bo", "new Ann,new Oslo,new Bo,new Lima"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    script.Text("page.defaultView.mark()");
+    script.Text(std::string(R"((function (text) {
+        var records = text ? text.split(';').map(function (r) {
+          var f = r.split(':');
+          return '<record><name>' + f[0] + '</name><city>' + f[1] + '</city></record>';
+        }).join('') : '';
+        page.getElementById('people').innerHTML = '<recordset>' + records + '</recordset>';
+      })(')") + c.records + "')");
+    EXPECT_EQ(script.Text("page.defaultView.shown('one')"), c.one);
+    EXPECT_EQ(script.Text("page.defaultView.shown('two')"), c.two);
+  }
+}
+
 TEST(PageJob, IsRefusedOnAPageWithoutGrantAndItsFramesGetNoModule) {
   PageFixture fixture;
   const std::string island = R"(<xml id="xmlData"><recordset><record><Name>Ann</Name></record></recordset></xml>

@@ -108,6 +108,60 @@ TEST(PageDocument, FollowsTheViewToItsNextDocument) {
   EXPECT_EQ(fixture.Title(), "Two");
 }
 
+// The window a client holds belongs to its document: whatever the page's
+// charset (how it is declared, or not at all), it lasts past the load; the
+// next document of the view (here the same page loaded again) frees it,
+// while the view's document proxy follows and its defaultView is live.
+TEST(PageDocument, AWindowTheClientHoldsLastsAsLongAsItsDocument) {
+  const std::string cyrillic1251 = "\xcf\xf0\xe8\xe2\xe5\xf2";  // "Привет"
+  const std::string cyrillicUtf8 = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
+  const std::string longHead = "<!--" + std::string(2000, '-') + "-->";  // past the charset prescan
+  struct Case {
+    const char* what;
+    std::string head;
+    std::string text;
+    const char* charset;
+  } cases[] = {
+      {"utf-8 meta", "<meta charset=\"utf-8\">", cyrillicUtf8, "UTF-8"},
+      {"windows-1251 meta", "<meta charset=\"windows-1251\">", cyrillic1251, "windows-1251"},
+      {"windows-1251 http-equiv",
+       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">", cyrillic1251,
+       "windows-1251"},
+      {"windows-1251 meta after a long head", "<title>" + cyrillic1251 + "</title>" + longHead +
+       "<meta charset=\"windows-1251\">", cyrillic1251, "windows-1251"},
+      {"no charset", "", cyrillic1251, "windows-1252"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PageFixture fixture;
+    const std::string uri = fixture.ProjectPage(
+        "page.html", "<!DOCTYPE html><html><head>" + c.head + "</head><body><p id=\"p\">" + c.text +
+                         "</p><script>var mark = 'first';</script></body></html>");
+    fixture.Load(uri);
+    RefPtr<IDispatchObject> window = GetProperty(fixture.Document(), "defaultView").ToDispatch();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(GetProperty(fixture.Document(), "characterSet").ToText(), c.charset);
+    // Long enough for anything the load still had to do.
+    bool waited = false;
+    g_timeout_add(300, +[](gpointer flag) -> gboolean {
+      *static_cast<bool*>(flag) = true;
+      return G_SOURCE_REMOVE;
+    }, &waited);
+    PageFixture::WaitFor([&] { return waited; }, "a moment after the load");
+    EXPECT_EQ(GetProperty(*window, "mark").ToText(), "first");
+
+    fixture.Load(uri);
+    try {
+      GetProperty(*window, "mark");
+      ADD_FAILURE() << "the first document's window still answers";
+    } catch (const EOleError& error) {
+      EXPECT_EQ(std::string(error.what()), "Can't execute code from a freed script");
+    }
+    RefPtr<IDispatchObject> next = GetProperty(fixture.Document(), "defaultView").ToDispatch();
+    EXPECT_EQ(GetProperty(*next, "mark").ToText(), "first");
+  }
+}
+
 TEST(PageDocument, APageProcessThatEndsFailsCallsAtOnceAndTheNextLoadConnectsAgain) {
   PageFixture fixture;
   const std::string uri = fixture.ProjectPage("alive.html", Page("waiting", R"(<script>

@@ -74,6 +74,19 @@ class WebControlsTest : public ::testing::Test {
     EXPECT_EQ(page.calls.size(), 1u);
     return page.calls.at(0);
   }
+  // normalize and updateLinks each raise `text` (as DISP_E_EXCEPTION when `exception`).
+  void ExpectPageJobsRaise(const std::string& text, bool exception = false) {
+    for (const char* method : {"normalize", "updateLinks"}) {
+      SCOPED_TRACE(method);
+      try {
+        CallMethod(*m_data, method);
+        ADD_FAILURE() << "no error";
+      } catch (const EOleError& error) {
+        if (exception) EXPECT_EQ(error.Code(), DISP_E_EXCEPTION);
+        EXPECT_EQ(std::string(error.what()), text);
+      }
+    }
+  }
 
   framework_test::TRecordingHooks m_hooks;
   ScopedApplicationHooks m_hooksScope{m_hooks};
@@ -200,15 +213,7 @@ TEST_F(WebControlsTest, RunsWithoutDocumentSendNothing) {
   EXPECT_FALSE(GetProperty(*m_data, "document").AsDispatch());
   EXPECT_EQ(CallMethod(*Binder(), "execute", {Variant(true)}).ToInt(), 1);
   EXPECT_EQ(CallMethod(*Unbinder(), "execute").ToInt(), 1);
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(std::string(error.what()), kNotPageDocument);
-    }
-  }
+  ExpectPageJobsRaise(kNotPageDocument);
   EXPECT_TRUE(m_document->calls.empty());
   EXPECT_TRUE(m_hooks.logged.empty());
 }
@@ -219,16 +224,7 @@ TEST_F(WebControlsTest, DocumentThatRunsNoJob) {
   EXPECT_EQ(CallMethod(*Unbinder(), "execute").ToInt(), 1);
   EXPECT_EQ(m_hooks.logged, (std::vector<std::string>{"[TData]: The document is not a project page",
                                                       "[TData]: The document is not a project page"}));
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(error.Code(), DISP_E_EXCEPTION);
-      EXPECT_EQ(std::string(error.what()), kNotPageDocument);
-    }
-  }
+  ExpectPageJobsRaise(kNotPageDocument, true);
   EXPECT_EQ(m_document->calls.size(), 4u);
 }
 
@@ -252,15 +248,7 @@ TEST_F(WebControlsTest, ErrorsOfARunAreLoggedAndTheChannelsErrorsRaised) {
 
 TEST_F(WebControlsTest, NormalizeAndUpdateLinksRaiseTheErrorsThePageAnswers) {
   m_document->answer = Variant("print.js:12: TypeError: null is not an object");
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(std::string(error.what()), "print.js:12: TypeError: null is not an object");
-    }
-  }
+  ExpectPageJobsRaise("print.js:12: TypeError: null is not an object");
   m_document->answer = Variant();
   EXPECT_NO_THROW(CallMethod(*m_data, "normalize"));
 }

@@ -53,6 +53,7 @@
     parseFromString: uncurry(w.DOMParser.prototype.parseFromString),
     serializeToString: uncurry(w.XMLSerializer.prototype.serializeToString),
     observe: uncurry(w.MutationObserver.prototype.observe),
+    takeRecords: uncurry(w.MutationObserver.prototype.takeRecords),
     innerHTML: Object.getOwnPropertyDescriptor(elementProto, "innerHTML"),
     textContent: Object.getOwnPropertyDescriptor(nodeProto, "textContent"),
     push: uncurry(Array.prototype.push),

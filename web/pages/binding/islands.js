@@ -126,16 +126,27 @@
       if (doc && lib.render) lib.render(doc);
     });
     d.observe(observer, recordSet, { childList: true, subtree: true, characterData: true, attributes: true });
+    return observer;
   }
 
   function adopt(island, recordSet) {
-    var entry = { document: recordSet, observed: false };
+    var entry = { document: recordSet, observer: null };
     islands.set(island, entry);
     if (recordSet) {
       recordSets.add(recordSet);
-      watch(island, recordSet);
+      entry.observer = watch(island, recordSet);
     }
     return recordSet;
+  }
+
+  // Drops the changes of the page's islands not yet handed to their
+  // observers: a rendering that just ran showed them already.
+  function settle(doc) {
+    var all = list(doc);
+    for (var i = 0; i < all.length; i++) {
+      var entry = islands.get(all[i]);
+      if (entry && entry.observer) d.takeRecords(entry.observer);
+    }
   }
 
   // The island's text: its raw source when the parser made it, else its content.
@@ -209,6 +220,7 @@
     setText: setText,
     textOf: textOf,
     create: create,
+    settle: settle,
     isRecordSet: function (node) { return !!node && recordSets.has(node.nodeType === 9 ? node : node.ownerDocument); },
     tokenize: tokenize
   };

@@ -213,15 +213,24 @@
     }
   }
 
-  // Whether the body shows these records already, row by row from the same template rows.
-  function showsRecords(body, records, perRecord) {
+  // How many of the body's first rows are generated rows in template order
+  // (row r a copy of template row r % perRecord), whole records only; -1
+  // when a row of the page's own stands among them.
+  function reusableRows(body, perRecord) {
     var current = body.rows;
-    if (current.length !== records.length * perRecord) return false;
     for (var r = 0; r < current.length; r++) {
       var row = rows.get(current[r]);
-      if (!row || row.record !== records[(r / perRecord) | 0] || row.template !== r % perRecord) return false;
+      if (!row || row.template !== r % perRecord) return -1;
     }
-    return true;
+    return current.length - current.length % perRecord;
+  }
+
+  // A new copy of template row `t` showing record `i`.
+  function newRow(doc, kept, compiled, records, i, t, firstRecords) {
+    var tr = d.cloneNode(kept.template[t], true);
+    rows.set(tr, { record: records[i], index: i, template: t });
+    bindRow(doc, tr, compiled[t], records[i], firstRecords, true);
+    return tr;
   }
 
   function renderTable(doc, table) {
@@ -231,6 +240,7 @@
     var kept = templateOf(table);
     var compiled = compile(table, kept.template);
     var perRecord = kept.template.length;
+    if (!perRecord) return;
     var firstRecords = {};
     if (kept.body.parentNode !== table) {
       kept.body = d.createElement(doc, "tbody");
@@ -241,28 +251,36 @@
       var other = table.tBodies[b];
       if (other !== body) d.removeChild(table, other);
     }
-    if (showsRecords(body, records, perRecord)) {
-      // The same records: their values are brought up to date where they changed.
-      var current = body.rows;
-      for (var r = 0; r < current.length; r++) {
-        var row = rows.get(current[r]);
-        row.index = (r / perRecord) | 0;
-        bindRow(doc, current[r], compiled[r % perRecord], row.record, firstRecords, false);
-      }
+    var wanted = records.length * perRecord;
+    var reused = reusableRows(body, perRecord);
+    if (reused > wanted) reused = wanted;
+    if (reused <= 0 && body.rows.length) {
+      // Nothing to keep: a new body, built apart from the page and put in at once.
+      var fresh = d.cloneNode(body, false);
+      for (var i = 0; i < records.length; i++)
+        for (var t = 0; t < perRecord; t++) d.appendChild(fresh, newRow(doc, kept, compiled, records, i, t, firstRecords));
+      table.replaceChild(fresh, body);
+      kept.body = fresh;
       return;
     }
-    // Other records: a new body, built apart from the page and put in at once.
-    var fresh = d.cloneNode(body, false);
-    for (var i = 0; i < records.length; i++) {
-      for (var t = 0; t < perRecord; t++) {
-        var tr = d.cloneNode(kept.template[t], true);
-        rows.set(tr, { record: records[i], index: i, template: t });
-        bindRow(doc, tr, compiled[t], records[i], firstRecords, true);
-        d.appendChild(fresh, tr);
-      }
+    // Rows already there show the records in their place; only cells whose
+    // value differs change.
+    var current = body.rows;
+    for (var r = 0; r < reused; r++) {
+      var row = rows.get(current[r]);
+      var index = (r / perRecord) | 0;
+      row.record = records[index];
+      row.index = index;
+      bindRow(doc, current[r], compiled[r % perRecord], row.record, firstRecords, false);
     }
-    table.replaceChild(fresh, body);
-    kept.body = fresh;
+    // Rows past the records go; missing ones are built apart and put in at once.
+    while (current.length > reused) d.removeChild(body, current[current.length - 1]);
+    if (reused < wanted) {
+      var more = d.createDocumentFragment(doc);
+      for (var n = reused / perRecord; n < records.length; n++)
+        for (var u = 0; u < perRecord; u++) d.appendChild(more, newRow(doc, kept, compiled, records, n, u, firstRecords));
+      d.appendChild(body, more);
+    }
   }
 
   // ---- the whole page
@@ -287,6 +305,7 @@
         var record = recordFor(doc, el);
         if (record) show(el, fieldValue(record, lib.binding.fieldOf(el)));
       }
+      lib.islands.settle(doc);
     } finally {
       rendering = false;
     }

@@ -12,6 +12,7 @@
   const getAttribute = Element.prototype.getAttribute;
   const setAttribute = Element.prototype.setAttribute;
   const removeAttribute = Element.prototype.removeAttribute;
+  const hasAttribute = Element.prototype.hasAttribute;
   const getElementsByTagName = Element.prototype.getElementsByTagName;
   const getElementById = Document.prototype.getElementById;
   const createElement = Document.prototype.createElement;
@@ -120,7 +121,9 @@
 
     let attributes = classAttribute(className);
     if (respects(settings, "urId") && el.id) attributes += attribute("id", el.id);
-    const style = el.style ? el.style.cssText : "";
+    // Only an element with a style attribute has a style to keep (reading
+    // `style` makes a declaration object for every other one too).
+    const style = hasAttribute.call(el, "style") && el.style ? el.style.cssText : "";
     if (respects(settings, "urStyle") && style) attributes += attribute("style", style);
     if (run.setting("debugMode", false)) {
       let title = "dataSrc: " + source + "\r\ndataFld: " + field;
