@@ -160,12 +160,10 @@ class ShellSystemMonitors {
     if (associations) {
       m_appMonitor = g_app_info_monitor_get();
       g_signal_connect_swapped(m_appMonitor, "changed", G_CALLBACK(+[](ShellSystemMonitors* self) {
-                                 self->m_owner.DeliverChanges({{SHCNE_ASSOCCHANGED, "", ""}});
+                                 self->ApplicationsChanged();
                                }),
                                this);
-      // The monitor reports only after the list was read once.
-      GList* all = g_app_info_get_all();
-      g_list_free_full(all, g_object_unref);
+      ArmApplicationMonitor();
     }
   }
   ~ShellSystemMonitors() {
@@ -182,6 +180,18 @@ class ShellSystemMonitors {
   ShellSystemMonitors& operator=(const ShellSystemMonitors&) = delete;
 
  private:
+  // The monitor reports once after each reading of the list.
+  static void ArmApplicationMonitor() {
+    GList* all = g_app_info_get_all();
+    g_list_free_full(all, g_object_unref);
+  }
+
+  void ApplicationsChanged() {
+    // Read again before delivering: the handler may close or free the owner.
+    ArmApplicationMonitor();
+    m_owner.DeliverChanges({{SHCNE_ASSOCCHANGED, "", ""}});
+  }
+
   void MountsChanged() {
     std::vector<std::string> now = MountPoints();
     const std::vector<ShellNotifyChange> changes = MountChanges(m_mountPoints, now, m_owner.m_entryPaths);
