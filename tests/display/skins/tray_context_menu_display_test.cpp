@@ -171,9 +171,11 @@ TEST_F(TrayContextMenuDisplayTest, ContextMenuWhileAnotherClientHoldsThePointerL
     EXPECT_FALSE(watch.Shown()) << "a menu without a grab was shown";
   }
   EXPECT_EQ(Fired(), (std::vector<std::string>{"mousedown", "mouseup", "contextpopup"}));
-  for (const ScriptCall& call : hooks.calls)
-    if (call.procedure == "contextpopup")
+  for (const ScriptCall& call : hooks.calls) {
+    if (call.procedure == "contextpopup") {
       EXPECT_EQ(call.parameters, Variant(platform::VariantArray({Variant("tray"), Variant(300), Variant(200)})));
+    }
+  }
   EXPECT_EQ(menu->PopupComponent(), tray);
   EXPECT_EQ(presenter.OpenMenu(), nullptr);
   EXPECT_FALSE(TPopupMenu::AnyOpen());

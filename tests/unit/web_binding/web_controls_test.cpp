@@ -82,7 +82,9 @@ class WebControlsTest : public ::testing::Test {
         CallMethod(*m_data, method);
         ADD_FAILURE() << "no error";
       } catch (const EOleError& error) {
-        if (exception) EXPECT_EQ(error.Code(), DISP_E_EXCEPTION);
+        if (exception) {
+          EXPECT_EQ(error.Code(), DISP_E_EXCEPTION);
+        }
         EXPECT_EQ(std::string(error.what()), text);
       }
     }
