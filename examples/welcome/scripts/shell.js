@@ -33,16 +33,23 @@ var kChangeNames = {
   0x800: 'attributes', 0x1000: 'folder to read again', 0x2000: 'written', 0x20000: 'folder renamed'
 };
 
+// Changes not shown yet: the page may still be loading when the first ones come.
+var pendingChanges = [];
+
 // A change below data/: one line in the page's list (made on the first change).
 function dataChanged(name, code, path1, path2) {
+  pendingChanges.push((kChangeNames[code] || 'change 0x' + code.toString(16)) + ': ' + path1 +
+                      (path2 ? ' \u2192 ' + path2 : ''));
+  if (typeof Page.getElementById != 'function' || !Page.body) return;
   var list = Page.getElementById('changes');
   if (!list) {
     list = Page.createElement('ul');
     list.id = 'changes';
     Page.body.appendChild(list);
   }
-  var line = Page.createElement('li');
-  line.textContent = (kChangeNames[code] || 'change 0x' + code.toString(16)) + ': ' + path1 +
-                     (path2 ? ' \u2192 ' + path2 : '');
-  list.appendChild(line);
+  while (pendingChanges.length) {
+    var line = Page.createElement('li');
+    line.textContent = pendingChanges.shift();
+    list.appendChild(line);
+  }
 }
