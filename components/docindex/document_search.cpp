@@ -280,6 +280,11 @@ std::string DocumentTextDecoder::Decode(std::string_view bytes) const {
   return out;
 }
 
+void DocumentTextDecoder::DecodeInPlace(std::string& bytes) const {
+  if (!bytes.starts_with("\xEF\xBB\xBF") && FindInvalidUtf8(bytes) == std::string_view::npos) return;
+  bytes = Decode(bytes);
+}
+
 std::string DocumentSourceFile(const std::string& document, const std::string& source) {
   if (source.empty()) return document;
   if (source[0] == '*' || source[0] == '?') {
@@ -483,21 +488,30 @@ bool DocumentSearchStep::LoadText(const std::string& path, const FileKey& key, s
   m_text.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
+  // Room for the whole file at once (one byte more shows growth); a buffer
+  // that must grow starts empty, so nothing old is copied.
+  const std::size_t expected = key.size >= 0 ? static_cast<std::size_t>(key.size) + 1 : kReadBlock;
+  if (m_bytes.capacity() < expected) {
+    m_bytes.clear();
+    m_bytes.reserve(expected);
+  }
+  m_bytes.resize(expected);
   std::size_t used = 0;
   while (true) {
     if (stop.stop_requested()) {
       ::close(fd);
       return false;
     }
-    if (m_bytes.size() < used + kReadBlock) m_bytes.resize(used + kReadBlock);
-    const ssize_t got = ::read(fd, m_bytes.data() + used, kReadBlock);
+    if (m_bytes.size() == used) m_bytes.resize(used + kReadBlock);
+    const ssize_t got = ::read(fd, m_bytes.data() + used, std::min(kReadBlock, m_bytes.size() - used));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     used += static_cast<std::size_t>(got);
   }
   ::close(fd);
-  const std::string_view bytes(m_bytes.data(), used);
-  m_text = m_decoder.Decode(bytes);
+  m_bytes.resize(used);
+  m_text.swap(m_bytes);
+  m_decoder.DecodeInPlace(m_text);
   m_textKey = key;
   return true;
 }
@@ -518,6 +532,16 @@ bool DocumentSearchStep::LoadXml(const std::string& path, const FileKey& key) {
 
 bool DocumentSearchStep::Search(const std::string& path, std::vector<DocumentFilterItemData>& items,
                                 std::stop_token stop) {
+  return SearchDocument(path, nullptr, items, std::move(stop));
+}
+
+bool DocumentSearchStep::Search(const DocumentEntry& document, std::vector<DocumentFilterItemData>& items,
+                                std::stop_token stop) {
+  return SearchDocument(document.path, &document.stamp, items, std::move(stop));
+}
+
+bool DocumentSearchStep::SearchDocument(const std::string& path, const DocumentFileStamp* stamp,
+                                        std::vector<DocumentFilterItemData>& items, std::stop_token stop) {
   bool flag = m_mode == TDocumentIndexMode::dimFilter;
   for (DocumentFilterItemData& item : items) {
     item.match = false;
@@ -529,7 +553,12 @@ bool DocumentSearchStep::Search(const std::string& path, std::vector<DocumentFil
     if (IsStopWord(item.text)) continue;
     const std::string file = DocumentSourceFile(path, item.source);
     FileKey key{file};
-    if (!StatFile(file, key.size, key.mtimeNs)) continue;
+    if (stamp && stamp->size >= 0 && file == path) {
+      key.size = stamp->size;
+      key.mtimeNs = stamp->mtimeNs;
+    } else if (!StatFile(file, key.size, key.mtimeNs)) {
+      continue;
+    }
     switch (item.contentType) {
       case TDocumentIndexContentType::ditText:
         if (!LoadText(file, key, stop)) continue;

@@ -20,7 +20,7 @@ struct DirCloser {
 };
 
 void Walk(const std::string& folder, const std::string& mask, bool recursive, int level, int depth,
-          const std::stop_token& stop, std::vector<std::string>& out) {
+          const std::stop_token& stop, std::vector<DocumentEntry>& out) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (depth > 0 ? O_NOFOLLOW : 0));
   if (fd < 0) return;
   std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
@@ -28,7 +28,7 @@ void Walk(const std::string& folder, const std::string& mask, bool recursive, in
     ::close(fd);
     return;
   }
-  std::vector<std::string> files;
+  std::vector<DocumentEntry> files;
   std::vector<std::string> folders;
   while (const dirent* entry = ::readdir(dir.get())) {
     if (stop.stop_requested()) return;
@@ -37,7 +37,7 @@ void Walk(const std::string& folder, const std::string& mask, bool recursive, in
     struct stat st {};
     if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISREG(st.st_mode)) {
-      if (MaskMatches(mask, name, TMaskCase::Ignore)) files.push_back(name);
+      if (MaskMatches(mask, name, TMaskCase::Ignore)) files.push_back({name, DocumentFileStamp::FromStat(st)});
     } else if (S_ISDIR(st.st_mode)) {
       folders.push_back(name);
     }
@@ -46,8 +46,9 @@ void Walk(const std::string& folder, const std::string& mask, bool recursive, in
     const int c = platform::CompareText(a, b);
     return c != 0 ? c < 0 : a < b;
   };
-  std::sort(files.begin(), files.end(), byName);
-  for (const std::string& name : files) out.push_back(folder + name);
+  std::sort(files.begin(), files.end(),
+            [&](const DocumentEntry& a, const DocumentEntry& b) { return byName(a.path, b.path); });
+  for (DocumentEntry& file : files) out.push_back({folder + file.path, file.stamp});
   if (!recursive || (level >= 0 && level <= depth)) return;
   std::sort(folders.begin(), folders.end(), byName);
   for (const std::string& name : folders) {
@@ -58,9 +59,33 @@ void Walk(const std::string& folder, const std::string& mask, bool recursive, in
 
 }  // namespace
 
+DocumentFileStamp DocumentFileStamp::FromStat(const struct stat& st) noexcept {
+  DocumentFileStamp stamp;
+  stamp.size = st.st_size;
+  stamp.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+  stamp.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+  stamp.inode = st.st_ino;
+  return stamp;
+}
+
+bool DocumentFileStamp::Read(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *this = FromStat(st);
+  return true;
+}
+
 std::vector<std::string> ListDocuments(const std::string& root, const std::string& mask, bool recursive, int level,
                                        std::stop_token stop) {
-  std::vector<std::string> out;
+  std::vector<std::string> paths;
+  for (DocumentEntry& entry : ListDocumentEntries(root, mask, recursive, level, std::move(stop)))
+    paths.push_back(std::move(entry.path));
+  return paths;
+}
+
+std::vector<DocumentEntry> ListDocumentEntries(const std::string& root, const std::string& mask, bool recursive,
+                                               int level, std::stop_token stop) {
+  std::vector<DocumentEntry> out;
   if (root.empty()) return out;
   std::string folder = root;
   if (folder.back() != '/') folder += '/';
