@@ -485,32 +485,36 @@ bool DocumentSearchStep::SearchNodes(const XmlDocument& document, DocumentFilter
 bool DocumentSearchStep::LoadText(const std::string& path, const FileKey& key, std::stop_token stop) {
   if (key == m_textKey) return true;
   m_textKey = {};
-  m_text.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  // Room for the whole file at once (one byte more shows growth); a buffer
-  // that must grow starts empty, so nothing old is copied.
-  const std::size_t expected = key.size >= 0 ? static_cast<std::size_t>(key.size) + 1 : kReadBlock;
-  if (m_bytes.capacity() < expected) {
-    m_bytes.clear();
-    m_bytes.reserve(expected);
+  if (fd < 0) {
+    m_text.clear();
+    return false;
   }
-  m_bytes.resize(expected);
+  // The file is read straight into the text, sized by the stamp (one byte more
+  // shows growth). The buffer keeps its bytes and capacity between files, so
+  // only growth is filled and faulted in; a buffer that must grow starts empty,
+  // so nothing old is copied.
+  const std::size_t expected = key.size >= 0 ? static_cast<std::size_t>(key.size) + 1 : kReadBlock;
+  if (m_text.capacity() < expected) {
+    m_text.clear();
+    m_text.reserve(expected);
+  }
+  m_text.resize(expected);
   std::size_t used = 0;
   while (true) {
     if (stop.stop_requested()) {
       ::close(fd);
+      m_text.clear();
       return false;
     }
-    if (m_bytes.size() == used) m_bytes.resize(used + kReadBlock);
-    const ssize_t got = ::read(fd, m_bytes.data() + used, std::min(kReadBlock, m_bytes.size() - used));
+    if (m_text.size() == used) m_text.resize(used + kReadBlock);
+    const ssize_t got = ::read(fd, m_text.data() + used, std::min(kReadBlock, m_text.size() - used));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     used += static_cast<std::size_t>(got);
   }
   ::close(fd);
-  m_bytes.resize(used);
-  m_text.swap(m_bytes);
+  m_text.resize(used);
   m_decoder.DecodeInPlace(m_text);
   m_textKey = key;
   return true;

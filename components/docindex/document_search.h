@@ -94,7 +94,6 @@ class DocumentSearchStep {
   DocumentTextDecoder m_decoder;
   FileKey m_textKey;
   std::string m_text;
-  std::string m_bytes;  // read buffer, kept between files
   FileKey m_xmlKey;
   bool m_xmlLoaded = false;
   XmlDocument m_xml;
