@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <future>
 #include <optional>
 #include <unordered_set>
 
@@ -70,6 +71,29 @@ int CompareData(const Variant& a, const Variant& b) {
     }
     default: return 0;
   }
+}
+
+// What the cache can rule out: per plain-text item, the documents that may hold its query.
+struct CacheLookup {
+  std::unique_ptr<DocumentIndexCache> cache;
+  std::vector<std::optional<std::unordered_set<std::string>>> candidates;
+};
+
+CacheLookup LookUpCache(const std::string& root, const std::vector<DocumentFilterItemData>& items,
+                        const DocumentSearchStep& step) {
+  CacheLookup found;
+  found.candidates.resize(items.size());
+  DocumentIndexer::Instance().Yield(root);
+  found.cache = DocumentIndexCache::Open(root);
+  for (std::size_t i = 0; found.cache && i < items.size(); ++i) {
+    const DocumentFilterItemData& item = items[i];
+    if (item.contentType != TDocumentIndexContentType::ditText || !item.source.empty() ||
+        Utf8Length(item.query) < 3 || step.IsStopWord(item.text))
+      continue;
+    std::unordered_set<std::string> paths;
+    if (found.cache->Candidates(item.query, paths)) found.candidates[i] = std::move(paths);
+  }
+  return found;
 }
 
 }  // namespace
@@ -194,7 +218,13 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
 
   // Set when every document had a fresh row: then the indexer has nothing to do.
   bool cacheCurrent = false;
+  DocumentSearchStep step(settings.mode, settings.stopWords, settings.dictionary.Make(), settings.encoding);
+  std::vector<DocumentFilterItemData> items = settings.filter;
   bool ok = report(0);
+  // The cache is opened and asked while the folders are walked (a future's end waits for it).
+  std::future<CacheLookup> lookup;
+  if (ok && useCache)
+    lookup = std::async(std::launch::async, [&] { return LookUpCache(settings.root, items, step); });
   if (ok) {
     if (names.empty())
       names = ListDocumentEntries(settings.root, settings.fileType, settings.recursive, settings.level, stop);
@@ -206,23 +236,9 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
   }
   if (ok) {
     phase = 3;
-    DocumentSearchStep step(settings.mode, settings.stopWords, settings.dictionary.Make(), settings.encoding);
-    std::vector<DocumentFilterItemData> items = settings.filter;
-    // What the cache can rule out: per plain-text item, the documents that may hold its query.
-    std::unique_ptr<DocumentIndexCache> cache;
-    std::vector<std::optional<std::unordered_set<std::string>>> candidates(items.size());
-    if (useCache) {
-      DocumentIndexer::Instance().Yield(settings.root);
-      cache = DocumentIndexCache::Open(settings.root);
-      for (std::size_t i = 0; cache && i < items.size(); ++i) {
-        const DocumentFilterItemData& item = items[i];
-        if (item.contentType != TDocumentIndexContentType::ditText || !item.source.empty() ||
-            Utf8Length(item.query) < 3 || step.IsStopWord(item.text))
-          continue;
-        std::unordered_set<std::string> paths;
-        if (cache->Candidates(item.query, paths)) candidates[i] = std::move(paths);
-      }
-    }
+    CacheLookup found = lookup.valid() ? lookup.get() : CacheLookup{};
+    const std::unique_ptr<DocumentIndexCache>& cache = found.cache;
+    const auto& candidates = found.candidates;
     std::string prefix = settings.root;
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
     // Whether a document lacked a fresh row: only then is the cache brought up to date.
