@@ -83,7 +83,8 @@ bool UpdateDocumentIndexCache(const std::string& root, const std::vector<std::st
 bool UpdateDocumentIndexCache(const std::string& root, const std::vector<DocumentEntry>& files,
                               const std::string& encoding, std::stop_token stop = {});
 
-// The process's one indexer (nice 19): builds caches after searches.
+// The process's one indexer (nice 19): brings a cache up to date after a search
+// that met a document without a fresh row.
 class DocumentIndexer {
  public:
   static DocumentIndexer& Instance();
