@@ -78,7 +78,7 @@ int Search(const std::string& root, const std::string& query, bool useCache, boo
 
 int Build(const std::string& root) {
   const auto start = Clock::now();
-  const std::vector<std::string> files = ListDocuments(root, "*", true, -1);
+  const std::vector<DocumentEntry> files = ListDocumentEntries(root, "*", true, -1);
   UpdateDocumentIndexCache(root, files, ProjectEncoding());
   const double ms = Ms(start);
   std::uintmax_t bytes = 0;

@@ -103,7 +103,7 @@ void CapCacheFolder() {
 }
 
 // One pass over the files; throws CacheError when the cache must be made again.
-bool UpdateOnce(const std::string& path, const std::string& root, const std::vector<std::string>& files,
+bool UpdateOnce(const std::string& path, const std::string& root, const std::vector<DocumentEntry>& files,
                 const std::string& encoding, const std::stop_token& stop, bool& rebuild) {
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -163,12 +163,13 @@ bool UpdateOnce(const std::string& path, const std::string& root, const std::vec
     inTransaction = 0;
   };
   Exec(db.get(), "INSERT OR IGNORE INTO meta(key, value) VALUES('version', 1)");
-  for (const std::string& file : files) {
+  for (const DocumentEntry& entry : files) {
     if (stop.stop_requested()) break;
+    const std::string& file = entry.path;
     const std::string relative = Relative(root, file);
     if (relative.empty()) continue;
-    DocumentFileStamp stamp;
-    if (!stamp.Read(file) || stamp.size > kMaxIndexedFile) continue;
+    DocumentFileStamp stamp = entry.stamp;
+    if ((stamp.size < 0 && !stamp.Read(file)) || stamp.size > kMaxIndexedFile) continue;
     const auto found = rows.find(relative);
     if (found != rows.end() && found->second.first == stamp &&
         stamp.mtimeNs + kFreshMarginNs <= found->second.second)
@@ -217,16 +218,6 @@ std::string DocumentIndexCachePath(const std::string& root) {
   if (ec) return {};
   // The raw digest may hold "/" or NUL: the name is its hex text.
   return DocumentIndexCacheFolder() + "/" + BytesToHex(DigestBytes(real.string(), CALG_MD5)) + ".sqlite";
-}
-
-bool DocumentFileStamp::Read(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  size = st.st_size;
-  mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-  ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
-  inode = st.st_ino;
-  return true;
 }
 
 std::string DocumentIndexFold(std::string_view text) { return UpperCaseText(text); }
@@ -301,6 +292,14 @@ bool DocumentIndexCache::IsFresh(const std::string& relativePath, const Document
 
 bool UpdateDocumentIndexCache(const std::string& root, const std::vector<std::string>& files,
                               const std::string& encoding, std::stop_token stop) {
+  std::vector<DocumentEntry> entries;
+  entries.reserve(files.size());
+  for (const std::string& file : files) entries.push_back({file, {}});
+  return UpdateDocumentIndexCache(root, entries, encoding, std::move(stop));
+}
+
+bool UpdateDocumentIndexCache(const std::string& root, const std::vector<DocumentEntry>& files,
+                              const std::string& encoding, std::stop_token stop) {
   const std::string path = DocumentIndexCachePath(root);
   if (path.empty()) return false;
   std::error_code ec;
@@ -336,7 +335,7 @@ DocumentIndexer::~DocumentIndexer() {
   m_thread = {};
 }
 
-void DocumentIndexer::Enqueue(std::string root, std::vector<std::string> files, std::string encoding) {
+void DocumentIndexer::Enqueue(std::string root, std::vector<DocumentEntry> files, std::string encoding) {
   const std::lock_guard lock(m_mutex);
   std::erase_if(m_jobs, [&](const Job& job) { return job.root == root; });
   m_jobs.push_back({std::move(root), std::move(files), std::move(encoding)});

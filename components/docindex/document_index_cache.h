@@ -27,6 +27,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "components/docindex/document_walk.h"
 #include "platform/eventloop/owned_thread.h"
 
 struct sqlite3;
@@ -37,17 +38,6 @@ namespace halbrin {
 std::string DocumentIndexCacheFolder();
 // The cache file of a root ("" when the root has no real path).
 std::string DocumentIndexCachePath(const std::string& root);
-
-// What decides whether a row is fresh.
-struct DocumentFileStamp {
-  std::int64_t size = -1;
-  std::int64_t mtimeNs = 0;
-  std::int64_t ctimeNs = 0;
-  std::uint64_t inode = 0;
-  // lstat of a regular file.
-  bool Read(const std::string& path);
-  bool operator==(const DocumentFileStamp&) const = default;
-};
 
 // The folded form both the index and its queries use.
 std::string DocumentIndexFold(std::string_view text);
@@ -89,14 +79,18 @@ class DocumentIndexCache {
 // Returns false only when the cache could not be written at all.
 bool UpdateDocumentIndexCache(const std::string& root, const std::vector<std::string>& files,
                               const std::string& encoding, std::stop_token stop = {});
+// The same for listed documents: a stamp the walk read (size 0 or more) stands for a new lstat.
+bool UpdateDocumentIndexCache(const std::string& root, const std::vector<DocumentEntry>& files,
+                              const std::string& encoding, std::stop_token stop = {});
 
-// The process's one indexer (nice 19): builds caches after searches.
+// The process's one indexer (nice 19): brings a cache up to date after a search
+// that met a document without a fresh row.
 class DocumentIndexer {
  public:
   static DocumentIndexer& Instance();
   ~DocumentIndexer();
 
-  void Enqueue(std::string root, std::vector<std::string> files, std::string encoding);
+  void Enqueue(std::string root, std::vector<DocumentEntry> files, std::string encoding);
   // A search on the root is starting: the work on it stops and goes back to the queue's end.
   void Yield(const std::string& root);
   // Blocks until the queue is empty and nothing runs (tests and benchmarks).
@@ -105,7 +99,7 @@ class DocumentIndexer {
  private:
   struct Job {
     std::string root;
-    std::vector<std::string> files;
+    std::vector<DocumentEntry> files;
     std::string encoding;
   };
   DocumentIndexer() = default;

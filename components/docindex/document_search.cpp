@@ -280,6 +280,11 @@ std::string DocumentTextDecoder::Decode(std::string_view bytes) const {
   return out;
 }
 
+void DocumentTextDecoder::DecodeInPlace(std::string& bytes) const {
+  if (!bytes.starts_with("\xEF\xBB\xBF") && FindInvalidUtf8(bytes) == std::string_view::npos) return;
+  bytes = Decode(bytes);
+}
+
 std::string DocumentSourceFile(const std::string& document, const std::string& source) {
   if (source.empty()) return document;
   if (source[0] == '*' || source[0] == '?') {
@@ -480,24 +485,37 @@ bool DocumentSearchStep::SearchNodes(const XmlDocument& document, DocumentFilter
 bool DocumentSearchStep::LoadText(const std::string& path, const FileKey& key, std::stop_token stop) {
   if (key == m_textKey) return true;
   m_textKey = {};
-  m_text.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    m_text.clear();
+    return false;
+  }
+  // The file is read straight into the text, sized by the stamp (one byte more
+  // shows growth). The buffer keeps its bytes and capacity between files, so
+  // only growth is filled and faulted in; a buffer that must grow starts empty,
+  // so nothing old is copied.
+  const std::size_t expected = key.size >= 0 ? static_cast<std::size_t>(key.size) + 1 : kReadBlock;
+  if (m_text.capacity() < expected) {
+    m_text.clear();
+    m_text.reserve(expected);
+  }
+  m_text.resize(expected);
   std::size_t used = 0;
   while (true) {
     if (stop.stop_requested()) {
       ::close(fd);
+      m_text.clear();
       return false;
     }
-    if (m_bytes.size() < used + kReadBlock) m_bytes.resize(used + kReadBlock);
-    const ssize_t got = ::read(fd, m_bytes.data() + used, kReadBlock);
+    if (m_text.size() == used) m_text.resize(used + kReadBlock);
+    const ssize_t got = ::read(fd, m_text.data() + used, std::min(kReadBlock, m_text.size() - used));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     used += static_cast<std::size_t>(got);
   }
   ::close(fd);
-  const std::string_view bytes(m_bytes.data(), used);
-  m_text = m_decoder.Decode(bytes);
+  m_text.resize(used);
+  m_decoder.DecodeInPlace(m_text);
   m_textKey = key;
   return true;
 }
@@ -518,6 +536,16 @@ bool DocumentSearchStep::LoadXml(const std::string& path, const FileKey& key) {
 
 bool DocumentSearchStep::Search(const std::string& path, std::vector<DocumentFilterItemData>& items,
                                 std::stop_token stop) {
+  return SearchDocument(path, nullptr, items, std::move(stop));
+}
+
+bool DocumentSearchStep::Search(const DocumentEntry& document, std::vector<DocumentFilterItemData>& items,
+                                std::stop_token stop) {
+  return SearchDocument(document.path, &document.stamp, items, std::move(stop));
+}
+
+bool DocumentSearchStep::SearchDocument(const std::string& path, const DocumentFileStamp* stamp,
+                                        std::vector<DocumentFilterItemData>& items, std::stop_token stop) {
   bool flag = m_mode == TDocumentIndexMode::dimFilter;
   for (DocumentFilterItemData& item : items) {
     item.match = false;
@@ -529,7 +557,12 @@ bool DocumentSearchStep::Search(const std::string& path, std::vector<DocumentFil
     if (IsStopWord(item.text)) continue;
     const std::string file = DocumentSourceFile(path, item.source);
     FileKey key{file};
-    if (!StatFile(file, key.size, key.mtimeNs)) continue;
+    if (stamp && stamp->size >= 0 && file == path) {
+      key.size = stamp->size;
+      key.mtimeNs = stamp->mtimeNs;
+    } else if (!StatFile(file, key.size, key.mtimeNs)) {
+      continue;
+    }
     switch (item.contentType) {
       case TDocumentIndexContentType::ditText:
         if (!LoadText(file, key, stop)) continue;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "components/docindex/document_index_types.h"
+#include "components/docindex/document_walk.h"
 #include "core/foundation/xml_node.h"
 
 namespace halbrin {
@@ -23,6 +24,8 @@ class DocumentTextDecoder {
  public:
   explicit DocumentTextDecoder(std::string_view encoding);
   std::string Decode(std::string_view bytes) const;
+  // Decode in place: `bytes` becomes the text (its buffer is kept when it already is UTF-8).
+  void DecodeInPlace(std::string& bytes) const;
 
  private:
   struct Entry {
@@ -54,6 +57,8 @@ class DocumentSearchStep {
   // `match` and `chunks` (every item is reset first) and answers whether the
   // document qualifies. Reading stops early (no hits) once `stop` is requested.
   bool Search(const std::string& path, std::vector<DocumentFilterItemData>& items, std::stop_token stop = {});
+  // The same for a listed document: its stamp from the walk stands for a new stat.
+  bool Search(const DocumentEntry& document, std::vector<DocumentFilterItemData>& items, std::stop_token stop = {});
 
   bool IsStopWord(std::string_view word) const;
 
@@ -80,6 +85,8 @@ class DocumentSearchStep {
   // Records a hit or a miss, updates the qualifying flag.
   void Record(DocumentFilterItemData& item, bool found, DocumentChunkData chunk, bool& flag) const;
   bool Continues(const DocumentFilterItemData& item, bool flag) const;
+  bool SearchDocument(const std::string& path, const DocumentFileStamp* stamp,
+                      std::vector<DocumentFilterItemData>& items, std::stop_token stop);
 
   TDocumentIndexMode m_mode;
   std::unordered_set<std::string> m_stopWords;
@@ -87,7 +94,6 @@ class DocumentSearchStep {
   DocumentTextDecoder m_decoder;
   FileKey m_textKey;
   std::string m_text;
-  std::string m_bytes;  // read buffer, kept between files
   FileKey m_xmlKey;
   bool m_xmlLoaded = false;
   XmlDocument m_xml;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <future>
 #include <optional>
 #include <unordered_set>
 
@@ -70,6 +71,29 @@ int CompareData(const Variant& a, const Variant& b) {
     }
     default: return 0;
   }
+}
+
+// What the cache can rule out: per plain-text item, the documents that may hold its query.
+struct CacheLookup {
+  std::unique_ptr<DocumentIndexCache> cache;
+  std::vector<std::optional<std::unordered_set<std::string>>> candidates;
+};
+
+CacheLookup LookUpCache(const std::string& root, const std::vector<DocumentFilterItemData>& items,
+                        const DocumentSearchStep& step) {
+  CacheLookup found;
+  found.candidates.resize(items.size());
+  DocumentIndexer::Instance().Yield(root);
+  found.cache = DocumentIndexCache::Open(root);
+  for (std::size_t i = 0; found.cache && i < items.size(); ++i) {
+    const DocumentFilterItemData& item = items[i];
+    if (item.contentType != TDocumentIndexContentType::ditText || !item.source.empty() ||
+        Utf8Length(item.query) < 3 || step.IsStopWord(item.text))
+      continue;
+    std::unordered_set<std::string> paths;
+    if (found.cache->Candidates(item.query, paths)) found.candidates[i] = std::move(paths);
+  }
+  return found;
 }
 
 }  // namespace
@@ -174,7 +198,10 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
   int phase = 1;
   const bool rootSearch = settings.names.empty();
   const bool useCache = settings.useCache && rootSearch;
-  std::vector<std::string> names = std::move(settings.names);
+  // Names given by the script carry no stamp (size -1): they are stat-ed when searched.
+  std::vector<DocumentEntry> names;
+  names.reserve(settings.names.size());
+  for (std::string& name : settings.names) names.push_back({std::move(name), {}});
   // False when the search is to end: stop requested or a handler said so.
   auto report = [&](int position) {
     if (stop.stop_requested()) return false;
@@ -189,9 +216,18 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
     return ran && proceed;
   };
 
+  // Set when every document had a fresh row: then the indexer has nothing to do.
+  bool cacheCurrent = false;
+  DocumentSearchStep step(settings.mode, settings.stopWords, settings.dictionary.Make(), settings.encoding);
+  std::vector<DocumentFilterItemData> items = settings.filter;
   bool ok = report(0);
+  // The cache is opened and asked while the folders are walked (a future's end waits for it).
+  std::future<CacheLookup> lookup;
+  if (ok && useCache)
+    lookup = std::async(std::launch::async, [&] { return LookUpCache(settings.root, items, step); });
   if (ok) {
-    if (names.empty()) names = ListDocuments(settings.root, settings.fileType, settings.recursive, settings.level, stop);
+    if (names.empty())
+      names = ListDocumentEntries(settings.root, settings.fileType, settings.recursive, settings.level, stop);
     ok = !names.empty() && !stop.stop_requested();
   }
   if (ok) {
@@ -200,30 +236,21 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
   }
   if (ok) {
     phase = 3;
-    DocumentSearchStep step(settings.mode, settings.stopWords, settings.dictionary.Make(), settings.encoding);
-    std::vector<DocumentFilterItemData> items = settings.filter;
-    // What the cache can rule out: per plain-text item, the documents that may hold its query.
-    std::unique_ptr<DocumentIndexCache> cache;
-    std::vector<std::optional<std::unordered_set<std::string>>> candidates(items.size());
-    if (useCache) {
-      DocumentIndexer::Instance().Yield(settings.root);
-      cache = DocumentIndexCache::Open(settings.root);
-      for (std::size_t i = 0; cache && i < items.size(); ++i) {
-        const DocumentFilterItemData& item = items[i];
-        if (item.contentType != TDocumentIndexContentType::ditText || !item.source.empty() ||
-            Utf8Length(item.query) < 3 || step.IsStopWord(item.text))
-          continue;
-        std::unordered_set<std::string> paths;
-        if (cache->Candidates(item.query, paths)) candidates[i] = std::move(paths);
-      }
-    }
+    CacheLookup found = lookup.valid() ? lookup.get() : CacheLookup{};
+    const std::unique_ptr<DocumentIndexCache>& cache = found.cache;
+    const auto& candidates = found.candidates;
     std::string prefix = settings.root;
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    auto cannotQualify = [&](const std::string& name) {
-      if (!cache || !name.starts_with(prefix)) return false;
-      const std::string relative = name.substr(prefix.size());
-      DocumentFileStamp stamp;
-      if (!stamp.Read(name) || !cache->IsFresh(relative, stamp)) return false;
+    // Whether a document lacked a fresh row: only then is the cache brought up to date.
+    bool stale = !cache;
+    std::size_t checked = 0;
+    auto cannotQualify = [&](const DocumentEntry& entry) {
+      if (!cache || !entry.path.starts_with(prefix)) return false;
+      const std::string relative = entry.path.substr(prefix.size());
+      if (!cache->IsFresh(relative, entry.stamp)) {
+        stale = true;
+        return false;
+      }
       bool allRuledOut = true;
       for (const auto& paths : candidates) {
         const bool ruledOut = paths && !paths->contains(relative);
@@ -236,9 +263,10 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
       waitWhilePaused();
       if (stop.stop_requested()) break;
       const bool qualifies = !cannotQualify(names[position]) && step.Search(names[position], items, stop);
+      ++checked;
       if (stop.stop_requested()) break;
       if (qualifies) {
-        DocumentIndexMatch match{names[position], {}};
+        DocumentIndexMatch match{names[position].path, {}};
         for (const DocumentFilterItemData& item : items)
           if (item.match || settings.mode == TDocumentIndexMode::dimExplore) match.items.push_back(item);
         PostToMain([owner, generation, match = std::move(match)]() mutable {
@@ -248,9 +276,10 @@ void TFileDocumentIndexThread::Run(std::stop_token stop, const std::shared_ptr<S
       if (position + 1 >= names.size()) phase = 4;
       if (!report(static_cast<int>(position))) break;
     }
+    cacheCurrent = cache && !stale && checked == names.size();
   }
-  if (useCache && phase >= 3 && !stop.stop_requested())
-    DocumentIndexer::Instance().Enqueue(settings.root, names, settings.encoding);
+  if (useCache && phase >= 3 && !cacheCurrent && !stop.stop_requested())
+    DocumentIndexer::Instance().Enqueue(settings.root, std::move(names), settings.encoding);
   const int result = stop.stop_requested() ? kDocumentIndexAbort : (phase >= 3 ? 0 : kDocumentIndexFail);
   PostToMain([owner, generation, result] {
     if (TCustomDocumentIndex* self = owner.Get()) self->WorkerComplete(generation, result);

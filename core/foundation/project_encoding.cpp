@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #include "platform/base/case_fold.h"
@@ -155,16 +157,52 @@ bool IsUtf8EncodingName(std::string_view encoding) noexcept {
   return SameText(encoding, "UTF-8") || SameText(encoding, "UTF8");
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at the start of `s` (lead byte 0x80 or
+// above), 0 when it is not one: no overlong forms, no surrogates, nothing above U+10FFFF.
+std::size_t Utf8SequenceLength(const unsigned char* s, std::size_t rest) noexcept {
+  const unsigned char lead = s[0];
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (rest < length || s[1] < low || s[1] > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if ((s[i] & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+}  // namespace
+
 std::size_t FindInvalidUtf8(std::string_view text) noexcept {
+  // NUL bytes are valid text here. ASCII is skipped eight bytes at a time.
+  const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    // g_utf8_validate_len stops at NUL bytes, which are valid text here.
-    const char* end = nullptr;
-    const std::size_t rest = text.size() - pos;
-    if (g_utf8_validate_len(text.data() + pos, rest, &end)) return std::string_view::npos;
-    pos = static_cast<std::size_t>(end - text.data());
-    if (text[pos] != '\0') return pos;
-    ++pos;
+  while (pos < size) {
+    while (pos + 8 <= size) {
+      std::uint64_t word;
+      std::memcpy(&word, data + pos, sizeof word);
+      if (word & 0x8080808080808080ull) break;
+      pos += 8;
+    }
+    while (pos < size && data[pos] < 0x80) ++pos;
+    if (pos >= size) break;
+    const std::size_t length = Utf8SequenceLength(data + pos, size - pos);
+    if (length == 0) return pos;
+    pos += length;
   }
   return std::string_view::npos;
 }

@@ -134,6 +134,16 @@ TEST_F(DocumentIndexCacheTest, AFileChangedAfterIndexingIsFoundByTheWarmSearch) 
   EXPECT_NE(std::find_if(warm.content.begin(), warm.content.end(),
                          [](const std::string& row) { return row.starts_with("d.txt|"); }),
             warm.content.end());
+  // The search that met the stale row had the cache brought up to date.
+  DocumentIndexer::Instance().WaitIdle();
+  const auto cache = DocumentIndexCache::Open(m_folder.Path().string());
+  ASSERT_TRUE(cache);
+  DocumentFileStamp stamp;
+  ASSERT_TRUE(stamp.Read(path));
+  EXPECT_TRUE(cache->IsFresh("d.txt", stamp));
+  std::unordered_set<std::string> paths;
+  ASSERT_TRUE(cache->Candidates("needle", paths));
+  EXPECT_TRUE(paths.contains("d.txt"));
 }
 
 TEST_F(DocumentIndexCacheTest, ADamagedCacheIsMadeAgainSilently) {

@@ -344,5 +344,44 @@ TEST_F(DocumentSearchTest, FilesDifferingInCaseOrChangedAreReadAgain) {
   EXPECT_TRUE(step.Search(lower, items));
 }
 
+// The walk's stamp sizes the read; a file that grew or shrank since is still
+// read whole, and a short file read after a long one sees none of its bytes.
+TEST_F(DocumentSearchTest, AListedDocumentIsReadWholeWhateverItsStampSays) {
+  const std::string big = m_folder.Write("big.txt", std::string(3 << 20, 'x') + " ещё needle end");
+  const std::string small = m_folder.Write("small.txt", "tiny");
+  DocumentFileStamp bigStamp, smallStamp;
+  ASSERT_TRUE(bigStamp.Read(big));
+  ASSERT_TRUE(smallStamp.Read(small));
+  const struct {
+    const char* what;
+    std::int64_t bigSize, smallSize;
+  } cases[] = {
+      {"exact", bigStamp.size, smallStamp.size},
+      {"grown since", 10, 1},
+      {"empty then", 0, 0},
+      {"shrunk since", bigStamp.size * 2, 5 << 20},
+      {"unknown", -1, -1},
+  };
+  DocumentSearchStep step = Step();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DocumentEntry bigEntry{big, bigStamp}, smallEntry{small, smallStamp};
+    bigEntry.stamp.size = c.bigSize;
+    smallEntry.stamp.size = c.smallSize;
+    std::vector<DocumentFilterItemData> items{TextItem("needle")};
+    ASSERT_TRUE(step.Search(bigEntry, items));
+    EXPECT_NE(items[0].chunks.at(0).predText.find("ещё"), std::string::npos) << items[0].chunks[0].predText;
+    items = {TextItem("needle")};
+    EXPECT_FALSE(step.Search(smallEntry, items));
+    items = {TextItem("tiny")};
+    EXPECT_TRUE(step.Search(smallEntry, items));
+    items = {TextItem("xxx")};
+    EXPECT_FALSE(step.Search(smallEntry, items)) << "nothing of the long file is left";
+    items = {Item(TDocumentIndexContentType::ditFile, "")};
+    ASSERT_TRUE(step.Search(smallEntry, items));
+    EXPECT_EQ(items[0].chunks.at(0).valueText, "tiny") << "the text is the bytes read, no more";
+  }
+}
+
 }  // namespace
 }  // namespace halbrin

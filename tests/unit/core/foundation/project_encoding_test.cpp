@@ -183,6 +183,14 @@ TEST(FindInvalidUtf8, FirstBadByte) {
       {"\xD0", 0},
       {kHelloUtf8 + "\xC3(", 12},
       {"\xF4\x90\x80\x80", 0},  // above U+10FFFF
+      {"\xF4\x8F\xBF\xBF", std::string::npos},
+      {"\xC0\x80", 0},              // overlong NUL
+      {"\xE0\x9F\xBF", 0},          // overlong
+      {"\xED\xA0\x80", 0},          // surrogate
+      {"\xEF\xBF\xBF", std::string::npos},
+      {"0123456789abcdef\xF0\x9F\x98", 16},  // cut at the end after whole ASCII words
+      {"0123456\xE2\x82\xAC" "89abcdefghijk", std::string::npos},  // a sequence across two words
+      {std::string("01234567\0\0\0\0\0\0\0\0x\x80", 18), 17},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "'" << c.text << "'");
