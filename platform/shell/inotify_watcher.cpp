@@ -48,6 +48,27 @@ constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_
 // How long an unpaired IN_MOVED_FROM waits for its IN_MOVED_TO.
 constexpr int kMovePairingMs = 50;
 
+// Calls visit(path, type) for each entry of `folder` but "." and "..": its
+// full path and its dirent type. A folder that cannot be read has none.
+template <class Visit>
+void ForEachEntry(const std::string& folder, Visit&& visit) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    visit(JoinWatchPath(folder, name), entry->d_type);
+  }
+  closedir(dir);
+}
+
+// Whether an entry is a folder; one of unknown type is looked at, links not followed.
+bool IsFolderEntry(const std::string& path, unsigned char type) {
+  if (type != DT_UNKNOWN) return type == DT_DIR;
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace
 
 namespace inotify_detail {
@@ -516,21 +537,11 @@ void Engine::AddTree(const View& parent, const std::string& folder, bool report)
       if (-wd == ENOSPC) LogLimit(*parent.owner, current);
       continue;
     }
-    DIR* dir = opendir(current.c_str());
-    if (!dir) continue;
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string path = JoinWatchPath(current, name);
-      bool isFolder = entry->d_type == DT_DIR;
-      if (entry->d_type == DT_UNKNOWN) {
-        struct stat info {};
-        isFolder = lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-      }
+    ForEachEntry(current, [&](const std::string& path, unsigned char type) {
+      const bool isFolder = IsFolderEntry(path, type);
       if (report) Add(*parent.owner, {ChangeKind::Created, path, "", isFolder});
       if (isFolder) pending.push_back(path);
-    }
-    closedir(dir);
+    });
   }
 }
 
@@ -550,14 +561,9 @@ void Engine::Rescan() {
           AddTree(root, current, false);
           continue;
         }
-        DIR* dir = opendir(current.c_str());
-        if (!dir) continue;
-        while (const dirent* item = readdir(dir)) {
-          const std::string name = item->d_name;
-          if (name == "." || name == "..") continue;
-          if (item->d_type == DT_DIR) pending.push_back(JoinWatchPath(current, name));
-        }
-        closedir(dir);
+        ForEachEntry(current, [&](const std::string& path, unsigned char type) {
+          if (type == DT_DIR) pending.push_back(path);
+        });
       }
     }
   }
@@ -606,23 +612,11 @@ WatchResult Engine::Watch(const std::shared_ptr<WatcherState>& state, const std:
     state->entries.push_back(entry);
     if (view.recursive) {
       // The root is watched; its sub-folders get theirs.
-      DIR* dir = opendir(entry.path.c_str());
-      if (dir) {
-        std::vector<std::string> subfolders;
-        while (const dirent* item = readdir(dir)) {
-          const std::string name = item->d_name;
-          if (name == "." || name == "..") continue;
-          const std::string path = JoinWatchPath(entry.path, name);
-          bool isFolder = item->d_type == DT_DIR;
-          if (item->d_type == DT_UNKNOWN) {
-            struct stat sub {};
-            isFolder = lstat(path.c_str(), &sub) == 0 && S_ISDIR(sub.st_mode);
-          }
-          if (isFolder) subfolders.push_back(path);
-        }
-        closedir(dir);
-        for (const std::string& sub : subfolders) AddTree(view, sub, false);
-      }
+      std::vector<std::string> subfolders;
+      ForEachEntry(entry.path, [&](const std::string& path, unsigned char type) {
+        if (IsFolderEntry(path, type)) subfolders.push_back(path);
+      });
+      for (const std::string& sub : subfolders) AddTree(view, sub, false);
     }
   }
   return result;
