@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -133,13 +134,14 @@ class Engine {
   // Under m_lock.
   void ForgetLocked(WatcherState& state);
   int AddView(View view, bool followLinks);
-  void RemoveView(int wd, WatcherState& owner, const std::string& below, bool subtree);
   void RemoveSubtree(WatcherState& owner, const std::string& folder);
   void RenameSubtree(WatcherState& owner, const std::string& oldPath, const std::string& newPath);
   // Watches the folders below `folder` (already watched by `parent`), with
   // report set reporting each entry found as created.
   void AddTree(const View& parent, const std::string& folder, bool report);
   void RemoveEntry(WatcherState& owner, const std::string& entryPath);
+  // Drops the owner's views that `drop` picks; a watch nobody views any more goes.
+  void RemoveViews(WatcherState& owner, const std::function<bool(const View&)>& drop);
   void Add(WatcherState& owner, ChangeItem item);
   void HandleMove(const PendingMove* from, int toWd, const std::string& toName, bool isFolder);
   void Rescan();
@@ -453,13 +455,13 @@ int Engine::AddView(View view, bool followLinks) {
   return wd;
 }
 
-void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
+void Engine::RemoveViews(WatcherState& owner, const std::function<bool(const View&)>& drop) {
   const std::set<int> wds = owner.wds;
   for (int wd : wds) {
     auto found = m_views.find(wd);
     if (found == m_views.end()) continue;
     auto& views = found->second;
-    std::erase_if(views, [&](const View& view) { return view.owner == &owner && IsBelowOrSame(view.path, folder); });
+    std::erase_if(views, [&](const View& view) { return view.owner == &owner && drop(view); });
     bool stillMine = false;
     for (const View& view : views) stillMine = stillMine || view.owner == &owner;
     if (!stillMine) owner.wds.erase(wd);
@@ -470,21 +472,12 @@ void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
   }
 }
 
+void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
+  RemoveViews(owner, [&](const View& view) { return IsBelowOrSame(view.path, folder); });
+}
+
 void Engine::RemoveEntry(WatcherState& owner, const std::string& entryPath) {
-  const std::set<int> wds = owner.wds;
-  for (int wd : wds) {
-    auto found = m_views.find(wd);
-    if (found == m_views.end()) continue;
-    auto& views = found->second;
-    std::erase_if(views, [&](const View& view) { return view.owner == &owner && view.entryPath == entryPath; });
-    bool stillMine = false;
-    for (const View& view : views) stillMine = stillMine || view.owner == &owner;
-    if (!stillMine) owner.wds.erase(wd);
-    if (views.empty()) {
-      inotify_rm_watch(m_fd, wd);
-      m_views.erase(found);
-    }
-  }
+  RemoveViews(owner, [&](const View& view) { return view.entryPath == entryPath; });
   std::erase_if(owner.entries, [&](const WatchEntry& entry) { return entry.path == entryPath; });
 }
 
@@ -623,16 +616,7 @@ WatchResult Engine::Watch(const std::shared_ptr<WatcherState>& state, const std:
 }
 
 void Engine::ForgetLocked(WatcherState& state) {
-  const std::set<int> wds = state.wds;
-  for (int wd : wds) {
-    auto found = m_views.find(wd);
-    if (found == m_views.end()) continue;
-    std::erase_if(found->second, [&](const View& view) { return view.owner == &state; });
-    if (found->second.empty()) {
-      inotify_rm_watch(m_fd, wd);
-      m_views.erase(found);
-    }
-  }
+  RemoveViews(state, [](const View&) { return true; });
   state.wds.clear();
   state.entries.clear();
   m_dirty.erase(&state);

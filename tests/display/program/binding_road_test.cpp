@@ -35,18 +35,7 @@ document.addEventListener("DOMContentLoaded", function () {
 });
 </script></body></html>)";
 
-class BindingRoadTest : public ProgramDisplayTest {
- protected:
-  std::size_t LogCount(const std::string& text) const {
-    std::size_t count = 0;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(m_temp.Path("data/Zebrin/HalbrinLite/logs"), error)) {
-      const std::string log = testing::ReadFile(entry.path());
-      for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) ++count;
-    }
-    return count;
-  }
-};
+class BindingRoadTest : public ProgramDisplayTest {};
 
 TEST_F(BindingRoadTest, APageScriptOpensTheDataClassAndBindsItsOwnDocument) {
   m_temp.Write("project/pages/bound.html", kBindingPage, testing::MakeFolders::Yes);

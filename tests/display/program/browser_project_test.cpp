@@ -51,16 +51,6 @@ class BrowserProjectTest : public ProgramDisplayTest {
   std::size_t LinePosition(const std::string& line) const {
     return ("\n" + Output()).find("\n" + line + "\n");
   }
-  // How often `text` occurs in the application's logs.
-  std::size_t LogCount(const std::string& text) const {
-    std::size_t count = 0;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(m_temp.Path("data/Zebrin/HalbrinLite/logs"), error)) {
-      const std::string log = testing::ReadFile(entry.path());
-      for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) ++count;
-    }
-    return count;
-  }
   void Stop(std::unique_ptr<Process>& program) {
     program->Signal(SIGTERM);
     EXPECT_EQ(program->Wait(20s), 0) << Diagnostics();

@@ -162,11 +162,22 @@ class ProgramDisplayTest : public testing::WindowManagerTest {
     return testing::WaitUntil([&] { return !testing::Viewable(testing::FindTopLevel(title)); });
   }
 
+  // How often `text` occurs in the application's logs.
+  std::size_t LogCount(const std::string& text) const {
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(LogFolder(), error)) {
+      const std::string log = testing::ReadFile(entry.path());
+      for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) ++count;
+    }
+    return count;
+  }
+
   // The output, the logs and the standard error of every start, for failure messages.
   std::string Diagnostics() const {
     std::string text = "out.txt:\n" + Output();
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(m_temp.Path("data/Zebrin/HalbrinLite/logs"), error))
+    for (const auto& entry : fs::directory_iterator(LogFolder(), error))
       text += "\nlog " + entry.path().filename().string() + ":\n" + ReadQuietly(entry.path());
     for (const std::string& file : m_errorFiles) text += "\n" + fs::path(file).filename().string() + ":\n" + ReadQuietly(file);
     return text;
@@ -177,6 +188,7 @@ class ProgramDisplayTest : public testing::WindowManagerTest {
   std::vector<std::string> m_env;
 
  private:
+  std::string LogFolder() const { return m_temp.Path("data/Zebrin/HalbrinLite/logs"); }
   static std::string ReadQuietly(const fs::path& path) {
     try {
       return testing::ReadFile(path);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,21 @@ class WebControlsTest : public ::testing::Test {
 
   RefPtr<IDispatchObject> Binder() { return GetProperty(*m_data, "binder").ToDispatch(); }
   RefPtr<IDispatchObject> Unbinder() { return GetProperty(*m_data, "unbinder").ToDispatch(); }
+  // normalize and updateLinks each raise an EOleError of `text`, with `code` when one is given.
+  void ExpectPageMethodsRaise(const std::string& text, std::optional<HResult> code = std::nullopt) {
+    for (const char* method : {"normalize", "updateLinks"}) {
+      SCOPED_TRACE(method);
+      try {
+        CallMethod(*m_data, method);
+        ADD_FAILURE() << "no error";
+      } catch (const EOleError& error) {
+        if (code) {
+          EXPECT_EQ(error.Code(), *code);
+        }
+        EXPECT_EQ(std::string(error.what()), text);
+      }
+    }
+  }
   const TFakePage::Call& OnlyCall(const TFakePage& page) {
     EXPECT_EQ(page.calls.size(), 1u);
     return page.calls.at(0);
@@ -200,15 +216,7 @@ TEST_F(WebControlsTest, RunsWithoutDocumentSendNothing) {
   EXPECT_FALSE(GetProperty(*m_data, "document").AsDispatch());
   EXPECT_EQ(CallMethod(*Binder(), "execute", {Variant(true)}).ToInt(), 1);
   EXPECT_EQ(CallMethod(*Unbinder(), "execute").ToInt(), 1);
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(std::string(error.what()), kNotPageDocument);
-    }
-  }
+  ExpectPageMethodsRaise(kNotPageDocument);
   EXPECT_TRUE(m_document->calls.empty());
   EXPECT_TRUE(m_hooks.logged.empty());
 }
@@ -219,16 +227,7 @@ TEST_F(WebControlsTest, DocumentThatRunsNoJob) {
   EXPECT_EQ(CallMethod(*Unbinder(), "execute").ToInt(), 1);
   EXPECT_EQ(m_hooks.logged, (std::vector<std::string>{"[TData]: The document is not a project page",
                                                       "[TData]: The document is not a project page"}));
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(error.Code(), DISP_E_EXCEPTION);
-      EXPECT_EQ(std::string(error.what()), kNotPageDocument);
-    }
-  }
+  ExpectPageMethodsRaise(kNotPageDocument, DISP_E_EXCEPTION);
   EXPECT_EQ(m_document->calls.size(), 4u);
 }
 
@@ -252,15 +251,7 @@ TEST_F(WebControlsTest, ErrorsOfARunAreLoggedAndTheChannelsErrorsRaised) {
 
 TEST_F(WebControlsTest, NormalizeAndUpdateLinksRaiseTheErrorsThePageAnswers) {
   m_document->answer = Variant("print.js:12: TypeError: null is not an object");
-  for (const char* method : {"normalize", "updateLinks"}) {
-    SCOPED_TRACE(method);
-    try {
-      CallMethod(*m_data, method);
-      ADD_FAILURE() << "no error";
-    } catch (const EOleError& error) {
-      EXPECT_EQ(std::string(error.what()), "print.js:12: TypeError: null is not an object");
-    }
-  }
+  ExpectPageMethodsRaise("print.js:12: TypeError: null is not an object");
   m_document->answer = Variant();
   EXPECT_NO_THROW(CallMethod(*m_data, "normalize"));
 }
