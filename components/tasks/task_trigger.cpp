@@ -18,6 +18,24 @@ std::int64_t DateTicks(int year, int month, int day) {
   }
 }
 
+// A date bound to three fields of the trigger's record.
+std::unique_ptr<TBoundDateTime<TDateEx>> BoundDate(TTaskTrigger& trigger, int TaskTriggerFields::*year,
+                                                   int TaskTriggerFields::*month, int TaskTriggerFields::*day) {
+  return std::make_unique<TBoundDateTime<TDateEx>>(
+      [&trigger, year, month, day] {
+        const TaskTriggerFields t = trigger.Fields();
+        return DateTicks(t.*year, t.*month, t.*day);
+      },
+      [&trigger, year, month, day](std::int64_t ticks) {
+        const DateTimeParts p = TCustomDateTimeEx::TicksToParts(ticks);
+        trigger.Change([&](TaskTriggerFields& t) {
+          t.*year = p.year;
+          t.*month = p.month;
+          t.*day = p.day;
+        });
+      });
+}
+
 [[noreturn]] void ThrowBadValue() { throw EOleError(E_TASK_INVALIDARG, "The parameter is incorrect."); }
 
 }  // namespace
@@ -87,32 +105,9 @@ HALBRIN_DEFINE_CLASS(
     .Property("share", &TTaskTrigger::Share, &TTaskTrigger::SetShare))
 
 TTaskTrigger::TTaskTrigger()
-    : m_beginDate(std::make_unique<TBoundDateTime<TDateEx>>(
-          [this] {
-            const TaskTriggerFields t = Fields();
-            return DateTicks(t.beginYear, t.beginMonth, t.beginDay);
-          },
-          [this](std::int64_t ticks) {
-            const DateTimeParts p = TCustomDateTimeEx::TicksToParts(ticks);
-            Change([&](TaskTriggerFields& t) {
-              t.beginYear = p.year;
-              t.beginMonth = p.month;
-              t.beginDay = p.day;
-            });
-          })),
-      m_endDate(std::make_unique<TBoundDateTime<TDateEx>>(
-          [this] {
-            const TaskTriggerFields t = Fields();
-            return DateTicks(t.endYear, t.endMonth, t.endDay);
-          },
-          [this](std::int64_t ticks) {
-            const DateTimeParts p = TCustomDateTimeEx::TicksToParts(ticks);
-            Change([&](TaskTriggerFields& t) {
-              t.endYear = p.year;
-              t.endMonth = p.month;
-              t.endDay = p.day;
-            });
-          })),
+    : m_beginDate(BoundDate(*this, &TaskTriggerFields::beginYear, &TaskTriggerFields::beginMonth,
+                            &TaskTriggerFields::beginDay)),
+      m_endDate(BoundDate(*this, &TaskTriggerFields::endYear, &TaskTriggerFields::endMonth, &TaskTriggerFields::endDay)),
       m_startTime(std::make_unique<TBoundDateTime<TTimeEx>>(
           [this] {
             const TaskTriggerFields t = Fields();

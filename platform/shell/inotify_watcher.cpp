@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -47,6 +48,27 @@ constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_
 
 // How long an unpaired IN_MOVED_FROM waits for its IN_MOVED_TO.
 constexpr int kMovePairingMs = 50;
+
+// Calls visit(path, type) for each entry of `folder` but "." and "..": its
+// full path and its dirent type. A folder that cannot be read has none.
+template <class Visit>
+void ForEachEntry(const std::string& folder, Visit&& visit) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    visit(JoinWatchPath(folder, name), entry->d_type);
+  }
+  closedir(dir);
+}
+
+// Whether an entry is a folder; one of unknown type is looked at, links not followed.
+bool IsFolderEntry(const std::string& path, unsigned char type) {
+  if (type != DT_UNKNOWN) return type == DT_DIR;
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 }  // namespace
 
@@ -112,13 +134,14 @@ class Engine {
   // Under m_lock.
   void ForgetLocked(WatcherState& state);
   int AddView(View view, bool followLinks);
-  void RemoveView(int wd, WatcherState& owner, const std::string& below, bool subtree);
   void RemoveSubtree(WatcherState& owner, const std::string& folder);
   void RenameSubtree(WatcherState& owner, const std::string& oldPath, const std::string& newPath);
   // Watches the folders below `folder` (already watched by `parent`), with
   // report set reporting each entry found as created.
   void AddTree(const View& parent, const std::string& folder, bool report);
   void RemoveEntry(WatcherState& owner, const std::string& entryPath);
+  // Drops the owner's views that `drop` picks; a watch nobody views any more goes.
+  void RemoveViews(WatcherState& owner, const std::function<bool(const View&)>& drop);
   void Add(WatcherState& owner, ChangeItem item);
   void HandleMove(const PendingMove* from, int toWd, const std::string& toName, bool isFolder);
   void Rescan();
@@ -432,13 +455,13 @@ int Engine::AddView(View view, bool followLinks) {
   return wd;
 }
 
-void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
+void Engine::RemoveViews(WatcherState& owner, const std::function<bool(const View&)>& drop) {
   const std::set<int> wds = owner.wds;
   for (int wd : wds) {
     auto found = m_views.find(wd);
     if (found == m_views.end()) continue;
     auto& views = found->second;
-    std::erase_if(views, [&](const View& view) { return view.owner == &owner && IsBelowOrSame(view.path, folder); });
+    std::erase_if(views, [&](const View& view) { return view.owner == &owner && drop(view); });
     bool stillMine = false;
     for (const View& view : views) stillMine = stillMine || view.owner == &owner;
     if (!stillMine) owner.wds.erase(wd);
@@ -449,21 +472,12 @@ void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
   }
 }
 
+void Engine::RemoveSubtree(WatcherState& owner, const std::string& folder) {
+  RemoveViews(owner, [&](const View& view) { return IsBelowOrSame(view.path, folder); });
+}
+
 void Engine::RemoveEntry(WatcherState& owner, const std::string& entryPath) {
-  const std::set<int> wds = owner.wds;
-  for (int wd : wds) {
-    auto found = m_views.find(wd);
-    if (found == m_views.end()) continue;
-    auto& views = found->second;
-    std::erase_if(views, [&](const View& view) { return view.owner == &owner && view.entryPath == entryPath; });
-    bool stillMine = false;
-    for (const View& view : views) stillMine = stillMine || view.owner == &owner;
-    if (!stillMine) owner.wds.erase(wd);
-    if (views.empty()) {
-      inotify_rm_watch(m_fd, wd);
-      m_views.erase(found);
-    }
-  }
+  RemoveViews(owner, [&](const View& view) { return view.entryPath == entryPath; });
   std::erase_if(owner.entries, [&](const WatchEntry& entry) { return entry.path == entryPath; });
 }
 
@@ -516,21 +530,11 @@ void Engine::AddTree(const View& parent, const std::string& folder, bool report)
       if (-wd == ENOSPC) LogLimit(*parent.owner, current);
       continue;
     }
-    DIR* dir = opendir(current.c_str());
-    if (!dir) continue;
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string path = JoinWatchPath(current, name);
-      bool isFolder = entry->d_type == DT_DIR;
-      if (entry->d_type == DT_UNKNOWN) {
-        struct stat info {};
-        isFolder = lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-      }
+    ForEachEntry(current, [&](const std::string& path, unsigned char type) {
+      const bool isFolder = IsFolderEntry(path, type);
       if (report) Add(*parent.owner, {ChangeKind::Created, path, "", isFolder});
       if (isFolder) pending.push_back(path);
-    }
-    closedir(dir);
+    });
   }
 }
 
@@ -550,14 +554,9 @@ void Engine::Rescan() {
           AddTree(root, current, false);
           continue;
         }
-        DIR* dir = opendir(current.c_str());
-        if (!dir) continue;
-        while (const dirent* item = readdir(dir)) {
-          const std::string name = item->d_name;
-          if (name == "." || name == "..") continue;
-          if (item->d_type == DT_DIR) pending.push_back(JoinWatchPath(current, name));
-        }
-        closedir(dir);
+        ForEachEntry(current, [&](const std::string& path, unsigned char type) {
+          if (type == DT_DIR) pending.push_back(path);
+        });
       }
     }
   }
@@ -606,39 +605,18 @@ WatchResult Engine::Watch(const std::shared_ptr<WatcherState>& state, const std:
     state->entries.push_back(entry);
     if (view.recursive) {
       // The root is watched; its sub-folders get theirs.
-      DIR* dir = opendir(entry.path.c_str());
-      if (dir) {
-        std::vector<std::string> subfolders;
-        while (const dirent* item = readdir(dir)) {
-          const std::string name = item->d_name;
-          if (name == "." || name == "..") continue;
-          const std::string path = JoinWatchPath(entry.path, name);
-          bool isFolder = item->d_type == DT_DIR;
-          if (item->d_type == DT_UNKNOWN) {
-            struct stat sub {};
-            isFolder = lstat(path.c_str(), &sub) == 0 && S_ISDIR(sub.st_mode);
-          }
-          if (isFolder) subfolders.push_back(path);
-        }
-        closedir(dir);
-        for (const std::string& sub : subfolders) AddTree(view, sub, false);
-      }
+      std::vector<std::string> subfolders;
+      ForEachEntry(entry.path, [&](const std::string& path, unsigned char type) {
+        if (IsFolderEntry(path, type)) subfolders.push_back(path);
+      });
+      for (const std::string& sub : subfolders) AddTree(view, sub, false);
     }
   }
   return result;
 }
 
 void Engine::ForgetLocked(WatcherState& state) {
-  const std::set<int> wds = state.wds;
-  for (int wd : wds) {
-    auto found = m_views.find(wd);
-    if (found == m_views.end()) continue;
-    std::erase_if(found->second, [&](const View& view) { return view.owner == &state; });
-    if (found->second.empty()) {
-      inotify_rm_watch(m_fd, wd);
-      m_views.erase(found);
-    }
-  }
+  RemoveViews(state, [](const View&) { return true; });
   state.wds.clear();
   state.entries.clear();
   m_dirty.erase(&state);

@@ -88,6 +88,47 @@ std::shared_ptr<State> Take(gpointer data) {
   return std::move(*held);
 }
 
+// Fails the request from the loop, so the sink never hears of it inside Send.
+template <class State>
+void PostFailure(const std::shared_ptr<State>& state, HResult code) {
+  MainEventLoop().Post([state, code] {
+    if (IUrlTransportSink* target = state->sink) {
+      state->Stop();
+      target->TransportFailed(code);
+    }
+  });
+}
+
+// Reads the next chunk of the state's body; `done` finishes it.
+template <class State>
+void ReadChunk(const std::shared_ptr<State>& state, GAsyncReadyCallback done) {
+  if (!state || !state->body) return;
+  g_input_stream_read_bytes_async(state->body.Get(), kChunkBytes, G_PRIORITY_DEFAULT, state->cancellable.Get(), done,
+                                  Hold(state));
+}
+
+// A finished chunk read: its bytes, the end at an empty chunk, or the failure
+// `code` names for the read's error.
+template <class State, HResult (*code)(const GError*)>
+void OnChunkRead(GObject* source, GAsyncResult* result, gpointer data) {
+  const std::shared_ptr<State> state = Take<State>(data);
+  GErrorPtr error;
+  GBytesPtr bytes(g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, Out(error)));
+  if (!state->sink || Cancelled(error.get())) return;
+  IUrlTransportSink* sink = state->sink;
+  if (!bytes) {
+    state->Stop();
+    sink->TransportFailed(code(error.get()));
+    return;
+  }
+  gsize size = 0;
+  const auto* chunk = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
+  if (size == 0)
+    sink->TransportEnd();
+  else
+    sink->TransportData(std::string_view(chunk, size));
+}
+
 }  // namespace
 
 void SetDownloadSessionOptions(const DownloadSessionOptions& options) {
@@ -181,26 +222,6 @@ void OnSent(GObject* source, GAsyncResult* result, gpointer data) {
   state->sink->TransportResponse(response);
 }
 
-void OnRead(GObject* source, GAsyncResult* result, gpointer data) {
-  const std::shared_ptr<SoupState> state = Take<SoupState>(data);
-  GErrorPtr error;
-  GBytesPtr bytes(g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, Out(error)));
-  if (!state->sink || Cancelled(error.get())) return;
-  IUrlTransportSink* sink = state->sink;
-  if (!bytes) {
-    state->Stop();
-    sink->TransportFailed(ReadErrorCode(error.get()));
-    return;
-  }
-  gsize size = 0;
-  const auto* data_ = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
-  if (size == 0) {
-    sink->TransportEnd();
-    return;
-  }
-  sink->TransportData(std::string_view(data_, size));
-}
-
 }  // namespace
 
 SoupTransport::SoupTransport() = default;
@@ -221,12 +242,7 @@ void SoupTransport::Send(const TUrlRequest& request, IUrlTransportSink& sink) {
   state->cancellable = GObjectPtr<GCancellable>::Adopt(g_cancellable_new());
   SoupMessage* message = soup_message_new(request.method.c_str(), request.url.c_str());
   if (!message) {
-    MainEventLoop().Post([state] {
-      if (IUrlTransportSink* target = state->sink) {
-        state->Stop();
-        target->TransportFailed(kInvalidUrl);
-      }
-    });
+    PostFailure(state, kInvalidUrl);
     return;
   }
   state->message = GObjectPtr<SoupMessage>::Adopt(message);
@@ -246,12 +262,7 @@ void SoupTransport::Send(const TUrlRequest& request, IUrlTransportSink& sink) {
       info = GObjectPtr<GFileInfo>::Adopt(
           g_file_input_stream_query_info(input.Get(), G_FILE_ATTRIBUTE_STANDARD_SIZE, nullptr, nullptr));
     if (!input || !info) {
-      MainEventLoop().Post([state] {
-        if (IUrlTransportSink* target = state->sink) {
-          state->Stop();
-          target->TransportFailed(kPathNotFound);
-        }
-      });
+      PostFailure(state, kPathNotFound);
       return;
     }
     soup_message_set_request_body(message, nullptr, G_INPUT_STREAM(input.Get()), g_file_info_get_size(info.Get()));
@@ -266,11 +277,7 @@ void SoupTransport::Send(const TUrlRequest& request, IUrlTransportSink& sink) {
   soup_session_send_async(Session(), message, G_PRIORITY_DEFAULT, state->cancellable.Get(), &OnSent, Hold(state));
 }
 
-void SoupTransport::ReadNext() {
-  if (!m_state || !m_state->body) return;
-  g_input_stream_read_bytes_async(m_state->body.Get(), kChunkBytes, G_PRIORITY_DEFAULT, m_state->cancellable.Get(),
-                                  &OnRead, Hold(m_state));
-}
+void SoupTransport::ReadNext() { ReadChunk(m_state, &OnChunkRead<SoupState, ReadErrorCode>); }
 
 // ---- FileTransport ------------------------------------------------------------
 
@@ -309,24 +316,8 @@ void OnFileOpened(GObject* source, GAsyncResult* result, gpointer data) {
   sink->TransportResponse(response);
 }
 
-void OnFileRead(GObject* source, GAsyncResult* result, gpointer data) {
-  const std::shared_ptr<FileState> state = Take<FileState>(data);
-  GErrorPtr error;
-  GBytesPtr bytes(g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, Out(error)));
-  if (!state->sink || Cancelled(error.get())) return;
-  IUrlTransportSink* sink = state->sink;
-  if (!bytes) {
-    state->Stop();
-    sink->TransportFailed(kDataNotAvailable);
-    return;
-  }
-  gsize size = 0;
-  const auto* data_ = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
-  if (size == 0)
-    sink->TransportEnd();
-  else
-    sink->TransportData(std::string_view(data_, size));
-}
+// Any failed read of a file is data that is not there.
+HResult FileReadErrorCode(const GError*) { return kDataNotAvailable; }
 
 }  // namespace
 
@@ -349,11 +340,7 @@ void FileTransport::Send(const TUrlRequest& request, IUrlTransportSink& sink) {
   g_file_read_async(file.Get(), G_PRIORITY_DEFAULT, state->cancellable.Get(), &OnFileOpened, Hold(state));
 }
 
-void FileTransport::ReadNext() {
-  if (!m_state || !m_state->body) return;
-  g_input_stream_read_bytes_async(m_state->body.Get(), kChunkBytes, G_PRIORITY_DEFAULT, m_state->cancellable.Get(),
-                                  &OnFileRead, Hold(m_state));
-}
+void FileTransport::ReadNext() { ReadChunk(m_state, &OnChunkRead<FileState, FileReadErrorCode>); }
 
 // ---- the factory ----------------------------------------------------------------
 

@@ -686,14 +686,7 @@ void TUrlLoaderEx::TimeoutTick() {
   const std::int64_t bytes = m_bind->m_bytes;
   const bool stalled = bytes == m_timeoutBytes;
   m_timeoutBytes = bytes;
-  if (!stalled) return;
-  const TBusyGuard busy(*this);
-  const TUrlLoaderAction action = DoTimeout(TUrlLoaderAction::laAbort);
-  if (!m_bind) return;
-  if (action == TUrlLoaderAction::laOverwrite)
-    m_timeoutTimer.Start();
-  else if (action == TUrlLoaderAction::laAbort)
-    Finish(kTimeout);
+  if (stalled) AskToGoOn(&TUrlLoaderEx::DoTimeout, m_timeoutTimer, kTimeout);
 }
 
 void TUrlLoaderEx::ThresholdTick() {
@@ -701,14 +694,18 @@ void TUrlLoaderEx::ThresholdTick() {
   const std::int64_t bytes = m_bind->m_bytes;
   const bool slow = bytes - m_thresholdBytes <= static_cast<std::int64_t>(m_threshold);
   m_thresholdBytes = bytes;
-  if (!slow) return;
+  if (slow) AskToGoOn(&TUrlLoaderEx::DoThreshold, m_thresholdTimer, kThreshold);
+}
+
+void TUrlLoaderEx::AskToGoOn(TUrlLoaderAction (TUrlLoaderEx::*ask)(TUrlLoaderAction), platform::TimerSource& timer,
+                             HResult failure) {
   const TBusyGuard busy(*this);
-  const TUrlLoaderAction action = DoThreshold(TUrlLoaderAction::laAbort);
+  const TUrlLoaderAction action = (this->*ask)(TUrlLoaderAction::laAbort);
   if (!m_bind) return;
   if (action == TUrlLoaderAction::laOverwrite)
-    m_thresholdTimer.Start();
+    timer.Start();
   else if (action == TUrlLoaderAction::laAbort)
-    Finish(kThreshold);
+    Finish(failure);
 }
 
 void TUrlLoaderEx::SetExec(const Variant& value) {

@@ -237,6 +237,10 @@ class TUrlLoaderEx : public TCustomExecutableComponentEx {
   HResult OpenTarget();
   void TimeoutTick();
   void ThresholdTick();
+  // Asks the handler whether a stalled or slow download goes on: laOverwrite
+  // watches on, laAbort ends it with `failure`.
+  void AskToGoOn(TUrlLoaderAction (TUrlLoaderEx::*ask)(TUrlLoaderAction), platform::TimerSource& timer,
+                 HResult failure);
   void ReadOn();
   // Bind callbacks.
   void OnProgress(int status, const std::string& text);

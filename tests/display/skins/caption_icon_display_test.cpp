@@ -48,31 +48,19 @@ class Ticker final : public platform::TComponent {
   int ticks = 0;
 };
 
-class CaptionIconDisplayTest : public testing::WindowManagerTest {
+class CaptionIconDisplayTest : public skintest::SkinnedFormTest {
  protected:
   void SetUp() override {
-    testing::WindowManagerTest::SetUp();
+    skintest::SkinnedFormTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(platform::InitGtk()) << "no display could be opened; run display tests under xvfb-run";
     char* made = g_dir_make_tmp("caption-icon-XXXXXX", nullptr);
     m_dir = made;
     g_free(made);
-    m_backend.emplace();
-    m_backendScope.emplace(*m_backend);
-    m_hostScope.emplace();
-    m_owner = std::make_unique<platform::TComponent>();
-    form = &platform::MakeComponent<TWinControl>(*m_owner);
-    form->SetName("Form");
     form->SetBoundsRect(TRect{200, 150, 560, 400});
     form->SetWindowTraits({.caption = true, .border = true, .sysMenu = true});
-    skin = &platform::MakeComponent<TZebrinFormSkin>(*m_owner);
     skin->SetAutoButtons(false);
-    TZebrinSkinCaptionBands& caption = *skin->Caption();
-    caption.Add().Metrics()->SetSize(kCaption);
-    caption.Items(0)->Item()->SetText("WWWW");
-    caption.SetTransparent(false);
-    caption.Metrics()->SetColor(kCaptionColor);
-    caption.Metrics()->SetInactiveColor(kCaptionColor);
+    AddCaptionBand(kCaption, kCaptionColor);
+    skin->Caption()->Items(0)->Item()->SetText("WWWW");
     TZebrinSkinFooterBands& footer = *skin->Footer();
     footer.Add().Metrics()->SetSize(kFooter);
     footer.SetTransparent(false);
@@ -81,15 +69,8 @@ class CaptionIconDisplayTest : public testing::WindowManagerTest {
   }
 
   void TearDown() override {
-    m_owner.reset();
-    FreeSkinManager();
-    m_hostScope.reset();
-    m_backendScope.reset();
-    m_backend.reset();
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
+    skintest::SkinnedFormTest::TearDown();
     if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
-    testing::WindowManagerTest::TearDown();
   }
 
   // A kIcon x kIcon opaque PNG of kIconColor.
@@ -102,16 +83,10 @@ class CaptionIconDisplayTest : public testing::WindowManagerTest {
   }
 
   void ShowSkinned() {
-    form->HandleNeeded();
-    skin->SetForm(form);
-    skin->SetEnabled(true);
-    ASSERT_NE(skin->Host(), nullptr);
-    gtk_window_present(m_backend->TopLevelWindow(form->Window()));
+    ASSERT_NO_FATAL_FAILURE(HookAndPresent());
     ASSERT_TRUE(RunUntil([&] { return ScreenPixel(Screen({skin->Caption()->BoundsRect().Right - 3, 2})) == kCaptionColor; }))
         << "the caption never showed";
   }
-
-  TPoint Screen(TPoint window) const { return skin->Host()->WindowToScreen(window); }
 
   // The screen's pixels of a window rectangle as 0xRRGGBB, row by row; empty when unreadable.
   std::vector<std::uint32_t> Grab(const TRect& r) {
@@ -130,15 +105,8 @@ class CaptionIconDisplayTest : public testing::WindowManagerTest {
     return pixels;
   }
 
-  TWinControl* form = nullptr;
-  TZebrinFormSkin* skin = nullptr;
-
  private:
   std::string m_dir;
-  std::optional<platform::GtkControlBackend> m_backend;
-  std::optional<platform::ScopedControlBackend> m_backendScope;
-  std::optional<GtkWindowHostFactoryScope> m_hostScope;
-  std::unique_ptr<platform::TComponent> m_owner;
 };
 
 TEST_F(CaptionIconDisplayTest, TheIconSitsAtIndentLeftCentredAndTheBandTextFollowsIt) {

@@ -37,50 +37,22 @@ const TRect kDeclared{200, 150, 600, 450};
 
 TRect Inflate(const TRect& r, int d) { return TRect{r.Left - d, r.Top - d, r.Right + d, r.Bottom + d}; }
 
-class FormSkinDisplayTest : public testing::WindowManagerTest {
+class FormSkinDisplayTest : public skintest::SkinnedFormTest {
  protected:
   void SetUp() override {
-    testing::WindowManagerTest::SetUp();
+    skintest::SkinnedFormTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(platform::InitGtk()) << "no display could be opened; run display tests under xvfb-run";
-    m_backend.emplace();
-    m_backendScope.emplace(*m_backend);
-    m_hostScope.emplace();
-    m_owner = std::make_unique<platform::TComponent>();
-
-    form = &platform::MakeComponent<TWinControl>(*m_owner);
-    form->SetName("Form");
     form->SetText("Halbrin Lite form skin");
     form->SetBoundsRect(kDeclared);
     form->SetWindowTraits({.caption = true, .border = true, .sizable = true, .framed = true, .sysMenu = true,
                            .minBox = true, .maxBox = true});
-    skin = &platform::MakeComponent<TZebrinFormSkin>(*m_owner);
     skin->SetName("Skin");
-    TZebrinSkinCaptionBands& caption = *skin->Caption();
-    caption.Add().Metrics()->SetSize(kCaption);
-    caption.SetTransparent(false);
-    caption.Metrics()->SetColor(kCaptionColor);
-    caption.Metrics()->SetInactiveColor(kCaptionColor);
-  }
-
-  void TearDown() override {
-    m_owner.reset();
-    FreeSkinManager();
-    m_hostScope.reset();
-    m_backendScope.reset();
-    m_backend.reset();
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    testing::WindowManagerTest::TearDown();
+    AddCaptionBand(kCaption, kCaptionColor);
   }
 
   // Hooks the form and shows it active, waiting until the caption is on the screen.
   void ShowSkinned() {
-    form->HandleNeeded();
-    skin->SetForm(form);
-    skin->SetEnabled(true);
-    ASSERT_NE(skin->Host(), nullptr);
-    gtk_window_present(Window());
+    ASSERT_NO_FATAL_FAILURE(HookAndPresent());
     ASSERT_TRUE(RunUntil([&] { return form->Active() && gtk_widget_get_mapped(GTK_WIDGET(Window())); }))
         << "never shown and active";
     ASSERT_TRUE(RunUntil([&] { return ScreenPixel(CaptionPoint().X, CaptionPoint().Y) == kCaptionColor; }))
@@ -88,7 +60,6 @@ class FormSkinDisplayTest : public testing::WindowManagerTest {
     ASSERT_TRUE(RunUntil([&] { return WindowRect() == kDeclared; })) << "the window is at " << Describe(WindowRect());
   }
 
-  GtkWindow* Window() const { return m_backend->TopLevelWindow(form->Window()); }
   // The top-level's rectangle as the X server has it.
   TRect WindowRect() const {
     GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(Window()));
@@ -99,7 +70,6 @@ class FormSkinDisplayTest : public testing::WindowManagerTest {
   }
   bool WindowMapped() const { return gtk_widget_get_mapped(GTK_WIDGET(Window())); }
 
-  TPoint Screen(TPoint window) const { return skin->Host()->WindowToScreen(window); }
   // A point of the caption's background, clear of text and buttons.
   TPoint CaptionPoint() const {
     const TRect area = skin->Caption()->BoundsRect();
@@ -139,15 +109,6 @@ class FormSkinDisplayTest : public testing::WindowManagerTest {
   // Where the window goes: openbox keeps a maximised window to the work area
   // and turns down the larger size the skin asks for.
   TRect MaximizedWindow() const { return skin->Host()->WorkArea(); }
-
-  TWinControl* form = nullptr;
-  TZebrinFormSkin* skin = nullptr;
-
- private:
-  std::optional<platform::GtkControlBackend> m_backend;
-  std::optional<platform::ScopedControlBackend> m_backendScope;
-  std::optional<GtkWindowHostFactoryScope> m_hostScope;
-  std::unique_ptr<platform::TComponent> m_owner;
 };
 
 TEST_F(FormSkinDisplayTest, ACaptionDoubleClickMaximisesIntoTheWorkAreaAndASecondRestores) {

@@ -61,31 +61,20 @@ class Clicks final : public platform::TComponent {
   int count = 0;
 };
 
-class HintTrackerDisplayTest : public testing::WindowManagerTest {
+class HintTrackerDisplayTest : public skintest::SkinnedFormTest {
  protected:
+  // The tracker and the hint read the real pointer through the desktop
+  // service, and the hint shows in a real window.
+  HintTrackerDisplayTest() : SkinnedFormTest({.desktop = true, .popups = true}) {}
+
   void SetUp() override {
-    testing::WindowManagerTest::SetUp();
+    skintest::SkinnedFormTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(platform::InitGtk()) << "no display could be opened; run display tests under xvfb-run";
     testing::PointerMoveTo(kAway.X, kAway.Y);
-    // The tracker and the hint read the real pointer through the desktop service.
-    m_desktop.emplace();
-    m_backend.emplace();
-    m_backendScope.emplace(*m_backend);
-    m_hostScope.emplace();
-    m_popupScope.emplace();
-    m_owner = std::make_unique<platform::TComponent>();
-    form = &platform::MakeComponent<TWinControl>(*m_owner);
-    form->SetName("Form");
     form->SetBoundsRect(TRect{200, 150, 560, 400});
     form->SetWindowTraits({.caption = true, .border = true, .sysMenu = true});
-    skin = &platform::MakeComponent<TZebrinFormSkin>(*m_owner);
     skin->SetAutoButtons(false);
-    TZebrinSkinCaptionBands& caption = *skin->Caption();
-    caption.Add().Metrics()->SetSize(kCaption);
-    caption.SetTransparent(false);
-    caption.Metrics()->SetColor(kCaptionColor);
-    caption.Metrics()->SetInactiveColor(kCaptionColor);
+    AddCaptionBand(kCaption, kCaptionColor);
     TZebrinSkinToolButtons& tools = *skin->ToolButtons();
     tools.SetBandIndex(0);
     tools.SetDragMode(dmManual);  // a press dragged off would take the button along
@@ -101,30 +90,17 @@ class HintTrackerDisplayTest : public testing::WindowManagerTest {
       look.SetInactiveHotColor(kHot);
       look.SetDownColor(kDown);
     }
-    clicks = &platform::MakeComponent<Clicks>(*m_owner);
+    clicks = &platform::MakeComponent<Clicks>(Owner());
     skin->OnClick().Bind(*clicks, &Clicks::Click);
   }
 
   void TearDown() override {
     testing::PointerMoveTo(kAway.X, kAway.Y);
-    m_owner.reset();
-    FreeSkinManager();
-    m_popupScope.reset();
-    m_hostScope.reset();
-    m_backendScope.reset();
-    m_backend.reset();
-    m_desktop.reset();
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    testing::WindowManagerTest::TearDown();
+    skintest::SkinnedFormTest::TearDown();
   }
 
   void ShowSkinned() {
-    form->HandleNeeded();
-    skin->SetForm(form);
-    skin->SetEnabled(true);
-    ASSERT_NE(skin->Host(), nullptr);
-    gtk_window_present(m_backend->TopLevelWindow(form->Window()));
+    ASSERT_NO_FATAL_FAILURE(HookAndPresent());
     ASSERT_TRUE(RunUntil([&] { return ScreenPixel(Screen({skin->Caption()->BoundsRect().Right - 3, 2})) == Rgb(kCaptionColor); }))
         << "the caption never showed";
     for (int i = 0; i < 2; ++i) {
@@ -135,7 +111,6 @@ class HintTrackerDisplayTest : public testing::WindowManagerTest {
     ASSERT_LE(Tool(0).BoundsRect().Right, Tool(1).BoundsRect().Left);
   }
 
-  TPoint Screen(TPoint window) const { return skin->Host()->WindowToScreen(window); }
   TZebrinSkinCustomButton& Tool(int index) const { return *skin->ToolButtons()->Items(index); }
   // The button's middle on the screen.
   TPoint Centre(int index) const {
@@ -159,18 +134,7 @@ class HintTrackerDisplayTest : public testing::WindowManagerTest {
     return window && window->Widget() && gtk_widget_get_mapped(window->Widget());
   }
 
-  TWinControl* form = nullptr;
-  TZebrinFormSkin* skin = nullptr;
   Clicks* clicks = nullptr;
-
- private:
-  std::optional<platform::GtkDesktopServiceScope> m_desktop;
-  std::optional<platform::GtkControlBackend> m_backend;
-  std::optional<platform::ScopedControlBackend> m_backendScope;
-  std::optional<GtkWindowHostFactoryScope> m_hostScope;
-  // Real hint windows.
-  std::optional<GtkSkinPopupFactoryScope> m_popupScope;
-  std::unique_ptr<platform::TComponent> m_owner;
 };
 
 TEST_F(HintTrackerDisplayTest, AToolButtonsHintShowsBelowTheCursorAndTheNextAfterShortDelay) {

@@ -3,15 +3,25 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include "platform/classes/component.h"
 #include "platform/graphics/geometry.h"
+#include "platform/ui/gtk_control_backend.h"
+#include "platform/ui/gtk_desktop_service.h"
 #include "platform/ui/gtk_init.h"
 #include "platform/ui/window_holder.h"
+#include "skins/core/form_skin.h"
+#include "skins/core/skin_manager.h"
+#include "skins/gtk/gtk_skin_popup_factory.h"
+#include "skins/gtk/gtk_window_host.h"
 #include "support/main_context_wait.h"
+#include "support/window_manager.h"
 
 namespace halbrin::skins::skintest {
 
@@ -79,4 +89,84 @@ class SkinDisplayTest : public ::testing::Test {
   }
 };
 
+// A skinned top-level form under openbox for the life of a case: the GTK
+// control backend and window hosts, an owner of the form ("Form") and its
+// skin, and a teardown that frees the skin manager and drains the loop.
+// Cases set the form and the skin up after SetUp and show them with
+// HookAndPresent() and their own waits.
+class SkinnedFormTest : public testing::WindowManagerTest {
+ public:
+  struct Services {
+    bool desktop = false;  // the real pointer through the GTK desktop service
+    bool popups = false;   // real hint and popup windows
+  };
+
+ protected:
+  SkinnedFormTest() = default;
+  explicit SkinnedFormTest(Services services) : m_services(services) {}
+
+  void SetUp() override {
+    testing::WindowManagerTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_TRUE(platform::InitGtk()) << "no display could be opened; run display tests under xvfb-run";
+    if (m_services.desktop) m_desktop.emplace();
+    m_backend.emplace();
+    m_backendScope.emplace(*m_backend);
+    m_hostScope.emplace();
+    if (m_services.popups) m_popupScope.emplace();
+    m_owner = std::make_unique<platform::TComponent>();
+    form = &platform::MakeComponent<platform::TWinControl>(*m_owner);
+    form->SetName("Form");
+    skin = &platform::MakeComponent<TZebrinFormSkin>(*m_owner);
+  }
+
+  void TearDown() override {
+    m_owner.reset();
+    FreeSkinManager();
+    m_popupScope.reset();
+    m_hostScope.reset();
+    m_backendScope.reset();
+    m_backend.reset();
+    m_desktop.reset();
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    testing::WindowManagerTest::TearDown();
+  }
+
+  // One opaque caption band of `size` in `color`, active or not.
+  void AddCaptionBand(int size, TColor color) {
+    TZebrinSkinCaptionBands& caption = *skin->Caption();
+    caption.Add().Metrics()->SetSize(size);
+    caption.SetTransparent(false);
+    caption.Metrics()->SetColor(color);
+    caption.Metrics()->SetInactiveColor(color);
+  }
+
+  // Hooks the form to the skin and presents its top-level.
+  void HookAndPresent() {
+    form->HandleNeeded();
+    skin->SetForm(form);
+    skin->SetEnabled(true);
+    ASSERT_NE(skin->Host(), nullptr);
+    gtk_window_present(Window());
+  }
+
+  GtkWindow* Window() const { return m_backend->TopLevelWindow(form->Window()); }
+  TPoint Screen(TPoint window) const { return skin->Host()->WindowToScreen(window); }
+  platform::TComponent& Owner() const { return *m_owner; }
+
+  platform::TWinControl* form = nullptr;
+  TZebrinFormSkin* skin = nullptr;
+
+ private:
+  Services m_services;
+  std::optional<platform::GtkDesktopServiceScope> m_desktop;
+  std::optional<platform::GtkControlBackend> m_backend;
+  std::optional<platform::ScopedControlBackend> m_backendScope;
+  std::optional<GtkWindowHostFactoryScope> m_hostScope;
+  std::optional<GtkSkinPopupFactoryScope> m_popupScope;
+  std::unique_ptr<platform::TComponent> m_owner;
+};
+
 }  // namespace halbrin::skins::skintest
+

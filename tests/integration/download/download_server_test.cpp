@@ -182,6 +182,23 @@ TEST_F(DownloadServerTest, GetIntoAFileAndIntoMemory) {
   EXPECT_EQ(server.RequestsFor("/data.bin").back().Header("User-Agent"), std::nullopt);
 }
 
+TEST_F(DownloadServerTest, AFileUrlIsCopiedChunkByChunkIntoAFileOrMemory) {
+  // Larger than one read, so the copy is put together from several chunks.
+  const std::string source = RandomBytes(200 * 1024 + 17, 4);
+  platform::GCharPtr uri(g_filename_to_uri(m_folder.Write("source.bin", source).c_str(), nullptr, nullptr));
+  m_loader.SetFileName("copy.bin");
+  EXPECT_EQ(Run(uri.get()), 0);
+  EXPECT_EQ(testing::ReadFile(Path("copy.bin")), source);
+
+  m_loader.SetFileName("");
+  ASSERT_EQ(Run(uri.get()), 0);
+  EXPECT_EQ(m_loader.Data(), source);
+
+  platform::GCharPtr empty(g_filename_to_uri(m_folder.Write("empty.bin", "").c_str(), nullptr, nullptr));
+  ASSERT_EQ(Run(empty.get()), 0) << "an empty file ends at its first read";
+  EXPECT_EQ(m_loader.Data(), "");
+}
+
 TEST_F(DownloadServerTest, ResumeAppendsA206AndA200Recreates) {
   const std::string source = RandomBytes(3000, 2);
   HttpTestServer::Answer ranged = HttpTestServer::Answer::Of(source, "application/octet-stream");

@@ -303,6 +303,38 @@ TEST_F(TaskSchedulerTest, TriggerDateObjectsReadAndWriteThroughTheTrigger) {
   EXPECT_EQ(trigger.TriggerString(), "At 07:45 every day, starting 09.02.2031");
 }
 
+TEST_F(TaskSchedulerTest, BeginAndEndDatesEachKeepToTheirOwnFields) {
+  struct Case {
+    const char* what;
+    TDateEx* (TTaskTrigger::*date)() const;
+    int TaskTriggerFields::*year;
+    int TaskTriggerFields::*month;
+    int TaskTriggerFields::*day;
+  };
+  const Case cases[] = {
+      {"begin", &TTaskTrigger::BeginDate, &TaskTriggerFields::beginYear, &TaskTriggerFields::beginMonth,
+       &TaskTriggerFields::beginDay},
+      {"end", &TTaskTrigger::EndDate, &TaskTriggerFields::endYear, &TaskTriggerFields::endMonth,
+       &TaskTriggerFields::endDay},
+  };
+  TScheduledTask& task = NewScheduler().NewTask("both dates");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TTaskTrigger& trigger = task.NewTrigger();
+    const TaskTriggerFields before = trigger.Fields();
+    (trigger.*c.date)()->SetParts({2032, 11, 28, 0, 0, 0, 0});
+    TaskTriggerFields expected = before;
+    expected.*c.year = 2032;
+    expected.*c.month = 11;
+    expected.*c.day = 28;
+    EXPECT_EQ(trigger.Fields(), expected) << "only the date's own three fields change";
+
+    trigger.Change([&](TaskTriggerFields& f) { f.*c.month = 12; });
+    EXPECT_EQ((trigger.*c.date)()->Field(1), 12);
+    EXPECT_EQ((trigger.*c.date)()->Field(2), 28);
+  }
+}
+
 TEST_F(TaskSchedulerTest, SaveWritesTheTimerForTheNextRunAndStatusFollows) {
   TScheduledTask& task = NewScheduler().NewTask("timer");
   EXPECT_EQ(task.Status(), SCHED_S_TASK_NO_VALID_TRIGGERS);
