@@ -93,13 +93,12 @@ class TFolderDialogEx::TEvents final : public IFolderDialogEvents {
   TFolderDialogEx& m_dialog;
 };
 
-TFolderDialogEx::TFolderDialogEx(TComponent* owner) : TComponent(owner), m_font(std::make_unique<TFont>()) {
+TFolderDialogEx::TFolderDialogEx(TComponent* owner) : Inherited(owner), m_font(std::make_unique<TFont>()) {
   AssignDesktopMessageFont(*m_font);
   ApplicationHooks().RegisterComponent(*this);
 }
 
 TFolderDialogEx::~TFolderDialogEx() {
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }
 
@@ -193,11 +192,6 @@ void TFolderDialogEx::showHandler(TObject*) { FireEvent("show", {}, nullptr); }
 void TFolderDialogEx::validateFailedHandler(TObject*, const std::string& text) {
   const Variant args[] = {Variant(text)};
   FireEvent("validatefailed", args, nullptr);
-}
-
-void TFolderDialogEx::Notification(TComponent* component, TOperation operation) {
-  TComponent::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

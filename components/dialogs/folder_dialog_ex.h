@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "platform/classes/component.h"
 #include "platform/classes/method.h"
 #include "platform/graphics/font.h"
@@ -31,8 +31,8 @@ std::uint32_t FolderOptionFlags(TFolderOptions options);
 // (Sender, the typed text)
 using TValidateFailedEvent = platform::TEvent<platform::TObject*, const std::string&>;
 
-class TFolderDialogEx : public platform::TComponent, public IScriptEventSource, public IExecutable {
-  HALBRIN_CLASS(TFolderDialogEx, platform::TComponent)
+class TFolderDialogEx : public TScriptEventSourceOf<platform::TComponent>, public IExecutable {
+  HALBRIN_CLASS(TFolderDialogEx, TScriptEventSourceOf<platform::TComponent>)
 
   explicit TFolderDialogEx(platform::TComponent* owner = nullptr);
   ~TFolderDialogEx() override;
@@ -62,11 +62,6 @@ class TFolderDialogEx : public platform::TComponent, public IScriptEventSource, 
   // Shows the dialog; true with a folder chosen (then onExecute fires).
   bool Execute();
 
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
   // A non-empty text is the folder name first; then the dialog runs.
@@ -85,9 +80,6 @@ class TFolderDialogEx : public platform::TComponent, public IScriptEventSource, 
   void showHandler(platform::TObject* sender);
   void validateFailedHandler(platform::TObject* sender, const std::string& text);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
   class TEvents;
 
@@ -101,8 +93,6 @@ class TFolderDialogEx : public platform::TComponent, public IScriptEventSource, 
   std::unique_ptr<platform::TFont> m_font;
   // The open dialog's control; null while none is open.
   platform::IFolderDialogControl* m_control = nullptr;
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

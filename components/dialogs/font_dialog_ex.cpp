@@ -23,10 +23,9 @@ HALBRIN_DEFINE_CLASS(TFontDialogEx,
                      .Handler("applyHandler", &TFontDialogEx::applyHandler)
                      .Handler("executeHandler", &TFontDialogEx::executeHandler))
 
-TFontDialogEx::TFontDialogEx(TComponent* owner) : TFontDialog(owner) { ApplicationHooks().RegisterComponent(*this); }
+TFontDialogEx::TFontDialogEx(TComponent* owner) : Inherited(owner) { ApplicationHooks().RegisterComponent(*this); }
 
 TFontDialogEx::~TFontDialogEx() {
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }
 
@@ -51,10 +50,5 @@ void TFontDialogEx::showHandler(TObject*) { FireEvent("show", {}, nullptr); }
 void TFontDialogEx::closeHandler(TObject*) { FireEvent("close", {}, nullptr); }
 void TFontDialogEx::applyHandler(TObject*) { FireWithFont("apply"); }
 void TFontDialogEx::executeHandler(TObject*) { FireWithFont("execute"); }
-
-void TFontDialogEx::Notification(TComponent* component, TOperation operation) {
-  TFontDialog::Notification(component, operation);
-  m_events.Notification(component, operation);
-}
 
 }  // namespace halbrin

@@ -5,12 +5,12 @@
 
 #include "components/dialogs/common_dialogs.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 
 namespace halbrin {
 
-class TFontDialogEx : public TFontDialog, public IScriptEventSource, public IExecutable {
-  HALBRIN_CLASS(TFontDialogEx, TFontDialog)
+class TFontDialogEx : public TScriptEventSourceOf<TFontDialog>, public IExecutable {
+  HALBRIN_CLASS(TFontDialogEx, TScriptEventSourceOf<TFontDialog>)
 
   explicit TFontDialogEx(platform::TComponent* owner = nullptr);
   ~TFontDialogEx() override;
@@ -18,11 +18,6 @@ class TFontDialogEx : public TFontDialog, public IScriptEventSource, public IExe
   // Runs the dialog; on success fires onExecute.
   bool Execute() override;
 
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
   platform::Variant GetExec() const override { return m_execResult; }
@@ -36,14 +31,9 @@ class TFontDialogEx : public TFontDialog, public IScriptEventSource, public IExe
   void applyHandler(platform::TObject* sender);
   void executeHandler(platform::TObject* sender);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
   void FireWithFont(std::string_view name);
 
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

@@ -74,13 +74,12 @@ int SystemMajorVersion() {
 }
 
 TOpenDialogEx::TOpenDialogEx(TComponent* owner)
-    : TOpenDialog(owner), m_places(std::make_unique<TOpenDialogPlaces>(this)), m_font(std::make_unique<TFont>()) {
+    : Inherited(owner), m_places(std::make_unique<TOpenDialogPlaces>(this)), m_font(std::make_unique<TFont>()) {
   AssignDesktopMessageFont(*m_font);
   ApplicationHooks().RegisterComponent(*this);
 }
 
 TOpenDialogEx::~TOpenDialogEx() {
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }
 
@@ -174,11 +173,6 @@ void TOpenDialogEx::typeChangeHandler(TObject*) {
 void TOpenDialogEx::executeHandler(TObject*) {
   const Variant args[] = {Variant(FileName()), Variant(FilterIndex())};
   FireEvent("execute", args, nullptr);
-}
-
-void TOpenDialogEx::Notification(TComponent* component, TOperation operation) {
-  TOpenDialog::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

@@ -11,7 +11,7 @@
 #include "components/dialogs/open_dialog_places.h"
 #include "core/foundation/string_list_ex.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 
 namespace halbrin {
 
@@ -25,8 +25,8 @@ std::string PangoFontText(const platform::TFont& font);
 // The first number of the kernel's release (uname), the system's major version.
 int SystemMajorVersion();
 
-class TOpenDialogEx : public TOpenDialog, public IScriptEventSource, public IExecutable {
-  HALBRIN_CLASS(TOpenDialogEx, TOpenDialog)
+class TOpenDialogEx : public TScriptEventSourceOf<TOpenDialog>, public IExecutable {
+  HALBRIN_CLASS(TOpenDialogEx, TScriptEventSourceOf<TOpenDialog>)
 
   explicit TOpenDialogEx(platform::TComponent* owner = nullptr);
   ~TOpenDialogEx() override;
@@ -55,11 +55,6 @@ class TOpenDialogEx : public TOpenDialog, public IScriptEventSource, public IExe
   bool Execute() override;
 
   // IScriptEventSource
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
   // IExecutable: ":execute" or ":show" runs the dialog; any other value is
@@ -83,7 +78,6 @@ class TOpenDialogEx : public TOpenDialog, public IScriptEventSource, public IExe
 
  protected:
   platform::TFileDialogRequest BuildRequest() const override;
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
 
  private:
   std::unique_ptr<TOpenDialogPlaces> m_places;
@@ -94,8 +88,6 @@ class TOpenDialogEx : public TOpenDialog, public IScriptEventSource, public IExe
   bool m_autoNormalize = false;
   bool m_firstShow = true;
   TFileEditStyle m_fileEditStyle = TFileEditStyle::fsEdit;
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

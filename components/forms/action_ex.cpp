@@ -28,18 +28,17 @@ HALBRIN_DEFINE_CLASS(TActionEx,
                      .Handler("executeHandler", &TActionEx::executeHandler)
                      .Handler("updateHandler", &TActionEx::updateHandler))
 
-TActionEx::TActionEx(TComponent* owner) : TCustomAction(owner) { ApplicationHooks().RegisterComponent(*this); }
+TActionEx::TActionEx(TComponent* owner) : Inherited(owner) { ApplicationHooks().RegisterComponent(*this); }
 
 TActionEx::~TActionEx() {
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }
 
 TActionListEx* TActionEx::Actions() const noexcept { return dynamic_cast<TActionListEx*>(ActionList()); }
 
 TScriptEvents* TActionEx::GetEvents() {
-  const bool made = m_events.Peek() == nullptr;
-  TScriptEvents* events = m_events.Get();
+  const bool made = EventsSlot().Peek() == nullptr;
+  TScriptEvents* events = EventsSlot().Get();
   if (made && events) {
     events->SetOnGetScript([this] {
       TActionListEx* list = Actions();
@@ -61,11 +60,6 @@ void TActionEx::executeHandler(TObject*) {
 }
 
 void TActionEx::updateHandler(TObject*) { FireEvent("update", {}, nullptr); }
-
-void TActionEx::Notification(TComponent* component, TOperation operation) {
-  TCustomAction::Notification(component, operation);
-  m_events.Notification(component, operation);
-}
 
 // --- TActionListEx ---------------------------------------------------------
 
@@ -90,11 +84,10 @@ bool ActionHandledResult(const Variant& result, bool handled) noexcept {
   return ScriptResultAsBoolean(result, handled);
 }
 
-TActionListEx::TActionListEx(TComponent* owner) : TCustomActionList(owner) { ActionUpdates().Add(*this); }
+TActionListEx::TActionListEx(TComponent* owner) : Inherited(owner) { ActionUpdates().Add(*this); }
 
 TActionListEx::~TActionListEx() {
   ActionUpdates().Remove(*this);
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
 }
 
@@ -124,11 +117,6 @@ void TActionListEx::updateHandler(TCustomAction* action, bool& handled) {
   if (!action) return;
   const Variant args[] = {Variant(action->Name())};
   handled = ActionHandledResult(FireEvent("update", args, nullptr), handled);
-}
-
-void TActionListEx::Notification(TComponent* component, TOperation operation) {
-  TCustomActionList::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

@@ -18,7 +18,7 @@
 
 #include "core/foundation/collection_interfaces.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "platform/controls/action_list.h"
 #include "platform/variant/variant.h"
 
@@ -26,11 +26,10 @@ namespace halbrin {
 
 class TActionListEx;
 
-class TActionEx : public platform::TCustomAction,
+class TActionEx : public TScriptEventSourceOf<platform::TCustomAction>,
                   public IComponentType,
-                  public IScriptEventSource,
                   public IExecutable {
-  HALBRIN_CLASS(TActionEx, platform::TCustomAction)
+  HALBRIN_CLASS(TActionEx, TScriptEventSourceOf<platform::TCustomAction>)
 
   // Registers the action with the application (ApplicationHooks()).
   explicit TActionEx(platform::TComponent* owner = nullptr);
@@ -45,10 +44,6 @@ class TActionEx : public platform::TCustomAction,
   // until one is set, is that of the list's bindings (when the action is in
   // a TActionListEx that has them), so a list's actions share its script.
   TScriptEvents* GetEvents() override;
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -61,21 +56,15 @@ class TActionEx : public platform::TCustomAction,
   void executeHandler(platform::TObject* sender);
   void updateHandler(platform::TObject* sender);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 
-class TActionListEx : public platform::TCustomActionList,
+class TActionListEx : public TScriptEventSourceOf<platform::TCustomActionList>,
                       public IItemCollection,
-                      public IScriptEventSource,
                       public IExecutable,
                       public IDeclaredItemList {
-  HALBRIN_CLASS(TActionListEx, platform::TCustomActionList)
+  HALBRIN_CLASS(TActionListEx, TScriptEventSourceOf<platform::TCustomActionList>)
 
   // Joins the update cycle (ActionUpdates()) while it lives.
   explicit TActionListEx(platform::TComponent* owner = nullptr);
@@ -91,11 +80,6 @@ class TActionListEx : public platform::TCustomActionList,
   int length() const override { return ActionCount(); }
 
   // IScriptEventSource.
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -115,12 +99,7 @@ class TActionListEx : public platform::TCustomActionList,
   void executeHandler(platform::TCustomAction* action, bool& handled);
   void updateHandler(platform::TCustomAction* action, bool& handled);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

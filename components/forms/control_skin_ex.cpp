@@ -34,13 +34,12 @@ HALBRIN_DEFINE_CLASS(TZebrinControlSkinEx,
                      .EventOf("OnIconMouseDown", [](C& s) -> TMouseEvent& { return s.Icon()->OnMouseDown(); },
                               "TMouseEvent"))
 
-TZebrinControlSkinEx::TZebrinControlSkinEx(TComponent* owner) : TZebrinControlSkin(owner) {}
+TZebrinControlSkinEx::TZebrinControlSkinEx(TComponent* owner) : Inherited(owner) {}
 
 TZebrinControlSkinEx::~TZebrinControlSkinEx() {
   // No binding runs once this face is going: the engine's destructor still
   // unhooks the control and frees the band items.
-  m_events.Free();
-  m_eventData = Variant::Null();
+  FreeEvents();
   m_execResult = Variant::Null();
 }
 
@@ -86,11 +85,6 @@ void TZebrinControlSkinEx::iconDblClickHandler(TObject* sender) { FireSkinItemEv
 
 void TZebrinControlSkinEx::iconMouseDownHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
   FireSkinMouseEvent(*this, *this, "iconmousedown", sender, button, shift, x, y);
-}
-
-void TZebrinControlSkinEx::Notification(TComponent* component, TOperation operation) {
-  TZebrinControlSkin::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

@@ -10,25 +10,20 @@
 #include <string_view>
 
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "core/framework/std_events_component.h"
 #include "platform/variant/variant.h"
 #include "skins/core/control_skin.h"
 
 namespace halbrin {
 
-class TZebrinControlSkinEx : public skins::TZebrinControlSkin, public IScriptEventSource, public IExecutable {
-  HALBRIN_CLASS(TZebrinControlSkinEx, skins::TZebrinControlSkin)
+class TZebrinControlSkinEx : public TScriptEventSourceOf<skins::TZebrinControlSkin>, public IExecutable {
+  HALBRIN_CLASS(TZebrinControlSkinEx, TScriptEventSourceOf<skins::TZebrinControlSkin>)
 
   explicit TZebrinControlSkinEx(platform::TComponent* owner = nullptr);
   ~TZebrinControlSkinEx() override;
 
   // IScriptEventSource: the bindings are made on first read and owned by the skin.
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -53,12 +48,7 @@ class TZebrinControlSkinEx : public skins::TZebrinControlSkin, public IScriptEve
   void iconDblClickHandler(platform::TObject* sender);
   void iconMouseDownHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

@@ -35,13 +35,12 @@ HALBRIN_DEFINE_CLASS(TZebrinFormSkinEx,
                      .EventOf("OnIconMouseDown", [](F& s) -> TMouseEvent& { return s.Icon()->OnMouseDown(); },
                               "TMouseEvent"))
 
-TZebrinFormSkinEx::TZebrinFormSkinEx(TComponent* owner) : TZebrinFormSkin(owner) {}
+TZebrinFormSkinEx::TZebrinFormSkinEx(TComponent* owner) : Inherited(owner) {}
 
 TZebrinFormSkinEx::~TZebrinFormSkinEx() {
   // No binding runs once this face is going: the engine's destructor still
   // unhooks the control and frees the band items.
-  m_events.Free();
-  m_eventData = Variant::Null();
+  FreeEvents();
   m_execResult = Variant::Null();
 }
 
@@ -87,11 +86,6 @@ void TZebrinFormSkinEx::iconDblClickHandler(TObject* sender) { FireSkinItemEvent
 
 void TZebrinFormSkinEx::iconMouseDownHandler(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
   FireSkinMouseEvent(*this, *this, "iconmousedown", sender, button, shift, x, y);
-}
-
-void TZebrinFormSkinEx::Notification(TComponent* component, TOperation operation) {
-  TZebrinFormSkin::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

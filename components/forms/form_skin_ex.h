@@ -11,25 +11,20 @@
 #include <string_view>
 
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "core/framework/std_events_component.h"
 #include "platform/variant/variant.h"
 #include "skins/core/form_skin.h"
 
 namespace halbrin {
 
-class TZebrinFormSkinEx : public skins::TZebrinFormSkin, public IScriptEventSource, public IExecutable {
-  HALBRIN_CLASS(TZebrinFormSkinEx, skins::TZebrinFormSkin)
+class TZebrinFormSkinEx : public TScriptEventSourceOf<skins::TZebrinFormSkin>, public IExecutable {
+  HALBRIN_CLASS(TZebrinFormSkinEx, TScriptEventSourceOf<skins::TZebrinFormSkin>)
 
   explicit TZebrinFormSkinEx(platform::TComponent* owner = nullptr);
   ~TZebrinFormSkinEx() override;
 
   // IScriptEventSource: the bindings are made on first read and owned by the skin.
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -61,12 +56,7 @@ class TZebrinFormSkinEx : public skins::TZebrinFormSkin, public IScriptEventSour
   void iconDblClickHandler(platform::TObject* sender);
   void iconMouseDownHandler(platform::TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
-  TScriptEventsSlot m_events{*this};
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_execResult = platform::Variant::Null();
 };
 

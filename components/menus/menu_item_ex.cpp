@@ -89,14 +89,13 @@ TMenuItem* FindMenuItem(const TMenuItem& parent, std::string_view name) {
   return nullptr;
 }
 
-TMenuItemEx::TMenuItemEx(TComponent* owner) : TMenuItem(owner) {
+TMenuItemEx::TMenuItemEx(TComponent* owner) : Inherited(owner) {
   ApplicationHooks().RegisterComponent(*this);
   OnMeasureItem().Bind(*this, &TMenuItemEx::MeasureOwnerDrawn);
   OnDrawItem().Bind(*this, &TMenuItemEx::DrawOwnerDrawn);
 }
 
 TMenuItemEx::~TMenuItemEx() {
-  m_eventData = Variant::Null();
   m_execResult = Variant::Null();
   m_data = Variant::Null();
   m_font.reset();
@@ -114,7 +113,7 @@ TFont* TMenuItemEx::Font() {
 TPopupMenuEx* TMenuItemEx::MenuEx() const noexcept { return dynamic_cast<TPopupMenuEx*>(Menu()); }
 
 std::string TMenuItemEx::Xml() const {
-  const TScriptEvents* events = m_events.Peek();
+  const TScriptEvents* events = EventsSlot().Peek();
   const TScriptEvent* binding = events ? events->Find("onclick") : nullptr;
   return binding ? binding->GetXml() : std::string();
 }
@@ -126,8 +125,8 @@ void TMenuItemEx::SetXml(const std::string& xml) {
 TMenuItem* TMenuItemEx::FindSubItem(std::string_view name) const { return FindMenuItem(*this, name); }
 
 TScriptEvents* TMenuItemEx::GetEvents() {
-  const bool made = m_events.Peek() == nullptr;
-  TScriptEvents* events = m_events.Get();
+  const bool made = EventsSlot().Peek() == nullptr;
+  TScriptEvents* events = EventsSlot().Get();
   if (made && events) {
     events->SetOnGetScript([this] {
       TPopupMenuEx* menu = MenuEx();
@@ -166,11 +165,6 @@ TObject* TMenuItemEx::ItemAt(int index) const {
 void TMenuItemEx::clickHandler(TObject*) {
   const Variant args[] = {Variant(Name()), Variant(Checked()), m_data};
   FireEvent("click", args, nullptr);
-}
-
-void TMenuItemEx::Notification(TComponent* component, TOperation operation) {
-  TMenuItem::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 void TMenuItemEx::MeasureOwnerDrawn(TObject*, ICanvas& canvas, int& width, int& height) {

@@ -17,7 +17,7 @@
 
 #include "core/foundation/collection_interfaces.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/menu_item.h"
 #include "platform/variant/variant.h"
@@ -35,13 +35,12 @@ const platform::TEnumInfo& MenuItemStyleInfo();
 const platform::TEnumInfo& MenuTextAlignInfo();
 const platform::TEnumInfo& MenuTextLayoutInfo();
 
-class TMenuItemEx : public platform::TMenuItem,
+class TMenuItemEx : public TScriptEventSourceOf<platform::TMenuItem>,
                     public IItemCollection,
                     public IComponentType,
-                    public IScriptEventSource,
                     public IExecutable,
                     public IDeclaredItemList {
-  HALBRIN_CLASS(TMenuItemEx, platform::TMenuItem)
+  HALBRIN_CLASS(TMenuItemEx, TScriptEventSourceOf<platform::TMenuItem>)
 
   // Registers the item with the application (ApplicationHooks()) and plugs
   // TDefaultMenuOwnerDraw into its measure and draw notifications.
@@ -99,10 +98,6 @@ class TMenuItemEx : public platform::TMenuItem,
   // IScriptEventSource. The bindings are made on first read; their script,
   // until one is set, is that of the menu's bindings when the menu has them.
   TScriptEvents* GetEvents() override;
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -120,16 +115,11 @@ class TMenuItemEx : public platform::TMenuItem,
   // "click" with [Name, Checked, data]; the answer is ignored.
   void clickHandler(platform::TObject* sender);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
   // TDefaultMenuOwnerDraw, plugged into OnMeasureItem and OnDrawItem.
   void MeasureOwnerDrawn(platform::TObject* sender, platform::ICanvas& canvas, int& width, int& height);
   void DrawOwnerDrawn(platform::TObject* sender, platform::ICanvas& canvas, platform::TRect rect, bool selected);
 
-  platform::Variant m_eventData = platform::Variant::Null();
-  TScriptEventsSlot m_events{*this};
   platform::Variant m_execResult = platform::Variant::Null();
   platform::Variant m_data = platform::Variant::Null();
   std::unique_ptr<platform::TFont> m_font;

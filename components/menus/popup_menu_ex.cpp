@@ -36,11 +36,10 @@ HALBRIN_DEFINE_CLASS(TPopupMenuEx,
                      .Stored(false)
                      .Handler("popupHandler", &TPopupMenuEx::popupHandler))
 
-TPopupMenuEx::TPopupMenuEx(TComponent* owner) : TPopupMenu(owner) { ApplicationHooks().RegisterComponent(*this); }
+TPopupMenuEx::TPopupMenuEx(TComponent* owner) : Inherited(owner) { ApplicationHooks().RegisterComponent(*this); }
 
 TPopupMenuEx::~TPopupMenuEx() {
   m_execResult = Variant::Null();
-  m_eventData = Variant::Null();
   m_data = Variant::Null();
 }
 
@@ -89,11 +88,6 @@ TObject* TPopupMenuEx::FindItem(std::string_view name) const { return FindMenuIt
 void TPopupMenuEx::popupHandler(TObject*) {
   const Variant args[] = {Variant(Name()), m_data};
   FireEvent("popup", args, nullptr);
-}
-
-void TPopupMenuEx::Notification(TComponent* component, TOperation operation) {
-  TPopupMenu::Notification(component, operation);
-  m_events.Notification(component, operation);
 }
 
 }  // namespace halbrin

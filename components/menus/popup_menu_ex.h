@@ -11,7 +11,7 @@
 
 #include "core/foundation/collection_interfaces.h"
 #include "core/framework/component_interfaces.h"
-#include "core/framework/script_events_slot.h"
+#include "core/framework/script_event_source.h"
 #include "platform/graphics/popup_menu.h"
 #include "platform/variant/variant.h"
 
@@ -19,13 +19,12 @@ namespace halbrin {
 
 class TMenuItemEx;
 
-class TPopupMenuEx : public platform::TPopupMenu,
+class TPopupMenuEx : public TScriptEventSourceOf<platform::TPopupMenu>,
                      public IItemCollection,
                      public IComponentType,
-                     public IScriptEventSource,
                      public IExecutable,
                      public IDeclaredItemList {
-  HALBRIN_CLASS(TPopupMenuEx, platform::TPopupMenu)
+  HALBRIN_CLASS(TPopupMenuEx, TScriptEventSourceOf<platform::TPopupMenu>)
 
   // Registers the menu with the application (ApplicationHooks()).
   explicit TPopupMenuEx(platform::TComponent* owner = nullptr);
@@ -53,11 +52,6 @@ class TPopupMenuEx : public platform::TPopupMenu,
   int length() const override { return Items().Count(); }
 
   // IScriptEventSource.
-  TScriptEvents* GetEvents() override { return m_events.Get(); }
-  void SetEvents(TScriptEvents* events) override { m_events.Assign(events); }
-  platform::Variant GetEventData() const override { return m_eventData; }
-  void SetEventData(const platform::Variant& value) override { m_eventData = value; }
-  bool HasEvents() const override { return m_events.Peek() != nullptr; }
   platform::Variant FireEvent(std::string_view name, std::span<const platform::Variant> args,
                               platform::TComponent* sender) override;
 
@@ -76,13 +70,8 @@ class TPopupMenuEx : public platform::TPopupMenu,
   // "popup" with [Name, data]; the answer is ignored.
   void popupHandler(platform::TObject* sender);
 
- protected:
-  void Notification(platform::TComponent* component, platform::TOperation operation) override;
-
  private:
-  TScriptEventsSlot m_events{*this};
   platform::Variant m_execResult = platform::Variant::Null();
-  platform::Variant m_eventData = platform::Variant::Null();
   platform::Variant m_data = platform::Variant::Null();
 };
 
