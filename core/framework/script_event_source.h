@@ -3,10 +3,12 @@
 // IScriptEventSource over a class-library base (a dialog, an action, a skin,
 // a menu): the bindings list made on first read and owned by the component,
 // and the `eventData` of the event being fired. The class names its base
-// through it and keeps only FireEvent, which decides how its events fire:
+// through it and keeps only FireEvent, which decides how its events fire.
+// Naming the mixin as the parent makes Inherited reach it; the class info's
+// parent is still the base's.
 //
 //   class TFooEx : public TScriptEventSourceOf<platform::TFoo>, public IExecutable {
-//     HALBRIN_CLASS(TFooEx, platform::TFoo)
+//     HALBRIN_CLASS(TFooEx, TScriptEventSourceOf<platform::TFoo>)
 //     ...
 //   };
 

@@ -2,8 +2,8 @@
 
 // The bindings list of a script event source: made on first use, owned by
 // the component, forgotten when it is freed. TCustomComponentEx keeps one;
-// components whose base is a class-library one (an action, a form) keep
-// their own to implement IScriptEventSource.
+// components whose base is a class-library one keep theirs through
+// TScriptEventSourceOf (script_event_source.h) or a form's script container.
 
 #include "platform/classes/component.h"
 
