@@ -50,6 +50,9 @@ int StopSignalWatch::OnSignal(void* data) {
   if (watch.m_firstSignal) watch.HardStop(heard.signal);  // asked twice: at once
   watch.m_firstSignal = heard.signal;
   watch.m_terminateSource.reset(g_idle_source_new());
+  // Ahead of the loop's other work: a loop kept busy by redraws, timers or a
+  // script's calls into a page would not reach an idle source in the grace.
+  g_source_set_priority(watch.m_terminateSource.get(), G_PRIORITY_HIGH);
   g_source_set_callback(watch.m_terminateSource.get(), &StopSignalWatch::OnMainThread, &watch, nullptr);
   g_source_attach(watch.m_terminateSource.get(), nullptr);
   watch.m_graceSource.reset(g_timeout_source_new(static_cast<guint>(watch.m_grace.count())));

@@ -99,6 +99,8 @@ class SkinnedFormTest : public testing::WindowManagerTest {
   struct Services {
     bool desktop = false;  // the real pointer through the GTK desktop service
     bool popups = false;   // real hint and popup windows
+    // Makes the popups instead of the GTK factory; outlives the case.
+    ISkinPopupFactory* popupFactory = nullptr;
   };
 
  protected:
@@ -113,7 +115,10 @@ class SkinnedFormTest : public testing::WindowManagerTest {
     m_backend.emplace();
     m_backendScope.emplace(*m_backend);
     m_hostScope.emplace();
-    if (m_services.popups) m_popupScope.emplace();
+    if (m_services.popupFactory)
+      m_ownPopupScope.emplace(*m_services.popupFactory);
+    else if (m_services.popups)
+      m_popupScope.emplace();
     m_owner = std::make_unique<platform::TComponent>();
     form = &platform::MakeComponent<platform::TWinControl>(*m_owner);
     form->SetName("Form");
@@ -123,6 +128,7 @@ class SkinnedFormTest : public testing::WindowManagerTest {
   void TearDown() override {
     m_owner.reset();
     FreeSkinManager();
+    m_ownPopupScope.reset();
     m_popupScope.reset();
     m_hostScope.reset();
     m_backendScope.reset();
@@ -152,6 +158,7 @@ class SkinnedFormTest : public testing::WindowManagerTest {
   }
 
   GtkWindow* Window() const { return m_backend->TopLevelWindow(form->Window()); }
+  const platform::GtkControlBackend& Backend() const { return *m_backend; }
   TPoint Screen(TPoint window) const { return skin->Host()->WindowToScreen(window); }
   platform::TComponent& Owner() const { return *m_owner; }
 
@@ -165,6 +172,7 @@ class SkinnedFormTest : public testing::WindowManagerTest {
   std::optional<platform::ScopedControlBackend> m_backendScope;
   std::optional<GtkWindowHostFactoryScope> m_hostScope;
   std::optional<GtkSkinPopupFactoryScope> m_popupScope;
+  std::optional<ScopedSkinPopupFactory> m_ownPopupScope;
   std::unique_ptr<platform::TComponent> m_owner;
 };
 
